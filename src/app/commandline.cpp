@@ -1,0 +1,255 @@
+#include "app/commandline.h"
+
+#include "app/datadir.h"
+#include "listfile/listfile.h"
+#include "options/options.h"
+#include "reminder/scanrunner.h"
+#include "table/cursor.h"
+#include "table/fileerror.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cstdio>
+
+namespace natalix {
+
+namespace {
+
+void printError(const QString& text) {
+    const QByteArray bytes = (text + u'\n').toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+}
+
+void printOut(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+}
+
+QString runningMessage(const QString& what) {
+    return QStringLiteral("Natalix läuft bereits mit diesem Datenordner. %1 ist erst möglich, "
+                          "wenn das Programm beendet wurde (Extras / Natalix und "
+                          "Erinnerungs-Modul beenden).")
+        .arg(what);
+}
+
+struct Opened {
+    DataDir dir;
+    Options options;
+    std::unique_ptr<TableStore> store;
+    QString error;
+};
+
+Opened openData(const CommandLine& cl) {
+    Opened o;
+    o.dir = resolveDataDir(cl.dataDir, &o.error);
+    if (!o.error.isEmpty())
+        return o;
+    o.options = optioneneinlesen(o.dir.optionsPath());
+    QString why;
+    o.store =
+        TableStore::open(o.dir.databasePath(), sampleRecord(o.options.reminderDefaults()), &why);
+    if (!o.store)
+        o.error = QStringLiteral("Die Datenbank \"%1\" kann nicht geöffnet werden: %2")
+                      .arg(o.dir.databasePath(), why);
+    return o;
+}
+
+int runImport(const CommandLine& cl) {
+    QString error;
+    const DataDir dir = resolveDataDir(cl.dataDir, &error);
+    if (!error.isEmpty()) {
+        printError(error);
+        return 1;
+    }
+    InstanceLock lock(dir);
+    if (lock.isHeldElsewhere() || !lock.tryLock()) {
+        printError(runningMessage(QStringLiteral("Das Einlesen einer Liste")));
+        return 2;
+    }
+    QFile file(cl.file);
+    if (!file.open(QIODevice::ReadOnly)) {
+        const FileError e = classifyFileError(file, FileAccess::Read);
+        printError(QStringLiteral("Die Datei \"%1\" kann nicht gelesen werden (%2 : %3).")
+                       .arg(cl.file)
+                       .arg(e.code)
+                       .arg(e.description));
+        return 1;
+    }
+    const ListFileContents contents = readListFile(file);
+    if (!contents.ok) {
+        printError(QStringLiteral("Die Datei \"%1\" wurde nicht eingelesen: %2")
+                       .arg(cl.file, contents.error));
+        return 1;
+    }
+    Opened o = openData(cl);
+    if (!o.store) {
+        printError(o.error);
+        return 1;
+    }
+    Cursor cursor(*o.store);
+    if (!cursor.replaceAll(contents.records)) {
+        printError(QStringLiteral("Die Liste konnte nicht in die Datenbank geschrieben werden; "
+                                  "die bisherige Liste bleibt erhalten. (%1)")
+                       .arg(cursor.lastError()));
+        return 1;
+    }
+    SettingsStore settings(o.dir);
+    settings.setValue(QStringLiteral("filename"), QFileInfo(cl.file).absoluteFilePath());
+    return 0;
+}
+
+int runExport(const CommandLine& cl) {
+    Opened o = openData(cl);
+    if (!o.store) {
+        printError(o.error);
+        return 1;
+    }
+    Cursor cursor(*o.store);
+    cursor.setSort(QStringLiteral("Nummer ASC"));
+    QSaveFile file(cl.file);
+    const bool ok = file.open(QIODevice::WriteOnly) && writeListFile(file, cursor.snapshot()) &&
+                    file.commit();
+    if (!ok) {
+        const FileError e = classifyFileError(file, FileAccess::Write);
+        file.cancelWriting();
+        printError(QStringLiteral("Die Liste konnte nicht in \"%1\" gespeichert werden (%2 : %3).")
+                       .arg(cl.file)
+                       .arg(e.code)
+                       .arg(e.description));
+        return 1;
+    }
+    return 0;
+}
+
+int runScan(const CommandLine& cl) {
+    QString error;
+    const DataDir dir = resolveDataDir(cl.dataDir, &error);
+    if (!error.isEmpty()) {
+        printError(error);
+        return 1;
+    }
+    InstanceLock lock(dir);
+    if (lock.isHeldElsewhere() || !lock.tryLock()) {
+        printError(runningMessage(QStringLiteral("Eine Erinnerungs-Prüfung von der Kommandozeile")));
+        return 2;
+    }
+    Opened o = openData(cl);
+    if (!o.store) {
+        printError(o.error);
+        return 1;
+    }
+    Cursor cursor(*o.store);
+    const ScanRun run =
+        runReminderScan(cursor, programNow().date(), o.options.optiondatumsanzeigehauptfenster);
+    for (const QString& line : run.lines)
+        printOut(line + u'\n');
+    std::fflush(stdout);
+    if (!run.marksStored)
+        printError(QStringLiteral("Die Erinnerungen konnten nicht als gegeben vermerkt werden; "
+                                  "sie erscheinen beim nächsten Mal erneut."));
+    return 0;
+}
+
+} // namespace
+
+QString programVersion() {
+    return QStringLiteral("1.2.0");
+}
+
+QDateTime programNow() {
+    static const QDateTime fixed =
+        QDateTime::fromString(qEnvironmentVariable("NATALIX_NOW"), Qt::ISODate);
+    return fixed.isValid() ? fixed : QDateTime::currentDateTime();
+}
+
+CommandLine parseCommandLine(const QStringList& arguments) {
+    CommandLine cl;
+    cl.autoStart = arguments.join(u' ').contains(QStringLiteral("/auto"));
+    auto setMode = [&](CommandLine::Mode m) {
+        if (cl.mode != CommandLine::Mode::Window && cl.mode != m) {
+            cl.mode = CommandLine::Mode::Invalid;
+            cl.error = QStringLiteral("Bitte nur einen Befehl auf einmal angeben.");
+            return false;
+        }
+        cl.mode = m;
+        return true;
+    };
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        const bool hasValue = i + 1 < arguments.size();
+        if (a == u"--datadir" || a == u"--import" || a == u"--export") {
+            if (!hasValue) {
+                cl.mode = CommandLine::Mode::Invalid;
+                cl.error = QStringLiteral("Nach %1 fehlt der Pfad.").arg(a);
+                return cl;
+            }
+            const QString value = arguments[++i];
+            if (a == u"--datadir")
+                cl.dataDir = value;
+            else if (!setMode(a == u"--import" ? CommandLine::Mode::Import
+                                               : CommandLine::Mode::Export))
+                return cl;
+            else
+                cl.file = value;
+        } else if (a == u"--scan") {
+            if (!setMode(CommandLine::Mode::Scan))
+                return cl;
+        } else if (a == u"--help" || a == u"-h") {
+            cl.mode = CommandLine::Mode::Help;
+            return cl;
+        } else if (a == u"--version") {
+            cl.mode = CommandLine::Mode::Version;
+            return cl;
+        } else if (a.startsWith(u"--")) {
+            cl.mode = CommandLine::Mode::Invalid;
+            cl.error = QStringLiteral("Unbekannte Option: %1").arg(a);
+            return cl;
+        }
+        // Anything else (such as /auto) belongs to the window's start.
+    }
+    return cl;
+}
+
+QString commandLineHelp() {
+    return QStringLiteral(
+        "Aufruf: natalix [/auto] [--datadir ORDNER]\n"
+        "        natalix --import DATEI | --export DATEI | --scan [--datadir ORDNER]\n"
+        "\n"
+        "Natalix erinnert an Geburtstage.\n"
+        "\n"
+        "  /auto             startet mit verborgenem Hauptfenster (nur die Erinnerungen erscheinen)\n"
+        "  --datadir ORDNER  Datenordner (sonst NATALIX_DATADIR, sonst der Benutzer-Datenordner)\n"
+        "  --import DATEI    ersetzt die Liste durch die Datensätze der Listendatei (.nxd)\n"
+        "  --export DATEI    speichert die Liste, nach Nummer sortiert, als Listendatei\n"
+        "  --scan            prüft einmal die Erinnerungen und gibt jede fällige Meldung als\n"
+        "                    eigene Zeile aus (für cron oder das Terminal)\n"
+        "  --help            zeigt diese Hilfe\n"
+        "  --version         zeigt die Version\n");
+}
+
+int runCommandLine(const CommandLine& cl) {
+    switch (cl.mode) {
+    case CommandLine::Mode::Import:
+        return runImport(cl);
+    case CommandLine::Mode::Export:
+        return runExport(cl);
+    case CommandLine::Mode::Scan:
+        return runScan(cl);
+    case CommandLine::Mode::Help:
+        printOut(commandLineHelp());
+        return 0;
+    case CommandLine::Mode::Version:
+        printOut(QStringLiteral("Natalix %1\n").arg(programVersion()));
+        return 0;
+    case CommandLine::Mode::Invalid:
+        printError(cl.error + QStringLiteral("\n\n") + commandLineHelp());
+        return 1;
+    case CommandLine::Mode::Window:
+        break;
+    }
+    return 1;
+}
+
+} // namespace natalix

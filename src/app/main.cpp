@@ -1,0 +1,17 @@
+#include "app/commandline.h"
+#include "app/windowapp.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+int main(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const natalix::CommandLine cl = natalix::parseCommandLine(arguments);
+    if (cl.mode != natalix::CommandLine::Mode::Window) {
+        QCoreApplication app(argc, argv);
+        return natalix::runCommandLine(cl);
+    }
+    return natalix::runWindowApp(argc, argv, cl);
+}

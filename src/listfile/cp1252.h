@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+namespace natalix {
+
+// Windows-1252, the character set of list and options files. Written here rather than taken
+// from the platform so that every build reads and writes the same bytes.
+QString decodeCp1252(QByteArrayView bytes);
+// Characters that Windows-1252 cannot hold become '?'.
+QByteArray encodeCp1252(QStringView text);
+bool isCp1252(char32_t codePoint);
+bool isCp1252(QStringView text);
+// The text without the characters that Windows-1252 cannot hold.
+QString keepCp1252(QStringView text);
+
+} // namespace natalix

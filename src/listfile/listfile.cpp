@@ -1,0 +1,154 @@
+#include "listfile/listfile.h"
+
+#include "listfile/cp1252.h"
+#include "listfile/textlines.h"
+#include "table/textnumber.h"
+
+#include <QFile>
+#include <QIODevice>
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+
+namespace natalix {
+
+namespace {
+
+void appendLine(QByteArray& out, const QString& text) {
+    out += encodeCp1252(text);
+    out += "\r\n";
+}
+
+const QString& nameAsWritten(const Record& r) {
+    static const QString blank = QStringLiteral(" ");
+    return r.name.isEmpty() ? blank : r.name;
+}
+
+} // namespace
+
+QByteArray renderListFile(const Snapshot& records) {
+    QByteArray out;
+    out.reserve(static_cast<qsizetype>(records.size()) * 160 + 8);
+    appendLine(out, wholeNumberLine(static_cast<long long>(records.size())));
+    for (const Record& r : records) {
+        appendLine(out, wholeNumberLine(r.nummer));
+        appendLine(out, nameAsWritten(r));
+        appendLine(out, wholeNumberLine(r.jahr));
+        appendLine(out, wholeNumberLine(r.monat));
+        appendLine(out, wholeNumberLine(r.tag));
+        for (const QString& e : r.erinnerung)
+            appendLine(out, e);
+        appendLine(out, r.erinnerungsbeginn);
+        appendLine(out, r.erinnerungszyklus);
+    }
+    return out;
+}
+
+qint64 listFileSize(const Snapshot& records) {
+    return renderListFile(records).size();
+}
+
+bool writeListFile(QIODevice& device, const Snapshot& records) {
+    const QByteArray bytes = renderListFile(records);
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = device.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+ListFileContents parseListFile(QByteArrayView bytes) {
+    ListFileContents result;
+    if (bytes.size() > maxListFileBytes) {
+        result.error = QStringLiteral("Die Datei ist zu groß für eine Geburtstagsliste.");
+        return result;
+    }
+    const std::vector<QByteArrayView> lines = splitLines(bytes);
+    bool hasCount = false;
+    if (!lines.empty()) {
+        const double count = leadingNumber(decodeCp1252(lines[0]), &hasCount);
+        result.declaredCount = count > 0 && count < 1e9 ? static_cast<int>(count) : 0;
+    }
+    if (!hasCount) {
+        result.error = QStringLiteral("Die Datei ist keine Geburtstagsliste: Ihre erste Zeile "
+                                      "enthält keine Anzahl von Datensätzen.");
+        return result;
+    }
+    const size_t blocks = (lines.size() - 1) / listFieldCount;
+    if (blocks == 0) {
+        result.error = QStringLiteral("Die Datei enthält keinen vollständigen Datensatz.");
+        return result;
+    }
+    const Record fresh = newRecord(0, ReminderDefaults());
+    std::vector<bool> numberMissing(blocks, false);
+    int highest = 0;
+    result.records.reserve(blocks);
+    for (size_t b = 0; b < blocks; ++b) {
+        const QByteArrayView* l = &lines[1 + b * listFieldCount];
+        Record r = fresh;
+        const auto number = [&](int i) { return parseWholeNumberField(decodeCp1252(l[i])); };
+        if (const auto n = number(0)) {
+            r.nummer = *n;
+            highest = std::max(highest, *n);
+        } else {
+            numberMissing[b] = true;
+        }
+        r.name = decodeCp1252(l[1]);
+        r.jahr = number(2).value_or(fresh.jahr);
+        r.monat = number(3).value_or(fresh.monat);
+        r.tag = number(4).value_or(fresh.tag);
+        for (int k = 0; k < 3; ++k)
+            r.erinnerung[k] = decodeCp1252(l[5 + k]);
+        r.erinnerungsbeginn = decodeCp1252(l[8]);
+        r.erinnerungszyklus = decodeCp1252(l[9]);
+        result.records.push_back(std::move(r));
+    }
+    // A record without a readable number gets the next free one, as a new record would.
+    for (size_t b = 0; b < blocks; ++b) {
+        if (numberMissing[b])
+            result.records[b].nummer = highest < std::numeric_limits<int>::max() ? ++highest : 0;
+    }
+    result.ok = true;
+    return result;
+}
+
+ListFileContents readListFile(QIODevice& device) {
+    ListFileContents result;
+    if (!device.isSequential() && device.size() > maxListFileBytes) {
+        result.error = QStringLiteral("Die Datei ist zu groß für eine Geburtstagsliste.");
+        return result;
+    }
+    QByteArray bytes;
+    char buffer[65536];
+    for (;;) {
+        const qint64 n = device.read(buffer, sizeof buffer);
+        if (n < 0) {
+            result.error = QStringLiteral("Die Datei konnte nicht gelesen werden.");
+            return result;
+        }
+        if (n == 0 && (device.atEnd() || !device.waitForReadyRead(0)))
+            break;
+        bytes.append(buffer, n);
+        if (bytes.size() > maxListFileBytes) {
+            result.error = QStringLiteral("Die Datei ist zu groß für eine Geburtstagsliste.");
+            return result;
+        }
+    }
+    return parseListFile(bytes);
+}
+
+ListFileContents readListFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        ListFileContents result;
+        result.error = QStringLiteral("Die Datei konnte nicht geöffnet werden.");
+        return result;
+    }
+    return readListFile(f);
+}
+
+} // namespace natalix

@@ -1,0 +1,107 @@
+#include "reminder/remindercodes.h"
+
+#include "table/textnumber.h"
+
+namespace natalix {
+
+namespace {
+struct Coded {
+    const char16_t* text;
+    int number;
+};
+
+constexpr Coded offsets[] = {
+    {u"Keine Erinnerung", -1}, {u"Am Tage des Geburtstages", 0},
+    {u"1 Tag vorher", 1},      {u"2 Tage vorher", 2},
+    {u"3 Tage vorher", 3},     {u"4 Tage vorher", 4},
+    {u"5 Tage vorher", 5},     {u"6 Tage vorher", 6},
+    {u"1 Woche vorher", 7},    {u"2 Wochen vorher", 14},
+    {u"3 Wochen vorher", 21},  {u"1 Monat vorher", 31},
+    {u"2 Monate vorher", 62},  {u"3 Monate vorher", 92},
+};
+// Known to stored lists, though no list offers it.
+constexpr Coded hiddenOffset = {u"4 Wochen vorher", 28};
+
+constexpr Coded cycles[] = {
+    {u"jährlich", 1},       {u"alle 2 Jahre", 2},   {u"alle 3 Jahre", 3},
+    {u"alle 4 Jahre", 4},   {u"alle 5 Jahre", 5},   {u"alle 6 Jahre", 6},
+    {u"alle 7 Jahre", 7},   {u"alle 8 Jahre", 8},   {u"alle 9 Jahre", 9},
+    {u"alle 10 Jahre", 10}, {u"alle 20 Jahre", 20}, {u"alle 30 Jahre", 30},
+    {u"alle 40 Jahre", 40}, {u"alle 50 Jahre", 50}, {u"alle 100 Jahre", 100},
+};
+
+template <size_t N> QStringList textsOf(const Coded (&list)[N]) {
+    QStringList out;
+    for (const Coded& c : list)
+        out << QString::fromUtf16(c.text);
+    return out;
+}
+} // namespace
+
+const QStringList& reminderOffsetTexts() {
+    static const QStringList texts = textsOf(offsets);
+    return texts;
+}
+
+const QStringList& reminderStartTexts() {
+    static const QStringList texts = [] {
+        QStringList t;
+        for (int n = 1; n <= 125; ++n)
+            t << QString::number(n) + QStringLiteral(". Geburtstag");
+        return t;
+    }();
+    return texts;
+}
+
+const QStringList& reminderCycleTexts() {
+    static const QStringList texts = textsOf(cycles);
+    return texts;
+}
+
+std::optional<int> offsetDays(const QString& text) {
+    for (const Coded& c : offsets) {
+        if (text == QStringView(c.text))
+            return c.number;
+    }
+    if (text == QStringView(hiddenOffset.text))
+        return hiddenOffset.number;
+    return std::nullopt;
+}
+
+std::optional<double> startNumber(const QString& text) {
+    bool found = false;
+    const double n = leadingNumber(text, &found);
+    if (!found)
+        return std::nullopt;
+    return n;
+}
+
+std::optional<int> cycleYears(const QString& text) {
+    for (const Coded& c : cycles) {
+        if (text == QStringView(c.text))
+            return c.number;
+    }
+    return std::nullopt;
+}
+
+std::vector<ConvertedRow> erinnerungstexteumwandeln(const Snapshot& snapshot) {
+    std::vector<ConvertedRow> rows;
+    rows.reserve(snapshot.size());
+    for (const Record& r : snapshot) {
+        ConvertedRow c;
+        c.nummer = r.nummer;
+        c.name = r.name;
+        c.jahr = r.jahr;
+        c.monat = r.monat;
+        c.tag = r.tag;
+        for (int k = 0; k < 3; ++k)
+            c.offset[k] = offsetDays(r.erinnerung[k]);
+        c.start = startNumber(r.erinnerungsbeginn);
+        c.cycle = cycleYears(r.erinnerungszyklus);
+        c.marker = r.marker;
+        rows.push_back(std::move(c));
+    }
+    return rows;
+}
+
+} // namespace natalix

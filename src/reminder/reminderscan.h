@@ -1,0 +1,38 @@
+#pragma once
+
+#include "reminder/remindercodes.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace natalix {
+
+// One due reminder to be marked: snapshot row, reminder 0..2, the reference year.
+struct ReminderMark {
+    int row = 0;
+    int reminder = 0;
+    int year = 0;
+};
+
+struct ScanResult {
+    QStringList lines; // one per record with a due reminder, in snapshot order
+    std::vector<ReminderMark> marks;
+};
+
+// Decides for every row which reminders are due today and builds the message lines.
+// dateDisplay 0 writes dates as 2025-3-7, any other value as 7.3.2025.
+ScanResult geburtstagedurchgehen(const std::vector<ConvertedRow>& rows, const QDate& today,
+                                 double dateDisplay);
+
+// The text of the reminder window: every line followed by two line breaks.
+QString reminderWindowText(const QStringList& lines);
+
+// The sort order a scan works in.
+inline QString scanSortExpression() {
+    return QStringLiteral("Monat ASC,Tag ASC");
+}
+
+} // namespace natalix

@@ -1,0 +1,267 @@
+#include "table/tablestore.h"
+
+#include "table/fileerror.h"
+
+#include <QFile>
+
+#include <sqlite3.h>
+
+namespace natalix {
+
+namespace {
+
+const char* const createSql = "CREATE TABLE IF NOT EXISTS Geburtstage ("
+                              " Nummer INTEGER NOT NULL DEFAULT 0,"
+                              " Name TEXT NOT NULL DEFAULT ' ',"
+                              " Jahr INTEGER NOT NULL DEFAULT 1900,"
+                              " Monat INTEGER NOT NULL DEFAULT 1,"
+                              " Tag INTEGER NOT NULL DEFAULT 1,"
+                              " \"Erinnerung 1\" TEXT NOT NULL DEFAULT '',"
+                              " \"Erinnerung 2\" TEXT NOT NULL DEFAULT '',"
+                              " \"Erinnerung 3\" TEXT NOT NULL DEFAULT '',"
+                              " Erinnerungsbeginn TEXT NOT NULL DEFAULT '',"
+                              " Erinnerungszyklus TEXT NOT NULL DEFAULT '',"
+                              " E1 INTEGER NOT NULL DEFAULT 0,"
+                              " E2 INTEGER NOT NULL DEFAULT 0,"
+                              " E3 INTEGER NOT NULL DEFAULT 0)";
+
+const char* const columns = "Nummer, Name, Jahr, Monat, Tag, \"Erinnerung 1\", \"Erinnerung 2\","
+                            " \"Erinnerung 3\", Erinnerungsbeginn, Erinnerungszyklus, E1, E2, E3";
+
+QString columnText(sqlite3_stmt* st, int col) {
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+    const int bytes = sqlite3_column_bytes(st, col);
+    return data ? QString::fromUtf8(data, bytes) : QString();
+}
+
+void bindText(sqlite3_stmt* st, int index, const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_bind_text(st, index, utf8.constData(), static_cast<int>(utf8.size()),
+                      SQLITE_TRANSIENT);
+}
+
+} // namespace
+
+TableStore::~TableStore() {
+    for (sqlite3_stmt* st : {m_insert, m_update, m_delete, m_select})
+        sqlite3_finalize(st);
+    if (m_db)
+        sqlite3_close(m_db);
+}
+
+std::unique_ptr<TableStore> TableStore::open(const QString& path, const Record& seed,
+                                             QString* error) {
+    std::unique_ptr<TableStore> store(new TableStore);
+    store->m_path = path;
+    const QByteArray file = path.toUtf8();
+    if (sqlite3_open_v2(file.constData(), &store->m_db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+                        nullptr) != SQLITE_OK) {
+        if (error)
+            *error = store->m_db ? QString::fromUtf8(sqlite3_errmsg(store->m_db))
+                                 : QStringLiteral("Speicher erschöpft");
+        return nullptr;
+    }
+    sqlite3_busy_timeout(store->m_db, 2000);
+    if (!store->exec(createSql)) {
+        if (error)
+            *error = store->m_lastError;
+        return nullptr;
+    }
+    sqlite3_stmt* count = nullptr;
+    bool empty = false;
+    if (sqlite3_prepare_v2(store->m_db, "SELECT COUNT(*) FROM Geburtstage", -1, &count,
+                           nullptr) == SQLITE_OK &&
+        sqlite3_step(count) == SQLITE_ROW)
+        empty = sqlite3_column_int64(count, 0) == 0;
+    sqlite3_finalize(count);
+    if (empty && store->insert(seed) == 0) {
+        if (error)
+            *error = store->m_lastError;
+        return nullptr;
+    }
+    return store;
+}
+
+bool TableStore::exec(const char* sql) {
+    char* message = nullptr;
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
+        m_lastError = QString::fromUtf8(message ? message : "");
+        sqlite3_free(message);
+        return false;
+    }
+    return true;
+}
+
+bool TableStore::fail() {
+    m_lastError = QString::fromUtf8(sqlite3_errmsg(m_db));
+    return false;
+}
+
+sqlite3_stmt* TableStore::prepare(sqlite3_stmt*& cache, const char* sql) {
+    if (!cache && sqlite3_prepare_v2(m_db, sql, -1, &cache, nullptr) != SQLITE_OK) {
+        fail();
+        cache = nullptr;
+        return nullptr;
+    }
+    sqlite3_reset(cache);
+    sqlite3_clear_bindings(cache);
+    return cache;
+}
+
+void TableStore::bindRecord(sqlite3_stmt* st, const Record& r) {
+    for (int i = 0; i < fieldCount; ++i) {
+        const auto f = static_cast<Field>(i);
+        if (isWholeNumberField(f))
+            sqlite3_bind_int64(st, i + 1, r.wholeNumber(f));
+        else
+            bindText(st, i + 1, r.text(f));
+    }
+}
+
+std::vector<StoredRow> TableStore::loadAll(bool* ok) {
+    std::vector<StoredRow> rows;
+    static const QByteArray sql =
+        QByteArray("SELECT rowid, ") + columns + " FROM Geburtstage ORDER BY rowid";
+    sqlite3_stmt* st = prepare(m_select, sql.constData());
+    if (ok)
+        *ok = st != nullptr;
+    if (!st)
+        return rows;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        StoredRow row;
+        row.rowid = sqlite3_column_int64(st, 0);
+        for (int i = 0; i < fieldCount; ++i) {
+            const auto f = static_cast<Field>(i);
+            if (isWholeNumberField(f))
+                row.record.setWholeNumber(f, static_cast<int>(sqlite3_column_int64(st, i + 1)));
+            else
+                row.record.setText(f, columnText(st, i + 1));
+        }
+        rows.push_back(std::move(row));
+    }
+    if (rc != SQLITE_DONE) {
+        fail();
+        if (ok)
+            *ok = false;
+    }
+    sqlite3_reset(st);
+    return rows;
+}
+
+qint64 TableStore::insert(const Record& r) {
+    static const QByteArray sql = QByteArray("INSERT INTO Geburtstage (") + columns +
+                                  ") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)";
+    sqlite3_stmt* st = prepare(m_insert, sql.constData());
+    if (!st)
+        return 0;
+    bindRecord(st, r);
+    if (sqlite3_step(st) != SQLITE_DONE) {
+        fail();
+        sqlite3_reset(st);
+        return 0;
+    }
+    sqlite3_reset(st);
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+bool TableStore::update(qint64 rowid, const Record& r) {
+    sqlite3_stmt* st =
+        prepare(m_update, "UPDATE Geburtstage SET Nummer=?1, Name=?2, Jahr=?3, Monat=?4, Tag=?5,"
+                          " \"Erinnerung 1\"=?6, \"Erinnerung 2\"=?7, \"Erinnerung 3\"=?8,"
+                          " Erinnerungsbeginn=?9, Erinnerungszyklus=?10, E1=?11, E2=?12, E3=?13"
+                          " WHERE rowid=?14");
+    if (!st)
+        return false;
+    bindRecord(st, r);
+    sqlite3_bind_int64(st, 14, rowid);
+    const bool ok = sqlite3_step(st) == SQLITE_DONE;
+    if (!ok)
+        fail();
+    sqlite3_reset(st);
+    return ok;
+}
+
+bool TableStore::remove(qint64 rowid) {
+    sqlite3_stmt* st = prepare(m_delete, "DELETE FROM Geburtstage WHERE rowid=?1");
+    if (!st)
+        return false;
+    sqlite3_bind_int64(st, 1, rowid);
+    const bool ok = sqlite3_step(st) == SQLITE_DONE;
+    if (!ok)
+        fail();
+    sqlite3_reset(st);
+    return ok;
+}
+
+bool TableStore::removeAllExcept(qint64 rowid) {
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(m_db, "DELETE FROM Geburtstage WHERE rowid<>?1", -1, &st, nullptr) !=
+        SQLITE_OK)
+        return fail();
+    sqlite3_bind_int64(st, 1, rowid);
+    const bool ok = sqlite3_step(st) == SQLITE_DONE;
+    if (!ok)
+        fail();
+    sqlite3_finalize(st);
+    return ok;
+}
+
+bool TableStore::replaceAll(const std::vector<Record>& records, std::vector<qint64>* rowids) {
+    if (!begin())
+        return false;
+    bool ok = exec("DELETE FROM Geburtstage");
+    if (rowids)
+        rowids->clear();
+    for (const Record& r : records) {
+        if (!ok)
+            break;
+        const qint64 id = insert(r);
+        ok = id != 0;
+        if (rowids)
+            rowids->push_back(id);
+    }
+    if (!ok) {
+        const QString error = m_lastError;
+        rollback();
+        m_lastError = error;
+        return false;
+    }
+    return commit();
+}
+
+bool TableStore::begin() {
+    if (m_transactionDepth == 0 && !exec("BEGIN IMMEDIATE"))
+        return false;
+    ++m_transactionDepth;
+    return true;
+}
+
+bool TableStore::commit() {
+    if (m_transactionDepth == 0)
+        return false;
+    if (m_transactionDepth == 1 && !exec("COMMIT"))
+        return false;
+    --m_transactionDepth;
+    return true;
+}
+
+bool TableStore::rollback() {
+    if (m_transactionDepth == 0)
+        return false;
+    m_transactionDepth = 0;
+    return exec("ROLLBACK");
+}
+
+AccessResult checkDatabaseAccess(const QString& path) {
+    QFile f(path);
+    if (f.open(QIODevice::ReadOnly)) {
+        f.close();
+        return {};
+    }
+    const FileError e = classifyFileError(f, FileAccess::Read);
+    return {false, e.code, e.description};
+}
+
+} // namespace natalix

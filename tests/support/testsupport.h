@@ -1,0 +1,29 @@
+#pragma once
+
+#include "table/record.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QDir>
+#include <QTemporaryDir>
+
+namespace natalix::test {
+
+// A data directory of its own for one test; removed afterwards.
+class TempDataDir {
+public:
+    TempDataDir();
+    QString path() const { return m_dir.path(); }
+    QString file(const QString& name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QByteArray readFileBytes(const QString& path);
+bool writeFileBytes(const QString& path, const QByteArray& bytes);
+
+// A record with the given number, name and birth date and the default reminder settings.
+Record makeRecord(int nummer, const QString& name, int jahr, int monat, int tag);
+
+} // namespace natalix::test
