@@ -1,0 +1,7 @@
+#include "app/commandgroups.h"
+
+namespace natalix {
+
+void installPrintCommands(FrmMain&) {}
+
+} // namespace natalix
