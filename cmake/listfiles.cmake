@@ -1,0 +1,2 @@
+# The list-file commands: new, open, save, properties, exit and hiding.
+target_sources(natalix_gui PRIVATE ${CMAKE_SOURCE_DIR}/src/listfile/listfilecommands.cpp)

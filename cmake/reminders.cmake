@@ -1,0 +1,2 @@
+# The reminder scan of the running program and the reminder window.
+target_sources(natalix_gui PRIVATE ${CMAKE_SOURCE_DIR}/src/reminder/remindercommands.cpp)

@@ -1,0 +1,1 @@
+# Tests of the listfiles commands (natalix_test(...) lines).

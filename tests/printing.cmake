@@ -1,0 +1,1 @@
+# Tests of the printing commands (natalix_test(...) lines).

@@ -1,0 +1,1 @@
+# Tests of the reminders commands (natalix_test(...) lines).
