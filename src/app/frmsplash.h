@@ -20,9 +20,9 @@ public:
     int countdown() const { return m_countdown; }
 
     static QPixmap picture();
+    void Timer1_Timer();
 
 private:
-    void Timer1_Timer();
     FrmMain& m_main;
     int m_countdown = 3;
 };

@@ -1,4 +1,412 @@
+#include "app/commandline.h"
+#include "app/frmsplash.h"
+#include "support/windowharness.h"
+#include "table/gridselection.h"
+#include "table/sortcommands.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLockFile>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QTableView>
 #include <QtTest>
-class Placeholder : public QObject { Q_OBJECT };
-QTEST_MAIN(Placeholder)
+
+using namespace natalix;
+using namespace natalix::test;
+
+namespace {
+
+std::vector<Record> fourRecords() {
+    return {makeRecord(1, QStringLiteral("Anna Berg"), 1980, 4, 15),
+            makeRecord(2, QStringLiteral("Bernd Chor"), 1975, 10, 2),
+            makeRecord(3, QStringLiteral("Clara Dorn"), 1990, 2, 28),
+            makeRecord(4, QStringLiteral("Dieter Ems"), 1965, 9, 9)};
+}
+
+Record storedByNumber(WindowHarness& h, int nummer) {
+    for (const Record& r : h.storedRecords())
+        if (r.nummer == nummer)
+            return r;
+    return Record();
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void recordCheckCorrectsTheFields_data();
+    void recordCheckCorrectsTheFields();
+    void rowChangeChecksTheRecordLeft();
+    void lockedCheckDoesNothing();
+    void sortTogglesAndCaptions();
+    void headerClicks();
+    void selectAllKeepsTheCurrentRecord();
+    void dateBoxArrangement_data();
+    void dateBoxArrangement();
+    void menusAndShortcuts();
+    void firstStartForgetsTheListAndMarksItChanged();
+    void autoStartKeepsTheWindowHidden();
+    void splashShowsTheWindowAfterThreeTicks();
+    void activationPollShowsTheWindow();
+    void secondProcessEndsAndWakesTheFirst();
+    void accessCheckRetriesUntilTheDatabaseOpens();
+};
+
+void TestMainWindow::recordCheckCorrectsTheFields_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("jahr");
+    QTest::addColumn<QString>("monat");
+    QTest::addColumn<QString>("tag");
+    QTest::addColumn<QString>("storedName");
+    QTest::addColumn<int>("storedJahr");
+    QTest::addColumn<int>("storedMonat");
+    QTest::addColumn<int>("storedTag");
+    QTest::newRow("blank in the year") << "Anna" << "19 65" << "3" << "7" << "Anna" << 1965 << 3 << 7;
+    QTest::newRow("year with letters") << "Anna" << "1971abc" << "3" << "7" << "Anna" << 1971 << 3 << 7;
+    QTest::newRow("five-digit year") << "Anna" << "20255" << "3" << "7" << "Anna" << 2025 << 3 << 7;
+    QTest::newRow("year fraction") << "Anna" << "1965.7" << "3" << "7" << "Anna" << 1965 << 3 << 7;
+    QTest::newRow("year too small") << "Anna" << "1700" << "3" << "7" << "Anna" << 1880 << 3 << 7;
+    QTest::newRow("year too large") << "Anna" << "2150" << "3" << "7" << "Anna" << 2099 << 3 << 7;
+    QTest::newRow("no numbers") << "Anna" << "abc" << "x" << "" << "Anna" << 1880 << 1 << 1;
+    QTest::newRow("month and day too large") << "Anna" << "1980" << "13" << "45" << "Anna" << 1980 << 12 << 31;
+    QTest::newRow("31 April") << "Anna" << "1980" << "4" << "31" << "Anna" << 1980 << 4 << 30;
+    QTest::newRow("30 February 1999") << "Anna" << "1999" << "2" << "30" << "Anna" << 1999 << 2 << 28;
+    QTest::newRow("29 February 1900") << "Anna" << "1900" << "2" << "29" << "Anna" << 1900 << 2 << 28;
+    QTest::newRow("29 February 1904") << "Anna" << "1904" << "2" << "29" << "Anna" << 1904 << 2 << 29;
+    QTest::newRow("29 February 2000") << "Anna" << "2000" << "2" << "29" << "Anna" << 2000 << 2 << 29;
+    QTest::newRow("31 November") << "Anna" << "1980" << "11" << "31" << "Anna" << 1980 << 11 << 30;
+    QTest::newRow("blanks around the name") << "  Anna Berg  " << "1980" << "1" << "1" << "Anna Berg" << 1980 << 1 << 1;
+    QTest::newRow("name of blanks") << "   " << "1980" << "1" << "1" << " " << 1980 << 1 << 1;
+    QTest::newRow("empty name") << "" << "1980" << "1" << "1" << " " << 1980 << 1 << 1;
+}
+
+void TestMainWindow::recordCheckCorrectsTheFields() {
+    QFETCH(QString, name);
+    QFETCH(QString, jahr);
+    QFETCH(QString, monat);
+    QFETCH(QString, tag);
+    WindowHarness h(fourRecords());
+    FrmMain& w = h.window();
+    w.show();
+    // Typed as a user would: the text becomes a pending change of the current record.
+    w.txtName->selectAll();
+    if (name.isEmpty())
+        QTest::keyClick(w.txtName, Qt::Key_Backspace);
+    else
+        QTest::keyClicks(w.txtName, name);
+    for (auto [box, text] : {std::pair{w.cboJahr, jahr}, std::pair{w.cboMonat, monat},
+                             std::pair{w.cboTag, tag}}) {
+        box->lineEdit()->selectAll();
+        QTest::keyClick(box->lineEdit(), Qt::Key_Backspace);
+        QTest::keyClicks(box->lineEdit(), text);
+    }
+    w.datensatzpruefen();
+    // The corrections are pending until the record is stored.
+    QCOMPARE(storedByNumber(h, 1).name, QStringLiteral("Anna Berg"));
+    h.cursor().update();
+    const Record r = storedByNumber(h, 1);
+    QTEST(r.name, "storedName");
+    QTEST(r.jahr, "storedJahr");
+    QTEST(r.monat, "storedMonat");
+    QTEST(r.tag, "storedTag");
+    QTEST(w.txtName->text(), "storedName");
+    QCOMPARE(w.cboJahr->currentText(), QString::number(r.jahr));
+    QCOMPARE(w.cboTag->currentText(), QString::number(r.tag));
+    QVERIFY(h.services.allAnswered());
+}
+
+void TestMainWindow::rowChangeChecksTheRecordLeft() {
+    WindowHarness h(fourRecords());
+    FrmMain& w = h.window();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    // Record 1 was born in April: day 31 is typed, then another row is clicked.
+    w.cboTag->lineEdit()->selectAll();
+    QTest::keyClicks(w.cboTag->lineEdit(), QStringLiteral("31"));
+    h.clickRow(2);
+    QCOMPARE(storedByNumber(h, 1).tag, 30);
+    QCOMPARE(h.cursor().absolutePosition(), 3);
+    QCOMPARE(w.lblNummer->text(), QStringLiteral("3"));
+    QCOMPARE(w.txtName->text(), QStringLiteral("Clara Dorn"));
+    QCOMPARE(w.state().einepositionvorher, 3);
+    QCOMPARE(w.state().testengesperrt, 0);
+}
+
+void TestMainWindow::lockedCheckDoesNothing() {
+    WindowHarness h(fourRecords());
+    FrmMain& w = h.window();
+    w.cboTag->setEditText(QStringLiteral("45"));
+    {
+        LockRecordCheck lock(w.state());
+        w.datensatzpruefen();
+        QCOMPARE(w.cboTag->currentText(), QStringLiteral("45"));
+    }
+    QCOMPARE(w.state().testengesperrt, 0);
+    w.datensatzpruefen();
+    QCOMPARE(w.cboTag->currentText(), QStringLiteral("30"));
+}
+
+void TestMainWindow::sortTogglesAndCaptions() {
+    WindowHarness h(fourRecords());
+    FrmMain& w = h.window();
+    QCOMPARE(w.gridCaption(), QStringLiteral("Alle Datensätze - sortiert nach Nr. - aufsteigend"));
+    QCOMPARE(w.state().sortieren1, 1);
+
+    struct Step {
+        QPushButton* button;
+        const char16_t* caption;
+        std::vector<int> order;
+    };
+    const Step steps[] = {
+        {w.cmdSortierennachnummer, u"Alle Datensätze - sortiert nach Nr. - absteigend", {4, 3, 2, 1}},
+        {w.cmdSortierennachnummer, u"Alle Datensätze - sortiert nach Nr. - aufsteigend", {1, 2, 3, 4}},
+        {w.cmdSortierennachmonat, u"Alle Datensätze - sortiert nach Monat - aufsteigend", {3, 1, 4, 2}},
+        {w.cmdSortierennachmonat, u"Alle Datensätze - sortiert nach Monat - absteigend", {2, 4, 1, 3}},
+        {w.cmdSortierennachnamen, u"Alle Datensätze - sortiert nach Namen - aufsteigend", {1, 2, 3, 4}},
+        {w.cmdSortierennachnamen, u"Alle Datensätze - sortiert nach Namen - absteigend", {4, 3, 2, 1}},
+        {w.cmdSortierennachjahr, u"Alle Datensätze - sortiert nach Jahr - aufsteigend", {4, 2, 1, 3}},
+        {w.cmdSortierennachjahr, u"Alle Datensätze - sortiert nach Jahr - absteigend", {3, 1, 2, 4}},
+        {w.cmdSortierennachtag, u"Alle Datensätze - sortiert nach Tag - aufsteigend", {2, 4, 1, 3}},
+        {w.cmdSortierennachtag, u"Alle Datensätze - sortiert nach Tag - absteigend", {3, 1, 4, 2}},
+    };
+    for (const Step& s : steps) {
+        QTest::mouseClick(s.button, Qt::LeftButton);
+        QCOMPARE(w.gridCaption(), QString::fromUtf16(s.caption));
+        QCOMPARE(h.numbersInOrder(), s.order);
+        const MainState& st = w.state();
+        QVERIFY(st.sortieren1 + st.sortieren2 + st.sortieren3 + st.sortieren4 + st.sortieren5 <= 1);
+    }
+    // Another key always starts ascending.
+    QTest::mouseClick(w.cmdSortierennachmonat, Qt::LeftButton);
+    QTest::mouseClick(w.cmdSortierennachnummer, Qt::LeftButton);
+    QCOMPARE(w.gridCaption(), QStringLiteral("Alle Datensätze - sortiert nach Nr. - aufsteigend"));
+    QCOMPARE(h.numbersInOrder(), (std::vector<int>{1, 2, 3, 4}));
+}
+
+void TestMainWindow::headerClicks() {
+    WindowHarness h(fourRecords());
+    FrmMain& w = h.window();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QHeaderView* header = w.DataGrid1->horizontalHeader();
+    auto clickHeader = [&](int column) {
+        const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+    };
+    clickHeader(3);
+    QCOMPARE(w.gridCaption(), QStringLiteral("Alle Datensätze - sortiert nach Monat - aufsteigend"));
+    clickHeader(5); // "Erinnerung 1" sorts nothing
+    QCOMPARE(w.gridCaption(), QStringLiteral("Alle Datensätze - sortiert nach Monat - aufsteigend"));
+    QCOMPARE(h.numbersInOrder(), (std::vector<int>{3, 1, 4, 2}));
+    clickHeader(0);
+    QCOMPARE(w.gridCaption(), QStringLiteral("Alle Datensätze - sortiert nach Nr. - aufsteigend"));
+}
+
+void TestMainWindow::selectAllKeepsTheCurrentRecord() {
+    std::vector<Record> five = fourRecords();
+    five.push_back(makeRecord(5, QStringLiteral("Eva Fink"), 2001, 1, 1));
+    WindowHarness h(five);
+    FrmMain& w = h.window();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    h.clickRow(2);
+    QCOMPARE(h.cursor().absolutePosition(), 3);
+    w.mnuBearbeitenalledatensaetzemarkieren->trigger();
+    QCOMPARE(w.selection().count(), 5);
+    QCOMPARE(h.cursor().absolutePosition(), 3);
+    QCOMPARE(w.DataGrid1->selectionModel()->selectedRows().size(), 5);
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(w.selection().at(i), h.cursor().bookmarkAt(i));
+    // The selection survives a new order.
+    h.cursor().setSort(QStringLiteral("Name DESC"));
+    QCOMPARE(w.DataGrid1->selectionModel()->selectedRows().size(), 5);
+    w.mnuBearbeitenmarkierungenloeschen->trigger();
+    QCOMPARE(w.selection().count(), 0);
+    QCOMPARE(w.DataGrid1->selectionModel()->selectedRows().size(), 0);
+    QCOMPARE(w.state().testengesperrt, 0);
+    QCOMPARE(w.state().dateiwurdegeaendert, 0);
+}
+
+void TestMainWindow::dateBoxArrangement_data() {
+    QTest::addColumn<double>("display");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("separator");
+    QTest::addColumn<QStringList>("leftToRight");
+    QTest::newRow("new display") << 0.0 << "Jahr - Monat - Tag:" << "-"
+                                 << QStringList{"cboJahr", "cboMonat", "cboTag"};
+    QTest::newRow("old display") << 1.0 << "Tag . Monat . Jahr:" << "."
+                                 << QStringList{"cboTag", "cboMonat", "cboJahr"};
+}
+
+void TestMainWindow::dateBoxArrangement() {
+    QFETCH(double, display);
+    QFETCH(QStringList, leftToRight);
+    Options o;
+    o.optiondatumsanzeigehauptfenster = display;
+    WindowHarness h(fourRecords(), o);
+    FrmMain& w = h.window();
+    QTEST(w.lblJahrmonattag->text(), "caption");
+    QTEST(w.lbl3->text(), "separator");
+    QTEST(w.lbl4->text(), "separator");
+    QList<QComboBox*> boxes;
+    for (const QString& name : leftToRight)
+        boxes << w.findChild<QComboBox*>(name);
+    QVERIFY(boxes[0]->x() < w.lbl3->x() && w.lbl3->x() < boxes[1]->x());
+    QVERIFY(boxes[1]->x() < w.lbl4->x() && w.lbl4->x() < boxes[2]->x());
+    // No box overlaps the next one.
+    QVERIFY(boxes[0]->geometry().right() < boxes[1]->x());
+    QVERIFY(boxes[1]->geometry().right() < boxes[2]->x());
+    // Tab order follows the boxes from left to right.
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.txtName->setFocus();
+    for (QComboBox* box : boxes) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* f = QApplication::focusWidget();
+        QVERIFY2(f == box || f == box->lineEdit(), qPrintable(f ? f->objectName() : QString()));
+    }
+    // Another value changes nothing.
+    w.state().options.optiondatumsanzeigehauptfenster = 0.5;
+    const QPoint before = w.cboJahr->pos();
+    w.datumsanzeigeeinstellen();
+    QCOMPARE(w.cboJahr->pos(), before);
+    QTEST(w.lblJahrmonattag->text(), "caption");
+}
+
+void TestMainWindow::menusAndShortcuts() {
+    WindowHarness h;
+    FrmMain& w = h.window();
+    QStringList titles;
+    for (QAction* a : w.menuBar()->actions())
+        titles << a->text();
+    QCOMPARE(titles, (QStringList{"&Datei", "&Bearbeiten", "&Extras", "&?"}));
+    QCOMPARE(w.mnuBearbeitenalledatensaetzemarkieren->text(), QStringLiteral("&Alle Datensätze markieren"));
+    QCOMPARE(w.mnuBearbeitenalledatensaetzemarkieren->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
+    QCOMPARE(w.mnuDateineu->text(), QStringLiteral("Geburtstagsliste &neu"));
+    QCOMPARE(w.mnuDateioeffnen->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    QCOMPARE(w.mnuHilfe->shortcut(), QKeySequence(Qt::Key_F1));
+    QCOMPARE(w.mnuErinnerungsmodulbeenden->text(),
+             QStringLiteral("&Natalix und Erinnerungs-Modul beenden"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Natalix"));
+    QCOMPARE(w.cboJahr->count(), 151);
+    QCOMPARE(w.cboJahr->itemText(150), QStringLiteral("2030"));
+    QCOMPARE(w.txtName->maxLength(), 40);
+    // Ctrl+A in the name box selects records, not text: the menu wins.
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.txtName->setFocus();
+    QTest::keyClick(w.txtName, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(w.selection().count(), 1); // the seeded table holds one record
+}
+
+void TestMainWindow::firstStartForgetsTheListAndMarksItChanged() {
+    TempDataDir tmp;
+    {
+        Options o;
+        o.programmwurdeerstmalsgestartet = 1;
+        WindowHarness h({}, o);
+        // The harness writes the options before the window loads; the flag was honoured.
+        QCOMPARE(h.state().dateiwurdegeaendert, 1);
+        QCOMPARE(h.state().dateinamemitpfad, QString());
+        QCOMPARE(readOptionsFile(h.dir.optionsPath()).options.programmwurdeerstmalsgestartet, 0);
+    }
+    WindowHarness plain;
+    QCOMPARE(plain.state().dateiwurdegeaendert, 0);
+}
+
+void TestMainWindow::autoStartKeepsTheWindowHidden() {
+    QVERIFY(parseCommandLine({QStringLiteral("/auto")}).autoStart);
+    QVERIFY(parseCommandLine({QStringLiteral("x/autostart")}).autoStart);
+    QVERIFY(!parseCommandLine({QStringLiteral("/AUTO")}).autoStart);
+    WindowHarness h({}, Options(), true);
+    h.window().splashFinished();
+    QVERIFY(!h.window().isVisible());
+    QCOMPARE(h.state().starten, 1);
+}
+
+void TestMainWindow::splashShowsTheWindowAfterThreeTicks() {
+    WindowHarness h;
+    auto* splash = new FrmSplash(h.window());
+    QPointer<FrmSplash> guard(splash);
+    splash->show();
+    QCOMPARE(splash->lblVersion->text(), QStringLiteral("Version 1.2"));
+    QCOMPARE(h.state().programmbeenden, 0);
+    splash->Timer1_Timer();
+    splash->Timer1_Timer();
+    QVERIFY(!h.window().isVisible());
+    QCOMPARE(h.state().starten, 0);
+    splash->Timer1_Timer();
+    QVERIFY(h.window().isVisible());
+    QCOMPARE(h.state().starten, 1);
+    QTRY_VERIFY(guard.isNull());
+}
+
+void TestMainWindow::activationPollShowsTheWindow() {
+    WindowHarness h;
+    FrmMain& w = h.window();
+    SettingsStore settings(h.dir);
+    settings.setValue(QStringLiteral("windowopen"), QStringLiteral("1"));
+    w.Timer2_Timer(); // before the splash has finished nothing happens
+    QVERIFY(!w.isVisible());
+    h.finishSplash();
+    w.Timer2_Timer();
+    QVERIFY(w.isVisible());
+    QCOMPARE(settings.value(QStringLiteral("windowopen")), QString());
+    QVERIFY(!(w.windowFlags() & Qt::WindowStaysOnTopHint));
+}
+
+void TestMainWindow::secondProcessEndsAndWakesTheFirst() {
+    WindowHarness h;
+    FrmMain& w = h.window();
+    InstanceLock lock(h.dir);
+    QVERIFY(lock.tryLock());
+    h.finishSplash();
+    QVERIFY(!w.isVisible());
+    QProcess second;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    second.setProcessEnvironment(env);
+    second.start(QStringLiteral(NATALIX_BINARY), {QStringLiteral("--datadir"), h.dir.path});
+    QVERIFY(second.waitForFinished(15000));
+    QCOMPARE(second.exitCode(), 0);
+    // The running window's poll brings it up within about two seconds.
+    QTRY_VERIFY_WITH_TIMEOUT(w.isVisible(), 2500);
+    QCOMPARE(SettingsStore(h.dir).value(QStringLiteral("windowopen")), QString());
+}
+
+void TestMainWindow::accessCheckRetriesUntilTheDatabaseOpens() {
+    WindowHarness h;
+    FrmMain& w = h.window();
+    const QString db = h.dir.databasePath();
+    const QString away = db + QStringLiteral(".away");
+    QVERIFY(QFile::rename(db, away));
+    // OK retries; the file is back after the second message.
+    h.services.answerMessage(answer::ok);
+    h.services.answerMessage(answer::ok);
+    h.services.onMessage = [&](const MessageRequest&) {
+        if (h.services.messages.size() == 2)
+            QFile::rename(away, db);
+    };
+    w.zugriffpruefen();
+    QCOMPARE(h.services.messages.size(), 2);
+    const MessageRequest& m = h.services.messages.first();
+    QCOMPARE(m.title, QStringLiteral("Zugriffs-Fehler"));
+    QCOMPARE(m.buttons, Buttons::Ok);
+    QCOMPARE(m.icon, Icon::Exclamation);
+    QCOMPARE(m.text,
+             QStringLiteral("Der Zugriff auf die Datenbank ist zur Zeit nicht möglich. Möglicherweise "
+                            "hat sich die Festplatte abgeschaltet. Wenn sich diese Meldung mehrmals "
+                            "wiederholt, drücken Sie eine Taste um die Festplatte wieder zu starten. "
+                            "Klicken Sie auf 'OK' um wiederholt auf die Datenbank zuzugreifen.( 104 / "
+                            "53 : Datei nicht gefunden )"));
+    QVERIFY(h.services.allAnswered());
+}
+
+QTEST_MAIN(TestMainWindow)
 #include "test_mainwindow.moc"

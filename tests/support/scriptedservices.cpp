@@ -21,6 +21,8 @@ bool ScriptedServices::allAnswered() const {
 
 int ScriptedServices::message(const MessageRequest& request) {
     messages << request;
+    if (onMessage)
+        onMessage(request);
     if (m_messageAnswers.empty()) {
         fail(QStringLiteral("message: ") + request.text);
         return answer::cancel;

@@ -35,6 +35,8 @@ public:
     QStringList programsStarted;
     int processEventsCalls = 0;
     QString unexpected; // the first dialog that came without an answer
+    // Called for every message before it is answered (to change the world in between).
+    std::function<void(const MessageRequest&)> onMessage;
     bool programsExist = true;
 
     void setNow(const QDateTime& now) { m_now = now; }
