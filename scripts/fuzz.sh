@@ -12,6 +12,11 @@ CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
     -DCMAKE_CXX_COMPILER=clang++ -DNATALIX_FUZZ=ON -DNATALIX_TESTS=OFF >/dev/null
 cmake --build build/fuzz -j2 --target fuzz_listfile fuzz_options
 
+# The options target writes a file per input through QSaveFile, which syncs it to disk; in
+# memory that costs nothing, on disk it would eat most of the budget.
+if [ -d /dev/shm ] && [ -w /dev/shm ]; then
+    export TMPDIR=/dev/shm
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p build/fuzz/artifacts

@@ -97,7 +97,9 @@ ListFileContents parseListFile(QByteArrayView bytes) {
         } else {
             numberMissing[b] = true;
         }
-        r.name = decodeCp1252(l[1]);
+        // A record never has an empty name: an empty line stands for the blank of no name.
+        if (!l[1].isEmpty())
+            r.name = decodeCp1252(l[1]);
         r.jahr = number(2).value_or(fresh.jahr);
         r.monat = number(3).value_or(fresh.monat);
         r.tag = number(4).value_or(fresh.tag);

@@ -31,7 +31,7 @@ struct ListFileContents {
 
 // Reads the whole file before anything else is touched. Complete record blocks count, the
 // count line does not; an incomplete last block is dropped. A number line that holds no
-// number leaves the field as in a new record.
+// number, or an empty name line, leaves the field as in a new record.
 ListFileContents parseListFile(QByteArrayView bytes);
 ListFileContents readListFile(QIODevice& device);
 ListFileContents readListFile(const QString& path);

@@ -59,12 +59,13 @@ double leadingNumber(QStringView text, bool* found) {
         return 0.0;
     bool ok = false;
     const double value = digits.toDouble(&ok);
-    if (!ok || !std::isfinite(value)) {
-        // Out of range: keep the sign, saturate.
+    if (std::isinf(value)) {
+        // Too large: keep the sign, saturate.
         const bool negative = digits.startsWith(u'-');
         return negative ? -std::numeric_limits<double>::max() : std::numeric_limits<double>::max();
     }
-    return value;
+    // The text is a well-formed number, so the only other failure is one too small to hold.
+    return ok ? value : 0.0;
 }
 
 int leadingWholeNumber(QStringView text) {

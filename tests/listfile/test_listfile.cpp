@@ -24,10 +24,16 @@ QByteArray fileOf(const QList<QByteArray>& lines, const QByteArray& end = "\r\n"
 QList<QByteArray> blockLines(const QByteArray& nummer, const QByteArray& name,
                              const QByteArray& jahr, const QByteArray& monat,
                              const QByteArray& tag) {
-    return {nummer,           name,             jahr,
-            monat,            tag,              "1 Woche vorher",
-            "1 Tag vorher",   "Am Tage des Geburtstages",
-            "1. Geburtstag",  "j\xE4hrlich"};
+    return {nummer,
+            name,
+            jahr,
+            monat,
+            tag,
+            "1 Woche vorher",
+            "1 Tag vorher",
+            "Am Tage des Geburtstages",
+            "1. Geburtstag",
+            "j\xE4hrlich"};
 }
 
 Record withMarkersCleared(Record r) {
@@ -54,8 +60,7 @@ Snapshot randomList(QRandomGenerator& rng) {
     static const QStringList starts = {QStringLiteral("1. Geburtstag"),
                                        QStringLiteral("18. Geburtstag"),
                                        QStringLiteral("125. Geburtstag")};
-    static const QStringList cycles = {QStringLiteral("jährlich"),
-                                       QStringLiteral("alle 5 Jahre"),
+    static const QStringList cycles = {QStringLiteral("jährlich"), QStringLiteral("alle 5 Jahre"),
                                        QStringLiteral("alle 100 Jahre")};
     Snapshot list;
     const int n = rng.bounded(1, 40);
@@ -93,8 +98,7 @@ protected:
 
 const QString noCountError = QStringLiteral(
     "Die Datei ist keine Geburtstagsliste: Ihre erste Zeile enthält keine Anzahl von Datensätzen.");
-const QString noRecordError =
-    QStringLiteral("Die Datei enthält keinen vollständigen Datensatz.");
+const QString noRecordError = QStringLiteral("Die Datei enthält keinen vollständigen Datensatz.");
 const QString tooLargeError = QStringLiteral("Die Datei ist zu groß für eine Geburtstagsliste.");
 
 } // namespace
@@ -112,6 +116,7 @@ private slots:
     void readingVariants_data();
     void readingVariants();
     void loneLineFeedStaysInText();
+    void emptyNameLineReadsAsBlank();
     void blockCountWins_data();
     void blockCountWins();
     void refusedFiles_data();
@@ -162,8 +167,7 @@ void TestListFile::sampleRecordBytes() {
 void TestListFile::twentyFiveRecords() {
     Snapshot list;
     for (int i = 1; i <= 25; ++i)
-        list.push_back(makeRecord(i, QStringLiteral("Person %1").arg(i), 1950 + i, 1 + i % 12,
-                                  i));
+        list.push_back(makeRecord(i, QStringLiteral("Person %1").arg(i), 1950 + i, 1 + i % 12, i));
     const QByteArray bytes = renderListFile(list);
     QCOMPARE(bytes.left(6), QByteArray("\x20\x32\x35\x20\x0D\x0A"));
     QCOMPARE(bytes.count("\r\n"), 251);
@@ -189,8 +193,7 @@ void TestListFile::characterBytes_data() {
     QTest::newRow("blank name") << " " << QByteArray(" ") << " ";
     QTest::newRow("empty name") << "" << QByteArray(" ") << " ";
     QTest::newRow("blanks kept") << "  Anna  " << QByteArray("  Anna  ") << "  Anna  ";
-    QTest::newRow("outside cp1252")
-        << QStringLiteral("Łukasz") << QByteArray("?ukasz") << "?ukasz";
+    QTest::newRow("outside cp1252") << QStringLiteral("Łukasz") << QByteArray("?ukasz") << "?ukasz";
     QTest::newRow("surrogate pair is one character")
         << QStringLiteral("a\U0001F600b") << QByteArray("a?b") << "a?b";
 }
@@ -251,9 +254,9 @@ void TestListFile::extremeNumbersRoundTrip() {
 void TestListFile::readingVariants_data() {
     QTest::addColumn<QByteArray>("bytes");
 
-    const QList<QByteArray> canonical =
-        QList<QByteArray>{" 2 "} + blockLines(" 7 ", "Anna", " 1971 ", " 3 ", " 9 ") +
-        blockLines(" 12 ", " ", " 2001 ", " 12 ", " 31 ");
+    const QList<QByteArray> canonical = QList<QByteArray>{" 2 "} +
+                                        blockLines(" 7 ", "Anna", " 1971 ", " 3 ", " 9 ") +
+                                        blockLines(" 12 ", " ", " 2001 ", " 12 ", " 31 ");
     const QList<QByteArray> bare = QList<QByteArray>{"2"} +
                                    blockLines("7", "Anna", "1971", "3", "9") +
                                    blockLines("12", " ", "2001", "12", "31");
@@ -279,9 +282,8 @@ void TestListFile::readingVariants() {
 }
 
 void TestListFile::loneLineFeedStaysInText() {
-    const QByteArray bytes =
-        fileOf(QList<QByteArray>{" 1 "} + blockLines(" 4 ", "Anna\nBerta\n", " 1971 ", " 3 ",
-                                                     " 9 "));
+    const QByteArray bytes = fileOf(QList<QByteArray>{" 1 "} +
+                                    blockLines(" 4 ", "Anna\nBerta\n", " 1971 ", " 3 ", " 9 "));
     const ListFileContents read = parseListFile(bytes);
     QVERIFY(read.ok);
     QCOMPARE(read.records.size(), size_t(1));
@@ -294,6 +296,16 @@ void TestListFile::loneLineFeedStaysInText() {
     const ListFileContents refused = parseListFile(lfOnly);
     QVERIFY(!refused.ok);
     QCOMPARE(refused.error, noRecordError);
+}
+
+void TestListFile::emptyNameLineReadsAsBlank() {
+    const QByteArray bytes =
+        fileOf(QList<QByteArray>{" 1 "} + blockLines(" 4 ", "", " 1971 ", " 3 ", " 9 "));
+    const ListFileContents read = parseListFile(bytes);
+    QVERIFY(read.ok);
+    QCOMPARE(read.records, Snapshot{makeRecord(4, QStringLiteral(" "), 1971, 3, 9)});
+    // Written back, the record is read as it was.
+    QCOMPARE(parseListFile(renderListFile(read.records)).records, read.records);
 }
 
 void TestListFile::blockCountWins_data() {
@@ -398,8 +410,7 @@ void TestListFile::missingNumbersTakeNextFree_data() {
     QTest::newRow("two gaps in order")
         << QList<QByteArray>{" 4 ", "", " 2 ", "n"} << QList<int>{4, 5, 2, 6};
     QTest::newRow("all missing") << QList<QByteArray>{"a", "b"} << QList<int>{1, 2};
-    QTest::newRow("only negative numbers")
-        << QList<QByteArray>{"-3", "x"} << QList<int>{-3, 1};
+    QTest::newRow("only negative numbers") << QList<QByteArray>{"-3", "x"} << QList<int>{-3, 1};
     QTest::newRow("no number above int max")
         << QList<QByteArray>{" 2147483647 ", "x"} << QList<int>{2147483647, 0};
 }
@@ -470,16 +481,14 @@ void TestListFile::sizeMatchesWrittenBytes_data() {
 
     // One record numbered 1, born 22.12.1971: the numbers and line ends add 42 bytes.
     QTest::newRow("one letter, empty texts") << "A" << QStringList{"", "", "", "", ""} << 1;
-    QTest::newRow("empty name counts as blank")
-        << "" << QStringList{"", "", "", "", ""} << 1;
+    QTest::newRow("empty name counts as blank") << "" << QStringList{"", "", "", "", ""} << 1;
     QTest::newRow("defaults") << "Zellwig (der Programmierer)"
                               << QStringList{"1 Woche vorher", "1 Tag vorher",
                                              "Am Tage des Geburtstages", "1. Geburtstag",
                                              "jährlich"}
                               << 27 + 14 + 12 + 24 + 13 + 8;
     QTest::newRow("umlauts are one byte")
-        << "Müßig" << QStringList{"4 Wochen vorher", "", "", "", "alle 5 Jahre"}
-        << 5 + 15 + 12;
+        << "Müßig" << QStringList{"4 Wochen vorher", "", "", "", "alle 5 Jahre"} << 5 + 15 + 12;
     QTest::newRow("character outside cp1252 is one byte")
         << QStringLiteral("\U0001F600") << QStringList{"", "", "", "", ""} << 1;
 }

@@ -8,13 +8,12 @@ Q_DECLARE_METATYPE(natalix::Options)
 namespace natalix {
 // Names the values in a failure message.
 char* toString(const Options& o) {
-    const QString text =
-        QStringLiteral("[%1|%2|%3|%4|%5|%6|%7|%8]")
-            .arg(o.option1erinnerung, o.option2erinnerung, o.option3erinnerung, o.optionabjahr,
-                 o.optionzyklus)
-            .arg(o.optiondatumsanzeigehauptfenster)
-            .arg(o.optiondatumsanzeigedrucken)
-            .arg(o.programmwurdeerstmalsgestartet);
+    const QString text = QStringLiteral("[%1|%2|%3|%4|%5|%6|%7|%8]")
+                             .arg(o.option1erinnerung, o.option2erinnerung, o.option3erinnerung,
+                                  o.optionabjahr, o.optionzyklus)
+                             .arg(o.optiondatumsanzeigehauptfenster)
+                             .arg(o.optiondatumsanzeigedrucken)
+                             .arg(o.programmwurdeerstmalsgestartet);
     return qstrdup(text.toUtf8().constData());
 }
 } // namespace natalix
@@ -36,10 +35,14 @@ QByteArray linesOf(const QList<QByteArray>& lines, const QByteArray& end = "\r\n
     return out;
 }
 
-const QList<QByteArray> customLines = {"Keine Erinnerung", "3 Tage vorher",
-                                       "2 Wochen vorher",  "18. Geburtstag",
-                                       "alle 5 Jahre",     " 0 ",
-                                       " 0 ",              " 1 "};
+const QList<QByteArray> customLines = {"Keine Erinnerung",
+                                       "3 Tage vorher",
+                                       "2 Wochen vorher",
+                                       "18. Geburtstag",
+                                       "alle 5 Jahre",
+                                       " 0 ",
+                                       " 0 ",
+                                       " 1 "};
 
 Options customOptions() {
     Options o;
@@ -133,16 +136,20 @@ void TestOptions::readsValues_data() {
 
     QTest::newRow("as written") << linesOf(customLines) << customOptions();
     QTest::newRow("CR only") << linesOf(customLines, "\r") << customOptions();
-    QTest::newRow("no line end after line 8") << linesOf(customLines).chopped(2)
-                                              << customOptions();
+    QTest::newRow("no line end after line 8") << linesOf(customLines).chopped(2) << customOptions();
     QTest::newRow("lines after the eighth ignored")
         << linesOf(customLines + QList<QByteArray>{"mehr", " 7 "}) << customOptions();
 
     Options newDisplay;
     newDisplay.optiondatumsanzeigehauptfenster = 0;
-    QList<QByteArray> lines = QList<QByteArray>(defaultFile.split('\r').mid(0, 8));
-    for (QByteArray& l : lines)
-        l.replace('\n', "");
+    const QList<QByteArray> lines = {"1 Woche vorher",
+                                     "1 Tag vorher",
+                                     "Am Tage des Geburtstages",
+                                     "1. Geburtstag",
+                                     "j\xE4hrlich",
+                                     " 1 ",
+                                     " 1 ",
+                                     " 0 "};
     QList<QByteArray> l6 = lines;
     l6[5] = " 0";
     QTest::newRow("line 6 selects the new display") << linesOf(l6) << newDisplay;
@@ -218,7 +225,8 @@ void TestOptions::writtenBytes_data() {
     odd.programmwurdeerstmalsgestartet = 25;
     QTest::newRow("fraction, negative, foreign letters")
         << odd
-        << QByteArray("?\xF3""d?\r\n1 Tag vorher\r\nAm Tage des Geburtstages\r\n"
+        << QByteArray("?\xF3"
+                      "d?\r\n1 Tag vorher\r\nAm Tage des Geburtstages\r\n"
                       "1. Geburtstag\r\nj\xE4hrlich\r\n 0.5 \r\n-2 \r\n 25 \r\n");
 }
 
@@ -228,8 +236,8 @@ void TestOptions::writtenBytes() {
     QCOMPARE(renderOptionsFile(options), bytes);
     TempDataDir dir;
     const QString path = dir.file(optionsFileName());
-    QVERIFY(writeFileBytes(path, "old contents that are longer than the new file will be\r\n"
-                                 + QByteArray(400, 'x')));
+    QVERIFY(writeFileBytes(path, "old contents that are longer than the new file will be\r\n" +
+                                     QByteArray(400, 'x')));
     QString error;
     QVERIFY(writeOptionsFile(path, options, &error));
     QCOMPARE(error, QString());
@@ -248,9 +256,8 @@ void TestOptions::failingWriteKeepsOldFile() {
     QFETCH(bool, missingFolder);
     QFETCH(QString, reason);
     TempDataDir dir;
-    const QString path = missingFolder
-                             ? dir.file(QStringLiteral("fehlt/") + optionsFileName())
-                             : unreplaceablePath(dir);
+    const QString path = missingFolder ? dir.file(QStringLiteral("fehlt/") + optionsFileName())
+                                       : unreplaceablePath(dir);
     const QByteArray old = linesOf(customLines);
     if (!missingFolder)
         QVERIFY(writeFileBytes(path, old));

@@ -48,10 +48,16 @@ void TestTextNumber::leadingNumber_data() {
     QTest::newRow("comma is no decimal point") << "2,5" << 2.0 << true;
     QTest::newRow("arabic-indic digit") << QString(QChar(0x0663)) << 0.0 << false;
     QTest::newRow("line feed ends") << "3\n4" << 3.0 << true;
-    QTest::newRow("too large saturates")
-        << "1e999" << std::numeric_limits<double>::max() << true;
-    QTest::newRow("too small saturates")
-        << "-1e999" << -std::numeric_limits<double>::max() << true;
+    QTest::newRow("too large saturates") << "1e999" << std::numeric_limits<double>::max() << true;
+    QTest::newRow("point without decimals") << "1965." << 1965.0 << true;
+    QTest::newRow("sign and point first") << "-.5" << -0.5 << true;
+    QTest::newRow("point before exponent") << "5.e2" << 500.0 << true;
+    QTest::newRow("many decimals") << "0." + QString(400, u'0') + "1" << 0.0 << true;
+    QTest::newRow("many digits") << "1" + QString(400, u'0') << std::numeric_limits<double>::max()
+                                 << true;
+    QTest::newRow("underflow is zero") << "1e-400" << 0.0 << true;
+    QTest::newRow("negative underflow is zero") << "-1e-400" << 0.0 << true;
+    QTest::newRow("too small saturates") << "-1e999" << -std::numeric_limits<double>::max() << true;
 }
 
 void TestTextNumber::leadingNumber() {
@@ -95,12 +101,18 @@ void TestTextNumber::wholeNumberLine_data() {
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("signedText");
 
-    QTest::newRow("25") << 25LL << " 25 " << " 25";
-    QTest::newRow("1971") << 1971LL << " 1971 " << " 1971";
-    QTest::newRow("zero") << 0LL << " 0 " << " 0";
-    QTest::newRow("negative") << -5LL << "-5 " << "-5";
-    QTest::newRow("int min") << -2147483648LL << "-2147483648 " << "-2147483648";
-    QTest::newRow("beyond int") << 10000000000LL << " 10000000000 " << " 10000000000";
+    QTest::newRow("25") << 25LL << " 25 "
+                        << " 25";
+    QTest::newRow("1971") << 1971LL << " 1971 "
+                          << " 1971";
+    QTest::newRow("zero") << 0LL << " 0 "
+                          << " 0";
+    QTest::newRow("negative") << -5LL << "-5 "
+                              << "-5";
+    QTest::newRow("int min") << -2147483648LL << "-2147483648 "
+                             << "-2147483648";
+    QTest::newRow("beyond int") << 10000000000LL << " 10000000000 "
+                                << " 10000000000";
 }
 
 void TestTextNumber::wholeNumberLine() {
