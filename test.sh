@@ -7,7 +7,7 @@ natalix_install_deps poppler-utils clang
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNATALIX_SANITIZE=ON >/dev/null
 cmake --build build/test
 export QT_QPA_PLATFORM=offscreen
-export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1:strict_string_checks=1"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 ctest --test-dir build/test --output-on-failure -j2 --timeout 300
 # Short fuzzing runs of the two readers, when clang can build them.

@@ -3,6 +3,7 @@
 #include "support/windowharness.h"
 #include "table/gridselection.h"
 #include "table/sortcommands.h"
+#include "ui/qtservices.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QLockFile>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QSettings>
@@ -56,6 +58,7 @@ private slots:
     void activationPollShowsTheWindow();
     void secondProcessEndsAndWakesTheFirst();
     void accessCheckRetriesUntilTheDatabaseOpens();
+    void standardDialogsSpeakGerman();
 };
 
 void TestMainWindow::recordCheckCorrectsTheFields_data() {
@@ -406,6 +409,16 @@ void TestMainWindow::accessCheckRetriesUntilTheDatabaseOpens() {
                             "Klicken Sie auf 'OK' um wiederholt auf die Datenbank zuzugreifen.( 104 / "
                             "53 : Datei nicht gefunden )"));
     QVERIFY(h.services.allAnswered());
+}
+
+void TestMainWindow::standardDialogsSpeakGerman() {
+    installGermanTranslations();
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Natalix"), QStringLiteral("?"),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel | QMessageBox::Retry);
+    QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("&Ja"));
+    QCOMPARE(box.button(QMessageBox::No)->text(), QStringLiteral("&Nein"));
+    QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("Abbrechen"));
+    QCOMPARE(box.button(QMessageBox::Retry)->text(), QStringLiteral("Wiederholen"));
 }
 
 QTEST_MAIN(TestMainWindow)
