@@ -23,9 +23,15 @@ public:
     void releaseScans();
 
 private:
+    bool scansHeld() const;
+    // Scans now, or once the table work in progress has ended.
+    void scanWhenFree();
+    void showMeldung();
+
     FrmMain& m_form;
     int m_holds = 0;
     bool m_scanWaiting = false;
+    bool m_retryPosted = false;
 };
 
 } // namespace natalix
