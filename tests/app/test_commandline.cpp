@@ -46,10 +46,18 @@ QByteArray listFile(const QList<Entry>& entries) {
     return out;
 }
 
+// What a scan of marchList prints on 7 March 2025, when nothing was given before.
+const QByteArray dueOnSeventh("Anna Beispiel wird heute 45 Jahre alt ...\n"
+                              "J\xC3\xBCrgen Gro\xC3\x9F wird am 10.3.2025 35 Jahre alt ...\n");
+
 const QList<Entry> marchList{
     {1, "Anna Beispiel", 1980, 3, 7, usual},
-    {2, "Jürgen Groß", 1990, 3, 10, {"1 Woche vorher", "Keine Erinnerung", "Keine Erinnerung",
-                                     "1. Geburtstag", "jährlich"}},
+    {2,
+     "Jürgen Groß",
+     1990,
+     3,
+     10,
+     {"1 Woche vorher", "Keine Erinnerung", "Keine Erinnerung", "1. Geburtstag", "jährlich"}},
     {5, "Sommer Kind", 1970, 7, 15, onTheDay},
 };
 
@@ -119,8 +127,8 @@ private:
 QList<Entry> generated(int count) {
     QList<Entry> out;
     for (int i = 1; i <= count; ++i)
-        out.append({i * 3, QStringLiteral("Person Nr. %1 äöü").arg(i), 1880 + i % 220,
-                    1 + i % 12, 1 + i % 28, usual});
+        out.append({i * 3, QStringLiteral("Person Nr. %1 äöü").arg(i), 1880 + i % 220, 1 + i % 12,
+                    1 + i % 28, usual});
     return out;
 }
 
@@ -151,10 +159,18 @@ void TestCommandLine::importExportRoundTrip_data() {
     QTest::newRow("one record") << QList<Entry>{{1, "Anna Beispiel", 1980, 3, 7, usual}};
     QTest::newRow("gaps, blanks and umlauts")
         << QList<Entry>{{1, "Anna Beispiel", 1980, 3, 7, usual},
-                        {4, " ", 1900, 1, 1,
+                        {4,
+                         " ",
+                         1900,
+                         1,
+                         1,
                          {"Keine Erinnerung", "Keine Erinnerung", "Keine Erinnerung",
                           "18. Geburtstag", "alle 10 Jahre"}},
-                        {17, "Jürgen Groß-Öztürk", 2000, 2, 29,
+                        {17,
+                         "Jürgen Groß-Öztürk",
+                         2000,
+                         2,
+                         29,
                          {"3 Monate vorher", "4 Wochen vorher", "Keine Erinnerung",
                           "125. Geburtstag", "alle 100 Jahre"}},
                         {1000, "Zoë", 1880, 12, 31, onTheDay}};
@@ -181,8 +197,8 @@ void TestCommandLine::importRemembersTheAbsolutePath() {
 }
 
 void TestCommandLine::refusedImportChangesNothing_data() {
-    QTest::addColumn<QByteArray>("bytes"); // empty name: no file at all
-    QTest::addColumn<bool>("exists");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("exists"); // false: no file at all
     QTest::addColumn<QString>("message");
     QByteArray noCount = listFile(marchList);
     noCount.replace(0, 3, "Liste");
@@ -192,8 +208,8 @@ void TestCommandLine::refusedImportChangesNothing_data() {
            "enthält keine Anzahl von Datensätzen.";
     QTest::newRow("empty file") << QByteArray() << true
                                 << "Ihre erste Zeile enthält keine Anzahl von Datensätzen.";
-    QTest::newRow("count line only") << QByteArray(" 1 \r\n") << true
-                                     << "Die Datei enthält keinen vollständigen Datensatz.";
+    QTest::newRow("count line only")
+        << QByteArray(" 1 \r\n") << true << "Die Datei enthält keinen vollständigen Datensatz.";
     QTest::newRow("missing file") << QByteArray() << false
                                   << "kann nicht gelesen werden (53 : Datei nicht gefunden).";
 }
@@ -224,11 +240,13 @@ void TestCommandLine::refusedImportChangesNothing() {
 void TestCommandLine::failedExportKeepsTheTarget_data() {
     QTest::addColumn<QString>("target");
     QTest::addColumn<QString>("message");
-    QTest::newRow("missing folder") << "fehlt/liste.nxd" << "(76 : Pfad nicht gefunden)";
-    QTest::newRow("target is a folder")
-        << "ordner.nxd" << "(75 : Fehler beim Zugriff auf Pfad oder Datei)";
+    QTest::newRow("missing folder") << "fehlt/liste.nxd"
+                                    << "(76 : Pfad nicht gefunden)";
+    QTest::newRow("target is a folder") << "ordner.nxd"
+                                        << "(75 : Fehler beim Zugriff auf Pfad oder Datei)";
     // The longest name a file may have leaves no room for the temporary copy beside it.
-    QTest::newRow("no room for the temporary copy") << QString(251, u'x') + ".nxd" << "(";
+    QTest::newRow("no room for the temporary copy") << QString(251, u'x') + ".nxd"
+                                                    << "(";
 }
 
 void TestCommandLine::failedExportKeepsTheTarget() {
@@ -249,8 +267,8 @@ void TestCommandLine::failedExportKeepsTheTarget() {
     const Result r = f.run({QStringLiteral("--export"), path});
     QCOMPARE(r.code, 1);
     const QString err = QString::fromUtf8(r.err);
-    QVERIFY2(err.startsWith(QStringLiteral("Die Liste konnte nicht in \"%1\" gespeichert werden ")
-                                .arg(path)),
+    QVERIFY2(err.startsWith(
+                 QStringLiteral("Die Liste konnte nicht in \"%1\" gespeichert werden ").arg(path)),
              qPrintable(err));
     QVERIFY2(err.contains(message), qPrintable(err));
     // No stray temporary file, and what was there is untouched.
@@ -308,7 +326,7 @@ void TestCommandLine::runningInstance() {
     QCOMPARE(f.storedFileName(), f.file(QStringLiteral("liste.nxd")));
     const Result scan = f.run({QStringLiteral("--scan")}, now);
     QCOMPARE(scan.code, 0);
-    QCOMPARE(scan.out, QByteArray("Anna Beispiel wird heute 45 Jahre alt ...\n"));
+    QCOMPARE(scan.out, dueOnSeventh);
 }
 
 void TestCommandLine::scanPrintsDueLinesOnce() {
@@ -345,10 +363,8 @@ void TestCommandLine::scanWithNothingDue() {
     QCOMPARE(r.out, QByteArray());
     QCOMPARE(r.err, QByteArray());
     // Nothing was marked either: the reminders still come in March.
-    const Result march =
-        f.run({QStringLiteral("--scan")}, QStringLiteral("2025-03-07T09:00:00"));
-    QCOMPARE(march.out, QByteArray("Anna Beispiel wird heute 45 Jahre alt ...\n"
-                                   "J\xC3\xBCrgen Gro\xC3\x9F wird am 10.3.2025 35 Jahre alt ...\n"));
+    const Result march = f.run({QStringLiteral("--scan")}, QStringLiteral("2025-03-07T09:00:00"));
+    QCOMPARE(march.out, dueOnSeventh);
 }
 
 void TestCommandLine::optionsWithoutData_data() {
@@ -356,9 +372,12 @@ void TestCommandLine::optionsWithoutData_data() {
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("out"); // start of stdout
     QTest::addColumn<QString>("err"); // start of stderr
-    QTest::newRow("--help") << QStringList{"--help"} << 0 << "Aufruf: natalix [/auto]" << "";
-    QTest::newRow("-h") << QStringList{"-h"} << 0 << "Aufruf: natalix [/auto]" << "";
-    QTest::newRow("--version") << QStringList{"--version"} << 0 << "Natalix " << "";
+    QTest::newRow("--help") << QStringList{"--help"} << 0 << "Aufruf: natalix [/auto]"
+                            << "";
+    QTest::newRow("-h") << QStringList{"-h"} << 0 << "Aufruf: natalix [/auto]"
+                        << "";
+    QTest::newRow("--version") << QStringList{"--version"} << 0 << "Natalix "
+                               << "";
     QTest::newRow("unknown option") << QStringList{"--frobnicate"} << 1 << ""
                                     << "Unbekannte Option: --frobnicate\n\nAufruf:";
     QTest::newRow("path missing") << QStringList{"--import"} << 1 << ""
@@ -375,10 +394,10 @@ void TestCommandLine::optionsWithoutData() {
     Fixture f;
     const Result r = f.run(args);
     QCOMPARE(r.code, code);
-    QVERIFY2(QString::fromUtf8(r.out).startsWith(out), r.out.constData());
-    QVERIFY2(QString::fromUtf8(r.err).startsWith(err), r.err.constData());
     QCOMPARE(r.out.isEmpty(), out.isEmpty());
     QCOMPARE(r.err.isEmpty(), err.isEmpty());
+    QVERIFY2(out.isEmpty() || QString::fromUtf8(r.out).startsWith(out), r.out.constData());
+    QVERIFY2(err.isEmpty() || QString::fromUtf8(r.err).startsWith(err), r.err.constData());
     if (args.first() == u"--version") {
         QVERIFY2(QRegularExpression(QStringLiteral("^Natalix \\d+\\.\\d+\\.\\d+\\n$"))
                      .match(QString::fromUtf8(r.out))

@@ -49,8 +49,7 @@ struct Table {
 
     explicit Table(const std::vector<Record>& records) {
         QString error;
-        store = TableStore::open(dir.file(TableStore::databaseFileName()), records.front(),
-                                 &error);
+        store = TableStore::open(dir.file(TableStore::databaseFileName()), records.front(), &error);
         if (!store || !store->replaceAll(records))
             qFatal("cannot set up the test database");
     }
@@ -97,23 +96,27 @@ void TestReminderScan::conversions_data() {
     QTest::addColumn<QList<int>>("offsets");
     QTest::addColumn<double>("start");
     QTest::addColumn<int>("cycle");
-    QTest::newRow("list ends")
-        << QStringList{keine, QStringLiteral("4 Wochen vorher"), QStringLiteral("3 Monate vorher"),
-                       QStringLiteral("125. Geburtstag"), QStringLiteral("alle 100 Jahre")}
-        << QList<int>{-1, 28, 92} << 125.0 << 100;
-    QTest::newRow("list starts")
-        << QStringList{amTage, QStringLiteral("1 Tag vorher"), QStringLiteral("1 Monat vorher"),
-                       QStringLiteral("1. Geburtstag"), QStringLiteral("jährlich")}
-        << QList<int>{0, 1, 31} << 1.0 << 1;
+    QTest::newRow("list ends") << QStringList{keine, QStringLiteral("4 Wochen vorher"),
+                                              QStringLiteral("3 Monate vorher"),
+                                              QStringLiteral("125. Geburtstag"),
+                                              QStringLiteral("alle 100 Jahre")}
+                               << QList<int>{-1, 28, 92} << 125.0 << 100;
+    QTest::newRow("list starts") << QStringList{amTage, QStringLiteral("1 Tag vorher"),
+                                                QStringLiteral("1 Monat vorher"),
+                                                QStringLiteral("1. Geburtstag"),
+                                                QStringLiteral("jährlich")}
+                                 << QList<int>{0, 1, 31} << 1.0 << 1;
     QTest::newRow("case and blanks count")
         << QStringList{QStringLiteral("1 monat vorher"), QStringLiteral("1 Woche vorher "),
                        QStringLiteral("2 Wochen vorher"), QStringLiteral("18. Geburtstag"),
                        QStringLiteral("Jährlich")}
         << QList<int>{unusable, unusable, 14} << 18.0 << unusable;
-    QTest::newRow("no numbers")
-        << QStringList{QString(), QStringLiteral("7"), QStringLiteral("3 Tage vorher"),
-                       QStringLiteral("Geburtstag"), QStringLiteral("alle 0 Jahre")}
-        << QList<int>{unusable, unusable, 3} << double(unusable) << unusable;
+    QTest::newRow("no numbers") << QStringList{QString(), QStringLiteral("7"),
+                                               QStringLiteral("3 Tage vorher"),
+                                               QStringLiteral("Geburtstag"),
+                                               QStringLiteral("alle 0 Jahre")}
+                                << QList<int>{unusable, unusable, 3} << double(unusable)
+                                << unusable;
 }
 
 void TestReminderScan::conversions() {
@@ -153,10 +156,11 @@ void TestReminderScan::unusableSettings_data() {
     QTest::newRow("one unusable offset")
         << QStringList{"1 monat vorher", amTage, "irgendwann", "1. Geburtstag", "jährlich"} << true
         << QList<int>{1};
-    QTest::newRow("start at the age") << QStringList{keine, keine, amTage, "45. Geburtstag", "jährlich"}
-                                      << true << QList<int>{2};
+    QTest::newRow("start at the age")
+        << QStringList{keine, keine, amTage, "45. Geburtstag", "jährlich"} << true << QList<int>{2};
     QTest::newRow("start above the age")
-        << QStringList{amTage, amTage, amTage, "46. Geburtstag", "jährlich"} << false << QList<int>{};
+        << QStringList{amTage, amTage, amTage, "46. Geburtstag", "jährlich"} << false
+        << QList<int>{};
     QTest::newRow("no reminder") << QStringList{keine, keine, keine, "1. Geburtstag", "jährlich"}
                                  << false << QList<int>{};
 }
@@ -222,21 +226,21 @@ void TestReminderScan::dueOrNot_data() {
         << birthday(1, "Gestern", 1980, 3, 6, {QStringLiteral("1 Woche vorher")})
         << QDate(2025, 3, 7) << QString();
     QTest::newRow("one day before the lead time")
-        << birthday(1, "Bald", 1980, 3, 15, {QStringLiteral("1 Woche vorher")})
-        << QDate(2025, 3, 7) << QString();
-    QTest::newRow("a week ahead")
-        << birthday(1, "Neu", 1980, 3, 14, {QStringLiteral("1 Woche vorher")})
-        << QDate(2025, 3, 7) << "Neu wird am 14.3.2025 45 Jahre alt ...";
+        << birthday(1, "Bald", 1980, 3, 15, {QStringLiteral("1 Woche vorher")}) << QDate(2025, 3, 7)
+        << QString();
+    QTest::newRow("a week ahead") << birthday(1, "Neu", 1980, 3, 14,
+                                              {QStringLiteral("1 Woche vorher")})
+                                  << QDate(2025, 3, 7) << "Neu wird am 14.3.2025 45 Jahre alt ...";
 
     Record unnamed = birthday(12, " ", 1995, 3, 7, {amTage});
-    QTest::newRow("no name")
-        << unnamed << QDate(2025, 3, 7)
-        << "Ein eingegebenes Geburtstags-Kind ohne Namen (Datensatz 12)  wird heute 30 Jahre alt ...";
+    QTest::newRow("no name") << unnamed << QDate(2025, 3, 7)
+                             << "Ein eingegebenes Geburtstags-Kind ohne Namen (Datensatz 12)  wird "
+                                "heute 30 Jahre alt ...";
     // The name is written as stored, so an empty one leaves a single blank.
     unnamed.name.clear();
-    QTest::newRow("empty name")
-        << unnamed << QDate(2025, 3, 7)
-        << "Ein eingegebenes Geburtstags-Kind ohne Namen (Datensatz 12) wird heute 30 Jahre alt ...";
+    QTest::newRow("empty name") << unnamed << QDate(2025, 3, 7)
+                                << "Ein eingegebenes Geburtstags-Kind ohne Namen (Datensatz 12) "
+                                   "wird heute 30 Jahre alt ...";
 
     Record given = birthday(1, "Gegeben", 1980, 3, 7, {amTage});
     given.marker = {2025, 0, 0};
@@ -340,8 +344,8 @@ void TestReminderScan::acrossTheYearChange() {
 void TestReminderScan::linesInMonthDayOrder_data() {
     QTest::addColumn<QDate>("today");
     QTest::addColumn<QStringList>("names");
-    QTest::newRow("end of February") << QDate(2025, 2, 27)
-                                     << QStringList{"Feb28", "Mar1", "Mar8", "Mar10"};
+    QTest::newRow("end of February")
+        << QDate(2025, 2, 27) << QStringList{"Feb28", "Mar1", "Mar8", "Mar10"};
     QTest::newRow("next year's January first")
         << QDate(2025, 12, 20) << QStringList{"Jan2", "Dez28"};
 }

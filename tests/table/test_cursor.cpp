@@ -41,8 +41,8 @@ Record seedRecord() {
 // Everything the database file holds, read through a second connection.
 std::vector<Record> stored(const QString& path) {
     QString error;
-    auto other = TableStore::open(path, makeRecord(777, QStringLiteral("Fremd"), 1900, 1, 1),
-                                  &error);
+    auto other =
+        TableStore::open(path, makeRecord(777, QStringLiteral("Fremd"), 1900, 1, 1), &error);
     if (!other)
         return {};
     std::vector<Record> out;
@@ -165,8 +165,8 @@ void TestCursor::missingOrEmptyDatabaseIsSeeded() {
 void TestCursor::databaseInMissingFolderIsRefused() {
     TempDataDir dir;
     QString error;
-    auto store = TableStore::open(dir.file(QStringLiteral("fehlt/Geburtstage.db")), seedRecord(),
-                                  &error);
+    auto store =
+        TableStore::open(dir.file(QStringLiteral("fehlt/Geburtstage.db")), seedRecord(), &error);
     QVERIFY(!store);
     QVERIFY(!error.isEmpty());
 }
@@ -567,8 +567,7 @@ void TestCursor::deleteAllButFirstKeepsTheFirstInOrder() {
 void TestCursor::reminderFieldByName() {
     Table t(fiveRecords());
     Cursor& c = *t.cursor;
-    QCOMPARE(c.field(QStringLiteral("Erinnerung 1")).toString(),
-             QStringLiteral("1 Woche vorher"));
+    QCOMPARE(c.field(QStringLiteral("Erinnerung 1")).toString(), QStringLiteral("1 Woche vorher"));
     QCOMPARE(c.field(QStringLiteral("Erinnerung 3")).toString(),
              QStringLiteral("Am Tage des Geburtstages"));
     QVERIFY(!c.field(QStringLiteral("Erinnerung1")).isValid());
