@@ -1,0 +1,240 @@
+#include "options/frmoptions.h"
+
+#include "app/frmmain.h"
+#include "options/options.h"
+#include "reminder/remindercodes.h"
+#include "ui/services.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace natalix {
+
+namespace {
+
+QComboBox* listCombo(QWidget* parent, const char* name, const QStringList& items,
+                     const QString& tip) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setEditable(false);
+    box->addItems(items);
+    box->setMaxVisibleItems(16);
+    box->setToolTip(tip);
+    return box;
+}
+
+// Selects the value; one the list does not hold (from a hand-edited file) is shown as it is,
+// so that applying the dialog does not change it unasked.
+void preset(QComboBox* box, const QString& value) {
+    int i = box->findText(value, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (i < 0) {
+        box->addItem(value);
+        i = box->count() - 1;
+    }
+    box->setCurrentIndex(i);
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& text) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    return l;
+}
+
+QRadioButton* optionButton(QWidget* parent, const char* name, const QString& caption,
+                           const QString& tip) {
+    auto* b = new QRadioButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setToolTip(tip);
+    return b;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& tip) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setToolTip(tip);
+    return b;
+}
+
+const QString oldDisplay = QStringLiteral("alte Anzeige      (22.12.1971)");
+const QString newDisplay = QStringLiteral("neue Anzeige    (1971-12-22)");
+
+} // namespace
+
+FrmOptions::FrmOptions(FrmMain& form) : QDialog(&form), m_form(form) {
+    setObjectName(QStringLiteral("frmOptions"));
+    setWindowTitle(QStringLiteral("Optionen"));
+    setModal(true);
+
+    Frame1 = new QGroupBox(QStringLiteral("Datums-Anzeige im Hauptfenster"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    optOptionalteanzeigehauptfenster = optionButton(
+        Frame1, "optOptionalteanzeigehauptfenster", oldDisplay,
+        QStringLiteral("Hier können Sie auswählen, ob das Datum im Haupt- und Erinnerungs-Fenster "
+                       "in der alten (Tag.Monat.Jahr) Schreibweise angezeigt wird ..."));
+    optOptionneueanzeigehauptfenster = optionButton(
+        Frame1, "optOptionneueanzeigehauptfenster", newDisplay,
+        QStringLiteral("Hier können Sie auswählen, ob das Datum im Haupt- und Erinnerungs-Fenster "
+                       "in der neuen (Jahr-Monat-Tag) Schreibweise angezeigt wird ..."));
+    auto* frame1Layout = new QVBoxLayout(Frame1);
+    frame1Layout->addWidget(optOptionalteanzeigehauptfenster);
+    frame1Layout->addWidget(optOptionneueanzeigehauptfenster);
+
+    Frame3 = new QGroupBox(QStringLiteral("Datums-Anzeige beim Drucken"), this);
+    Frame3->setObjectName(QStringLiteral("Frame3"));
+    optOptionalteanzeigedrucken = optionButton(
+        Frame3, "optOptionalteanzeigedrucken", oldDisplay,
+        QStringLiteral("Hier können Sie auswählen, ob das Datum in der alten (Tag.Monat.Jahr) "
+                       "Schreibweise ausgedruckt wird ..."));
+    optOptionneueanzeigedrucken = optionButton(
+        Frame3, "optOptionneueanzeigedrucken", newDisplay,
+        QStringLiteral("Hier können Sie auswählen, ob das Datum in der neuen (Jahr-Monat-Tag) "
+                       "Schreibweise ausgedruckt wird ..."));
+    auto* frame3Layout = new QVBoxLayout(Frame3);
+    frame3Layout->addWidget(optOptionalteanzeigedrucken);
+    frame3Layout->addWidget(optOptionneueanzeigedrucken);
+
+    Frame2 = new QGroupBox(QStringLiteral("Standard-Einstellungen für neue Datensätze"), this);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    const QString offsetTip = QStringLiteral(
+        "Falls im Hauptfenster ein neuer Datensatz eingefügt wird, können Sie hier auswählen, an "
+        "welchem Tag Sie standardmässig an den Geburtstag erinnert werden möchten ...");
+    lbl5 = label(Frame2, "lbl5", QStringLiteral("1. Erinnerung:"));
+    cbo1Erinnerung = listCombo(Frame2, "cbo1Erinnerung", reminderOffsetTexts(), offsetTip);
+    lbl6 = label(Frame2, "lbl6", QStringLiteral("2. Erinnerung:"));
+    cbo2Erinnerung = listCombo(Frame2, "cbo2Erinnerung", reminderOffsetTexts(), offsetTip);
+    lbl7 = label(Frame2, "lbl7", QStringLiteral("3. Erinnerung:"));
+    cbo3Erinnerung = listCombo(Frame2, "cbo3Erinnerung", reminderOffsetTexts(), offsetTip);
+    Label1 = label(Frame2, "Label1", QStringLiteral("Ab dem:"));
+    cboErinnerungsbeginn = listCombo(
+        Frame2, "cboErinnerungsbeginn", reminderStartTexts(),
+        QStringLiteral("Falls im Hauptfenster ein neuer Datensatz eingefügt wird, können Sie hier "
+                       "auswählen, ab welchem Geburtstag Sie standardmässig erinnert werden "
+                       "möchten ..."));
+    cboErinnerungszyklus = listCombo(
+        Frame2, "cboErinnerungszyklus", reminderCycleTexts(),
+        QStringLiteral("Falls im Hauptfenster ein neuer Datensatz eingefügt wird, können Sie hier "
+                       "auswählen, alle wieviel Jahre Sie standardmässig erinnert werden "
+                       "möchten ..."));
+    auto* grid = new QGridLayout(Frame2);
+    grid->addWidget(lbl5, 0, 0);
+    grid->addWidget(cbo1Erinnerung, 0, 1, 1, 2);
+    grid->addWidget(lbl6, 1, 0);
+    grid->addWidget(cbo2Erinnerung, 1, 1, 1, 2);
+    grid->addWidget(lbl7, 2, 0);
+    grid->addWidget(cbo3Erinnerung, 2, 1, 1, 2);
+    grid->addWidget(Label1, 3, 0);
+    grid->addWidget(cboErinnerungsbeginn, 3, 1);
+    grid->addWidget(cboErinnerungszyklus, 3, 2);
+
+    cmdOK = button(this, "cmdOK", QStringLiteral("OK"),
+                   QStringLiteral("Mit OK übernehmen Sie obige Einstellungen und verlassen das "
+                                  "Fenster Optionen ..."));
+    cmdCancel = button(this, "cmdCancel", QStringLiteral("Abbrechen"),
+                       QStringLiteral("Mit Abbrechen verlieren Sie die Änderungen an obigen "
+                                      "Einstellungen und verlassen das Fenster Optionen ..."));
+    cmdApply = button(this, "cmdApply", QStringLiteral("Übernehmen"),
+                      QStringLiteral("Mit Übernehmen speichern Sie obige Einstellungen ..."));
+    cmdOK->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    buttons->addWidget(cmdApply);
+
+    auto* displays = new QHBoxLayout;
+    displays->addWidget(Frame1);
+    displays->addWidget(Frame3);
+    auto* outer = new QVBoxLayout(this);
+    outer->addLayout(displays);
+    outer->addWidget(Frame2);
+    outer->addLayout(buttons);
+    setFixedSize(sizeHint());
+
+    connect(cmdOK, &QPushButton::clicked, this, &FrmOptions::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &FrmOptions::cmdCancel_Click);
+    connect(cmdApply, &QPushButton::clicked, this, &FrmOptions::cmdApply_Click);
+    Form_Load();
+}
+
+void FrmOptions::Form_Load() {
+    if (const QScreen* s = m_form.screen()) {
+        const QRect area = s->geometry();
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    }
+    const Options& o = m_form.state().options;
+    preset(cbo1Erinnerung, o.option1erinnerung);
+    preset(cbo2Erinnerung, o.option2erinnerung);
+    preset(cbo3Erinnerung, o.option3erinnerung);
+    preset(cboErinnerungsbeginn, o.optionabjahr);
+    preset(cboErinnerungszyklus, o.optionzyklus);
+    if (o.optiondatumsanzeigehauptfenster == 0)
+        optOptionneueanzeigehauptfenster->setChecked(true);
+    if (o.optiondatumsanzeigehauptfenster == 1)
+        optOptionalteanzeigehauptfenster->setChecked(true);
+    if (o.optiondatumsanzeigedrucken == 0)
+        optOptionneueanzeigedrucken->setChecked(true);
+    if (o.optiondatumsanzeigedrucken == 1)
+        optOptionalteanzeigedrucken->setChecked(true);
+}
+
+void FrmOptions::optionenuebernehmen() {
+    Options& o = m_form.state().options;
+    o.option1erinnerung = cbo1Erinnerung->currentText();
+    o.option2erinnerung = cbo2Erinnerung->currentText();
+    o.option3erinnerung = cbo3Erinnerung->currentText();
+    o.optionabjahr = cboErinnerungsbeginn->currentText();
+    o.optionzyklus = cboErinnerungszyklus->currentText();
+    if (optOptionneueanzeigehauptfenster->isChecked()) {
+        o.optiondatumsanzeigehauptfenster = 0;
+        m_form.datumsanzeigeeinstellen();
+    }
+    if (optOptionalteanzeigehauptfenster->isChecked()) {
+        o.optiondatumsanzeigehauptfenster = 1;
+        m_form.datumsanzeigeeinstellen();
+    }
+    if (optOptionneueanzeigedrucken->isChecked())
+        o.optiondatumsanzeigedrucken = 0;
+    if (optOptionalteanzeigedrucken->isChecked())
+        o.optiondatumsanzeigedrucken = 1;
+
+    QString error;
+    if (writeOptionsFile(m_form.dataDir().optionsPath(), o, &error))
+        return;
+    // The values stay in effect; the user learns that they will not survive a restart.
+    MessageRequest failed;
+    failed.text = error;
+    failed.icon = Icon::Exclamation;
+    m_form.services().message(failed);
+}
+
+void FrmOptions::cmdOK_Click() {
+    optionenuebernehmen();
+    accept();
+}
+
+void FrmOptions::cmdCancel_Click() {
+    reject();
+}
+
+void FrmOptions::cmdApply_Click() {
+    optionenuebernehmen();
+}
+
+OptionsCommands::OptionsCommands(FrmMain& form) : QObject(&form), m_form(form) {
+    setObjectName(QStringLiteral("OptionsCommands"));
+}
+
+void OptionsCommands::mnuExtrasoptionen_Click() {
+    m_form.datensatzpruefen();
+    FrmOptions dialog(m_form);
+    m_form.services().execDialog(dialog);
+}
+
+} // namespace natalix

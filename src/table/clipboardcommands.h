@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QLineEdit;
+
+namespace natalix {
+
+class FrmMain;
+
+// The text without the characters whose code is below 32 (tabs, line breaks).
+QString steuerzeichenentfernen(const QString& text);
+
+// Cut, copy, paste and delete on the edit field named by aktuellesfeld.
+class ClipboardCommands : public QObject {
+    Q_OBJECT
+public:
+    explicit ClipboardCommands(FrmMain& form);
+
+    void mnuBearbeitenausschneiden_Click();
+    void mnuBearbeitenkopieren_Click();
+    void mnuBearbeiteneinfuegen_Click();
+    void mnuBearbeitenloeschen_Click();
+
+private:
+    QLineEdit* currentField() const;
+    // Puts `text` in place of the field's selection (or at its cursor) and stores it.
+    void replaceSelection(QLineEdit* field, const QString& text);
+    void blankWhenEmpty(QLineEdit* field);
+    FrmMain& m_form;
+};
+
+} // namespace natalix

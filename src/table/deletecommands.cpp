@@ -1,0 +1,99 @@
+#include "table/deletecommands.h"
+
+#include "app/frmmain.h"
+#include "table/cursor.h"
+#include "table/entrycommands.h"
+#include "table/gridselection.h"
+#include "table/sortcommands.h"
+#include "ui/services.h"
+
+namespace natalix {
+
+DeleteCommands::DeleteCommands(FrmMain& form) : QObject(&form), m_form(form) {
+    setObjectName(QStringLiteral("DeleteCommands"));
+}
+
+void DeleteCommands::cmdDatensatzloeschen_Click() {
+    Cursor& c = m_form.adoDaten();
+    // The last record of a list cannot be deleted.
+    if (c.recordCount() < 2)
+        return;
+    m_form.datensatzpruefen();
+    if (m_form.selection().count() == 0) {
+        c.update(); // a record not stored yet has no bookmark
+        m_form.selection().add(c.bookmark());
+    }
+    MainState& s = m_form.state();
+    LockRecordCheck lock(s);
+
+    MessageRequest question;
+    question.text = QStringLiteral("Sollen die ausgewählten Datensätze wirklich gelöscht werden?");
+    question.title = QStringLiteral("Datensätze löschen");
+    question.buttons = Buttons::YesNo;
+    question.icon = Icon::Exclamation;
+    question.defaultButton = answer::no;
+    s.gewaehlt = m_form.services().message(question);
+    if (s.gewaehlt != answer::yes)
+        return;
+
+    if (datensaetzeloeschen()) {
+        s.dateiwurdegeaendert = 1;
+        return;
+    }
+    MessageRequest failed;
+    failed.text = QStringLiteral("Die Datensätze konnten nicht gelöscht werden; die Tabelle "
+                                 "bleibt unverändert. (%1)")
+                      .arg(c.lastError());
+    failed.title = QStringLiteral("Datensätze löschen");
+    failed.icon = Icon::Exclamation;
+    m_form.services().message(failed);
+}
+
+bool DeleteCommands::datensaetzeloeschen() {
+    Cursor& c = m_form.adoDaten();
+    GridSelection& selection = m_form.selection();
+    const QList<qint64> order = selection.bookmarks();
+    qsizetype n = order.size();
+    const bool everyRecord = n == c.recordCount();
+    if (everyRecord)
+        --n;
+
+    // All or nothing: a half-deleted selection would be worse than none.
+    if (!c.begin())
+        return false;
+    bool ok = true;
+    {
+        GridSelection::Batch batch(selection);
+        c.moveFirst();
+        for (qsizetype i = 0; i < n && ok; ++i) {
+            ok = c.setBookmark(order.at(i)) && c.deleteCurrent();
+            c.moveNext();
+            if (c.eof())
+                c.moveLast();
+            ok = ok && c.update();
+        }
+        if (ok && everyRecord) {
+            c.moveFirst();
+            writeFields(c, newRecord(1, m_form.state().options.reminderDefaults()));
+            m_form.sortTable(QStringLiteral("Nummer ASC"), caption::byNumberAscending());
+            ok = c.update();
+        }
+    }
+    if (!ok)
+        c.rollback();
+    else
+        ok = c.commit(); // rolls back itself when it fails
+    if (!ok) {
+        m_form.selection().reapply();
+        c.moveFirst();
+        return false;
+    }
+    if (everyRecord) {
+        m_form.state().setSortToggles(1, 0, 0, 0, 0);
+        m_form.selectionCommands().mnuBearbeitenmarkierungenloeschen_Click();
+    }
+    c.moveFirst();
+    return true;
+}
+
+} // namespace natalix

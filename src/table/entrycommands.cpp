@@ -1,0 +1,243 @@
+#include "table/entrycommands.h"
+
+#include "app/frmmain.h"
+#include "listfile/cp1252.h"
+#include "table/cursor.h"
+#include "table/sortcommands.h"
+#include "table/textnumber.h"
+
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+#include <algorithm>
+
+namespace natalix {
+
+namespace {
+
+constexpr int tableLimit = 999;
+constexpr int nameMaxLength = 40;
+constexpr int backspace = 8;
+constexpr int blank = 32;
+
+struct DateBounds {
+    int code; // aktuellesfeld while the box has the focus
+    int low;
+    int high;
+};
+
+// Focus that moves to a menu or a drop-down list, or leaves with the whole window, does
+// not enter or leave a field: the clipboard commands still need to know the field then.
+bool movesBetweenControls(const QFocusEvent* e) {
+    return e->reason() != Qt::PopupFocusReason && e->reason() != Qt::MenuBarFocusReason &&
+           e->reason() != Qt::ActiveWindowFocusReason;
+}
+
+// A key that types text into the field (what the name filter judges), not an editing key.
+bool typesText(const QKeyEvent* e) {
+    const QString t = e->text();
+    if (t.isEmpty())
+        return false;
+    const Qt::KeyboardModifiers m = e->modifiers();
+    if (m.testFlag(Qt::MetaModifier) ||
+        (m.testFlag(Qt::ControlModifier) && !m.testFlag(Qt::AltModifier)))
+        return false;
+    return std::all_of(t.cbegin(), t.cend(),
+                       [](QChar c) { return c.unicode() >= blank && c.unicode() != 127; });
+}
+
+DateBounds boundsOf(const FrmMain& form, const QComboBox* box) {
+    if (box == form.cboJahr)
+        return {4, 1880, 2099};
+    if (box == form.cboMonat)
+        return {3, 1, 12};
+    return {2, 1, 31};
+}
+
+} // namespace
+
+void writeFields(Cursor& cursor, const Record& record) {
+    for (int i = 0; i < fieldCount; ++i) {
+        const auto f = static_cast<Field>(i);
+        if (isWholeNumberField(f))
+            cursor.setField(f, record.wholeNumber(f));
+        else
+            cursor.setField(f, record.text(f));
+    }
+}
+
+EntryCommands::EntryCommands(FrmMain& form) : QObject(&form), m_form(form) {
+    setObjectName(QStringLiteral("EntryCommands"));
+    form.txtName->installEventFilter(this);
+    for (QComboBox* box : {form.cboJahr, form.cboMonat, form.cboTag})
+        box->installEventFilter(this);
+    // Text that reaches the name by other roads (drag and drop, an input method) is kept
+    // to what a list file can hold, as typed keys are.
+    connect(form.txtName, &QLineEdit::textEdited, this, &EntryCommands::dropForeignCharacters);
+}
+
+bool EntryCommands::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::FocusIn || type == QEvent::FocusOut) {
+        if (!movesBetweenControls(static_cast<QFocusEvent*>(event)))
+            return false;
+        if (watched == m_form.txtName) {
+            if (type == QEvent::FocusIn)
+                txtName_GotFocus();
+            else
+                txtName_LostFocus();
+        } else if (auto* box = qobject_cast<QComboBox*>(watched)) {
+            if (type == QEvent::FocusIn)
+                dateBox_GotFocus(box);
+            else
+                dateBox_LostFocus(box);
+        }
+        return false;
+    }
+    if (type == QEvent::KeyPress && watched == m_form.txtName) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Backspace)
+            return txtName_KeyPress(backspace);
+        if (!typesText(key))
+            return false;
+        // A list file holds Windows-1252 only; anything else would be lost at the next save.
+        if (!isCp1252(QStringView(key->text())))
+            return true;
+        return txtName_KeyPress(key->text().at(0).unicode());
+    }
+    return false;
+}
+
+void EntryCommands::cmdDatensatzeinfuegen_Click() {
+    m_form.datensatzpruefen();
+    m_form.selectionCommands().mnuBearbeitenmarkierungenloeschen_Click();
+    MainState& s = m_form.state();
+    LockRecordCheck lock(s);
+    Cursor& c = m_form.adoDaten();
+    if (c.recordCount() >= tableLimit)
+        return;
+
+    c.moveFirst();
+    const Snapshot rows = c.snapshot();
+    int highest = 0;
+    for (const Record& r : rows)
+        highest = std::max(highest, r.nummer);
+
+    c.moveLast();
+    c.update();
+    c.addNew();
+    writeFields(c, newRecord(highest + 1, s.options.reminderDefaults()));
+    c.update();
+
+    s.setSortToggles(0, 0, 0, 0, 0);
+    m_form.sortTable(QStringLiteral("Nummer ASC"), caption::byNumberAscending());
+    c.moveLast();
+    m_form.txtName->setFocus(Qt::OtherFocusReason);
+    s.dateiwurdegeaendert = 1;
+}
+
+void EntryCommands::cmdUebernehmen_Click() {
+    // Enter reaches this also while a list is being loaded.
+    if (!m_form.fraFrame2->isEnabled())
+        return;
+    MainState& s = m_form.state();
+    // A date field is left now, while its record is still current: its corrections and the
+    // cleared markers belong to that record, not to the next one.
+    if (s.aktuellesfeld >= 2) {
+        m_form.txtName->setFocus(Qt::OtherFocusReason);
+        if (s.aktuellesfeld == 2)
+            dateBox_LostFocus(m_form.cboTag);
+        else if (s.aktuellesfeld == 3)
+            dateBox_LostFocus(m_form.cboMonat);
+        else if (s.aktuellesfeld == 4)
+            dateBox_LostFocus(m_form.cboJahr);
+    }
+    m_form.datensatzpruefen();
+    m_form.selectionCommands().mnuBearbeitenmarkierungenloeschen_Click();
+    Cursor& c = m_form.adoDaten();
+    // The button promises to store the record: on the last record there is no next one
+    // whose move would do it.
+    if (c.absolutePosition() != c.recordCount())
+        c.moveNext();
+    else
+        c.update();
+    m_form.txtName->setFocus(Qt::OtherFocusReason);
+}
+
+void EntryCommands::erinnerungenzuruecksetzen() {
+    Cursor& c = m_form.adoDaten();
+    for (Field marker : {Field::E1, Field::E2, Field::E3}) {
+        if (c.fieldNumber(marker) != 0) {
+            c.setField(marker, 0);
+            c.update();
+        }
+    }
+}
+
+void EntryCommands::txtName_GotFocus() {
+    if (m_form.txtName->text().isEmpty())
+        m_form.setNameText(QStringLiteral(" "));
+    m_form.state().aktuellesfeld = 1;
+}
+
+void EntryCommands::txtName_LostFocus() {
+    if (m_form.txtName->text().isEmpty()) {
+        m_form.setNameText(QStringLiteral(" "));
+        m_form.adoDaten().update();
+    }
+    m_form.datensatzpruefen();
+    m_form.state().aktuellesfeld = 0;
+}
+
+void EntryCommands::dateBox_GotFocus(QComboBox* box) {
+    m_form.state().aktuellesfeld = boundsOf(m_form, box).code;
+}
+
+void EntryCommands::dateBox_LostFocus(QComboBox* box) {
+    const DateBounds b = boundsOf(m_form, box);
+    m_form.setDateBoxText(box, QString::number(leadingWholeNumber(box->currentText())));
+    if (leadingNumber(box->currentText()) < b.low)
+        m_form.setDateBoxText(box, QString::number(b.low));
+    if (leadingNumber(box->currentText()) > b.high)
+        m_form.setDateBoxText(box, QString::number(b.high));
+    MainState& s = m_form.state();
+    s.dateiwurdegeaendert = 1;
+    erinnerungenzuruecksetzen();
+    s.aktuellesfeld = 0;
+}
+
+bool EntryCommands::txtName_KeyPress(int keyAscii) {
+    const QString text = m_form.txtName->text();
+    if (text.size() >= nameMaxLength && keyAscii != backspace)
+        return true;
+    if (keyAscii == blank && text == u" ")
+        return true;
+    bool discard = false;
+    // The name never becomes empty by deleting.
+    if (keyAscii == backspace && text.size() == 1) {
+        m_form.setNameText(QStringLiteral(" "));
+        discard = true;
+    }
+    if (m_form.txtName->text().isEmpty()) {
+        m_form.setNameText(QStringLiteral(" "));
+        m_form.txtName->setCursorPosition(0);
+    }
+    m_form.state().dateiwurdegeaendert = 1;
+    erinnerungenzuruecksetzen();
+    return discard;
+}
+
+void EntryCommands::dropForeignCharacters(const QString& text) {
+    if (isCp1252(QStringView(text)))
+        return;
+    QLineEdit* edit = m_form.txtName;
+    const int cursorAt =
+        static_cast<int>(keepCp1252(QStringView(text).left(edit->cursorPosition())).size());
+    m_form.setNameText(keepCp1252(QStringView(text)));
+    edit->setCursorPosition(cursorAt);
+}
+
+} // namespace natalix

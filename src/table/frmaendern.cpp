@@ -1,0 +1,208 @@
+#include "table/frmaendern.h"
+
+#include "app/frmmain.h"
+#include "reminder/remindercodes.h"
+#include "table/cursor.h"
+#include "table/gridselection.h"
+#include "ui/services.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace natalix {
+
+namespace {
+
+QComboBox* listCombo(QWidget* parent, const char* name, const QStringList& items,
+                     const QString& tip) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setEditable(false);
+    box->addItems(items);
+    box->setMaxVisibleItems(16);
+    box->setToolTip(tip);
+    return box;
+}
+
+// Selects the value; one the list does not hold (from a hand-edited file) is shown as it is.
+void preset(QComboBox* box, const QString& value) {
+    int i = box->findText(value, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (i < 0) {
+        box->addItem(value);
+        i = box->count() - 1;
+    }
+    box->setCurrentIndex(i);
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& text) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    return l;
+}
+
+} // namespace
+
+FrmAendern::FrmAendern(FrmMain& form) : QDialog(&form), m_form(form) {
+    setObjectName(QStringLiteral("frmAendern"));
+    setWindowTitle(QStringLiteral("Mehrere Datensätze ändern"));
+    setModal(true);
+
+    Frame2 = new QGroupBox(QStringLiteral("Einstellungen für ausgewählte Datensätze"), this);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    const QString offsetTip = QStringLiteral(
+        "Wenn mehrere Datensätze geändert werden, können Sie hier auswählen, an welchem Tag Sie "
+        "standardmässig an die Geburtstage erinnert werden möchten ...");
+    lbl5 = label(Frame2, "lbl5", QStringLiteral("1. Erinnerung:"));
+    cbo1Erinnerung = listCombo(Frame2, "cbo1Erinnerung", reminderOffsetTexts(), offsetTip);
+    lbl6 = label(Frame2, "lbl6", QStringLiteral("2. Erinnerung:"));
+    cbo2Erinnerung = listCombo(Frame2, "cbo2Erinnerung", reminderOffsetTexts(), offsetTip);
+    lbl7 = label(Frame2, "lbl7", QStringLiteral("3. Erinnerung:"));
+    cbo3Erinnerung = listCombo(Frame2, "cbo3Erinnerung", reminderOffsetTexts(), offsetTip);
+    Label1 = label(Frame2, "Label1", QStringLiteral("Ab dem:"));
+    cboErinnerungsbeginn = listCombo(
+        Frame2, "cboErinnerungsbeginn", reminderStartTexts(),
+        QStringLiteral("Wenn mehrere Datensätze geändert werden, können Sie hier auswählen, ab "
+                       "welchem Geburtstag Sie standardmässig erinnert werden möchten ..."));
+    cboErinnerungszyklus = listCombo(
+        Frame2, "cboErinnerungszyklus", reminderCycleTexts(),
+        QStringLiteral("Wenn mehrere Datensätze geändert werden, können Sie hier auswählen alle "
+                       "wieviel Jahre Sie standardmässig erinnert werden möchten ..."));
+    auto* grid = new QGridLayout(Frame2);
+    grid->addWidget(lbl5, 0, 0);
+    grid->addWidget(cbo1Erinnerung, 0, 1, 1, 2);
+    grid->addWidget(lbl6, 1, 0);
+    grid->addWidget(cbo2Erinnerung, 1, 1, 1, 2);
+    grid->addWidget(lbl7, 2, 0);
+    grid->addWidget(cbo3Erinnerung, 2, 1, 1, 2);
+    grid->addWidget(Label1, 3, 0);
+    grid->addWidget(cboErinnerungsbeginn, 3, 1);
+    grid->addWidget(cboErinnerungszyklus, 3, 2);
+
+    cmdOK = new QPushButton(QStringLiteral("Datensätze ändern"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setToolTip(QStringLiteral("Mit 'Datensätze ändern' werden obige Einstellungen für die "
+                                     "markierten Datensätze übernommen ..."));
+    cmdCancel = new QPushButton(QStringLiteral("Abbrechen"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setToolTip(QStringLiteral(
+        "Mit 'Abbrechen' verlassen Sie das Fenster ohne Änderungen an den Datensätzen ..."));
+    // Enter and Escape both leave without a change; Escape rejects as any dialog does.
+    cmdCancel->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->addWidget(Frame2);
+    outer->addLayout(buttons);
+    setFixedSize(sizeHint());
+
+    connect(cmdOK, &QPushButton::clicked, this, &FrmAendern::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &FrmAendern::cmdCancel_Click);
+    Form_Load();
+}
+
+void FrmAendern::Form_Load() {
+    const Options& o = m_form.state().options;
+    preset(cbo1Erinnerung, o.option1erinnerung);
+    preset(cbo2Erinnerung, o.option2erinnerung);
+    preset(cbo3Erinnerung, o.option3erinnerung);
+    preset(cboErinnerungsbeginn, o.optionabjahr);
+    preset(cboErinnerungszyklus, o.optionzyklus);
+}
+
+void FrmAendern::cmdCancel_Click() {
+    reject();
+}
+
+void FrmAendern::cmdOK_Click() {
+    MainState& s = m_form.state();
+    MessageRequest question;
+    question.text = QStringLiteral("Sollen die selektierten Datensätze wirklich geändert werden?");
+    question.title = QStringLiteral("Mehrere Datensätze ändern");
+    question.buttons = Buttons::YesNo;
+    question.icon = Icon::Exclamation;
+    question.defaultButton = answer::no;
+    s.gewaehlt = m_form.services().message(question);
+    if (s.gewaehlt != answer::yes)
+        return;
+
+    hide();
+    m_form.services().processEvents();
+    if (changeSelectedRecords()) {
+        s.dateiwurdegeaendert = 1;
+        accept();
+        return;
+    }
+    MessageRequest failed;
+    failed.text = QStringLiteral("Die Datensätze konnten nicht geändert werden; die Tabelle "
+                                 "bleibt unverändert. (%1)")
+                      .arg(m_form.adoDaten().lastError());
+    failed.title = QStringLiteral("Mehrere Datensätze ändern");
+    failed.icon = Icon::Exclamation;
+    m_form.services().message(failed);
+    reject();
+}
+
+bool FrmAendern::changeSelectedRecords() {
+    LockRecordCheck lock(m_form.state());
+    Cursor& c = m_form.adoDaten();
+    const QList<qint64> selected = m_form.selection().bookmarks();
+    const int remembered = c.absolutePosition();
+    const std::pair<Field, QString> values[] = {
+        {Field::Erinnerung1, cbo1Erinnerung->currentText()},
+        {Field::Erinnerung2, cbo2Erinnerung->currentText()},
+        {Field::Erinnerung3, cbo3Erinnerung->currentText()},
+        {Field::Erinnerungsbeginn, cboErinnerungsbeginn->currentText()},
+        {Field::Erinnerungszyklus, cboErinnerungszyklus->currentText()},
+    };
+
+    // All or nothing, and one commit instead of one per record.
+    if (!c.begin())
+        return false;
+    bool ok = c.moveFirst();
+    for (qint64 bookmark : selected) {
+        if (!ok)
+            break;
+        ok = c.setBookmark(bookmark);
+        for (const auto& [field, value] : values)
+            ok = ok && c.setField(field, value);
+        for (Field marker : {Field::E1, Field::E2, Field::E3})
+            ok = ok && c.setField(marker, 0);
+    }
+    ok = ok && (remembered > 0 ? c.setAbsolutePosition(remembered) : c.update());
+    if (!ok) {
+        c.rollback();
+        c.setAbsolutePosition(remembered);
+        return false;
+    }
+    if (!c.commit()) {
+        c.setAbsolutePosition(remembered);
+        return false;
+    }
+    m_form.syncGridToCursor();
+    return true;
+}
+
+BulkChangeCommands::BulkChangeCommands(FrmMain& form) : QObject(&form), m_form(form) {
+    setObjectName(QStringLiteral("BulkChangeCommands"));
+}
+
+void BulkChangeCommands::cmdDatensaetzeaendern_Click() {
+    m_form.datensatzpruefen();
+    Cursor& c = m_form.adoDaten();
+    if (m_form.selection().count() == 0) {
+        c.update(); // a record not stored yet has no bookmark
+        m_form.selection().add(c.bookmark());
+    }
+    FrmAendern dialog(m_form);
+    m_form.services().execDialog(dialog);
+}
+
+} // namespace natalix

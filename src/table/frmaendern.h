@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QDialog>
+#include <QObject>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+namespace natalix {
+
+class FrmMain;
+
+// "Mehrere Datensätze ändern": one set of reminder settings for every selected record.
+class FrmAendern : public QDialog {
+    Q_OBJECT
+public:
+    explicit FrmAendern(FrmMain& form);
+
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+    QGroupBox* Frame2 = nullptr;
+    QLabel* lbl5 = nullptr;
+    QLabel* lbl6 = nullptr;
+    QLabel* lbl7 = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* cbo1Erinnerung = nullptr;
+    QComboBox* cbo2Erinnerung = nullptr;
+    QComboBox* cbo3Erinnerung = nullptr;
+    QComboBox* cboErinnerungsbeginn = nullptr;
+    QComboBox* cboErinnerungszyklus = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+private:
+    void Form_Load();
+    // Writes the chosen settings into the selected records; false when the store failed.
+    bool changeSelectedRecords();
+    FrmMain& m_form;
+};
+
+// "Datensätze ändern..." of the main window.
+class BulkChangeCommands : public QObject {
+    Q_OBJECT
+public:
+    explicit BulkChangeCommands(FrmMain& form);
+    void cmdDatensaetzeaendern_Click();
+
+private:
+    FrmMain& m_form;
+};
+
+} // namespace natalix
