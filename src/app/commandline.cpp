@@ -64,7 +64,7 @@ int runImport(const CommandLine& cl) {
         return 1;
     }
     InstanceLock lock(dir);
-    if (lock.isHeldElsewhere() || !lock.tryLock()) {
+    if (!lock.tryLock()) {
         printError(runningMessage(QStringLiteral("Das Einlesen einer Liste")));
         return 2;
     }
@@ -131,7 +131,7 @@ int runScan(const CommandLine& cl) {
         return 1;
     }
     InstanceLock lock(dir);
-    if (lock.isHeldElsewhere() || !lock.tryLock()) {
+    if (!lock.tryLock()) {
         printError(runningMessage(QStringLiteral("Eine Erinnerungs-Prüfung von der Kommandozeile")));
         return 2;
     }
@@ -140,9 +140,8 @@ int runScan(const CommandLine& cl) {
         printError(o.error);
         return 1;
     }
-    Cursor cursor(*o.store);
     const ScanRun run =
-        runReminderScan(cursor, programNow().date(), o.options.optiondatumsanzeigehauptfenster);
+        runReminderScan(*o.store, programNow().date(), o.options.optiondatumsanzeigehauptfenster);
     for (const QString& line : run.lines)
         printOut(line + u'\n');
     std::fflush(stdout);

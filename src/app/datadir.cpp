@@ -82,13 +82,4 @@ bool InstanceLock::tryLock() {
     return m_lock->error() != QLockFile::LockFailedError;
 }
 
-bool InstanceLock::isHeldElsewhere() {
-    if (m_lock->isLocked())
-        return false;
-    if (!m_lock->tryLock(0))
-        return m_lock->error() == QLockFile::LockFailedError;
-    m_lock->unlock();
-    return false;
-}
-
 } // namespace natalix

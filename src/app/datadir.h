@@ -43,7 +43,6 @@ public:
     explicit InstanceLock(const DataDir& dir);
     ~InstanceLock();
     bool tryLock(); // false while another instance holds it
-    bool isHeldElsewhere(); // tests without keeping the lock
 
 private:
     std::unique_ptr<QLockFile> m_lock;

@@ -90,7 +90,7 @@ ListFileContents parseListFile(QByteArrayView bytes) {
     for (size_t b = 0; b < blocks; ++b) {
         const QByteArrayView* l = &lines[1 + b * listFieldCount];
         Record r = fresh;
-        const auto number = [&](int i) { return parseWholeNumberField(decodeCp1252(l[i])); };
+        const auto number = [&](int i) { return parseWholeNumberField(l[i]); };
         if (const auto n = number(0)) {
             r.nummer = *n;
             highest = std::max(highest, *n);

@@ -30,6 +30,26 @@ constexpr Coded cycles[] = {
     {u"alle 40 Jahre", 40}, {u"alle 50 Jahre", 50}, {u"alle 100 Jahre", 100},
 };
 
+struct CodedUtf8 {
+    QByteArray text;
+    int number;
+};
+
+template <size_t N> std::vector<CodedUtf8> utf8Of(const Coded (&list)[N]) {
+    std::vector<CodedUtf8> out;
+    for (const Coded& c : list)
+        out.push_back({QString::fromUtf16(c.text).toUtf8(), c.number});
+    return out;
+}
+
+std::optional<int> lookUp(const std::vector<CodedUtf8>& list, QByteArrayView utf8) {
+    for (const CodedUtf8& c : list) {
+        if (c.text == utf8)
+            return c.number;
+    }
+    return std::nullopt;
+}
+
 template <size_t N> QStringList textsOf(const Coded (&list)[N]) {
     QStringList out;
     for (const Coded& c : list)
@@ -82,6 +102,32 @@ std::optional<int> cycleYears(const QString& text) {
             return c.number;
     }
     return std::nullopt;
+}
+
+std::optional<int> offsetDays(QByteArrayView utf8) {
+    static const std::vector<CodedUtf8> list = [] {
+        std::vector<CodedUtf8> l = utf8Of(offsets);
+        l.push_back({QString::fromUtf16(hiddenOffset.text).toUtf8(), hiddenOffset.number});
+        return l;
+    }();
+    return lookUp(list, utf8);
+}
+
+std::optional<double> startNumber(QByteArrayView utf8) {
+    // The texts of the list ("18. Geburtstag") are read directly; anything else the long way.
+    static const QByteArray suffix = QByteArrayLiteral(". Geburtstag");
+    qsizetype digits = 0;
+    int n = 0;
+    while (digits < utf8.size() && digits < 6 && utf8[digits] >= '0' && utf8[digits] <= '9')
+        n = n * 10 + (utf8[digits++] - '0');
+    if (digits > 0 && digits < 6 && utf8.sliced(digits) == suffix)
+        return n;
+    return startNumber(QString::fromUtf8(utf8));
+}
+
+std::optional<int> cycleYears(QByteArrayView utf8) {
+    static const std::vector<CodedUtf8> list = utf8Of(cycles);
+    return lookUp(list, utf8);
 }
 
 std::vector<ConvertedRow> erinnerungstexteumwandeln(const Snapshot& snapshot) {

@@ -2,6 +2,7 @@
 
 #include "table/record.h"
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -21,6 +22,10 @@ std::optional<int> offsetDays(const QString& text);
 // The leading number of the text; nothing when the text starts with no number.
 std::optional<double> startNumber(const QString& text);
 std::optional<int> cycleYears(const QString& text);
+// The same, straight from the stored UTF-8 bytes (a scan need not build texts).
+std::optional<int> offsetDays(QByteArrayView utf8);
+std::optional<double> startNumber(QByteArrayView utf8);
+std::optional<int> cycleYears(QByteArrayView utf8);
 
 // A snapshot row with its reminder texts turned into numbers. A value that is not usable
 // stays empty: no reminder for an offset, the whole record skipped for start or cycle.

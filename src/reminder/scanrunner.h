@@ -18,4 +18,9 @@ struct ScanRun {
 // If the marks cannot be stored the lines still come, and the reminders come again next time.
 ScanRun runReminderScan(Cursor& cursor, const QDate& today, double dateDisplay);
 
+class TableStore;
+// The same scan straight on the database, for the command line: it reads the rows in scan
+// order without building records and writes only the markers that change.
+ScanRun runReminderScan(TableStore& store, const QDate& today, double dateDisplay);
+
 } // namespace natalix

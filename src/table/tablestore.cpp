@@ -34,10 +34,15 @@ QString columnText(sqlite3_stmt* st, int col) {
     return data ? QString::fromUtf8(data, bytes) : QString();
 }
 
+// The text stays alive until the statement has run, so SQLite need not copy it.
 void bindText(sqlite3_stmt* st, int index, const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    sqlite3_bind_text(st, index, utf8.constData(), static_cast<int>(utf8.size()),
-                      SQLITE_TRANSIENT);
+    sqlite3_bind_text16(st, index, text.utf16(), static_cast<int>(text.size() * 2),
+                        SQLITE_STATIC);
+}
+
+QByteArrayView columnBytes(sqlite3_stmt* st, int col) {
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+    return data ? QByteArrayView(data, sqlite3_column_bytes(st, col)) : QByteArrayView();
 }
 
 } // namespace
@@ -68,13 +73,13 @@ std::unique_ptr<TableStore> TableStore::open(const QString& path, const Record& 
             *error = store->m_lastError;
         return nullptr;
     }
-    sqlite3_stmt* count = nullptr;
+    sqlite3_stmt* any = nullptr;
     bool empty = false;
-    if (sqlite3_prepare_v2(store->m_db, "SELECT COUNT(*) FROM Geburtstage", -1, &count,
+    if (sqlite3_prepare_v2(store->m_db, "SELECT EXISTS (SELECT 1 FROM Geburtstage)", -1, &any,
                            nullptr) == SQLITE_OK &&
-        sqlite3_step(count) == SQLITE_ROW)
-        empty = sqlite3_column_int64(count, 0) == 0;
-    sqlite3_finalize(count);
+        sqlite3_step(any) == SQLITE_ROW)
+        empty = sqlite3_column_int64(any, 0) == 0;
+    sqlite3_finalize(any);
     if (empty && store->insert(seed) == 0) {
         if (error)
             *error = store->m_lastError;
@@ -222,6 +227,59 @@ bool TableStore::replaceAll(const std::vector<Record>& records, std::vector<qint
         if (rowids)
             rowids->push_back(id);
     }
+    if (!ok) {
+        const QString error = m_lastError;
+        rollback();
+        m_lastError = error;
+        return false;
+    }
+    return commit();
+}
+
+bool TableStore::forEachInScanOrder(const std::function<void(const ScanRowView&)>& visit) {
+    sqlite3_stmt* st = nullptr;
+    static const QByteArray sql = QByteArray("SELECT rowid, ") + columns +
+                                  " FROM Geburtstage ORDER BY Monat, Tag, rowid";
+    if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &st, nullptr) != SQLITE_OK)
+        return fail();
+    int rc;
+    ScanRowView row;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        row.rowid = sqlite3_column_int64(st, 0);
+        row.nummer = sqlite3_column_int(st, 1);
+        row.name = columnBytes(st, 2);
+        row.jahr = sqlite3_column_int(st, 3);
+        row.monat = sqlite3_column_int(st, 4);
+        row.tag = sqlite3_column_int(st, 5);
+        for (int i = 0; i < 5; ++i)
+            row.settings[i] = columnBytes(st, 6 + i);
+        for (int i = 0; i < 3; ++i)
+            row.marker[i] = sqlite3_column_int(st, 11 + i);
+        visit(row);
+    }
+    const bool ok = rc == SQLITE_DONE;
+    if (!ok)
+        fail();
+    sqlite3_finalize(st);
+    return ok;
+}
+
+bool TableStore::writeMarkers(const std::vector<std::pair<qint64, std::array<int, 3>>>& rows) {
+    if (!begin())
+        return false;
+    sqlite3_stmt* st = nullptr;
+    bool ok = sqlite3_prepare_v2(m_db, "UPDATE Geburtstage SET E1=?1, E2=?2, E3=?3 WHERE rowid=?4",
+                                 -1, &st, nullptr) == SQLITE_OK;
+    for (size_t i = 0; ok && i < rows.size(); ++i) {
+        sqlite3_reset(st);
+        for (int k = 0; k < 3; ++k)
+            sqlite3_bind_int64(st, k + 1, rows[i].second[k]);
+        sqlite3_bind_int64(st, 4, rows[i].first);
+        ok = sqlite3_step(st) == SQLITE_DONE;
+    }
+    if (!ok)
+        fail();
+    sqlite3_finalize(st);
     if (!ok) {
         const QString error = m_lastError;
         rollback();

@@ -2,8 +2,11 @@
 
 #include "table/record.h"
 
+#include <QByteArrayView>
 #include <QString>
 
+#include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -15,6 +18,19 @@ namespace natalix {
 struct StoredRow {
     qint64 rowid = 0;
     Record record;
+};
+
+// One row as a reminder scan reads it: numbers as numbers, texts as the stored UTF-8 bytes
+// (valid only during the callback), so that a scan builds no records.
+struct ScanRowView {
+    qint64 rowid = 0;
+    int nummer = 0;
+    QByteArrayView name;
+    int jahr = 0;
+    int monat = 0;
+    int tag = 0;
+    std::array<QByteArrayView, 5> settings; // the three reminders, start, cycle
+    std::array<int, 3> marker{0, 0, 0};
 };
 
 // The table Geburtstage in the SQLite file Geburtstage.db. Every value goes through bound
@@ -38,6 +54,11 @@ public:
     bool removeAllExcept(qint64 rowid);
     // Replaces every row by `records`, inside the caller's transaction or one of its own.
     bool replaceAll(const std::vector<Record>& records, std::vector<qint64>* rowids = nullptr);
+
+    // Every row in month and day order, equal days in storage order: the order of a scan.
+    bool forEachInScanOrder(const std::function<void(const ScanRowView&)>& visit);
+    // Writes the markers E1 to E3 of the given rows, all in one transaction.
+    bool writeMarkers(const std::vector<std::pair<qint64, std::array<int, 3>>>& rows);
 
     bool begin();
     bool commit();

@@ -107,4 +107,38 @@ std::optional<int> parseWholeNumberField(QStringView line) {
     return v;
 }
 
+std::optional<int> parseWholeNumberField(QByteArrayView line) {
+    // Blank as the text version trims it: ASCII white space and the no-break space (0xA0).
+    const auto blank = [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u == ' ' || (u >= 0x09 && u <= 0x0D) || u == 0xA0;
+    };
+    qsizetype b = 0;
+    qsizetype e = line.size();
+    while (b < e && blank(line[b]))
+        ++b;
+    while (e > b && blank(line[e - 1]))
+        --e;
+    if (b == e)
+        return std::nullopt;
+    const bool negative = line[b] == '-';
+    if (line[b] == '-' || line[b] == '+')
+        ++b;
+    if (b == e)
+        return std::nullopt;
+    long long value = 0;
+    for (qsizetype i = b; i < e; ++i) {
+        if (line[i] < '0' || line[i] > '9')
+            return std::nullopt;
+        value = value * 10 + (line[i] - '0');
+        if (value > 2147483648LL)
+            return std::nullopt;
+    }
+    if (negative)
+        value = -value;
+    if (value > std::numeric_limits<int>::max() || value < std::numeric_limits<int>::min())
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
 } // namespace natalix

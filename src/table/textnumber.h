@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -24,5 +25,7 @@ QString wholeNumberLine(long long value);
 // A whole-number field read back from a file line: optional blanks, optional sign, digits.
 // Anything else, or a value outside the int range, gives nothing.
 std::optional<int> parseWholeNumberField(QStringView line);
+// The same for a line of Windows-1252 bytes, without building a text first.
+std::optional<int> parseWholeNumberField(QByteArrayView line);
 
 } // namespace natalix
