@@ -1,1 +1,3 @@
-# Tests of the printing commands (natalix_test(...) lines).
+# Tests of the printing commands, the about box and help.
+natalix_test(test_printing GUI SOURCES printing/test_printing.cpp printing/recordingsurface.h)
+natalix_test(test_extras GUI SOURCES printing/test_extras.cpp)

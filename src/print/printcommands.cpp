@@ -1,7 +1,158 @@
+#include "print/printcommands.h"
+
 #include "app/commandgroups.h"
+#include "app/frmmain.h"
+#include "print/frmdrucken.h"
+#include "table/cursor.h"
+#include "table/textnumber.h"
+#include "ui/services.h"
+
+#include <QAction>
+#include <QLocale>
+#include <QPrinter>
+
+#include <algorithm>
 
 namespace natalix {
 
-void installPrintCommands(FrmMain&) {}
+namespace {
+
+// Page geometry in page units (0 to 100).
+constexpr double left = 10, right = 90, top = 6, bottom = 96;
+constexpr double headerY = 2, titleY = 7, ruleY = 9, firstLineY = 10;
+constexpr double headerX = 10, pageLabelX = 80;
+constexpr double columnRules[] = {18, 66, 74, 82};
+constexpr double nummerX = 11, nameX = 19, dateX1 = 67, dateX2 = 75, dateX3 = 83;
+constexpr int linesPerPage = 60;
+constexpr int nameCellLength = 43;
+
+QString nameCell(const QString& name) {
+    return (QStringLiteral(" ") + name + QString(49, u'_')).left(nameCellLength);
+}
+
+} // namespace
+
+PrintCommands::PrintCommands(FrmMain& form)
+    : QObject(&form), m_form(form), m_factory(makePrinterSurface) {
+    setObjectName(QStringLiteral("printCommands"));
+}
+
+void PrintCommands::mnuDateidrucken_Click() {
+    m_form.datensatzpruefen();
+
+    QPrinter printer(QPrinter::HighResolution);
+    if (!m_form.services().choosePrinter(printer, &m_form))
+        return;
+
+    MainState& state = m_form.state();
+    {
+        // Made anew every time, so it always starts with one copy.
+        FrmDrucken dialog(state, m_form.services(), &m_form);
+        m_form.services().execDialog(dialog);
+    }
+    if (state.druckerexemplare == 0)
+        return;
+
+    Cursor& cursor = m_form.adoDaten();
+    LockRecordCheck lock(state);
+    state.alteposition = cursor.absolutePosition();
+    cursor.moveFirst();
+    const std::vector<ConvertedRow> rows = erinnerungstexteumwandeln(cursor.snapshot());
+
+    listedrucken(printer, rows);
+
+    cursor.moveFirst();
+    cursor.setAbsolutePosition(state.alteposition);
+}
+
+bool PrintCommands::neueAnzeige() const {
+    return m_form.state().options.optiondatumsanzeigedrucken == 0;
+}
+
+QString PrintCommands::kopftext() {
+    const QDate today = m_form.services().today();
+    const int display = m_form.state().options.optiondatumsanzeigedrucken;
+    QString date;
+    if (display == 0)
+        date = QStringLiteral("%1-%2-%3").arg(today.year()).arg(today.month()).arg(today.day());
+    else if (display == 1)
+        date = QLocale().toString(today, QLocale::ShortFormat);
+    else
+        return QString(); // a hand-edited option: no header
+    return date + QStringLiteral("  ") + m_form.gridCaption();
+}
+
+void PrintCommands::listedrucken(QPrinter& printer, const std::vector<ConvertedRow>& rows) {
+    if (rows.empty())
+        return;
+    const QString header = kopftext();
+    const QFont font = printFont();
+
+    for (int copy = 1; copy <= m_form.state().druckerexemplare; ++copy) {
+        std::unique_ptr<PrintSurface> surface = m_factory(printer);
+        // A job that cannot start is abandoned without a message, as any failing print run.
+        if (!surface || !surface->begin())
+            return;
+        surface->setFont(font);
+        // Sixty lines must stay inside the frame, also with a taller fallback font or a
+        // shorter paper than the list was laid out for.
+        const double pitch = std::min(surface->lineHeight(), (bottom - firstLineY) / linesPerPage);
+        int y = 0;                // line on the page
+        bool pageStarted = false; // the page has its header, frame and titles
+        double lineTop = firstLineY;
+        for (std::size_t z = 0; z < rows.size(); ++z) {
+            if (++y == linesPerPage + 1) {
+                y = 1;
+                pageStarted = false;
+            }
+            if (!pageStarted) {
+                pageStarted = true;
+                if (z > 0 && !surface->newPage())
+                    return;
+                if (!header.isEmpty())
+                    surface->text(headerX, headerY, header);
+                surface->text(pageLabelX, headerY,
+                              QStringLiteral("Seite: ") + QString::number(surface->pageNumber()));
+                rahmendrucken(*surface);
+                spaltentiteldrucken(*surface);
+                lineTop = firstLineY;
+            }
+            zeiledrucken(*surface, lineTop, rows[z]);
+            lineTop += pitch;
+        }
+        if (!surface->endJob())
+            return;
+    }
+}
+
+void PrintCommands::rahmendrucken(PrintSurface& surface) {
+    surface.rectangle(left, top, right, bottom);
+    surface.line(left, ruleY, right, ruleY);
+    for (double x : columnRules)
+        surface.line(x, top, x, bottom);
+}
+
+void PrintCommands::spaltentiteldrucken(PrintSurface& surface) {
+    const bool neu = neueAnzeige();
+    surface.text(nummerX, titleY, QStringLiteral(" Nr."));
+    surface.text(nameX, titleY, QStringLiteral(" Name"));
+    surface.text(dateX1, titleY, neu ? QStringLiteral(" Jahr") : QStringLiteral(" Tag"));
+    surface.text(dateX2, titleY, QStringLiteral(" Monat"));
+    surface.text(dateX3, titleY, neu ? QStringLiteral(" Tag") : QStringLiteral(" Jahr"));
+}
+
+void PrintCommands::zeiledrucken(PrintSurface& surface, double y, const ConvertedRow& row) {
+    const bool neu = neueAnzeige();
+    surface.text(nummerX, y, signedNumber(row.nummer));
+    surface.text(nameX, y, nameCell(row.name));
+    surface.text(dateX1, y, signedNumber(neu ? row.jahr : row.tag));
+    surface.text(dateX2, y, signedNumber(row.monat));
+    surface.text(dateX3, y, signedNumber(neu ? row.tag : row.jahr));
+}
+
+void installPrintCommands(FrmMain& form) {
+    auto* commands = new PrintCommands(form);
+    form.wire(form.mnuDateidrucken, [commands] { commands->mnuDateidrucken_Click(); });
+}
 
 } // namespace natalix
