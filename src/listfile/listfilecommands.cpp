@@ -1,7 +1,551 @@
+#include "listfile/listfilecommands.h"
+
 #include "app/commandgroups.h"
+#include "app/frmmain.h"
+#include "listfile/frminfo.h"
+#include "listfile/listfile.h"
+#include "reminder/remindercommands.h"
+#include "table/cursor.h"
+#include "table/gridselection.h"
+#include "table/sortcommands.h"
+#include "ui/services.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGroupBox>
+
+#include <algorithm>
 
 namespace natalix {
 
-void installListFileCommands(FrmMain&) {}
+namespace {
+
+const QString fileFilter = QStringLiteral("Natalix-Database (*.nxd)");
+const QString fileSuffix = QStringLiteral("nxd");
+
+QString unloadEnding() {
+    return QStringLiteral(" Datensätzen wurden entladen ...");
+}
+QString loadEnding() {
+    return QStringLiteral(" Datensätzen wurden geladen ...");
+}
+
+QString readFailureText(int code) {
+    const QString retry = QStringLiteral(
+        " Bitte wählen Sie 'Wiederholen' um zu versuchen, die Datei erneut zu lesen, oder "
+        "'Abbrechen' um den Vorgang abzubrechen. ( 102 /");
+    switch (code) {
+    case filecode::badFileName:
+        return QStringLiteral("Der Dateiname existiert nicht oder enthällt Zeichen, die nicht "
+                              "zulässig sind.") +
+               retry;
+    case filecode::fileNotFound:
+        return QStringLiteral("Die Datei wurde nicht gefunden. Der Datei-Name existiert nicht "
+                              "oder wurde falsch geschrieben.") +
+               retry;
+    case filecode::diskNotReady:
+        return QStringLiteral("Der Datenträger ist möglicherweise nicht eingelegt.") + retry;
+    case filecode::pathNotFound:
+        return QStringLiteral("Das Laufwerk oder der Pfad wurde nicht gefunden.") + retry;
+    default:
+        return QStringLiteral("Die Datei kann nicht vom Datenträger gelesen werden. Der "
+                              "Datenträger ist möglicherweise nicht eingelegt oder die Datei "
+                              "ist beschädigt oder existiert nicht.") +
+               retry;
+    }
+}
+
+QString diskFullText(int group) {
+    return QStringLiteral(
+               "Auf dem Datenträger ist kein Platz mehr. Bei einer Festplatte leeren Sie bitte "
+               "den Papierkorb oder löschen überflüssige Dateien. Bei einer Diskette löschen sie "
+               "bitte überflüssige Dateien oder legen eine leere Diskette ein. Bitte wählen Sie "
+               "'Wiederholen' um zu versuchen, die Datei erneut zu speichern, oder 'Abbrechen' "
+               "um den Vorgang abzubrechen. ( %1 /")
+        .arg(group);
+}
+
+QString cannotWriteText(int group) {
+    return QStringLiteral(
+               "Die Datei kann nicht auf den Datenträger geschrieben werden. Der Datenträger ist "
+               "möglicherweise nicht eingelegt, beschädigt, voll oder schreibgeschützt. Die "
+               "Datei wurde noch nicht gespeichert. Bitte wählen Sie 'Wiederholen' um zu "
+               "versuchen, die Datei erneut zu speichern, oder 'Abbrechen' um die Speicherung "
+               "abzubrechen. ( %1 /")
+        .arg(group);
+}
+
+QString openForWritingFailureText(int code) {
+    const QString retry = QStringLiteral(
+        " Bitte wählen Sie 'Wiederholen' um zu versuchen, die Datei erneut zu schreiben, oder "
+        "'Abbrechen' um den Vorgang abzubrechen. ( 101 /");
+    switch (code) {
+    case filecode::outOfMemory:
+    case filecode::diskFull:
+        return diskFullText(101);
+    case filecode::badFileName:
+        return QStringLiteral("Der Dateiname enthällt Zeichen, die nicht zulässig sind.") + retry;
+    case filecode::diskNotReady:
+        return QStringLiteral("Der Datenträger ist möglicherweise nicht eingelegt.") + retry;
+    case filecode::pathNotFound:
+        return QStringLiteral("Das Laufwerk oder der Pfad wurde nicht gefunden.") + retry;
+    default:
+        return cannotWriteText(101);
+    }
+}
+
+QString writeFailureText(int code) {
+    if (code == filecode::outOfMemory || code == filecode::diskFull)
+        return diskFullText(103);
+    return cannotWriteText(103);
+}
+
+// Lets the window repaint during long work, often enough to look alive and no more.
+class RepaintPacer {
+public:
+    explicit RepaintPacer(Services& services) : m_services(services) {}
+    // The first step always repaints, so the busy display shows at once.
+    bool due() const { return !m_clock.isValid() || m_clock.elapsed() >= intervalMs; }
+    void now() {
+        m_services.processEvents();
+        m_clock.start();
+    }
+
+private:
+    static constexpr qint64 intervalMs = 40;
+    Services& m_services;
+    QElapsedTimer m_clock;
+};
+
+// A short list shows every step of its progress line. A long one shows it when the window
+// repaints anyway: the bar repaints at once when it moves, and ten thousand repaints would
+// cost more than the work they show.
+constexpr int everyStepUpTo = 100;
+
+// Shows the progress line for `counter` when it is worth it, and lets the window repaint.
+void progressStep(FrmMain& form, RepaintPacer& pacer, int counter, int last, int total,
+                  const QString& ending) {
+    const bool repaint = pacer.due();
+    if (repaint || counter == 1 || counter == last || total <= everyStepUpTo)
+        form.showProgress(counter, total, ending);
+    if (repaint)
+        pacer.now();
+}
+
+// The reminder scan waits while the table is emptied or filled.
+class ScanHold {
+public:
+    explicit ScanHold(FrmMain& form) : m_reminders(form.findChild<ReminderCommands*>()) {
+        if (m_reminders)
+            m_reminders->holdScans();
+    }
+    ~ScanHold() {
+        if (m_reminders)
+            m_reminders->releaseScans();
+    }
+    ScanHold(const ScanHold&) = delete;
+    ScanHold& operator=(const ScanHold&) = delete;
+
+private:
+    ReminderCommands* m_reminders;
+};
+
+MessageRequest retryCancel(const QString& text) {
+    MessageRequest m;
+    m.text = text;
+    m.buttons = Buttons::RetryCancel;
+    m.icon = Icon::Exclamation;
+    return m;
+}
+
+} // namespace
+
+QString fileFailureMessage(int group, const FileError& error) {
+    QString text;
+    switch (group) {
+    case 101:
+        text = openForWritingFailureText(error.code);
+        break;
+    case 102:
+        text = readFailureText(error.code);
+        break;
+    default:
+        text = writeFailureText(error.code);
+        break;
+    }
+    return text + QStringLiteral(" %1 : %2 )").arg(error.code).arg(error.description);
+}
+
+ListFileTarget::ListFileTarget(const QString& path) : m_file(path) {}
+
+ListFileTarget::~ListFileTarget() = default;
+
+bool ListFileTarget::open() {
+    // Some names this file system would take are no names for a list.
+    if (isBadFileName(m_file.fileName())) {
+        m_error = fileErrorFor(filecode::badFileName);
+        return false;
+    }
+    if (m_file.open(QIODevice::WriteOnly))
+        return true;
+    m_error = classifyFileError(m_file, FileAccess::Write);
+    return false;
+}
+
+bool ListFileTarget::write(const QByteArray& bytes) {
+    constexpr qint64 blockSize = 64 * 1024;
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 n =
+            writeBlock(bytes.constData() + done, std::min(blockSize, bytes.size() - done));
+        if (n <= 0) {
+            m_error = writeFailure();
+            m_file.cancelWriting();
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+bool ListFileTarget::commit() {
+    if (m_file.commit())
+        return true;
+    m_error = writeFailure();
+    return false;
+}
+
+qint64 ListFileTarget::writeBlock(const char* data, qint64 size) {
+    return m_file.write(data, size);
+}
+
+FileError ListFileTarget::writeFailure() const {
+    return classifyFileError(m_file, FileAccess::Write);
+}
+
+ListFileCommands::ListFileCommands(FrmMain& form) : QObject(&form), m_form(form) {
+    setObjectName(QStringLiteral("ListFileCommands"));
+    m_targetFactory = [](const QString& path) { return std::make_unique<ListFileTarget>(path); };
+}
+
+MainState& ListFileCommands::state() {
+    return m_form.state();
+}
+
+Cursor& ListFileCommands::cursor() {
+    return m_form.adoDaten();
+}
+
+Services& ListFileCommands::services() {
+    return m_form.services();
+}
+
+bool ListFileCommands::aenderungenklaeren() {
+    MainState& s = state();
+    if (s.dateiwurdegeaendert != 1)
+        return true;
+    if (!s.dateinamemitpfad.isEmpty()) {
+        // A named list is saved without asking; the exit goes on whatever came of it.
+        mnuDateispeichern_Click();
+        return true;
+    }
+    MessageRequest m;
+    m.text = QStringLiteral("Änderungen in Datei speichern?");
+    m.buttons = Buttons::YesNoCancel;
+    m.icon = Icon::Exclamation;
+    s.gewaehlt = services().message(m);
+    if (s.gewaehlt == answer::no)
+        return true;
+    if (s.gewaehlt != answer::yes)
+        return false;
+    mnuDateispeichernunter_Click();
+    return s.abgebrochen != 1;
+}
+
+void ListFileCommands::mnuDateispeichern_Click() {
+    m_form.datensatzpruefen();
+    MainState& s = state();
+    s.abgebrochen = 0;
+    if (s.dateinamemitpfad.isEmpty()) {
+        FileDialogRequest d;
+        d.title = QStringLiteral("Speichern unter");
+        d.filter = fileFilter;
+        d.defaultSuffix = fileSuffix;
+        d.fileName = m_form.dataDir().defaultListPath();
+        d.folder = m_form.dataDir().path;
+        d.confirmOverwrite = true;
+        const std::optional<QString> chosen = services().saveFileName(d);
+        if (!chosen || chosen->isEmpty()) {
+            s.abgebrochen = 1;
+            return;
+        }
+        s.dateinamemitpfad = *chosen;
+    }
+    dateischreiben();
+}
+
+void ListFileCommands::mnuDateispeichernunter_Click() {
+    m_form.datensatzpruefen();
+    MainState& s = state();
+    s.abgebrochen = 0;
+    FileDialogRequest d;
+    d.title = QStringLiteral("Speichern unter");
+    d.filter = fileFilter;
+    d.defaultSuffix = fileSuffix;
+    d.fileName =
+        s.dateinamemitpfad.isEmpty() ? m_form.dataDir().defaultListPath() : s.dateinamemitpfad;
+    d.folder = m_form.dataDir().path;
+    d.confirmOverwrite = true;
+    const std::optional<QString> chosen = services().saveFileName(d);
+    if (!chosen || chosen->isEmpty()) {
+        s.abgebrochen = 1;
+        return;
+    }
+    s.dateinamemitpfad = *chosen;
+    dateischreiben();
+}
+
+void ListFileCommands::dateischreiben() {
+    MainState& s = state();
+    for (;;) {
+        std::unique_ptr<ListFileTarget> target = m_targetFactory(s.dateinamemitpfad);
+        int group = 101;
+        if (target->open()) {
+            bool written = false;
+            {
+                LockRecordCheck lock(s);
+                s.alteposition = cursor().absolutePosition();
+                // Corrections of the record check belong to the table as well as to the file.
+                cursor().update();
+                written = target->write(renderListFile(cursor().snapshot())) && target->commit();
+            }
+            if (written) {
+                s.dateiwurdegeaendert = 0;
+                return;
+            }
+            group = 103;
+        }
+        // The list file that was there before is untouched: the new one was never committed.
+        const int a = services().message(retryCancel(fileFailureMessage(group, target->error())));
+        if (a != answer::retry) {
+            s.dateinamemitpfad.clear();
+            s.abgebrochen = 1;
+            return;
+        }
+    }
+}
+
+void ListFileCommands::mnuDateioeffnen_Click() {
+    m_form.datensatzpruefen();
+    MainState& s = state();
+    QString picked;
+    ListFileContents contents;
+    for (;;) {
+        FileDialogRequest d;
+        d.title = QStringLiteral("Öffnen");
+        d.filter = fileFilter;
+        d.defaultSuffix = fileSuffix;
+        d.fileName = picked;
+        d.folder = m_form.dataDir().path;
+        d.confirmOverwrite = false;
+        const std::optional<QString> chosen = services().openFileName(d);
+        if (!chosen || chosen->isEmpty())
+            return;
+        picked = *chosen;
+        if (!aenderungenklaeren())
+            return;
+        QFile file(picked);
+        if (file.open(QIODevice::ReadOnly)) {
+            contents = readListFile(file);
+            break;
+        }
+        const FileError error = classifyFileError(file, FileAccess::Read);
+        if (services().message(retryCancel(fileFailureMessage(102, error))) != answer::retry)
+            return;
+    }
+    // The whole file is read before the table is touched: a broken file changes nothing.
+    if (!contents.ok) {
+        MessageRequest m;
+        m.text = contents.error;
+        m.buttons = Buttons::Ok;
+        m.icon = Icon::Exclamation;
+        services().message(m);
+        return;
+    }
+
+    ScanHold hold(m_form);
+    LockRecordCheck lock(s);
+    // Emptying and filling are one transaction: the old list stays if either fails.
+    bool ok = cursor().begin() && emptyTable();
+    if (ok) {
+        std::vector<Record>& records = contents.records;
+        const int total = static_cast<int>(records.size());
+        m_form.enterBusyDisplay(total, QStringLiteral("Datei wird geladen ..."));
+        RepaintPacer pacer(services());
+        for (int counter = 1; counter <= total; ++counter) {
+            progressStep(m_form, pacer, counter, total, total, loadEnding());
+            // Every reminder of a loaded record may be given again.
+            records[counter - 1].marker = {0, 0, 0};
+        }
+        pacer.now();
+        ok = cursor().replaceAll(records);
+        pacer.now();
+        ok = ok && cursor().commit();
+    }
+    if (!ok) {
+        cursor().rollback();
+        m_form.leaveBusyDisplay();
+        reportStoreFailure();
+        return;
+    }
+    m_form.leaveBusyDisplay();
+    s.dateinamemitpfad = picked;
+    s.dateiwurdegeaendert = 0;
+    m_form.sortCommands().sortByNumberAfterReload();
+    cursor().moveFirst();
+    m_form.showRecord();
+    m_form.syncGridToCursor();
+}
+
+bool ListFileCommands::emptyTable() {
+    m_form.selectionCommands().mnuBearbeitenmarkierungenloeschen_Click();
+    Cursor& c = cursor();
+    const int total = c.recordCount();
+    if (total > 1) {
+        c.moveFirst();
+        m_form.enterBusyDisplay(total, QStringLiteral("Speicher wird entladen ..."));
+        RepaintPacer pacer(services());
+        for (int counter = 1; counter < total; ++counter)
+            progressStep(m_form, pacer, counter, total - 1, total, unloadEnding());
+        pacer.now();
+        if (!c.deleteAllButFirst())
+            return false;
+    }
+    const Record sample = sampleRecord(state().options.reminderDefaults());
+    bool ok = false;
+    if (c.recordCount() == 0) {
+        ok = c.replaceAll({sample});
+    } else {
+        c.moveFirst();
+        ok = c.writeRecord(c.bookmarkAt(0), sample);
+    }
+    m_form.leaveBusyDisplay();
+    return ok;
+}
+
+void ListFileCommands::speicherentladen() {
+    MainState& s = state();
+    ScanHold hold(m_form);
+    LockRecordCheck lock(s);
+    const bool ok = cursor().begin() && emptyTable() && cursor().commit();
+    if (!ok) {
+        cursor().rollback();
+        m_form.leaveBusyDisplay();
+        reportStoreFailure();
+        return;
+    }
+    m_form.sortCommands().sortByNumberAfterReload();
+    cursor().moveFirst();
+    cursor().update();
+    s.dateinamemitpfad.clear();
+    s.dateiwurdegeaendert = 0;
+    m_form.leaveBusyDisplay();
+    m_form.showRecord();
+    m_form.syncGridToCursor();
+}
+
+void ListFileCommands::reportStoreFailure() {
+    MessageRequest m;
+    m.text = QStringLiteral("Die Datenbank konnte nicht geändert werden; die Tabelle bleibt, "
+                            "wie sie war. ( ") +
+             cursor().lastError() + QStringLiteral(" )");
+    m.buttons = Buttons::Ok;
+    m.icon = Icon::Exclamation;
+    services().message(m);
+}
+
+void ListFileCommands::mnuDateineu_Click() {
+    cursor().update();
+    m_form.datensatzpruefen();
+    const QString paragraph = QStringLiteral("\n\r\n\r");
+    const QString quote = QStringLiteral("\"");
+    MessageRequest m;
+    m.text = QStringLiteral("Neue Geburtstagsliste anlegen?") + paragraph +
+             QStringLiteral("Wenn eine neue, leere Tabelle angelegt werden soll, klicken Sie auf "
+                            "OK ") +
+             QStringLiteral("und die aktuell geladene Geburtstags-Liste wird gelöscht! Die "
+                            "Tabelle können Sie aber mit ") +
+             quote + QStringLiteral("Datei ") + QStringLiteral("/ Geburtstagsliste öffnen") +
+             quote + QStringLiteral(" wieder einlesen, sofern sie vorher gespeichert wurde.") +
+             paragraph + QStringLiteral("Unter ") + quote +
+             QStringLiteral("Datei / Eigenschaften") + quote +
+             QStringLiteral(" können Sie nachsehen, ob und wo die Datei gespeichert wurde.") +
+             paragraph + QStringLiteral("Soll die Gebutstags-Liste wirklich gelöscht werden?");
+    m.buttons = Buttons::OkCancel;
+    m.icon = Icon::Exclamation;
+    m.defaultButton = answer::cancel;
+    if (services().message(m) != answer::ok)
+        return;
+    if (!aenderungenklaeren())
+        return;
+    speicherentladen();
+}
+
+void ListFileCommands::mnuDateieigenschaften_Click() {
+    m_form.datensatzpruefen();
+    FrmInfo frmInfo(state().dateinamemitpfad, cursor().snapshot(), &m_form);
+    services().execDialog(frmInfo);
+}
+
+bool ListFileCommands::exitSteps() {
+    m_form.datensatzpruefen();
+    cursor().update();
+    if (!aenderungenklaeren())
+        return false;
+    m_form.settings().setValue(QStringLiteral("filename"), state().dateinamemitpfad);
+    return true;
+}
+
+void ListFileCommands::mnuDateibeenden_Click() {
+    if (!exitSteps())
+        return;
+    if (auto* reminders = m_form.findChild<ReminderCommands*>())
+        reminders->erinnerungenpruefen();
+    // Timer1 need not scan again today.
+    state().altertag = services().today().day();
+    m_form.hide();
+}
+
+void ListFileCommands::mnuErinnerungsmodulbeenden_Click() {
+    if (!exitSteps())
+        return;
+    state().programmbeenden = 1;
+    m_form.close();
+    QCoreApplication::quit();
+}
+
+bool ListFileCommands::Form_Unload() {
+    if (state().programmbeenden == 1)
+        return true;
+    // While a list loads or a dialog holds the window, closing is simply refused.
+    if (m_form.fraFrame2->isEnabled())
+        mnuDateibeenden_Click();
+    return false;
+}
+
+void installListFileCommands(FrmMain& form) {
+    auto* commands = new ListFileCommands(form);
+    form.wire(form.mnuDateineu, [commands] { commands->mnuDateineu_Click(); });
+    form.wire(form.mnuDateioeffnen, [commands] { commands->mnuDateioeffnen_Click(); });
+    form.wire(form.mnuDateispeichern, [commands] { commands->mnuDateispeichern_Click(); });
+    form.wire(form.mnuDateispeichernunter,
+              [commands] { commands->mnuDateispeichernunter_Click(); });
+    form.wire(form.mnuDateieigenschaften, [commands] { commands->mnuDateieigenschaften_Click(); });
+    form.wire(form.mnuDateibeenden, [commands] { commands->mnuDateibeenden_Click(); });
+    form.wire(form.mnuErinnerungsmodulbeenden,
+              [commands] { commands->mnuErinnerungsmodulbeenden_Click(); });
+    form.closeRequest = [commands] { return commands->Form_Unload(); };
+}
 
 } // namespace natalix

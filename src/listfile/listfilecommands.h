@@ -1,0 +1,88 @@
+#pragma once
+
+#include "table/fileerror.h"
+
+#include <QObject>
+#include <QSaveFile>
+
+#include <functional>
+#include <memory>
+
+namespace natalix {
+
+class FrmMain;
+struct MainState;
+class Cursor;
+class Services;
+
+// Where a list file is written. The bytes go to a temporary file that replaces the list
+// only when everything was written, so a failed save never destroys the last good copy.
+class ListFileTarget {
+public:
+    explicit ListFileTarget(const QString& path);
+    virtual ~ListFileTarget();
+    ListFileTarget(const ListFileTarget&) = delete;
+    ListFileTarget& operator=(const ListFileTarget&) = delete;
+
+    bool open();
+    bool write(const QByteArray& bytes);
+    bool commit();
+    // Why the last step failed, numbered as the messages show it.
+    FileError error() const { return m_error; }
+
+protected:
+    // One block of the file; the count written, or -1 on failure.
+    virtual qint64 writeBlock(const char* data, qint64 size);
+    virtual FileError writeFailure() const;
+    QSaveFile m_file;
+
+private:
+    FileError m_error;
+};
+
+using ListFileTargetFactory = std::function<std::unique_ptr<ListFileTarget>(const QString&)>;
+
+// The texts of the file failure messages, by group (101 opening for writing, 102 opening for
+// reading, 103 writing) and code, followed by the code and its description.
+QString fileFailureMessage(int group, const FileError& error);
+
+// New, open, save, save as, properties, and the ways out of the main window.
+class ListFileCommands : public QObject {
+    Q_OBJECT
+public:
+    explicit ListFileCommands(FrmMain& form);
+
+    void mnuDateineu_Click();
+    void mnuDateioeffnen_Click();
+    void mnuDateispeichern_Click();
+    void mnuDateispeichernunter_Click();
+    void mnuDateieigenschaften_Click();
+    void mnuDateibeenden_Click();
+    void mnuErinnerungsmodulbeenden_Click();
+    // The close request of the window; true lets it close.
+    bool Form_Unload();
+
+    // Leaves the table with the sample record only: unnamed, unchanged, sorted by number.
+    void speicherentladen();
+
+    // Tests put a failing device in the write path.
+    void setTargetFactory(ListFileTargetFactory factory) { m_targetFactory = std::move(factory); }
+
+private:
+    void dateischreiben();
+    // The question for unsaved changes: false stops the calling command.
+    bool aenderungenklaeren();
+    bool exitSteps();
+    // Empties the table down to the sample record, inside the caller's transaction.
+    bool emptyTable();
+    void reportStoreFailure();
+
+    MainState& state();
+    Cursor& cursor();
+    Services& services();
+
+    FrmMain& m_form;
+    ListFileTargetFactory m_targetFactory;
+};
+
+} // namespace natalix
