@@ -17,11 +17,17 @@ struct Decision {
     std::array<bool, 3> reminders{false, false, false};
 };
 
-Decision erinnerungfaellig(const ConvertedRow& row, const QDate& today) {
+struct Today {
+    int year;
+    int month;
+    int dayNumber;
+};
+
+Decision erinnerungfaellig(const ConvertedRow& row, const Today& today) {
     Decision d;
     // From September on, a birthday in January to April is next year's.
-    const int einjahrplus = (today.month() > 8 && row.monat < 5) ? 1 : 0;
-    d.referenceYear = today.year() + einjahrplus;
+    const int einjahrplus = (today.month > 8 && row.monat < 5) ? 1 : 0;
+    d.referenceYear = today.year + einjahrplus;
     d.age = static_cast<long long>(d.referenceYear) - row.jahr;
     // A start or cycle that is no usable number skips the record.
     if (!row.start || !row.cycle || *row.cycle == 0)
@@ -34,8 +40,7 @@ Decision erinnerungfaellig(const ConvertedRow& row, const QDate& today) {
     const auto active = [&](int k) { return row.offset[k] && *row.offset[k] != -1; };
     if (!active(0) && !active(1) && !active(2))
         return d;
-    d.days = berechnetage(d.referenceYear, row.monat, row.tag) -
-             berechnetage(today.year(), today.month(), today.day());
+    d.days = berechnetage(d.referenceYear, row.monat, row.tag) - today.dayNumber;
     for (int k = 0; k < 3; ++k) {
         if (active(k) && row.marker[k] != d.referenceYear && d.days <= *row.offset[k] &&
             d.days >= 0) {
@@ -46,8 +51,9 @@ Decision erinnerungfaellig(const ConvertedRow& row, const QDate& today) {
     return d;
 }
 
-QString nachrichterstellen(const ConvertedRow& row, const Decision& d, double dateDisplay) {
-    QString line = row.name;
+QString nachrichterstellen(const ConvertedRow& row, const QString& name, const Decision& d,
+                           double dateDisplay) {
+    QString line = name;
     if (d.days == 0) {
         line += QStringLiteral(" wird heute");
     } else if (d.days == 1) {
@@ -64,7 +70,7 @@ QString nachrichterstellen(const ConvertedRow& row, const Decision& d, double da
                     .arg(d.referenceYear);
     }
     line += signedNumber(d.age) + QStringLiteral(" Jahre alt ...");
-    if (row.name.isEmpty() || row.name == u" ")
+    if (name.isEmpty() || name == u" ")
         line = QStringLiteral("Ein eingegebenes Geburtstags-Kind ohne Namen (Datensatz") +
                signedNumber(row.nummer) + u')' + line;
     return line;
@@ -74,7 +80,14 @@ QString nachrichterstellen(const ConvertedRow& row, const Decision& d, double da
 
 ScanResult geburtstagedurchgehen(const std::vector<ConvertedRow>& rows, const QDate& today,
                                  double dateDisplay) {
+    return geburtstagedurchgehen(rows, today, dateDisplay, [&](int x) { return rows[x].name; });
+}
+
+ScanResult geburtstagedurchgehen(const std::vector<ConvertedRow>& rows, const QDate& date,
+                                 double dateDisplay, const std::function<QString(int)>& nameOf) {
     ScanResult result;
+    const Today today{date.year(), date.month(),
+                      berechnetage(date.year(), date.month(), date.day())};
     for (int x = 0; x < static_cast<int>(rows.size()); ++x) {
         const Decision d = erinnerungfaellig(rows[x], today);
         if (!d.due)
@@ -83,7 +96,7 @@ ScanResult geburtstagedurchgehen(const std::vector<ConvertedRow>& rows, const QD
             if (d.reminders[k])
                 result.marks.push_back({x, k, d.referenceYear});
         }
-        result.lines << nachrichterstellen(rows[x], d, dateDisplay);
+        result.lines << nachrichterstellen(rows[x], nameOf(x), d, dateDisplay);
     }
     return result;
 }

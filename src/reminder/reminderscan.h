@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 namespace natalix {
@@ -26,6 +27,9 @@ struct ScanResult {
 // dateDisplay 0 writes dates as 2025-3-7, any other value as 7.3.2025.
 ScanResult geburtstagedurchgehen(const std::vector<ConvertedRow>& rows, const QDate& today,
                                  double dateDisplay);
+// The same, with the names supplied only for the rows that get a line.
+ScanResult geburtstagedurchgehen(const std::vector<ConvertedRow>& rows, const QDate& today,
+                                 double dateDisplay, const std::function<QString(int)>& nameOf);
 
 // The text of the reminder window: every line followed by two line breaks.
 QString reminderWindowText(const QStringList& lines);

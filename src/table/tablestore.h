@@ -55,8 +55,8 @@ public:
     // Replaces every row by `records`, inside the caller's transaction or one of its own.
     bool replaceAll(const std::vector<Record>& records, std::vector<qint64>* rowids = nullptr);
 
-    // Every row in month and day order, equal days in storage order: the order of a scan.
-    bool forEachInScanOrder(const std::function<void(const ScanRowView&)>& visit);
+    // Every row in storage order, without building records.
+    bool forEachRow(const std::function<void(const ScanRowView&)>& visit);
     // Writes the markers E1 to E3 of the given rows, all in one transaction.
     bool writeMarkers(const std::vector<std::pair<qint64, std::array<int, 3>>>& rows);
 
