@@ -109,8 +109,8 @@ int runExport(const CommandLine& cl) {
     Cursor cursor(*o.store);
     cursor.setSort(QStringLiteral("Nummer ASC"));
     QSaveFile file(cl.file);
-    const bool ok = file.open(QIODevice::WriteOnly) && writeListFile(file, cursor.snapshot()) &&
-                    file.commit();
+    const bool ok =
+        file.open(QIODevice::WriteOnly) && writeListFile(file, cursor.snapshot()) && file.commit();
     if (!ok) {
         const FileError e = classifyFileError(file, FileAccess::Write);
         file.cancelWriting();
@@ -132,7 +132,8 @@ int runScan(const CommandLine& cl) {
     }
     InstanceLock lock(dir);
     if (!lock.tryLock()) {
-        printError(runningMessage(QStringLiteral("Eine Erinnerungs-Prüfung von der Kommandozeile")));
+        printError(
+            runningMessage(QStringLiteral("Eine Erinnerungs-Prüfung von der Kommandozeile")));
         return 2;
     }
     Opened o = openData(cl);
@@ -218,7 +219,8 @@ QString commandLineHelp() {
         "\n"
         "Natalix erinnert an Geburtstage.\n"
         "\n"
-        "  /auto             startet mit verborgenem Hauptfenster (nur die Erinnerungen erscheinen)\n"
+        "  /auto             startet mit verborgenem Hauptfenster (nur die Erinnerungen "
+        "erscheinen)\n"
         "  --datadir ORDNER  Datenordner (sonst NATALIX_DATADIR, sonst der Benutzer-Datenordner)\n"
         "  --import DATEI    ersetzt die Liste durch die Datensätze der Listendatei (.nxd)\n"
         "  --export DATEI    speichert die Liste, nach Nummer sortiert, als Listendatei\n"

@@ -47,8 +47,8 @@ DataDir resolveDataDir(const QString& fromCommandLine, QString* error) {
 
 SettingsStore::SettingsStore(const DataDir& dir) {
     if (dir.explicitlyGiven)
-        m_settings = std::make_unique<QSettings>(dir.file(QStringLiteral("NX.ini")),
-                                                 QSettings::IniFormat);
+        m_settings =
+            std::make_unique<QSettings>(dir.file(QStringLiteral("NX.ini")), QSettings::IniFormat);
     else
         m_settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                                  QStringLiteral("NX"), QStringLiteral("Natalix"));

@@ -183,7 +183,8 @@ void FrmMain::buildWidgets() {
     busy->addWidget(lblDatensatzvorgang);
     ProgressBar1 = new QProgressBar(fraDatensaetze);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setToolTip(QStringLiteral("Hier sehen Sie, wie lange der Vorgang noch dauert ..."));
+    ProgressBar1->setToolTip(
+        QStringLiteral("Hier sehen Sie, wie lange der Vorgang noch dauert ..."));
     ProgressBar1->setTextVisible(false);
     busy->addWidget(ProgressBar1);
     lblDatensatzfortschritt = new QLabel(fraDatensaetze);
@@ -368,15 +369,15 @@ void FrmMain::buildButtons() {
         QStringLiteral("Hier wird die Tabelle nach dem eingegebenen Namen sortiert ..."));
     const QString sortTip = QStringLiteral(
         "Mit dieser Schaltfäche können Sie obige Tabelle nach dem %1 sortieren lassen ...");
-    cmdSortierennachjahr = makeButton(fraFrame3, "cmdSortierennachjahr",
-                                      QStringLiteral("Geburts-Jahr"),
-                                      sortTip.arg(QStringLiteral("Geburts-Jahr")));
-    cmdSortierennachmonat = makeButton(fraFrame3, "cmdSortierennachmonat",
-                                       QStringLiteral("Geburts-Monat"),
-                                       sortTip.arg(QStringLiteral("Geburts-Monat")));
-    cmdSortierennachtag = makeButton(fraFrame3, "cmdSortierennachtag",
-                                     QStringLiteral("Geburts-Tag"),
-                                     sortTip.arg(QStringLiteral("Geburts-Tag")));
+    cmdSortierennachjahr =
+        makeButton(fraFrame3, "cmdSortierennachjahr", QStringLiteral("Geburts-Jahr"),
+                   sortTip.arg(QStringLiteral("Geburts-Jahr")));
+    cmdSortierennachmonat =
+        makeButton(fraFrame3, "cmdSortierennachmonat", QStringLiteral("Geburts-Monat"),
+                   sortTip.arg(QStringLiteral("Geburts-Monat")));
+    cmdSortierennachtag =
+        makeButton(fraFrame3, "cmdSortierennachtag", QStringLiteral("Geburts-Tag"),
+                   sortTip.arg(QStringLiteral("Geburts-Tag")));
     for (QPushButton* b : {cmdSortierennachnummer, cmdSortierennachnamen, cmdSortierennachjahr,
                            cmdSortierennachmonat, cmdSortierennachtag})
         sorting->addWidget(b);
@@ -412,27 +413,26 @@ void FrmMain::buildMenus() {
     mnuBearbeitenausschneiden =
         makeAction(mnuBearbeiten, "mnuBearbeitenausschneiden", QStringLiteral("A&usschneiden"),
                    QKeySequence(Qt::CTRL | Qt::Key_X));
-    mnuBearbeitenkopieren = makeAction(mnuBearbeiten, "mnuBearbeitenkopieren",
-                                       QStringLiteral("&Kopieren"),
-                                       QKeySequence(Qt::CTRL | Qt::Key_C));
-    mnuBearbeiteneinfuegen = makeAction(mnuBearbeiten, "mnuBearbeiteneinfuegen",
-                                        QStringLiteral("&Einfügen"),
-                                        QKeySequence(Qt::CTRL | Qt::Key_V));
+    mnuBearbeitenkopieren =
+        makeAction(mnuBearbeiten, "mnuBearbeitenkopieren", QStringLiteral("&Kopieren"),
+                   QKeySequence(Qt::CTRL | Qt::Key_C));
+    mnuBearbeiteneinfuegen =
+        makeAction(mnuBearbeiten, "mnuBearbeiteneinfuegen", QStringLiteral("&Einfügen"),
+                   QKeySequence(Qt::CTRL | Qt::Key_V));
     mnuBearbeiten->addSeparator()->setObjectName(QStringLiteral("leer1"));
     mnuBearbeitenloeschen = makeAction(mnuBearbeiten, "mnuBearbeitenloeschen",
                                        QStringLiteral("&Löschen"), QKeySequence(Qt::Key_Delete));
     mnuBearbeiten->addSeparator()->setObjectName(QStringLiteral("leer8"));
-    mnuBearbeitenalledatensaetzemarkieren =
-        makeAction(mnuBearbeiten, "mnuBearbeitenalledatensaetzemarkieren",
-                   QStringLiteral("&Alle Datensätze markieren"), QKeySequence(Qt::CTRL | Qt::Key_A));
+    mnuBearbeitenalledatensaetzemarkieren = makeAction(
+        mnuBearbeiten, "mnuBearbeitenalledatensaetzemarkieren",
+        QStringLiteral("&Alle Datensätze markieren"), QKeySequence(Qt::CTRL | Qt::Key_A));
     mnuBearbeitenmarkierungenloeschen =
         makeAction(mnuBearbeiten, "mnuBearbeitenmarkierungenloeschen",
                    QStringLiteral("&Markierungen löschen"));
 
     mnuExtras = menuBar()->addMenu(QStringLiteral("&Extras"));
     mnuExtras->setObjectName(QStringLiteral("mnuExtras"));
-    mnuExtrasoptionen =
-        makeAction(mnuExtras, "mnuExtrasoptionen", QStringLiteral("&Optionen..."));
+    mnuExtrasoptionen = makeAction(mnuExtras, "mnuExtrasoptionen", QStringLiteral("&Optionen..."));
     mnuWochentagausgeben =
         makeAction(mnuExtras, "mnuWochentagausgeben", QStringLiteral("&Wochentag ausgeben"));
     mnuExtras->addSeparator();
@@ -442,11 +442,11 @@ void FrmMain::buildMenus() {
 
     mnuFragezeichen = menuBar()->addMenu(QStringLiteral("&?"));
     mnuFragezeichen->setObjectName(QStringLiteral("mnuFragezeichen"));
-    mnuHilfe = makeAction(mnuFragezeichen, "mnuHilfe", QStringLiteral("&Hilfe"),
-                          QKeySequence(Qt::Key_F1));
+    mnuHilfe =
+        makeAction(mnuFragezeichen, "mnuHilfe", QStringLiteral("&Hilfe"), QKeySequence(Qt::Key_F1));
     mnuFragezeichen->addSeparator();
-    mnuUeberdennatalix = makeAction(mnuFragezeichen, "mnuUeberdennatalix",
-                                    QStringLiteral("Ü&ber den Natalix..."));
+    mnuUeberdennatalix =
+        makeAction(mnuFragezeichen, "mnuUeberdennatalix", QStringLiteral("Ü&ber den Natalix..."));
 
     // The menu's shortcuts reach the window also while the menu bar is hidden from view.
     for (QAction* a : findChildren<QAction*>())
@@ -601,7 +601,9 @@ void FrmMain::setDateBoxText(QComboBox* box, const QString& text) {
     if (box->currentText() != text)
         box->setEditText(text);
     else
-        m_cursor.setField(box == cboJahr ? Field::Jahr : box == cboMonat ? Field::Monat : Field::Tag,
+        m_cursor.setField(box == cboJahr    ? Field::Jahr
+                          : box == cboMonat ? Field::Monat
+                                            : Field::Tag,
                           text);
 }
 
@@ -671,10 +673,10 @@ void FrmMain::datumsanzeigeeinstellen() {
         const char16_t* separator;
         int sep3, sep4;
     };
-    static constexpr Layout newLayout = {u"Jahr - Monat - Tag:", 1560, 2520, 3360, u"-", 2280,
-                                         3120};
-    static constexpr Layout oldLayout = {u"Tag . Monat . Jahr:", 3240, 2400, 1560, u".", 2160,
-                                         3000};
+    static constexpr Layout newLayout = {
+        u"Jahr - Monat - Tag:", 1560, 2520, 3360, u"-", 2280, 3120};
+    static constexpr Layout oldLayout = {
+        u"Tag . Monat . Jahr:", 3240, 2400, 1560, u".", 2160, 3000};
     const Layout* l = display == 0 ? &newLayout : display == 1 ? &oldLayout : nullptr;
     if (!l)
         return;
@@ -823,8 +825,8 @@ void FrmMain::hideUnwiredControls() {
         if (!a->isSeparator() && !a->menu() && !a->property("wired").toBool())
             a->setVisible(false);
     }
-    for (QPushButton* b : {cmdDatensatzeinfuegen, cmdUebernehmen, cmdDatensatzloeschen,
-                           cmdDatensaetzeaendern}) {
+    for (QPushButton* b :
+         {cmdDatensatzeinfuegen, cmdUebernehmen, cmdDatensatzloeschen, cmdDatensaetzeaendern}) {
         if (!b->property("wired").toBool())
             b->hide();
     }

@@ -18,7 +18,7 @@ struct MainState {
     int programmbeenden = 0;     // 1 lets the main window close for good
     int altertag = 0;            // day of the month of the last reminder scan
     int alteposition = 0;
-    int gewaehlt = 0;            // answer of the last question
+    int gewaehlt = 0; // answer of the last question
     int druckerexemplare = 0;
     int sortieren1 = 0;
     int sortieren2 = 0;

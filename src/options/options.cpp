@@ -34,8 +34,7 @@ int roundedWhole(double v) {
 } // namespace
 
 ReminderDefaults Options::reminderDefaults() const {
-    return {option1erinnerung, option2erinnerung, option3erinnerung, optionabjahr,
-            optionzyklus};
+    return {option1erinnerung, option2erinnerung, option3erinnerung, optionabjahr, optionzyklus};
 }
 
 QString optionsFileName() {
@@ -71,8 +70,7 @@ QByteArray renderOptionsFile(const Options& o) {
     for (const QString& line :
          {o.option1erinnerung, o.option2erinnerung, o.option3erinnerung, o.optionabjahr,
           o.optionzyklus, numberLine(o.optiondatumsanzeigehauptfenster),
-          numberLine(o.optiondatumsanzeigedrucken),
-          numberLine(o.programmwurdeerstmalsgestartet)}) {
+          numberLine(o.optiondatumsanzeigedrucken), numberLine(o.programmwurdeerstmalsgestartet)}) {
         out += encodeCp1252(line);
         out += "\r\n";
     }

@@ -59,15 +59,11 @@ QString nachrichterstellen(const ConvertedRow& row, const QString& name, const D
     } else if (d.days == 1) {
         line += QStringLiteral(" wird morgen");
     } else if (dateDisplay == 0) {
-        line += QStringLiteral(" wird am %1-%2-%3")
-                    .arg(d.referenceYear)
-                    .arg(row.monat)
-                    .arg(row.tag);
+        line +=
+            QStringLiteral(" wird am %1-%2-%3").arg(d.referenceYear).arg(row.monat).arg(row.tag);
     } else {
-        line += QStringLiteral(" wird am %1.%2.%3")
-                    .arg(row.tag)
-                    .arg(row.monat)
-                    .arg(d.referenceYear);
+        line +=
+            QStringLiteral(" wird am %1.%2.%3").arg(row.tag).arg(row.monat).arg(d.referenceYear);
     }
     line += signedNumber(d.age) + QStringLiteral(" Jahre alt ...");
     if (name.isEmpty() || name == u" ")

@@ -77,11 +77,10 @@ ScanRun runReminderScan(TableStore& store, const QDate& today, double dateDispla
     sorted.reserve(rows.size());
     for (int i : order)
         sorted.push_back(std::move(rows[i]));
-    const ScanResult result =
-        geburtstagedurchgehen(sorted, today, dateDisplay, [&](int x) {
-            const auto [at, size] = nameAt[order[x]];
-            return QString::fromUtf8(names.constData() + at, size);
-        });
+    const ScanResult result = geburtstagedurchgehen(sorted, today, dateDisplay, [&](int x) {
+        const auto [at, size] = nameAt[order[x]];
+        return QString::fromUtf8(names.constData() + at, size);
+    });
     run.lines = result.lines;
     std::vector<std::pair<qint64, std::array<int, 3>>> marks;
     for (const ReminderMark& m : result.marks) {

@@ -75,8 +75,8 @@ public:
     QString lastError() const { return m_store.lastError(); }
 
 signals:
-    void rowsReset();           // order or contents changed as a whole
-    void rowChanged(int row);   // one row's values changed (stored or pending)
+    void rowsReset();         // order or contents changed as a whole
+    void rowChanged(int row); // one row's values changed (stored or pending)
     void rowInserted(int row);
     void rowRemoved(int row);
     void currentChanged(int row); // -1 when there is no current record
@@ -96,8 +96,8 @@ private:
     TableStore& m_store;
     std::vector<Row> m_rows;
     SortExpression m_sort;
-    int m_index = -1;          // -1 before the first row, size() past the last
-    bool m_onDeleted = false;  // the current record was just deleted
+    int m_index = -1;         // -1 before the first row, size() past the last
+    bool m_onDeleted = false; // the current record was just deleted
     std::optional<Record> m_pending;
     mutable QHash<qint64, int> m_rowOfId;
     mutable bool m_indexValid = false;

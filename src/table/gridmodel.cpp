@@ -7,10 +7,16 @@ namespace natalix {
 namespace {
 constexpr int widthTwips[GridModel::columnCount_] = {495,  2445, 600,  600,  600,
                                                      2250, 1500, 1500, 1500, 1500};
-constexpr const char16_t* captions[GridModel::columnCount_] = {
-    u"Nr.",          u"Name",         u"Jahr",         u"Monat",
-    u"Tag",          u"Erinnerung 1", u"Erinnerung 2", u"Erinnerung 3",
-    u"Erinnerungsbeginn", u"Erinnerungszyklus"};
+constexpr const char16_t* captions[GridModel::columnCount_] = {u"Nr.",
+                                                               u"Name",
+                                                               u"Jahr",
+                                                               u"Monat",
+                                                               u"Tag",
+                                                               u"Erinnerung 1",
+                                                               u"Erinnerung 2",
+                                                               u"Erinnerung 3",
+                                                               u"Erinnerungsbeginn",
+                                                               u"Erinnerungszyklus"};
 } // namespace
 
 GridModel::GridModel(Cursor& cursor, QObject* parent)

@@ -71,8 +71,7 @@ void GridSelection::syncView() {
     for (qint64 b : m_bookmarks) {
         const int row = m_cursor.rowOfBookmark(b);
         if (row >= 0)
-            selection.select(m_view.model()->index(row, 0),
-                             m_view.model()->index(row, lastColumn));
+            selection.select(m_view.model()->index(row, 0), m_view.model()->index(row, lastColumn));
     }
     m_view.selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     m_updatingView = false;

@@ -4,14 +4,19 @@ namespace natalix {
 
 namespace {
 const std::array<QString, fieldCount>& names() {
-    static const std::array<QString, fieldCount> n{
-        QStringLiteral("Nummer"),       QStringLiteral("Name"),
-        QStringLiteral("Jahr"),         QStringLiteral("Monat"),
-        QStringLiteral("Tag"),          QStringLiteral("Erinnerung 1"),
-        QStringLiteral("Erinnerung 2"), QStringLiteral("Erinnerung 3"),
-        QStringLiteral("Erinnerungsbeginn"), QStringLiteral("Erinnerungszyklus"),
-        QStringLiteral("E1"),           QStringLiteral("E2"),
-        QStringLiteral("E3")};
+    static const std::array<QString, fieldCount> n{QStringLiteral("Nummer"),
+                                                   QStringLiteral("Name"),
+                                                   QStringLiteral("Jahr"),
+                                                   QStringLiteral("Monat"),
+                                                   QStringLiteral("Tag"),
+                                                   QStringLiteral("Erinnerung 1"),
+                                                   QStringLiteral("Erinnerung 2"),
+                                                   QStringLiteral("Erinnerung 3"),
+                                                   QStringLiteral("Erinnerungsbeginn"),
+                                                   QStringLiteral("Erinnerungszyklus"),
+                                                   QStringLiteral("E1"),
+                                                   QStringLiteral("E2"),
+                                                   QStringLiteral("E3")};
     return n;
 }
 } // namespace

@@ -13,8 +13,7 @@ void SortCommands::sortBy(int key, const char16_t* ascending, const char16_t* as
     m_form.datensatzpruefen();
     m_form.selectionCommands().mnuBearbeitenmarkierungenloeschen_Click();
     MainState& s = m_form.state();
-    int* toggles[5] = {&s.sortieren1, &s.sortieren2, &s.sortieren3, &s.sortieren4,
-                       &s.sortieren5};
+    int* toggles[5] = {&s.sortieren1, &s.sortieren2, &s.sortieren3, &s.sortieren4, &s.sortieren5};
     int& toggle = *toggles[key];
     if (toggle == 0)
         m_form.sortTable(QString::fromUtf16(ascending), QString::fromUtf16(ascendingCaption));
@@ -27,8 +26,8 @@ void SortCommands::sortBy(int key, const char16_t* ascending, const char16_t* as
 }
 
 void SortCommands::cmdSortierennachnummer_Click() {
-    sortBy(0, u"Nummer ASC", u"Alle Datensätze - sortiert nach Nr. - aufsteigend",
-           u"Nummer DESC", u"Alle Datensätze - sortiert nach Nr. - absteigend");
+    sortBy(0, u"Nummer ASC", u"Alle Datensätze - sortiert nach Nr. - aufsteigend", u"Nummer DESC",
+           u"Alle Datensätze - sortiert nach Nr. - absteigend");
 }
 
 void SortCommands::cmdSortierennachnamen_Click() {
@@ -38,8 +37,7 @@ void SortCommands::cmdSortierennachnamen_Click() {
 
 void SortCommands::cmdSortierennachjahr_Click() {
     sortBy(2, u"Jahr ASC,Monat ASC,Tag ASC", u"Alle Datensätze - sortiert nach Jahr - aufsteigend",
-           u"Jahr DESC,Monat DESC,Tag DESC",
-           u"Alle Datensätze - sortiert nach Jahr - absteigend");
+           u"Jahr DESC,Monat DESC,Tag DESC", u"Alle Datensätze - sortiert nach Jahr - absteigend");
 }
 
 void SortCommands::cmdSortierennachmonat_Click() {

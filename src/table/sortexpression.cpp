@@ -32,7 +32,8 @@ std::optional<SortExpression> parseSortExpression(const QString& text) {
 QString sortExpressionText(const SortExpression& expr) {
     QStringList parts;
     for (const SortKey& key : expr)
-        parts << fieldName(key.field) + (key.descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
+        parts << fieldName(key.field) +
+                     (key.descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
     return parts.join(u',');
 }
 

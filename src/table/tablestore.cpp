@@ -36,8 +36,7 @@ QString columnText(sqlite3_stmt* st, int col) {
 
 // The text stays alive until the statement has run, so SQLite need not copy it.
 void bindText(sqlite3_stmt* st, int index, const QString& text) {
-    sqlite3_bind_text16(st, index, text.utf16(), static_cast<int>(text.size() * 2),
-                        SQLITE_STATIC);
+    sqlite3_bind_text16(st, index, text.utf16(), static_cast<int>(text.size() * 2), SQLITE_STATIC);
 }
 
 QByteArrayView columnBytes(sqlite3_stmt* st, int col) {
@@ -158,8 +157,8 @@ std::vector<StoredRow> TableStore::loadAll(bool* ok) {
 }
 
 qint64 TableStore::insert(const Record& r) {
-    static const QByteArray sql = QByteArray("INSERT INTO Geburtstage (") + columns +
-                                  ") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)";
+    static const QByteArray sql =
+        QByteArray("INSERT INTO Geburtstage (") + columns + ") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)";
     sqlite3_stmt* st = prepare(m_insert, sql.constData());
     if (!st)
         return 0;

@@ -91,8 +91,8 @@ QString nameFilterOf(const FileDialogRequest& r) {
 
 int QtServices::message(const MessageRequest& r) {
     QWidget* parent = m_parent && m_parent->isVisible() ? m_parent : nullptr;
-    QMessageBox box(iconOf(r.icon), r.title.isEmpty() ? QStringLiteral("Natalix") : r.title,
-                    r.text, buttonsOf(r.buttons), parent);
+    QMessageBox box(iconOf(r.icon), r.title.isEmpty() ? QStringLiteral("Natalix") : r.title, r.text,
+                    buttonsOf(r.buttons), parent);
     if (r.defaultButton != 0)
         box.setDefaultButton(standardButton(r.defaultButton));
     if (r.onTop || !parent)

@@ -34,10 +34,10 @@ struct MessageRequest {
 
 struct FileDialogRequest {
     QString title;
-    QString filter;           // "Natalix-Database (*.nxd)"
-    QString defaultSuffix;    // "nxd"
-    QString fileName;         // preset, may hold a full path
-    QString folder;           // where to open when no path is preset
+    QString filter;        // "Natalix-Database (*.nxd)"
+    QString defaultSuffix; // "nxd"
+    QString fileName;      // preset, may hold a full path
+    QString folder;        // where to open when no path is preset
     bool confirmOverwrite = true;
 };
 

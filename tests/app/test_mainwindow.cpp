@@ -70,23 +70,91 @@ void TestMainWindow::recordCheckCorrectsTheFields_data() {
     QTest::addColumn<int>("storedJahr");
     QTest::addColumn<int>("storedMonat");
     QTest::addColumn<int>("storedTag");
-    QTest::newRow("blank in the year") << "Anna" << "19 65" << "3" << "7" << "Anna" << 1965 << 3 << 7;
-    QTest::newRow("year with letters") << "Anna" << "1971abc" << "3" << "7" << "Anna" << 1971 << 3 << 7;
-    QTest::newRow("five-digit year") << "Anna" << "20255" << "3" << "7" << "Anna" << 2025 << 3 << 7;
-    QTest::newRow("year fraction") << "Anna" << "1965.7" << "3" << "7" << "Anna" << 1965 << 3 << 7;
-    QTest::newRow("year too small") << "Anna" << "1700" << "3" << "7" << "Anna" << 1880 << 3 << 7;
-    QTest::newRow("year too large") << "Anna" << "2150" << "3" << "7" << "Anna" << 2099 << 3 << 7;
-    QTest::newRow("no numbers") << "Anna" << "abc" << "x" << "" << "Anna" << 1880 << 1 << 1;
-    QTest::newRow("month and day too large") << "Anna" << "1980" << "13" << "45" << "Anna" << 1980 << 12 << 31;
-    QTest::newRow("31 April") << "Anna" << "1980" << "4" << "31" << "Anna" << 1980 << 4 << 30;
-    QTest::newRow("30 February 1999") << "Anna" << "1999" << "2" << "30" << "Anna" << 1999 << 2 << 28;
-    QTest::newRow("29 February 1900") << "Anna" << "1900" << "2" << "29" << "Anna" << 1900 << 2 << 28;
-    QTest::newRow("29 February 1904") << "Anna" << "1904" << "2" << "29" << "Anna" << 1904 << 2 << 29;
-    QTest::newRow("29 February 2000") << "Anna" << "2000" << "2" << "29" << "Anna" << 2000 << 2 << 29;
-    QTest::newRow("31 November") << "Anna" << "1980" << "11" << "31" << "Anna" << 1980 << 11 << 30;
-    QTest::newRow("blanks around the name") << "  Anna Berg  " << "1980" << "1" << "1" << "Anna Berg" << 1980 << 1 << 1;
-    QTest::newRow("name of blanks") << "   " << "1980" << "1" << "1" << " " << 1980 << 1 << 1;
-    QTest::newRow("empty name") << "" << "1980" << "1" << "1" << " " << 1980 << 1 << 1;
+    QTest::newRow("blank in the year") << "Anna"
+                                       << "19 65"
+                                       << "3"
+                                       << "7"
+                                       << "Anna" << 1965 << 3 << 7;
+    QTest::newRow("year with letters") << "Anna"
+                                       << "1971abc"
+                                       << "3"
+                                       << "7"
+                                       << "Anna" << 1971 << 3 << 7;
+    QTest::newRow("five-digit year") << "Anna"
+                                     << "20255"
+                                     << "3"
+                                     << "7"
+                                     << "Anna" << 2025 << 3 << 7;
+    QTest::newRow("year fraction") << "Anna"
+                                   << "1965.7"
+                                   << "3"
+                                   << "7"
+                                   << "Anna" << 1965 << 3 << 7;
+    QTest::newRow("year too small") << "Anna"
+                                    << "1700"
+                                    << "3"
+                                    << "7"
+                                    << "Anna" << 1880 << 3 << 7;
+    QTest::newRow("year too large") << "Anna"
+                                    << "2150"
+                                    << "3"
+                                    << "7"
+                                    << "Anna" << 2099 << 3 << 7;
+    QTest::newRow("no numbers") << "Anna"
+                                << "abc"
+                                << "x"
+                                << ""
+                                << "Anna" << 1880 << 1 << 1;
+    QTest::newRow("month and day too large") << "Anna"
+                                             << "1980"
+                                             << "13"
+                                             << "45"
+                                             << "Anna" << 1980 << 12 << 31;
+    QTest::newRow("31 April") << "Anna"
+                              << "1980"
+                              << "4"
+                              << "31"
+                              << "Anna" << 1980 << 4 << 30;
+    QTest::newRow("30 February 1999") << "Anna"
+                                      << "1999"
+                                      << "2"
+                                      << "30"
+                                      << "Anna" << 1999 << 2 << 28;
+    QTest::newRow("29 February 1900") << "Anna"
+                                      << "1900"
+                                      << "2"
+                                      << "29"
+                                      << "Anna" << 1900 << 2 << 28;
+    QTest::newRow("29 February 1904") << "Anna"
+                                      << "1904"
+                                      << "2"
+                                      << "29"
+                                      << "Anna" << 1904 << 2 << 29;
+    QTest::newRow("29 February 2000") << "Anna"
+                                      << "2000"
+                                      << "2"
+                                      << "29"
+                                      << "Anna" << 2000 << 2 << 29;
+    QTest::newRow("31 November") << "Anna"
+                                 << "1980"
+                                 << "11"
+                                 << "31"
+                                 << "Anna" << 1980 << 11 << 30;
+    QTest::newRow("blanks around the name") << "  Anna Berg  "
+                                            << "1980"
+                                            << "1"
+                                            << "1"
+                                            << "Anna Berg" << 1980 << 1 << 1;
+    QTest::newRow("name of blanks") << "   "
+                                    << "1980"
+                                    << "1"
+                                    << "1"
+                                    << " " << 1980 << 1 << 1;
+    QTest::newRow("empty name") << ""
+                                << "1980"
+                                << "1"
+                                << "1"
+                                << " " << 1980 << 1 << 1;
 }
 
 void TestMainWindow::recordCheckCorrectsTheFields() {
@@ -103,8 +171,8 @@ void TestMainWindow::recordCheckCorrectsTheFields() {
         QTest::keyClick(w.txtName, Qt::Key_Backspace);
     else
         QTest::keyClicks(w.txtName, name);
-    for (auto [box, text] : {std::pair{w.cboJahr, jahr}, std::pair{w.cboMonat, monat},
-                             std::pair{w.cboTag, tag}}) {
+    for (auto [box, text] :
+         {std::pair{w.cboJahr, jahr}, std::pair{w.cboMonat, monat}, std::pair{w.cboTag, tag}}) {
         box->lineEdit()->selectAll();
         QTest::keyClick(box->lineEdit(), Qt::Key_Backspace);
         QTest::keyClicks(box->lineEdit(), text);
@@ -167,14 +235,30 @@ void TestMainWindow::sortTogglesAndCaptions() {
         std::vector<int> order;
     };
     const Step steps[] = {
-        {w.cmdSortierennachnummer, u"Alle Datensätze - sortiert nach Nr. - absteigend", {4, 3, 2, 1}},
-        {w.cmdSortierennachnummer, u"Alle Datensätze - sortiert nach Nr. - aufsteigend", {1, 2, 3, 4}},
-        {w.cmdSortierennachmonat, u"Alle Datensätze - sortiert nach Monat - aufsteigend", {3, 1, 4, 2}},
-        {w.cmdSortierennachmonat, u"Alle Datensätze - sortiert nach Monat - absteigend", {2, 4, 1, 3}},
-        {w.cmdSortierennachnamen, u"Alle Datensätze - sortiert nach Namen - aufsteigend", {1, 2, 3, 4}},
-        {w.cmdSortierennachnamen, u"Alle Datensätze - sortiert nach Namen - absteigend", {4, 3, 2, 1}},
-        {w.cmdSortierennachjahr, u"Alle Datensätze - sortiert nach Jahr - aufsteigend", {4, 2, 1, 3}},
-        {w.cmdSortierennachjahr, u"Alle Datensätze - sortiert nach Jahr - absteigend", {3, 1, 2, 4}},
+        {w.cmdSortierennachnummer,
+         u"Alle Datensätze - sortiert nach Nr. - absteigend",
+         {4, 3, 2, 1}},
+        {w.cmdSortierennachnummer,
+         u"Alle Datensätze - sortiert nach Nr. - aufsteigend",
+         {1, 2, 3, 4}},
+        {w.cmdSortierennachmonat,
+         u"Alle Datensätze - sortiert nach Monat - aufsteigend",
+         {3, 1, 4, 2}},
+        {w.cmdSortierennachmonat,
+         u"Alle Datensätze - sortiert nach Monat - absteigend",
+         {2, 4, 1, 3}},
+        {w.cmdSortierennachnamen,
+         u"Alle Datensätze - sortiert nach Namen - aufsteigend",
+         {1, 2, 3, 4}},
+        {w.cmdSortierennachnamen,
+         u"Alle Datensätze - sortiert nach Namen - absteigend",
+         {4, 3, 2, 1}},
+        {w.cmdSortierennachjahr,
+         u"Alle Datensätze - sortiert nach Jahr - aufsteigend",
+         {4, 2, 1, 3}},
+        {w.cmdSortierennachjahr,
+         u"Alle Datensätze - sortiert nach Jahr - absteigend",
+         {3, 1, 2, 4}},
         {w.cmdSortierennachtag, u"Alle Datensätze - sortiert nach Tag - aufsteigend", {2, 4, 1, 3}},
         {w.cmdSortierennachtag, u"Alle Datensätze - sortiert nach Tag - absteigend", {3, 1, 4, 2}},
     };
@@ -203,9 +287,11 @@ void TestMainWindow::headerClicks() {
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
     };
     clickHeader(3);
-    QCOMPARE(w.gridCaption(), QStringLiteral("Alle Datensätze - sortiert nach Monat - aufsteigend"));
+    QCOMPARE(w.gridCaption(),
+             QStringLiteral("Alle Datensätze - sortiert nach Monat - aufsteigend"));
     clickHeader(5); // "Erinnerung 1" sorts nothing
-    QCOMPARE(w.gridCaption(), QStringLiteral("Alle Datensätze - sortiert nach Monat - aufsteigend"));
+    QCOMPARE(w.gridCaption(),
+             QStringLiteral("Alle Datensätze - sortiert nach Monat - aufsteigend"));
     QCOMPARE(h.numbersInOrder(), (std::vector<int>{3, 1, 4, 2}));
     clickHeader(0);
     QCOMPARE(w.gridCaption(), QStringLiteral("Alle Datensätze - sortiert nach Nr. - aufsteigend"));
@@ -241,10 +327,10 @@ void TestMainWindow::dateBoxArrangement_data() {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("separator");
     QTest::addColumn<QStringList>("leftToRight");
-    QTest::newRow("new display") << 0.0 << "Jahr - Monat - Tag:" << "-"
-                                 << QStringList{"cboJahr", "cboMonat", "cboTag"};
-    QTest::newRow("old display") << 1.0 << "Tag . Monat . Jahr:" << "."
-                                 << QStringList{"cboTag", "cboMonat", "cboJahr"};
+    QTest::newRow("new display") << 0.0 << "Jahr - Monat - Tag:"
+                                 << "-" << QStringList{"cboJahr", "cboMonat", "cboTag"};
+    QTest::newRow("old display") << 1.0 << "Tag . Monat . Jahr:"
+                                 << "." << QStringList{"cboTag", "cboMonat", "cboJahr"};
 }
 
 void TestMainWindow::dateBoxArrangement() {
@@ -289,8 +375,10 @@ void TestMainWindow::menusAndShortcuts() {
     for (QAction* a : w.menuBar()->actions())
         titles << a->text();
     QCOMPARE(titles, (QStringList{"&Datei", "&Bearbeiten", "&Extras", "&?"}));
-    QCOMPARE(w.mnuBearbeitenalledatensaetzemarkieren->text(), QStringLiteral("&Alle Datensätze markieren"));
-    QCOMPARE(w.mnuBearbeitenalledatensaetzemarkieren->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
+    QCOMPARE(w.mnuBearbeitenalledatensaetzemarkieren->text(),
+             QStringLiteral("&Alle Datensätze markieren"));
+    QCOMPARE(w.mnuBearbeitenalledatensaetzemarkieren->shortcut(),
+             QKeySequence(Qt::CTRL | Qt::Key_A));
     QCOMPARE(w.mnuDateineu->text(), QStringLiteral("Geburtstagsliste &neu"));
     QCOMPARE(w.mnuDateioeffnen->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
     QCOMPARE(w.mnuHilfe->shortcut(), QKeySequence(Qt::Key_F1));
@@ -402,12 +490,12 @@ void TestMainWindow::accessCheckRetriesUntilTheDatabaseOpens() {
     QCOMPARE(m.title, QStringLiteral("Zugriffs-Fehler"));
     QCOMPARE(m.buttons, Buttons::Ok);
     QCOMPARE(m.icon, Icon::Exclamation);
-    QCOMPARE(m.text,
-             QStringLiteral("Der Zugriff auf die Datenbank ist zur Zeit nicht möglich. Möglicherweise "
-                            "hat sich die Festplatte abgeschaltet. Wenn sich diese Meldung mehrmals "
-                            "wiederholt, drücken Sie eine Taste um die Festplatte wieder zu starten. "
-                            "Klicken Sie auf 'OK' um wiederholt auf die Datenbank zuzugreifen.( 104 / "
-                            "53 : Datei nicht gefunden )"));
+    QCOMPARE(m.text, QStringLiteral(
+                         "Der Zugriff auf die Datenbank ist zur Zeit nicht möglich. Möglicherweise "
+                         "hat sich die Festplatte abgeschaltet. Wenn sich diese Meldung mehrmals "
+                         "wiederholt, drücken Sie eine Taste um die Festplatte wieder zu starten. "
+                         "Klicken Sie auf 'OK' um wiederholt auf die Datenbank zuzugreifen.( 104 / "
+                         "53 : Datei nicht gefunden )"));
     QVERIFY(h.services.allAnswered());
 }
 

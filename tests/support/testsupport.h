@@ -3,8 +3,8 @@
 #include "table/record.h"
 
 #include <QByteArray>
-#include <QString>
 #include <QDir>
+#include <QString>
 #include <QTemporaryDir>
 
 namespace natalix::test {

@@ -13,7 +13,8 @@ WindowHarness::WindowHarness(const std::vector<Record>& records, const Options& 
     writeOptionsFile(dir.optionsPath(), options);
     m_settings = std::make_unique<SettingsStore>(dir);
     QString error;
-    m_store = TableStore::open(dir.databasePath(), sampleRecord(options.reminderDefaults()), &error);
+    m_store =
+        TableStore::open(dir.databasePath(), sampleRecord(options.reminderDefaults()), &error);
     if (!m_store)
         qFatal("cannot open the test database: %s", qPrintable(error));
     m_cursor = std::make_unique<Cursor>(*m_store);
