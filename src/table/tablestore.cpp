@@ -116,12 +116,28 @@ sqlite3_stmt* TableStore::prepare(sqlite3_stmt*& cache, const char* sql) {
 }
 
 void TableStore::bindRecord(sqlite3_stmt* st, const Record& r) {
+    // All texts of the row go as UTF-8 into one buffer that lives until the statement has
+    // run, so neither side allocates per value.
+    qsizetype space = 0;
     for (int i = 0; i < fieldCount; ++i) {
         const auto f = static_cast<Field>(i);
-        if (isWholeNumberField(f))
+        if (!isWholeNumberField(f))
+            space += r.text(f).size() * 3;
+    }
+    // Never empty: an empty text needs a pointer, or SQLite would store NULL.
+    if (m_utf8.size() < static_cast<size_t>(space) + 1)
+        m_utf8.resize(static_cast<size_t>(space) + 1);
+    QStringEncoder utf8(QStringEncoder::Utf8);
+    char* out = m_utf8.data();
+    for (int i = 0; i < fieldCount; ++i) {
+        const auto f = static_cast<Field>(i);
+        if (isWholeNumberField(f)) {
             sqlite3_bind_int64(st, i + 1, r.wholeNumber(f));
-        else
-            bindText(st, i + 1, r.text(f));
+            continue;
+        }
+        char* const begin = out;
+        out = utf8.appendToBuffer(out, r.text(f));
+        sqlite3_bind_text(st, i + 1, begin, static_cast<int>(out - begin), SQLITE_STATIC);
     }
 }
 

@@ -8,6 +8,8 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <QStringEncoder>
+
 #include <vector>
 
 struct sqlite3;
@@ -80,6 +82,7 @@ private:
     sqlite3_stmt* m_update = nullptr;
     sqlite3_stmt* m_delete = nullptr;
     sqlite3_stmt* m_select = nullptr;
+    std::vector<char> m_utf8; // the texts of the row being bound, reused from row to row
     int m_transactionDepth = 0;
     QString m_lastError;
     QString m_path;
