@@ -8,6 +8,7 @@
 #include "table/sortcommands.h"
 #include "table/textnumber.h"
 #include "ui/services.h"
+#include "ui/widgets.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,14 +39,14 @@ constexpr int nameMaxLength = 40;
 constexpr double twipScale = 1.25 / 15.0;
 constexpr int dateRowOriginTwips = 1560;
 
-QComboBox* makeCombo(QWidget* parent, const char* name, bool editable) {
+// A date box: a list to pick from and free text to type.
+QComboBox* makeDateBox(QWidget* parent, const char* name) {
     auto* c = new QComboBox(parent);
     c->setObjectName(QString::fromLatin1(name));
-    c->setEditable(editable);
+    c->setEditable(true);
     c->setInsertPolicy(QComboBox::NoInsert);
     c->setMaxVisibleItems(16);
-    if (editable)
-        c->setCompleter(nullptr);
+    c->setCompleter(nullptr);
     return c;
 }
 
@@ -65,20 +66,6 @@ QAction* makeAction(QMenu* menu, const char* name, const QString& caption,
     if (!shortcut.isEmpty())
         a->setShortcut(shortcut);
     return a;
-}
-
-// Shows a value in a list-only combo box, also one the list does not hold (from a file).
-void showInList(QComboBox* box, const QString& value) {
-    int i = box->findText(value, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (i < 0) {
-        const int extra = box->property("extraItem").toInt() - 1;
-        if (extra >= 0 && extra < box->count())
-            box->removeItem(extra);
-        box->addItem(value);
-        i = box->count() - 1;
-        box->setProperty("extraItem", i + 1);
-    }
-    box->setCurrentIndex(i);
 }
 
 } // namespace
@@ -285,15 +272,15 @@ void FrmMain::buildRecordForm() {
     lblJahrmonattag = label("lblJahrmonattag", QString(), 2);
     auto* dateRow = new QWidget(fraFrame1);
     dateRow->setObjectName(QStringLiteral("dateRow"));
-    cboJahr = makeCombo(dateRow, "cboJahr", true);
+    cboJahr = makeDateBox(dateRow, "cboJahr");
     for (int y = 1880; y <= 2030; ++y)
         cboJahr->addItem(QString::number(y));
     cboJahr->setToolTip(QStringLiteral("Geben Sie hier bitte das Geburtsjahr ein ..."));
-    cboMonat = makeCombo(dateRow, "cboMonat", true);
+    cboMonat = makeDateBox(dateRow, "cboMonat");
     for (int m = 1; m <= 12; ++m)
         cboMonat->addItem(QString::number(m));
     cboMonat->setToolTip(QStringLiteral("Geben Sie hier bitte den Geburts-Monat ein ..."));
-    cboTag = makeCombo(dateRow, "cboTag", true);
+    cboTag = makeDateBox(dateRow, "cboTag");
     for (int d = 1; d <= 31; ++d)
         cboTag->addItem(QString::number(d));
     cboTag->setToolTip(
@@ -315,9 +302,7 @@ void FrmMain::buildRecordForm() {
     grid->addWidget(dateRow, 2, 1, 1, 2);
 
     auto reminderCombo = [&](const char* name, const QStringList& items) {
-        QComboBox* c = makeCombo(fraFrame1, name, false);
-        c->addItems(items);
-        return c;
+        return makeListCombo(fraFrame1, name, items);
     };
     label("lbl5", QStringLiteral("1. Erinnerung:"), 3);
     cboErsteerinnerung = reminderCombo("cboErsteerinnerung", reminderOffsetTexts());

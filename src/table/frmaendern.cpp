@@ -5,6 +5,7 @@
 #include "table/cursor.h"
 #include "table/gridselection.h"
 #include "ui/services.h"
+#include "ui/widgets.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -16,37 +17,6 @@
 
 namespace natalix {
 
-namespace {
-
-QComboBox* listCombo(QWidget* parent, const char* name, const QStringList& items,
-                     const QString& tip) {
-    auto* box = new QComboBox(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setEditable(false);
-    box->addItems(items);
-    box->setMaxVisibleItems(16);
-    box->setToolTip(tip);
-    return box;
-}
-
-// Selects the value; one the list does not hold (from a hand-edited file) is shown as it is.
-void preset(QComboBox* box, const QString& value) {
-    int i = box->findText(value, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (i < 0) {
-        box->addItem(value);
-        i = box->count() - 1;
-    }
-    box->setCurrentIndex(i);
-}
-
-QLabel* label(QWidget* parent, const char* name, const QString& text) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    return l;
-}
-
-} // namespace
-
 FrmAendern::FrmAendern(FrmMain& form) : QDialog(&form), m_form(form) {
     setObjectName(QStringLiteral("frmAendern"));
     setWindowTitle(QStringLiteral("Mehrere Datensätze ändern"));
@@ -57,18 +27,18 @@ FrmAendern::FrmAendern(FrmMain& form) : QDialog(&form), m_form(form) {
     const QString offsetTip = QStringLiteral(
         "Wenn mehrere Datensätze geändert werden, können Sie hier auswählen, an welchem Tag Sie "
         "standardmässig an die Geburtstage erinnert werden möchten ...");
-    lbl5 = label(Frame2, "lbl5", QStringLiteral("1. Erinnerung:"));
-    cbo1Erinnerung = listCombo(Frame2, "cbo1Erinnerung", reminderOffsetTexts(), offsetTip);
-    lbl6 = label(Frame2, "lbl6", QStringLiteral("2. Erinnerung:"));
-    cbo2Erinnerung = listCombo(Frame2, "cbo2Erinnerung", reminderOffsetTexts(), offsetTip);
-    lbl7 = label(Frame2, "lbl7", QStringLiteral("3. Erinnerung:"));
-    cbo3Erinnerung = listCombo(Frame2, "cbo3Erinnerung", reminderOffsetTexts(), offsetTip);
-    Label1 = label(Frame2, "Label1", QStringLiteral("Ab dem:"));
-    cboErinnerungsbeginn = listCombo(
+    lbl5 = makeLabel(Frame2, "lbl5", QStringLiteral("1. Erinnerung:"));
+    cbo1Erinnerung = makeListCombo(Frame2, "cbo1Erinnerung", reminderOffsetTexts(), offsetTip);
+    lbl6 = makeLabel(Frame2, "lbl6", QStringLiteral("2. Erinnerung:"));
+    cbo2Erinnerung = makeListCombo(Frame2, "cbo2Erinnerung", reminderOffsetTexts(), offsetTip);
+    lbl7 = makeLabel(Frame2, "lbl7", QStringLiteral("3. Erinnerung:"));
+    cbo3Erinnerung = makeListCombo(Frame2, "cbo3Erinnerung", reminderOffsetTexts(), offsetTip);
+    Label1 = makeLabel(Frame2, "Label1", QStringLiteral("Ab dem:"));
+    cboErinnerungsbeginn = makeListCombo(
         Frame2, "cboErinnerungsbeginn", reminderStartTexts(),
         QStringLiteral("Wenn mehrere Datensätze geändert werden, können Sie hier auswählen, ab "
                        "welchem Geburtstag Sie standardmässig erinnert werden möchten ..."));
-    cboErinnerungszyklus = listCombo(
+    cboErinnerungszyklus = makeListCombo(
         Frame2, "cboErinnerungszyklus", reminderCycleTexts(),
         QStringLiteral("Wenn mehrere Datensätze geändert werden, können Sie hier auswählen alle "
                        "wieviel Jahre Sie standardmässig erinnert werden möchten ..."));
@@ -110,11 +80,11 @@ FrmAendern::FrmAendern(FrmMain& form) : QDialog(&form), m_form(form) {
 
 void FrmAendern::Form_Load() {
     const Options& o = m_form.state().options;
-    preset(cbo1Erinnerung, o.option1erinnerung);
-    preset(cbo2Erinnerung, o.option2erinnerung);
-    preset(cbo3Erinnerung, o.option3erinnerung);
-    preset(cboErinnerungsbeginn, o.optionabjahr);
-    preset(cboErinnerungszyklus, o.optionzyklus);
+    showInList(cbo1Erinnerung, o.option1erinnerung);
+    showInList(cbo2Erinnerung, o.option2erinnerung);
+    showInList(cbo3Erinnerung, o.option3erinnerung);
+    showInList(cboErinnerungsbeginn, o.optionabjahr);
+    showInList(cboErinnerungszyklus, o.optionzyklus);
 }
 
 void FrmAendern::cmdCancel_Click() {
