@@ -1,5 +1,8 @@
 #include "reminder/daynumber.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace natalix {
 
 namespace {
@@ -27,7 +30,9 @@ int berechnetage(int jahr, int monate, int tage) {
         t -= 1;
     if (jahre == 1900 && monate > 2)
         t -= 1;
-    return static_cast<int>(t);
+    // Only absurd dates from hand-edited files fall outside; they stay out of every range.
+    return static_cast<int>(
+        std::clamp<long long>(t, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 int weekdayIndex(int dayNumber) {

@@ -11,7 +11,7 @@ namespace {
 
 struct Decision {
     bool due = false;
-    int days = 0;
+    long long days = 0;
     long long age = 0;
     int referenceYear = 0;
     std::array<bool, 3> reminders{false, false, false};
@@ -40,7 +40,8 @@ Decision erinnerungfaellig(const ConvertedRow& row, const Today& today) {
     const auto active = [&](int k) { return row.offset[k] && *row.offset[k] != -1; };
     if (!active(0) && !active(1) && !active(2))
         return d;
-    d.days = berechnetage(d.referenceYear, row.monat, row.tag) - today.dayNumber;
+    d.days =
+        static_cast<long long>(berechnetage(d.referenceYear, row.monat, row.tag)) - today.dayNumber;
     for (int k = 0; k < 3; ++k) {
         if (active(k) && row.marker[k] != d.referenceYear && d.days <= *row.offset[k] &&
             d.days >= 0) {

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 
 #include <algorithm>
+#include <limits>
 
 namespace natalix {
 
@@ -125,6 +126,9 @@ void EntryCommands::cmdDatensatzeinfuegen_Click() {
     int highest = 0;
     for (const Record& r : rows)
         highest = std::max(highest, r.nummer);
+    // A hand-edited list may already use the largest number there is; no higher one exists.
+    if (highest == std::numeric_limits<int>::max())
+        return;
 
     c.moveLast();
     c.update();

@@ -6,8 +6,10 @@
 #include "ui/qtservices.h"
 
 #include <QComboBox>
+#include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
+
 #include <QLineEdit>
 #include <QLockFile>
 #include <QMenuBar>
@@ -17,6 +19,7 @@
 #include <QSettings>
 #include <QTableView>
 #include <QtTest>
+#include <limits>
 
 using namespace natalix;
 using namespace natalix::test;
@@ -58,6 +61,7 @@ private slots:
     void secondProcessEndsAndWakesTheFirst();
     void accessCheckRetriesUntilTheDatabaseOpens();
     void standardDialogsSpeakGerman();
+    void extremeNumbersFromAFileBreakNoCommand();
 };
 
 void TestMainWindow::recordCheckCorrectsTheFields_data() {
@@ -466,6 +470,39 @@ void TestMainWindow::standardDialogsSpeakGerman() {
     QCOMPARE(box.button(QMessageBox::No)->text(), QStringLiteral("&Nein"));
     QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("Abbrechen"));
     QCOMPARE(box.button(QMessageBox::Retry)->text(), QStringLiteral("Wiederholen"));
+}
+
+// A hand-edited list file can hold any whole number in any number field; no command may
+// then overflow (the sanitizers would stop the test) or lose the record.
+void TestMainWindow::extremeNumbersFromAFileBreakNoCommand() {
+    const int big = std::numeric_limits<int>::max();
+    const int small = std::numeric_limits<int>::min();
+    Record odd = makeRecord(big, QStringLiteral("Extrem"), small, big, small);
+    odd.erinnerung = {QStringLiteral("Am Tage des Geburtstages"), QStringLiteral("3 Monate vorher"),
+                      QStringLiteral("1 Tag vorher")};
+    Record other = makeRecord(small, QStringLiteral("Anders"), big, small, big);
+    WindowHarness h({odd, other});
+    FrmMain& w = h.window();
+    h.finishSplash();
+    w.timer1Tick();                   // a scan over both
+    w.cmdDatensatzeinfuegen->click(); // no number above the largest: nothing is added
+    QCOMPARE(h.cursor().recordCount(), 2);
+    h.services.answerMessage(answer::ok);
+    w.mnuWochentagausgeben->trigger();
+    w.sortCommands().cmdSortierennachjahr_Click();
+    w.sortCommands().cmdSortierennachjahr_Click();
+    h.services.answerDialog([](QDialog&) { return int(QDialog::Accepted); }); // properties
+    w.mnuDateieigenschaften->trigger();
+    h.services.printToPdf = h.dataDir.file(QStringLiteral("liste.pdf"));
+    h.services.answerPrinter(true);
+    h.services.answerDialog([](QDialog& d) {
+        d.findChild<QPushButton*>(QStringLiteral("cmdDrucken"))->click();
+        return int(QDialog::Accepted);
+    });
+    w.mnuDateidrucken->trigger();
+    QVERIFY(QFileInfo(h.services.printToPdf).size() > 0);
+    QCOMPARE(h.storedRecords().size(), size_t(2));
+    QVERIFY(h.services.allAnswered());
 }
 
 QTEST_MAIN(TestMainWindow)

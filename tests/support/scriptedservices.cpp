@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDialog>
+#include <QPrinter>
 #include <QtTest>
 
 namespace natalix::test {
@@ -69,7 +70,11 @@ int ScriptedServices::execDialog(QDialog& dialog) {
     return result;
 }
 
-bool ScriptedServices::choosePrinter(QPrinter&, QWidget*) {
+bool ScriptedServices::choosePrinter(QPrinter& printer, QWidget*) {
+    if (!printToPdf.isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printToPdf);
+    }
     if (m_printerAnswers.empty()) {
         fail(QStringLiteral("print dialog"));
         return false;

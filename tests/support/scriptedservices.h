@@ -38,6 +38,7 @@ public:
     // Called for every message before it is answered (to change the world in between).
     std::function<void(const MessageRequest&)> onMessage;
     bool programsExist = true;
+    QString printToPdf; // when set, the chosen printer writes this PDF file
 
     void setNow(const QDateTime& now) { m_now = now; }
     void setToday(int year, int month, int day, int h = 9, int m = 0, int s = 0) {
