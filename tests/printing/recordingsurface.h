@@ -4,49 +4,35 @@
 
 #include <QFont>
 #include <QList>
-#include <QString>
+#include <QStringList>
 
 #include <memory>
 
 namespace natalix::test {
 
-// What a print run drew, job by job and page by page, in page units.
-struct DrawnText {
-    double x = 0;
-    double y = 0;
-    QString text;
-};
-
-struct DrawnLine {
-    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-    bool operator==(const DrawnLine&) const = default;
-};
-
+// The texts a print run drew, job by job and page by page, in page units.
 struct RecordedPage {
-    int number = 0; // the page number the surface reported for it
-    QList<DrawnText> texts;
-    QList<DrawnLine> lines;
-    QList<DrawnLine> rectangles;
+    QList<std::tuple<double, double, QString>> texts;
 
-    // Texts drawn at x on lines from y on, top to bottom.
-    QStringList column(double x, double fromY = 10) const {
+    // Texts at x from the first record line on, top to bottom.
+    QStringList column(double x) const {
         QStringList out;
-        for (const DrawnText& t : texts)
-            if (qFuzzyCompare(t.x, x) && t.y >= fromY - 1e-9)
-                out << t.text;
+        for (const auto& [tx, ty, text] : texts)
+            if (qFuzzyCompare(tx, x) && ty >= 10 - 1e-9)
+                out << text;
         return out;
     }
     QString textAt(double x, double y) const {
-        for (const DrawnText& t : texts)
-            if (qFuzzyCompare(t.x, x) && qFuzzyCompare(t.y + 1, y + 1))
-                return t.text;
+        for (const auto& [tx, ty, text] : texts)
+            if (qFuzzyCompare(tx, x) && qFuzzyCompare(ty + 1, y + 1))
+                return text;
         return QStringLiteral("<none>");
     }
 };
 
 struct RecordedJob {
     QFont font;
-    QList<RecordedPage> pages;
+    QList<RecordedPage> pages{RecordedPage()};
     bool ended = false;
 };
 
@@ -57,41 +43,26 @@ struct PrintLog {
 };
 
 class RecordingSurface : public PrintSurface {
+    PrintLog& m_log;
+    RecordedJob& job() { return m_log.jobs.last(); }
+
 public:
     explicit RecordingSurface(PrintLog& log) : m_log(log) {}
-
     bool begin() override {
-        if (m_log.refuseJobs)
-            return false;
-        m_log.jobs.append(RecordedJob());
-        job().pages.append(RecordedPage{1, {}, {}, {}});
-        return true;
+        if (!m_log.refuseJobs)
+            m_log.jobs.append(RecordedJob());
+        return !m_log.refuseJobs;
     }
     void setFont(const QFont& font) override { job().font = font; }
-    void text(double x, double y, const QString& text) override {
-        page().texts.append({x, y, text});
+    void text(double x, double y, const QString& s) override {
+        job().pages.last().texts.append({x, y, s});
     }
-    void line(double x1, double y1, double x2, double y2) override {
-        page().lines.append({x1, y1, x2, y2});
-    }
-    void rectangle(double x1, double y1, double x2, double y2) override {
-        page().rectangles.append({x1, y1, x2, y2});
-    }
+    void line(double, double, double, double) override {}
+    void rectangle(double, double, double, double) override {}
     double lineHeight() const override { return m_log.lineHeight; }
-    bool newPage() override {
-        job().pages.append(RecordedPage{static_cast<int>(job().pages.size()) + 1, {}, {}, {}});
-        return true;
-    }
-    int pageNumber() const override { return m_log.jobs.constLast().pages.constLast().number; }
-    bool endJob() override {
-        job().ended = true;
-        return true;
-    }
-
-private:
-    RecordedJob& job() { return m_log.jobs.last(); }
-    RecordedPage& page() { return job().pages.last(); }
-    PrintLog& m_log;
+    bool newPage() override { return job().pages.append(RecordedPage()), true; }
+    int pageNumber() const override { return int(m_log.jobs.constLast().pages.size()); }
+    bool endJob() override { return job().ended = true; }
 };
 
 inline PrintSurfaceFactory recordingFactory(PrintLog& log) {
