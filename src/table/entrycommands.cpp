@@ -235,6 +235,10 @@ bool EntryCommands::txtName_KeyPress(int keyAscii) {
 }
 
 void EntryCommands::dropForeignCharacters(const QString& text) {
+    // Every edit of the name counts, also one that came past the key filter (an input method,
+    // undo, a dropped text): the list changed and the name is reminded of afresh.
+    m_form.state().dateiwurdegeaendert = 1;
+    erinnerungenzuruecksetzen();
     if (isCp1252(QStringView(text)))
         return;
     QLineEdit* edit = m_form.txtName;
