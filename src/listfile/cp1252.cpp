@@ -47,12 +47,20 @@ QString decodeCp1252(QByteArrayView bytes) {
 
 QByteArray encodeCp1252(QStringView text) {
     QByteArray out;
-    out.reserve(text.size());
-    forEachCodePoint(text, [&](char32_t cp) {
-        const int b = byteFor(cp);
-        out.append(b < 0 ? '?' : static_cast<char>(b));
-    });
+    appendCp1252(out, text);
     return out;
+}
+
+void appendCp1252(QByteArray& out, QStringView text) {
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char* dst = out.data() + start;
+    forEachCodePoint(text, [&](char32_t cp) {
+        const int b = cp < 0x80 ? static_cast<int>(cp) : byteFor(cp);
+        *dst++ = b < 0 ? '?' : static_cast<char>(b);
+    });
+    // A surrogate pair takes two text units but one byte.
+    out.truncate(dst - out.constData());
 }
 
 bool isCp1252(char32_t codePoint) {

@@ -11,6 +11,8 @@ namespace natalix {
 QString decodeCp1252(QByteArrayView bytes);
 // Characters that Windows-1252 cannot hold become '?'.
 QByteArray encodeCp1252(QStringView text);
+// The same, appended to `out` without a buffer of its own.
+void appendCp1252(QByteArray& out, QStringView text);
 bool isCp1252(char32_t codePoint);
 bool isCp1252(QStringView text);
 // The text without the characters that Windows-1252 cannot hold.

@@ -16,7 +16,7 @@ namespace natalix {
 namespace {
 
 void appendLine(QByteArray& out, const QString& text) {
-    out += encodeCp1252(text);
+    appendCp1252(out, text);
     out += "\r\n";
 }
 
