@@ -75,36 +75,17 @@ FrmOptions::FrmOptions(FrmMain& form) : QDialog(&form), m_form(form) {
 
     Frame2 = new QGroupBox(QStringLiteral("Standard-Einstellungen für neue Datensätze"), this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
-    const QString offsetTip = QStringLiteral(
-        "Falls im Hauptfenster ein neuer Datensatz eingefügt wird, können Sie hier auswählen, an "
-        "welchem Tag Sie standardmässig an den Geburtstag erinnert werden möchten ...");
-    lbl5 = makeLabel(Frame2, "lbl5", QStringLiteral("1. Erinnerung:"));
-    cbo1Erinnerung = makeListCombo(Frame2, "cbo1Erinnerung", reminderOffsetTexts(), offsetTip);
-    lbl6 = makeLabel(Frame2, "lbl6", QStringLiteral("2. Erinnerung:"));
-    cbo2Erinnerung = makeListCombo(Frame2, "cbo2Erinnerung", reminderOffsetTexts(), offsetTip);
-    lbl7 = makeLabel(Frame2, "lbl7", QStringLiteral("3. Erinnerung:"));
-    cbo3Erinnerung = makeListCombo(Frame2, "cbo3Erinnerung", reminderOffsetTexts(), offsetTip);
-    Label1 = makeLabel(Frame2, "Label1", QStringLiteral("Ab dem:"));
-    cboErinnerungsbeginn = makeListCombo(
-        Frame2, "cboErinnerungsbeginn", reminderStartTexts(),
+    settings.build(
+        Frame2,
+        QStringLiteral("Falls im Hauptfenster ein neuer Datensatz eingefügt wird, können Sie hier "
+                       "auswählen, an welchem Tag Sie standardmässig an den Geburtstag erinnert "
+                       "werden möchten ..."),
         QStringLiteral("Falls im Hauptfenster ein neuer Datensatz eingefügt wird, können Sie hier "
                        "auswählen, ab welchem Geburtstag Sie standardmässig erinnert werden "
-                       "möchten ..."));
-    cboErinnerungszyklus = makeListCombo(
-        Frame2, "cboErinnerungszyklus", reminderCycleTexts(),
+                       "möchten ..."),
         QStringLiteral("Falls im Hauptfenster ein neuer Datensatz eingefügt wird, können Sie hier "
                        "auswählen, alle wieviel Jahre Sie standardmässig erinnert werden "
                        "möchten ..."));
-    auto* grid = new QGridLayout(Frame2);
-    grid->addWidget(lbl5, 0, 0);
-    grid->addWidget(cbo1Erinnerung, 0, 1, 1, 2);
-    grid->addWidget(lbl6, 1, 0);
-    grid->addWidget(cbo2Erinnerung, 1, 1, 1, 2);
-    grid->addWidget(lbl7, 2, 0);
-    grid->addWidget(cbo3Erinnerung, 2, 1, 1, 2);
-    grid->addWidget(Label1, 3, 0);
-    grid->addWidget(cboErinnerungsbeginn, 3, 1);
-    grid->addWidget(cboErinnerungszyklus, 3, 2);
 
     cmdOK = button(this, "cmdOK", QStringLiteral("OK"),
                    QStringLiteral("Mit OK übernehmen Sie obige Einstellungen und verlassen das "
@@ -142,11 +123,7 @@ void FrmOptions::Form_Load() {
         move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
     }
     const Options& o = m_form.state().options;
-    showInList(cbo1Erinnerung, o.option1erinnerung);
-    showInList(cbo2Erinnerung, o.option2erinnerung);
-    showInList(cbo3Erinnerung, o.option3erinnerung);
-    showInList(cboErinnerungsbeginn, o.optionabjahr);
-    showInList(cboErinnerungszyklus, o.optionzyklus);
+    settings.preset(o);
     if (o.optiondatumsanzeigehauptfenster == 0)
         optOptionneueanzeigehauptfenster->setChecked(true);
     if (o.optiondatumsanzeigehauptfenster == 1)
@@ -159,11 +136,11 @@ void FrmOptions::Form_Load() {
 
 void FrmOptions::optionenuebernehmen() {
     Options& o = m_form.state().options;
-    o.option1erinnerung = cbo1Erinnerung->currentText();
-    o.option2erinnerung = cbo2Erinnerung->currentText();
-    o.option3erinnerung = cbo3Erinnerung->currentText();
-    o.optionabjahr = cboErinnerungsbeginn->currentText();
-    o.optionzyklus = cboErinnerungszyklus->currentText();
+    o.option1erinnerung = settings.cbo1Erinnerung->currentText();
+    o.option2erinnerung = settings.cbo2Erinnerung->currentText();
+    o.option3erinnerung = settings.cbo3Erinnerung->currentText();
+    o.optionabjahr = settings.cboErinnerungsbeginn->currentText();
+    o.optionzyklus = settings.cboErinnerungszyklus->currentText();
     if (optOptionneueanzeigehauptfenster->isChecked()) {
         o.optiondatumsanzeigehauptfenster = 0;
         m_form.datumsanzeigeeinstellen();

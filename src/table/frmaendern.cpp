@@ -24,34 +24,15 @@ FrmAendern::FrmAendern(FrmMain& form) : QDialog(&form), m_form(form) {
 
     Frame2 = new QGroupBox(QStringLiteral("Einstellungen für ausgewählte Datensätze"), this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
-    const QString offsetTip = QStringLiteral(
-        "Wenn mehrere Datensätze geändert werden, können Sie hier auswählen, an welchem Tag Sie "
-        "standardmässig an die Geburtstage erinnert werden möchten ...");
-    lbl5 = makeLabel(Frame2, "lbl5", QStringLiteral("1. Erinnerung:"));
-    cbo1Erinnerung = makeListCombo(Frame2, "cbo1Erinnerung", reminderOffsetTexts(), offsetTip);
-    lbl6 = makeLabel(Frame2, "lbl6", QStringLiteral("2. Erinnerung:"));
-    cbo2Erinnerung = makeListCombo(Frame2, "cbo2Erinnerung", reminderOffsetTexts(), offsetTip);
-    lbl7 = makeLabel(Frame2, "lbl7", QStringLiteral("3. Erinnerung:"));
-    cbo3Erinnerung = makeListCombo(Frame2, "cbo3Erinnerung", reminderOffsetTexts(), offsetTip);
-    Label1 = makeLabel(Frame2, "Label1", QStringLiteral("Ab dem:"));
-    cboErinnerungsbeginn = makeListCombo(
-        Frame2, "cboErinnerungsbeginn", reminderStartTexts(),
+    settings.build(
+        Frame2,
+        QStringLiteral("Wenn mehrere Datensätze geändert werden, können Sie hier auswählen, an "
+                       "welchem Tag Sie standardmässig an die Geburtstage erinnert werden "
+                       "möchten ..."),
         QStringLiteral("Wenn mehrere Datensätze geändert werden, können Sie hier auswählen, ab "
-                       "welchem Geburtstag Sie standardmässig erinnert werden möchten ..."));
-    cboErinnerungszyklus = makeListCombo(
-        Frame2, "cboErinnerungszyklus", reminderCycleTexts(),
+                       "welchem Geburtstag Sie standardmässig erinnert werden möchten ..."),
         QStringLiteral("Wenn mehrere Datensätze geändert werden, können Sie hier auswählen alle "
                        "wieviel Jahre Sie standardmässig erinnert werden möchten ..."));
-    auto* grid = new QGridLayout(Frame2);
-    grid->addWidget(lbl5, 0, 0);
-    grid->addWidget(cbo1Erinnerung, 0, 1, 1, 2);
-    grid->addWidget(lbl6, 1, 0);
-    grid->addWidget(cbo2Erinnerung, 1, 1, 1, 2);
-    grid->addWidget(lbl7, 2, 0);
-    grid->addWidget(cbo3Erinnerung, 2, 1, 1, 2);
-    grid->addWidget(Label1, 3, 0);
-    grid->addWidget(cboErinnerungsbeginn, 3, 1);
-    grid->addWidget(cboErinnerungszyklus, 3, 2);
 
     cmdOK = new QPushButton(QStringLiteral("Datensätze ändern"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
@@ -80,11 +61,7 @@ FrmAendern::FrmAendern(FrmMain& form) : QDialog(&form), m_form(form) {
 
 void FrmAendern::Form_Load() {
     const Options& o = m_form.state().options;
-    showInList(cbo1Erinnerung, o.option1erinnerung);
-    showInList(cbo2Erinnerung, o.option2erinnerung);
-    showInList(cbo3Erinnerung, o.option3erinnerung);
-    showInList(cboErinnerungsbeginn, o.optionabjahr);
-    showInList(cboErinnerungszyklus, o.optionzyklus);
+    settings.preset(o);
 }
 
 void FrmAendern::cmdCancel_Click() {
@@ -126,11 +103,11 @@ bool FrmAendern::changeSelectedRecords() {
     const QList<qint64> selected = m_form.selection().bookmarks();
     const int remembered = c.absolutePosition();
     const std::pair<Field, QString> values[] = {
-        {Field::Erinnerung1, cbo1Erinnerung->currentText()},
-        {Field::Erinnerung2, cbo2Erinnerung->currentText()},
-        {Field::Erinnerung3, cbo3Erinnerung->currentText()},
-        {Field::Erinnerungsbeginn, cboErinnerungsbeginn->currentText()},
-        {Field::Erinnerungszyklus, cboErinnerungszyklus->currentText()},
+        {Field::Erinnerung1, settings.cbo1Erinnerung->currentText()},
+        {Field::Erinnerung2, settings.cbo2Erinnerung->currentText()},
+        {Field::Erinnerung3, settings.cbo3Erinnerung->currentText()},
+        {Field::Erinnerungsbeginn, settings.cboErinnerungsbeginn->currentText()},
+        {Field::Erinnerungszyklus, settings.cboErinnerungszyklus->currentText()},
     };
 
     // All or nothing, and one commit instead of one per record.

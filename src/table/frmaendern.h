@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/widgets.h"
+
 #include <QDialog>
 #include <QObject>
 
@@ -22,15 +24,7 @@ public:
     void cmdCancel_Click();
 
     QGroupBox* Frame2 = nullptr;
-    QLabel* lbl5 = nullptr;
-    QLabel* lbl6 = nullptr;
-    QLabel* lbl7 = nullptr;
-    QLabel* Label1 = nullptr;
-    QComboBox* cbo1Erinnerung = nullptr;
-    QComboBox* cbo2Erinnerung = nullptr;
-    QComboBox* cbo3Erinnerung = nullptr;
-    QComboBox* cboErinnerungsbeginn = nullptr;
-    QComboBox* cboErinnerungszyklus = nullptr;
+    ReminderSettingsFields settings; // in Frame2
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
 

@@ -34,11 +34,6 @@ QString columnText(sqlite3_stmt* st, int col) {
     return data ? QString::fromUtf8(data, bytes) : QString();
 }
 
-// The text stays alive until the statement has run, so SQLite need not copy it.
-void bindText(sqlite3_stmt* st, int index, const QString& text) {
-    sqlite3_bind_text16(st, index, text.utf16(), static_cast<int>(text.size() * 2), SQLITE_STATIC);
-}
-
 QByteArrayView columnBytes(sqlite3_stmt* st, int col) {
     const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
     return data ? QByteArrayView(data, sqlite3_column_bytes(st, col)) : QByteArrayView();

@@ -5,10 +5,10 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <QStringEncoder>
 #include <array>
 #include <functional>
 #include <memory>
-#include <QStringEncoder>
 
 #include <vector>
 

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QWidget;
 
@@ -17,5 +18,27 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text);
 // file or a hand-edited options file) is shown as one extra entry, so that it is neither
 // hidden nor changed unasked.
 void showInList(QComboBox* box, const QString& value);
+
+struct Options;
+
+// The five reminder settings of a record (three reminders, start, cycle) with their labels,
+// as the options dialog and the bulk change lay them out.
+struct ReminderSettingsFields {
+    QLabel* lbl5 = nullptr;
+    QLabel* lbl6 = nullptr;
+    QLabel* lbl7 = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* cbo1Erinnerung = nullptr;
+    QComboBox* cbo2Erinnerung = nullptr;
+    QComboBox* cbo3Erinnerung = nullptr;
+    QComboBox* cboErinnerungsbeginn = nullptr;
+    QComboBox* cboErinnerungszyklus = nullptr;
+
+    // Fills `frame` with the lists; the tool tips differ between the two dialogs.
+    void build(QGroupBox* frame, const QString& offsetTip, const QString& startTip,
+               const QString& cycleTip);
+    // Shows the defaults of new records.
+    void preset(const Options& options);
+};
 
 } // namespace natalix
