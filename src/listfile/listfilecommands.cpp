@@ -267,21 +267,8 @@ void ListFileCommands::mnuDateispeichern_Click() {
     m_form.datensatzpruefen();
     MainState& s = state();
     s.abgebrochen = 0;
-    if (s.dateinamemitpfad.isEmpty()) {
-        FileDialogRequest d;
-        d.title = QStringLiteral("Speichern unter");
-        d.filter = fileFilter;
-        d.defaultSuffix = fileSuffix;
-        d.fileName = m_form.dataDir().defaultListPath();
-        d.folder = m_form.dataDir().path;
-        d.confirmOverwrite = true;
-        const std::optional<QString> chosen = services().saveFileName(d);
-        if (!chosen || chosen->isEmpty()) {
-            s.abgebrochen = 1;
-            return;
-        }
-        s.dateinamemitpfad = *chosen;
-    }
+    if (s.dateinamemitpfad.isEmpty() && !askSaveName(m_form.dataDir().defaultListPath()))
+        return;
     dateischreiben();
 }
 
@@ -289,21 +276,26 @@ void ListFileCommands::mnuDateispeichernunter_Click() {
     m_form.datensatzpruefen();
     MainState& s = state();
     s.abgebrochen = 0;
+    if (askSaveName(s.dateinamemitpfad.isEmpty() ? m_form.dataDir().defaultListPath()
+                                                 : s.dateinamemitpfad))
+        dateischreiben();
+}
+
+bool ListFileCommands::askSaveName(const QString& preset) {
     FileDialogRequest d;
     d.title = QStringLiteral("Speichern unter");
     d.filter = fileFilter;
     d.defaultSuffix = fileSuffix;
-    d.fileName =
-        s.dateinamemitpfad.isEmpty() ? m_form.dataDir().defaultListPath() : s.dateinamemitpfad;
+    d.fileName = preset;
     d.folder = m_form.dataDir().path;
     d.confirmOverwrite = true;
     const std::optional<QString> chosen = services().saveFileName(d);
     if (!chosen || chosen->isEmpty()) {
-        s.abgebrochen = 1;
-        return;
+        state().abgebrochen = 1;
+        return false;
     }
-    s.dateinamemitpfad = *chosen;
-    dateischreiben();
+    state().dateinamemitpfad = *chosen;
+    return true;
 }
 
 void ListFileCommands::dateischreiben() {

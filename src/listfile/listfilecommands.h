@@ -69,6 +69,8 @@ public:
     void setTargetFactory(ListFileTargetFactory factory) { m_targetFactory = std::move(factory); }
 
 private:
+    // The save dialog; false (and abgebrochen 1) when the user cancelled it.
+    bool askSaveName(const QString& preset);
     void dateischreiben();
     // The question for unsaved changes: false stops the calling command.
     bool aenderungenklaeren();
