@@ -5,5 +5,5 @@ cd "$(dirname "$0")"
 . scripts/deps.sh
 natalix_install_deps
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/release
+cmake --build build/release --target natalix
 exec ./build/release/natalix "$@"

@@ -152,8 +152,10 @@ void FrmMain::buildWidgets() {
     DataGrid1->verticalHeader()->setFixedWidth(16);
     DataGrid1->horizontalHeader()->setSectionsClickable(true);
     DataGrid1->horizontalHeader()->setHighlightSections(false);
+    // The laid-out widths, widened only where a column's caption would be cut.
     for (int c = 0; c < GridModel::columnCount_; ++c)
-        DataGrid1->setColumnWidth(c, GridModel::columnWidthPixels(c));
+        DataGrid1->setColumnWidth(c, std::max(GridModel::columnWidthPixels(c),
+                                              DataGrid1->horizontalHeader()->sectionSizeHint(c)));
     DataGrid1->horizontalHeader()->setStretchLastSection(true);
     DataGrid1->setMinimumHeight(220);
     outer->addWidget(DataGrid1, 1);
