@@ -119,6 +119,8 @@ private slots:
     void properties();
     void beenden_data();
     void beenden();
+    void failureMessagesByCode_data();
+    void failureMessagesByCode();
 };
 
 void TestListFileCommands::openSettlesChangesFirst_data() {
@@ -500,6 +502,110 @@ void TestListFileCommands::beenden() {
              ended ? (named ? path : QString()) : QStringLiteral("vorher"));
     if (via != mnuEndProgram)
         QCOMPARE(h.state().altertag, ended ? 9 : 1);
+}
+
+// Every message of the three groups, by code, exactly as the user reads it.
+void TestListFileCommands::failureMessagesByCode_data() {
+    QTest::addColumn<int>("group");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("text");
+    QTest::addRow("101/7")
+        << 101 << 7
+        << QStringLiteral(
+               "Auf dem Datenträger ist kein Platz mehr. Bei einer Festplatte leeren Sie bitte den "
+               "Papierkorb oder löschen überflüssige Dateien. Bei einer Diskette löschen sie bitte "
+               "überflüssige Dateien oder legen eine leere Diskette ein. Bitte wählen Sie "
+               "'Wiederholen' um zu versuchen, die Datei erneut zu speichern, oder 'Abbrechen' um "
+               "den Vorgang abzubrechen. ( 101 /");
+    QTest::addRow("101/61")
+        << 101 << 61
+        << QStringLiteral(
+               "Auf dem Datenträger ist kein Platz mehr. Bei einer Festplatte leeren Sie bitte den "
+               "Papierkorb oder löschen überflüssige Dateien. Bei einer Diskette löschen sie bitte "
+               "überflüssige Dateien oder legen eine leere Diskette ein. Bitte wählen Sie "
+               "'Wiederholen' um zu versuchen, die Datei erneut zu speichern, oder 'Abbrechen' um "
+               "den Vorgang abzubrechen. ( 101 /");
+    QTest::addRow("101/52")
+        << 101 << 52
+        << QStringLiteral("Der Dateiname enthällt Zeichen, die nicht zulässig sind. Bitte wählen "
+                          "Sie 'Wiederholen' um zu versuchen, die Datei erneut zu schreiben, oder "
+                          "'Abbrechen' um den Vorgang abzubrechen. ( 101 /");
+    QTest::addRow("101/71")
+        << 101 << 71
+        << QStringLiteral("Der Datenträger ist möglicherweise nicht eingelegt. Bitte wählen Sie "
+                          "'Wiederholen' um zu versuchen, die Datei erneut zu schreiben, oder "
+                          "'Abbrechen' um den Vorgang abzubrechen. ( 101 /");
+    QTest::addRow("101/76")
+        << 101 << 76
+        << QStringLiteral("Das Laufwerk oder der Pfad wurde nicht gefunden. Bitte wählen Sie "
+                          "'Wiederholen' um zu versuchen, die Datei erneut zu schreiben, oder "
+                          "'Abbrechen' um den Vorgang abzubrechen. ( 101 /");
+    QTest::addRow("101/70")
+        << 101 << 70
+        << QStringLiteral("Die Datei kann nicht auf den Datenträger geschrieben werden. Der "
+                          "Datenträger ist möglicherweise nicht eingelegt, beschädigt, voll oder "
+                          "schreibgeschützt. Die Datei wurde noch nicht gespeichert. Bitte wählen "
+                          "Sie 'Wiederholen' um zu versuchen, die Datei erneut zu speichern, oder "
+                          "'Abbrechen' um die Speicherung abzubrechen. ( 101 /");
+    QTest::addRow("102/52")
+        << 102 << 52
+        << QStringLiteral("Der Dateiname existiert nicht oder enthällt Zeichen, die nicht zulässig "
+                          "sind. Bitte wählen Sie 'Wiederholen' um zu versuchen, die Datei erneut "
+                          "zu lesen, oder 'Abbrechen' um den Vorgang abzubrechen. ( 102 /");
+    QTest::addRow("102/53")
+        << 102 << 53
+        << QStringLiteral(
+               "Die Datei wurde nicht gefunden. Der Datei-Name existiert nicht oder wurde falsch "
+               "geschrieben. Bitte wählen Sie 'Wiederholen' um zu versuchen, die Datei erneut zu "
+               "lesen, oder 'Abbrechen' um den Vorgang abzubrechen. ( 102 /");
+    QTest::addRow("102/71") << 102 << 71
+                            << QStringLiteral(
+                                   "Der Datenträger ist möglicherweise nicht eingelegt. Bitte "
+                                   "wählen Sie 'Wiederholen' um zu versuchen, die Datei erneut zu "
+                                   "lesen, oder 'Abbrechen' um den Vorgang abzubrechen. ( 102 /");
+    QTest::addRow("102/76") << 102 << 76
+                            << QStringLiteral(
+                                   "Das Laufwerk oder der Pfad wurde nicht gefunden. Bitte wählen "
+                                   "Sie 'Wiederholen' um zu versuchen, die Datei erneut zu lesen, "
+                                   "oder 'Abbrechen' um den Vorgang abzubrechen. ( 102 /");
+    QTest::addRow("102/70")
+        << 102 << 70
+        << QStringLiteral(
+               "Die Datei kann nicht vom Datenträger gelesen werden. Der Datenträger ist "
+               "möglicherweise nicht eingelegt oder die Datei ist beschädigt oder existiert nicht. "
+               "Bitte wählen Sie 'Wiederholen' um zu versuchen, die Datei erneut zu lesen, oder "
+               "'Abbrechen' um den Vorgang abzubrechen. ( 102 /");
+    QTest::addRow("103/7")
+        << 103 << 7
+        << QStringLiteral(
+               "Auf dem Datenträger ist kein Platz mehr. Bei einer Festplatte leeren Sie bitte den "
+               "Papierkorb oder löschen überflüssige Dateien. Bei einer Diskette löschen sie bitte "
+               "überflüssige Dateien oder legen eine leere Diskette ein. Bitte wählen Sie "
+               "'Wiederholen' um zu versuchen, die Datei erneut zu speichern, oder 'Abbrechen' um "
+               "den Vorgang abzubrechen. ( 103 /");
+    QTest::addRow("103/61")
+        << 103 << 61
+        << QStringLiteral(
+               "Auf dem Datenträger ist kein Platz mehr. Bei einer Festplatte leeren Sie bitte den "
+               "Papierkorb oder löschen überflüssige Dateien. Bei einer Diskette löschen sie bitte "
+               "überflüssige Dateien oder legen eine leere Diskette ein. Bitte wählen Sie "
+               "'Wiederholen' um zu versuchen, die Datei erneut zu speichern, oder 'Abbrechen' um "
+               "den Vorgang abzubrechen. ( 103 /");
+    QTest::addRow("103/57")
+        << 103 << 57
+        << QStringLiteral("Die Datei kann nicht auf den Datenträger geschrieben werden. Der "
+                          "Datenträger ist möglicherweise nicht eingelegt, beschädigt, voll oder "
+                          "schreibgeschützt. Die Datei wurde noch nicht gespeichert. Bitte wählen "
+                          "Sie 'Wiederholen' um zu versuchen, die Datei erneut zu speichern, oder "
+                          "'Abbrechen' um die Speicherung abzubrechen. ( 103 /");
+}
+
+void TestListFileCommands::failureMessagesByCode() {
+    QFETCH(int, group);
+    QFETCH(int, code);
+    QFETCH(QString, text);
+    const FileError e{code, QStringLiteral("Beschreibung")};
+    QCOMPARE(fileFailureMessage(group, e), text + QStringLiteral(" %1 : Beschreibung )").arg(code));
 }
 
 QTEST_MAIN(TestListFileCommands)
