@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -441,7 +442,33 @@ void FrmMain::buildMenus() {
             a->setShortcutContext(Qt::WindowShortcut);
 }
 
+void FrmMain::reportStoreFailure(const QString& error) {
+    // One message once the running command is over, however many writes failed in it.
+    if (m_storeFailureShown)
+        return;
+    m_storeFailureShown = true;
+    QTimer::singleShot(0, this, [this, error] {
+        const bool handled = m_storeFailureHandled;
+        m_storeFailureShown = false;
+        m_storeFailureHandled = false;
+        if (handled)
+            return;
+        MessageRequest m;
+        m.text = QStringLiteral("Die Änderung konnte nicht in der Datenbank gespeichert werden. "
+                                "Bitte prüfen Sie, ob auf dem Datenträger genug Platz ist und "
+                                "die Datei \"%1\" beschreibbar ist.\n\n( %2 )")
+                     .arg(QDir::toNativeSeparators(m_dataDir.databasePath()), error);
+        m.icon = Icon::Exclamation;
+        m_services.message(m);
+    });
+}
+
+void FrmMain::storeFailureHandled() {
+    m_storeFailureHandled = true;
+}
+
 void FrmMain::wireBinding() {
+    connect(&m_cursor, &Cursor::storeFailed, this, &FrmMain::reportStoreFailure);
     connect(&m_cursor, &Cursor::currentChanged, this, [this] {
         showRecord();
         syncGridToCursor();
@@ -574,7 +601,9 @@ void FrmMain::onGridRowChanged(int row) {
     // which also stores its corrections.
     datensatzpruefen();
     m_state.einepositionvorher = newPosition;
-    m_cursor.setAbsolutePosition(newPosition);
+    // A record that cannot be stored is not left: the grid goes back to it.
+    if (!m_cursor.setAbsolutePosition(newPosition))
+        QTimer::singleShot(0, this, &FrmMain::syncGridToCursor);
 }
 
 void FrmMain::setNameText(const QString& text) {

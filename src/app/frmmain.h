@@ -86,6 +86,8 @@ public:
     void showProgress(int counter, int total, const QString& ending);
     void leaveBusyDisplay();
     bool isBusy() const;
+    // A command that reports a failed write itself spares the user the general message.
+    void storeFailureHandled();
 
     // Controls, under the names the program's commands use.
     QLabel* DataGrid1Caption = nullptr;
@@ -185,6 +187,7 @@ private:
     void buildMenus();
     void wireBinding();
     void onGridRowChanged(int row);
+    void reportStoreFailure(const QString& error);
     void moveGrid(int row);
     int dateBoxOffset(int twips) const;
 
@@ -198,6 +201,8 @@ private:
     GridSelection* m_selection = nullptr;
     bool m_binding = false;     // the form is being filled from the record
     bool m_syncingGrid = false; // the grid follows the cursor
+    bool m_storeFailureShown = false;
+    bool m_storeFailureHandled = false;
 
     std::unique_ptr<SortCommands> m_sort;
     std::unique_ptr<SelectionCommands> m_selectionCommands;

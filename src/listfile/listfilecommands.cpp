@@ -448,6 +448,7 @@ void ListFileCommands::speicherentladen() {
 }
 
 void ListFileCommands::reportStoreFailure() {
+    m_form.storeFailureHandled();
     MessageRequest m;
     m.text = QStringLiteral("Die Datenbank konnte nicht geändert werden; die Tabelle bleibt, "
                             "wie sie war. ( ") +

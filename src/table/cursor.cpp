@@ -49,6 +49,11 @@ Cursor::Cursor(TableStore& store, QObject* parent) : QObject(parent), m_store(st
     reload();
 }
 
+bool Cursor::failed() {
+    emit storeFailed(m_store.lastError());
+    return false;
+}
+
 bool Cursor::reload() {
     const qint64 current = bookmark();
     bool ok = false;
@@ -220,11 +225,11 @@ bool Cursor::storePending() {
     if (row.rowid == 0) {
         const qint64 id = m_store.insert(*m_pending);
         if (id == 0)
-            return false;
+            return failed();
         row.rowid = id;
         m_indexValid = false;
     } else if (!m_store.update(row.rowid, *m_pending)) {
-        return false;
+        return failed();
     }
     row.record = std::move(*m_pending);
     m_pending.reset();
@@ -237,7 +242,7 @@ bool Cursor::deleteCurrent() {
         return false;
     const Row& row = m_rows[m_index];
     if (row.rowid != 0 && !m_store.remove(row.rowid))
-        return false;
+        return failed();
     m_pending.reset();
     m_rows.erase(m_rows.begin() + m_index);
     m_indexValid = false;
@@ -358,7 +363,7 @@ qint64 Cursor::bookmarkAt(int row) const {
 bool Cursor::replaceAll(const std::vector<Record>& records) {
     std::vector<qint64> ids;
     if (!m_store.replaceAll(records, &ids))
-        return false;
+        return failed();
     m_pending.reset();
     m_rows.clear();
     m_rows.reserve(records.size());
@@ -375,8 +380,9 @@ bool Cursor::deleteAllButFirst() {
         return false;
     const qint64 keep = m_rows.front().rowid;
     if (!m_store.begin())
-        return false;
+        return failed();
     if (!m_store.removeAllExcept(keep) || !m_store.commit()) {
+        failed();
         rollback();
         return false;
     }
@@ -388,7 +394,9 @@ bool Cursor::deleteAllButFirst() {
 }
 
 bool Cursor::begin() {
-    return storePending() && m_store.begin();
+    if (!storePending())
+        return false;
+    return m_store.begin() || failed();
 }
 
 bool Cursor::commit() {
@@ -397,6 +405,7 @@ bool Cursor::commit() {
         return false;
     }
     if (!m_store.commit()) {
+        failed();
         rollback();
         return false;
     }
@@ -417,7 +426,7 @@ bool Cursor::writeRecord(qint64 bookmark, const Record& r) {
     if (row == m_index && m_pending && !storePending())
         return false;
     if (!m_store.update(bookmark, r))
-        return false;
+        return failed();
     m_rows[row].record = r;
     emit rowChanged(row);
     return true;

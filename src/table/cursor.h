@@ -80,12 +80,16 @@ signals:
     void rowInserted(int row);
     void rowRemoved(int row);
     void currentChanged(int row); // -1 when there is no current record
+    // A write did not reach the database (a full disk, a locked file): nothing was lost in
+    // memory, but the user must know.
+    void storeFailed(const QString& error);
 
 private:
     struct Row {
         qint64 rowid = 0; // 0 while a new record has not been stored yet
         Record record;
     };
+    bool failed(); // reports the store's error; always false
     bool storePending();
     bool moveTo(int index); // stores pending changes first
     void applySort();

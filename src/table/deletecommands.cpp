@@ -40,6 +40,7 @@ void DeleteCommands::cmdDatensatzloeschen_Click() {
         s.dateiwurdegeaendert = 1;
         return;
     }
+    m_form.storeFailureHandled();
     MessageRequest failed;
     failed.text = QStringLiteral("Die Datensätze konnten nicht gelöscht werden; die Tabelle "
                                  "bleibt unverändert. (%1)")

@@ -87,6 +87,7 @@ void FrmAendern::cmdOK_Click() {
         accept();
         return;
     }
+    m_form.storeFailureHandled();
     MessageRequest failed;
     failed.text = QStringLiteral("Die Datensätze konnten nicht geändert werden; die Tabelle "
                                  "bleibt unverändert. (%1)")

@@ -19,7 +19,9 @@
 #include <QSettings>
 #include <QTableView>
 #include <QtTest>
+
 #include <limits>
+#include <sqlite3.h>
 
 using namespace natalix;
 using namespace natalix::test;
@@ -62,6 +64,7 @@ private slots:
     void accessCheckRetriesUntilTheDatabaseOpens();
     void standardDialogsSpeakGerman();
     void extremeNumbersFromAFileBreakNoCommand();
+    void failedWriteIsReportedAndKeepsTheEdit();
 };
 
 void TestMainWindow::recordCheckCorrectsTheFields_data() {
@@ -502,6 +505,40 @@ void TestMainWindow::extremeNumbersFromAFileBreakNoCommand() {
     w.mnuDateidrucken->trigger();
     QVERIFY(QFileInfo(h.services.printToPdf).size() > 0);
     QCOMPARE(h.storedRecords().size(), size_t(2));
+    QVERIFY(h.services.allAnswered());
+}
+
+// A write the database refuses (here a trigger, as a full disk would) is reported, and the
+// user's edit stays on its record until it can be stored.
+void TestMainWindow::failedWriteIsReportedAndKeepsTheEdit() {
+    WindowHarness h(fourRecords());
+    FrmMain& w = h.window();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    sqlite3* other = nullptr;
+    QCOMPARE(sqlite3_open(h.dir.databasePath().toUtf8().constData(), &other), SQLITE_OK);
+    const auto exec = [&](const char* sql) {
+        QCOMPARE(sqlite3_exec(other, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+    };
+    exec("CREATE TRIGGER voll BEFORE UPDATE ON Geburtstage BEGIN "
+         "SELECT RAISE(ABORT, 'Datenträger voll'); END");
+    w.txtName->selectAll();
+    QTest::keyClicks(w.txtName, QStringLiteral("Anna Neu"));
+    h.services.answerMessage(answer::ok);
+    h.clickRow(2);
+    QTRY_COMPARE(h.services.messages.size(), 1);
+    QVERIFY(h.services.messages[0].text.startsWith(
+        QStringLiteral("Die Änderung konnte nicht in der Datenbank gespeichert werden.")));
+    QVERIFY(h.services.messages[0].text.endsWith(QStringLiteral("( Datenträger voll )")));
+    QCOMPARE(h.cursor().absolutePosition(), 1);
+    QCOMPARE(w.txtName->text(), QStringLiteral("Anna Neu"));
+    QTRY_COMPARE(w.DataGrid1->currentIndex().row(), 0);
+    QCOMPARE(storedByNumber(h, 1).name, QStringLiteral("Anna Berg"));
+    exec("DROP TRIGGER voll");
+    sqlite3_close(other);
+    h.clickRow(2);
+    QCOMPARE(h.cursor().absolutePosition(), 3);
+    QCOMPARE(storedByNumber(h, 1).name, QStringLiteral("Anna Neu"));
     QVERIFY(h.services.allAnswered());
 }
 
