@@ -281,15 +281,21 @@ void ListFileCommands::mnuDateispeichernunter_Click() {
         dateischreiben();
 }
 
-bool ListFileCommands::askSaveName(const QString& preset) {
+FileDialogRequest ListFileCommands::listDialog(const QString& title, const QString& fileName,
+                                               bool confirmOverwrite) const {
     FileDialogRequest d;
-    d.title = QStringLiteral("Speichern unter");
+    d.title = title;
     d.filter = fileFilter;
     d.defaultSuffix = fileSuffix;
-    d.fileName = preset;
+    d.fileName = fileName;
     d.folder = m_form.dataDir().path;
-    d.confirmOverwrite = true;
-    const std::optional<QString> chosen = services().saveFileName(d);
+    d.confirmOverwrite = confirmOverwrite;
+    return d;
+}
+
+bool ListFileCommands::askSaveName(const QString& preset) {
+    const std::optional<QString> chosen =
+        services().saveFileName(listDialog(QStringLiteral("Speichern unter"), preset, true));
     if (!chosen || chosen->isEmpty()) {
         state().abgebrochen = 1;
         return false;
@@ -334,14 +340,8 @@ void ListFileCommands::mnuDateioeffnen_Click() {
     QString picked;
     ListFileContents contents;
     for (;;) {
-        FileDialogRequest d;
-        d.title = QStringLiteral("Öffnen");
-        d.filter = fileFilter;
-        d.defaultSuffix = fileSuffix;
-        d.fileName = picked;
-        d.folder = m_form.dataDir().path;
-        d.confirmOverwrite = false;
-        const std::optional<QString> chosen = services().openFileName(d);
+        const std::optional<QString> chosen =
+            services().openFileName(listDialog(QStringLiteral("Öffnen"), picked, false));
         if (!chosen || chosen->isEmpty())
             return;
         picked = *chosen;

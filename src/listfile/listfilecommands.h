@@ -1,6 +1,7 @@
 #pragma once
 
 #include "table/fileerror.h"
+#include "ui/services.h"
 
 #include <QObject>
 #include <QSaveFile>
@@ -71,6 +72,9 @@ public:
 private:
     // The save dialog; false (and abgebrochen 1) when the user cancelled it.
     bool askSaveName(const QString& preset);
+    // The open or save dialog for list files, starting in the data directory.
+    FileDialogRequest listDialog(const QString& title, const QString& fileName,
+                                 bool confirmOverwrite) const;
     void dateischreiben();
     // The question for unsaved changes: false stops the calling command.
     bool aenderungenklaeren();

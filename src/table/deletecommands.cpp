@@ -26,13 +26,9 @@ void DeleteCommands::cmdDatensatzloeschen_Click() {
     MainState& s = m_form.state();
     LockRecordCheck lock(s);
 
-    MessageRequest question;
-    question.text = QStringLiteral("Sollen die ausgewählten Datensätze wirklich gelöscht werden?");
-    question.title = QStringLiteral("Datensätze löschen");
-    question.buttons = Buttons::YesNo;
-    question.icon = Icon::Exclamation;
-    question.defaultButton = answer::no;
-    s.gewaehlt = m_form.services().message(question);
+    s.gewaehlt = m_form.services().message(confirmChange(
+        QStringLiteral("Sollen die ausgewählten Datensätze wirklich gelöscht werden?"),
+        QStringLiteral("Datensätze löschen")));
     if (s.gewaehlt != answer::yes)
         return;
 

@@ -70,13 +70,9 @@ void FrmAendern::cmdCancel_Click() {
 
 void FrmAendern::cmdOK_Click() {
     MainState& s = m_form.state();
-    MessageRequest question;
-    question.text = QStringLiteral("Sollen die selektierten Datensätze wirklich geändert werden?");
-    question.title = QStringLiteral("Mehrere Datensätze ändern");
-    question.buttons = Buttons::YesNo;
-    question.icon = Icon::Exclamation;
-    question.defaultButton = answer::no;
-    s.gewaehlt = m_form.services().message(question);
+    s.gewaehlt = m_form.services().message(confirmChange(
+        QStringLiteral("Sollen die selektierten Datensätze wirklich geändert werden?"),
+        QStringLiteral("Mehrere Datensätze ändern")));
     if (s.gewaehlt != answer::yes)
         return;
 

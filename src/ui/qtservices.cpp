@@ -83,10 +83,6 @@ QMessageBox::Icon iconOf(Icon i) {
     return QMessageBox::NoIcon;
 }
 
-QString nameFilterOf(const FileDialogRequest& r) {
-    return r.filter;
-}
-
 } // namespace
 
 int QtServices::message(const MessageRequest& r) {
@@ -108,28 +104,15 @@ int QtServices::message(const MessageRequest& r) {
     return answerOf(box.exec());
 }
 
-std::optional<QString> QtServices::openFileName(const FileDialogRequest& r) {
-    QFileDialog dialog(m_parent, r.title);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    // A name that does not exist is accepted: opening it then reports the missing file.
+namespace {
+// The common file dialog for opening and saving a list.
+std::optional<QString> runFileDialog(QWidget* parent, const FileDialogRequest& r,
+                                     QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(parent, r.title);
+    dialog.setAcceptMode(mode);
+    // Open accepts a name that does not exist: opening it then reports the missing file.
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(nameFilterOf(r));
-    dialog.setDefaultSuffix(r.defaultSuffix);
-    dialog.setOption(QFileDialog::ReadOnly, false);
-    if (!r.folder.isEmpty())
-        dialog.setDirectory(r.folder);
-    if (!r.fileName.isEmpty())
-        dialog.selectFile(r.fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog.selectedFiles().constFirst();
-}
-
-std::optional<QString> QtServices::saveFileName(const FileDialogRequest& r) {
-    QFileDialog dialog(m_parent, r.title);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(nameFilterOf(r));
+    dialog.setNameFilter(r.filter);
     dialog.setDefaultSuffix(r.defaultSuffix);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !r.confirmOverwrite);
     if (!r.folder.isEmpty())
@@ -139,6 +122,15 @@ std::optional<QString> QtServices::saveFileName(const FileDialogRequest& r) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
+}
+} // namespace
+
+std::optional<QString> QtServices::openFileName(const FileDialogRequest& r) {
+    return runFileDialog(m_parent, r, QFileDialog::AcceptOpen);
+}
+
+std::optional<QString> QtServices::saveFileName(const FileDialogRequest& r) {
+    return runFileDialog(m_parent, r, QFileDialog::AcceptSave);
 }
 
 int QtServices::execDialog(QDialog& dialog) {

@@ -32,6 +32,17 @@ struct MessageRequest {
     bool onTop = false;    // stays in front of every window until answered
 };
 
+// A question to confirm a change of records: Yes/No, exclamation, No as default.
+inline MessageRequest confirmChange(const QString& text, const QString& title) {
+    MessageRequest m;
+    m.text = text;
+    m.title = title;
+    m.buttons = Buttons::YesNo;
+    m.icon = Icon::Exclamation;
+    m.defaultButton = answer::no;
+    return m;
+}
+
 struct FileDialogRequest {
     QString title;
     QString filter;        // "Natalix-Database (*.nxd)"
