@@ -7,7 +7,7 @@ class QComboBox;
 namespace natalix {
 
 class Cursor;
-class FrmMain;
+struct CommandContext;
 struct Record;
 
 // Writes every field of `record` into the current record as pending changes.
@@ -17,7 +17,7 @@ void writeFields(Cursor& cursor, const Record& record);
 class EntryCommands : public QObject {
     Q_OBJECT
 public:
-    explicit EntryCommands(FrmMain& form);
+    EntryCommands(const CommandContext& context, QObject* parent);
 
     void cmdDatensatzeinfuegen_Click();
     void cmdUebernehmen_Click();
@@ -37,7 +37,7 @@ protected:
 
 private:
     void dropForeignCharacters(const QString& text);
-    FrmMain& m_form;
+    const CommandContext& m_ctx;
 };
 
 } // namespace natalix

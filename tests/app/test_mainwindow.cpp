@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 #include "app/frmsplash.h"
+#include "reminder/remindercommands.h"
 #include "support/windowharness.h"
 #include "table/gridselection.h"
 #include "table/sortcommands.h"
@@ -450,7 +451,7 @@ void TestMainWindow::accessCheckRetriesUntilTheDatabaseOpens() {
         if (h.services.messages.size() == 2)
             QFile::rename(away, db);
     };
-    w.zugriffpruefen();
+    w.findChild<ReminderCommands*>()->zugriffpruefen();
     QCOMPARE(h.services.messages.size(), 2);
     const MessageRequest& m = h.services.messages.first();
     QCOMPARE(m.title, QStringLiteral("Zugriffs-Fehler"));
