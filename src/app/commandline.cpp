@@ -230,9 +230,10 @@ int runExportIcs(const CommandLine& cl) {
         return 1;
     }
     if (skipped > 0)
-        printError(QStringLiteral("%1 Datensätze ohne gültiges Geburtsdatum stehen nicht im "
-                                  "Kalender.")
-                       .arg(skipped));
+        printError(
+            QStringLiteral("Nicht im Kalender, weil ohne gültiges Geburtsdatum: %1 %2")
+                .arg(skipped)
+                .arg(skipped == 1 ? QStringLiteral("Datensatz") : QStringLiteral("Datensätze")));
     return 0;
 }
 
