@@ -3,10 +3,9 @@
 #include "contacts/csvcontacts.h"
 #include "contacts/vcard.h"
 #include "listfile/cp1252.h"
-#include "table/fileerror.h"
+#include "table/safefile.h"
 #include "table/tablestore.h"
 
-#include <QFile>
 #include <QHash>
 
 #include <climits>
@@ -176,30 +175,15 @@ ContactFile parseContactFile(QByteArrayView bytes) {
 }
 
 ContactFile readContactFile(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        ContactFile file;
-        const FileError e = classifyFileError(f, FileAccess::Read);
-        file.error = QStringLiteral("Die Datei kann nicht gelesen werden (%1 : %2).")
-                         .arg(e.code)
-                         .arg(e.description);
-        return file;
-    }
-    if (f.size() > maxContactFileBytes) {
-        ContactFile file;
-        file.error = QStringLiteral("Die Datei ist für eine Kontaktdatei zu groß.");
-        return file;
-    }
-    const QByteArray bytes = f.read(maxContactFileBytes + 1);
-    if (f.error() != QFileDevice::NoError) {
-        ContactFile file;
-        const FileError e = classifyFileError(f, FileAccess::Read);
-        file.error = QStringLiteral("Die Datei kann nicht gelesen werden (%1 : %2).")
-                         .arg(e.code)
-                         .arg(e.description);
-        return file;
-    }
-    return parseContactFile(bytes);
+    const ReadResult read = readFileSafely(path, maxContactFileBytes);
+    if (read.ok)
+        return parseContactFile(read.bytes);
+    ContactFile file;
+    file.error = read.tooLarge ? QStringLiteral("Die Datei ist für eine Kontaktdatei zu groß.")
+                               : QStringLiteral("Die Datei kann nicht gelesen werden (%1 : %2).")
+                                     .arg(read.error.code)
+                                     .arg(read.error.description);
+    return file;
 }
 
 bool appendRecords(TableStore& store, const std::vector<Record>& records, QString* error) {
