@@ -149,8 +149,11 @@ QByteArray renderEvent(const Record& r, const CalendarContext& context) {
     QByteArray out;
     out += "BEGIN:VEVENT\r\n";
     out += crlf(QStringLiteral("UID:") + eventUid(r));
+    // DTSTAMP is required; without a clock time the day at midnight stands in.
+    const QDateTime stamp =
+        context.stamp.isValid() ? context.stamp : QDateTime(first, QTime(0, 0), Qt::UTC);
     out += crlf(QStringLiteral("DTSTAMP:") +
-                context.stamp.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'")));
+                stamp.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'")));
     out += crlf(QStringLiteral("DTSTART;VALUE=DATE:") + dateValue(first));
     out += crlf(QStringLiteral("DTEND;VALUE=DATE:") + dateValue(first.addDays(1)));
     QString rule = QStringLiteral("RRULE:FREQ=YEARLY");

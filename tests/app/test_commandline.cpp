@@ -196,7 +196,8 @@ private slots:
         QTest::newRow("calendar, missing folder") << ics << "fehlt/kalender.ics"
                                                   << "(76 : Pfad nicht gefunden)";
         QTest::newRow("calendar, target is a folder")
-            << ics << "ordner.ics" << "(75 : Fehler beim Zugriff auf Pfad oder Datei)";
+            << ics << "ordner.ics"
+            << "(75 : Fehler beim Zugriff auf Pfad oder Datei)";
     }
 
     void failedExportKeepsTheTarget() {

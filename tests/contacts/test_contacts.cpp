@@ -207,7 +207,7 @@ private slots:
                           "\"Mr.\",\"Bj\xF6rn\",\"\",\"J\xE4ger\",\"\",\"\",\"\",\"\","
                           "\"7/1/1968\",\"Male\",\"b@example.org\",\"Bj\xF6rn J\xE4ger\",\"\"\r\n"
                           "\"\",\"Eve\",\"\",\"Smith\",\"\",\"\",\"\",\"\",\"0/0/00\","
-                          "\"Unspecified\",\"\",\"\",\"Says \"\"hi\"\"\"\r\n")
+                          "\"Female\",\"\",\"\",\"Says \"\"hi\"\"\"\r\n")
             << QStringList{"Björn Jäger|1968-7-1", "Eve Smith|-"};
         QTest::newRow("Outlook, German, re-saved with semicolons")
             << QByteArray("Anrede;Vorname;Weitere Vornamen;Nachname;Suffix;Firma;Geburtstag;"
