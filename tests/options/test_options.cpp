@@ -71,6 +71,10 @@ void TestOptions::readsValues_data() {
     QTest::addColumn<QByteArray>("canonical");
     QTest::newRow("as written") << customFile << customFile;
     QTest::newRow("CR only") << QByteArray(customFile).replace("\r\n", "\r") << customFile;
+    QTest::newRow("LF only, as Linux tools write")
+        << QByteArray(customFile).replace("\r\n", "\n") << customFile;
+    QTest::newRow("UTF-8, LF only")
+        << QString::fromLatin1(defaultFile).toUtf8().replace("\r\n", "\n") << defaultFile;
     QTest::newRow("no line end after line 8") << customFile.chopped(2) << customFile;
     QTest::newRow("lines after the eighth ignored") << customFile + "mehr\r\n 7 \r\n" << customFile;
     QTest::newRow("line 6 \" 0\" selects the new display")
