@@ -1,6 +1,8 @@
 #include "app/commandline.h"
 
 #include "app/datadir.h"
+#include "calendar/icalendar.h"
+#include "contacts/contactimport.h"
 #include "listfile/listfile.h"
 #include "options/options.h"
 #include "reminder/scanrunner.h"
@@ -181,6 +183,91 @@ int runScan(const CommandLine& cl) {
     return 0;
 }
 
+int runImportContacts(const CommandLine& cl) {
+    QString error;
+    const DataDir dir = resolveDataDir(cl.dataDir, &error);
+    if (!error.isEmpty()) {
+        printError(error);
+        return 1;
+    }
+    InstanceLock lock(dir);
+    if (const int status = lockOrStatus(lock, QStringLiteral("Das Einlesen von Kontakten")))
+        return status;
+    const ContactFile contacts = readContactFile(cl.file);
+    if (!contacts.ok) {
+        printError(QStringLiteral("Die Datei \"%1\" wurde nicht eingelesen: %2")
+                       .arg(cl.file, contacts.error));
+        return 1;
+    }
+    Opened o = openData(cl);
+    if (!o.store) {
+        printError(o.error);
+        return 1;
+    }
+    Cursor cursor(*o.store);
+    if (!cursor.loaded()) {
+        printError(QStringLiteral("Die Liste kann nicht aus der Datenbank gelesen werden; es "
+                                  "wurde nichts übernommen. (%1)")
+                       .arg(cursor.lastError()));
+        return 1;
+    }
+    const ImportPlan plan =
+        planContactImport(contacts.contacts, cursor.snapshot(), o.options.reminderDefaults());
+    const std::vector<Record> records = recordsToAdd(plan);
+    if (static_cast<int>(records.size()) != plan.added) {
+        printError(QStringLiteral("Die Liste hat keine freien Nummern mehr; es wurde nichts "
+                                  "übernommen."));
+        return 1;
+    }
+    if (!records.empty()) {
+        makeDailyBackup(*o.store, o.dir.path, programNow().date());
+        if (!appendRecords(*o.store, records, &error)) {
+            printError(QStringLiteral("Die Kontakte konnten nicht in die Datenbank geschrieben "
+                                      "werden; die bisherige Liste bleibt erhalten. (%1)")
+                           .arg(error));
+            return 1;
+        }
+    }
+    printOut(importSummary(plan.added, plan.duplicates, plan.withoutBirthday) + u'\n');
+    return 0;
+}
+
+int runExportIcs(const CommandLine& cl) {
+    Opened o = openData(cl);
+    if (!o.store) {
+        printError(o.error);
+        return 1;
+    }
+    Cursor cursor(*o.store);
+    if (!cursor.loaded() || cursor.recordCount() == 0) {
+        // A table that could not be read must never replace a calendar.
+        printError(QStringLiteral("Die Liste kann nicht aus der Datenbank gelesen werden; \"%1\" "
+                                  "bleibt unverändert. (%2)")
+                       .arg(cl.file, cursor.lastError()));
+        return 1;
+    }
+    cursor.setSort(QStringLiteral("Nummer ASC"));
+    const QDateTime now = programNow();
+    int skipped = 0;
+    const QByteArray calendar = renderCalendar(
+        cursor.snapshot(), {now.date(), now, o.options.optiondatumsanzeigehauptfenster}, &skipped);
+    const SaveResult saved = saveFileSafely(cl.file, calendar);
+    if (!saved.ok) {
+        printError(QStringLiteral("Der Kalender konnte nicht in \"%1\" gespeichert werden (%2 : "
+                                  "%3); die Datei bleibt, wie sie war.")
+                       .arg(cl.file)
+                       .arg(saved.error.code)
+                       .arg(saved.error.description));
+        return 1;
+    }
+    if (skipped > 0)
+        printError(
+            QStringLiteral("Nicht im Kalender, weil ohne gültiges Geburtsdatum: %1 %2")
+                .arg(skipped)
+                .arg(skipped == 1 ? QStringLiteral("Datensatz") : QStringLiteral("Datensätze")));
+    return 0;
+}
+
 } // namespace
 
 QString programVersion() {
@@ -208,7 +295,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
-        if (a == u"--datadir" || a == u"--import" || a == u"--export") {
+        if (a == u"--datadir" || a == u"--import" || a == u"--export" ||
+            a == u"--import-contacts" || a == u"--export-ics") {
             if (!hasValue) {
                 cl.mode = CommandLine::Mode::Invalid;
                 cl.error = QStringLiteral("Nach %1 fehlt der Pfad.").arg(a);
@@ -217,8 +305,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
             const QString value = arguments[++i];
             if (a == u"--datadir")
                 cl.dataDir = value;
-            else if (!setMode(a == u"--import" ? CommandLine::Mode::Import
-                                               : CommandLine::Mode::Export))
+            else if (!setMode(a == u"--import"            ? CommandLine::Mode::Import
+                              : a == u"--export"          ? CommandLine::Mode::Export
+                              : a == u"--import-contacts" ? CommandLine::Mode::ImportContacts
+                                                          : CommandLine::Mode::ExportIcs))
                 return cl;
             else
                 cl.file = value;
@@ -245,6 +335,7 @@ QString commandLineHelp() {
     return QStringLiteral(
         "Aufruf: natalix [/auto] [--datadir ORDNER]\n"
         "        natalix --import DATEI | --export DATEI | --scan [--datadir ORDNER]\n"
+        "        natalix --import-contacts DATEI | --export-ics DATEI [--datadir ORDNER]\n"
         "\n"
         "Natalix erinnert an Geburtstage.\n"
         "\n"
@@ -255,6 +346,11 @@ QString commandLineHelp() {
         "  --export DATEI    speichert die Liste, nach Nummer sortiert, als Listendatei\n"
         "  --scan            prüft einmal die Erinnerungen und gibt jede fällige Meldung als\n"
         "                    eigene Zeile aus (für cron oder das Terminal)\n"
+        "  --import-contacts DATEI\n"
+        "                    hängt die Geburtstage einer vCard- oder CSV-Kontaktdatei an die\n"
+        "                    Liste an (schon vorhandene werden übersprungen)\n"
+        "  --export-ics DATEI\n"
+        "                    speichert die Liste als Kalender (.ics) mit den Erinnerungen\n"
         "  --help            zeigt diese Hilfe\n"
         "  --version         zeigt die Version\n");
 }
@@ -267,6 +363,10 @@ int runCommandLine(const CommandLine& cl) {
         return runExport(cl);
     case CommandLine::Mode::Scan:
         return runScan(cl);
+    case CommandLine::Mode::ImportContacts:
+        return runImportContacts(cl);
+    case CommandLine::Mode::ExportIcs:
+        return runExportIcs(cl);
     case CommandLine::Mode::Help:
         printOut(commandLineHelp());
         return 0;

@@ -9,7 +9,17 @@ namespace natalix {
 QString programVersion(); // "1.2.0"
 
 struct CommandLine {
-    enum class Mode { Window, Import, Export, Scan, Help, Version, Invalid };
+    enum class Mode {
+        Window,
+        Import,
+        Export,
+        Scan,
+        ImportContacts,
+        ExportIcs,
+        Help,
+        Version,
+        Invalid
+    };
     Mode mode = Mode::Window;
     QString file;
     QString dataDir;
