@@ -27,13 +27,6 @@ void printOut(const QString& text) {
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
 }
 
-QString runningMessage(const QString& what) {
-    return QStringLiteral("Natalix läuft bereits mit diesem Datenordner. %1 ist erst möglich, "
-                          "wenn das Programm beendet wurde (Extras / Natalix und "
-                          "Erinnerungs-Modul beenden).")
-        .arg(what);
-}
-
 struct Opened {
     DataDir dir;
     Options options;
@@ -154,6 +147,17 @@ int runScan(const CommandLine& cl) {
 
 } // namespace
 
+QString runningMessage(const QString& what) {
+    return QStringLiteral("Natalix läuft bereits mit diesem Datenordner. %1 ist erst möglich, "
+                          "wenn das Programm beendet wurde (Extras / Natalix und "
+                          "Erinnerungs-Modul beenden).")
+        .arg(what);
+}
+
+bool isSyncMode(CommandLine::Mode mode) {
+    return mode == CommandLine::Mode::SyncContacts || mode == CommandLine::Mode::SyncCalendar;
+}
+
 QString programVersion() {
     return QStringLiteral("1.2.0");
 }
@@ -179,7 +183,18 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
-        if (a == u"--datadir" || a == u"--import" || a == u"--export") {
+        const bool sync = a == u"--sync-contacts" || a == u"--sync-calendar";
+        if (sync && !hasValue) {
+            cl.mode = CommandLine::Mode::Invalid;
+            cl.error = QStringLiteral("Nach %1 fehlt die Adresse.").arg(a);
+            return cl;
+        }
+        if (sync) {
+            if (!setMode(a == u"--sync-contacts" ? CommandLine::Mode::SyncContacts
+                                                 : CommandLine::Mode::SyncCalendar))
+                return cl;
+            cl.file = arguments[++i];
+        } else if (a == u"--datadir" || a == u"--import" || a == u"--export") {
             if (!hasValue) {
                 cl.mode = CommandLine::Mode::Invalid;
                 cl.error = QStringLiteral("Nach %1 fehlt der Pfad.").arg(a);
@@ -216,6 +231,7 @@ QString commandLineHelp() {
     return QStringLiteral(
         "Aufruf: natalix [/auto] [--datadir ORDNER]\n"
         "        natalix --import DATEI | --export DATEI | --scan [--datadir ORDNER]\n"
+        "        natalix --sync-contacts URL | --sync-calendar URL [--datadir ORDNER]\n"
         "\n"
         "Natalix erinnert an Geburtstage.\n"
         "\n"
@@ -226,6 +242,14 @@ QString commandLineHelp() {
         "  --export DATEI    speichert die Liste, nach Nummer sortiert, als Listendatei\n"
         "  --scan            prüft einmal die Erinnerungen und gibt jede fällige Meldung als\n"
         "                    eigene Zeile aus (für cron oder das Terminal)\n"
+        "  --sync-contacts URL\n"
+        "                    gleicht die Geburtstage mit einem CardDAV-Adressbuch ab (URL des\n"
+        "                    Adressbuchs oder des Servers); nur Einträge aus diesem Adressbuch\n"
+        "                    werden geändert oder entfernt\n"
+        "  --sync-calendar URL\n"
+        "                    legt für jeden Eintrag einen Termin mit Erinnerungen in einem\n"
+        "                    CalDAV-Kalender an, ändert und löscht nur diese Termine\n"
+        "                    (Anmeldung für beide: NATALIX_DAV_USER, NATALIX_DAV_PASSWORD)\n"
         "  --help            zeigt diese Hilfe\n"
         "  --version         zeigt die Version\n");
 }
@@ -247,6 +271,8 @@ int runCommandLine(const CommandLine& cl) {
     case CommandLine::Mode::Invalid:
         printError(cl.error + QStringLiteral("\n\n") + commandLineHelp());
         return 1;
+    case CommandLine::Mode::SyncContacts:
+    case CommandLine::Mode::SyncCalendar:
     case CommandLine::Mode::Window:
         break;
     }

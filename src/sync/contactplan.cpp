@@ -1,6 +1,7 @@
 #include "sync/contactplan.h"
 
 #include <algorithm>
+#include <climits>
 #include <map>
 
 namespace natalix {
@@ -120,7 +121,8 @@ ContactPlan planContactSync(const ContactLinks& links, const std::vector<StoredR
             taken.insert(match);
             ++plan.linked;
             plan.linkWrites.push_back({c->href, {reading.uid, c->etag, match}, -1});
-        } else if (duplicate) {
+        } else if (duplicate || highest == INT_MAX) {
+            // Known from now on, so that it is fetched again only when it changes.
             ++plan.skipped;
             plan.linkWrites.push_back({c->href, {reading.uid, c->etag, 0}, -1});
         } else {

@@ -1,5 +1,8 @@
 #include "sync/contactsync.h"
 
+#include "contacts/contactimport.h"
+#include "contacts/vcard.h"
+
 #include "sync/davsession.h"
 #include "sync/discovery.h"
 #include "sync/linkstore.h"
@@ -22,6 +25,22 @@ QString plural(int n, const char* one, const char* many) {
 }
 
 } // namespace
+
+ContactReader importRulesReader(const ReminderDefaults& defaults) {
+    return [defaults](const QByteArray& vcard, ContactReading* out, QString* error) {
+        const std::optional<Contact> contact = readVCard(vcard);
+        if (!contact) {
+            *error = QStringLiteral("BEGIN:VCARD fehlt");
+            return false;
+        }
+        const ImportPlan plan = planContactImport({*contact}, {}, defaults);
+        out->uid = contact->uid;
+        out->record.reset();
+        if (plan.rows.front().outcome == ImportRow::Outcome::Add)
+            out->record = plan.rows.front().record;
+        return true;
+    };
+}
 
 bool applyContactPlan(TableStore& store, DavLinkStore& links, const QString& book,
                       const ContactPlan& plan, QString* error) {
@@ -98,8 +117,8 @@ void ContactSync::start(const QUrl& url) {
             return;
         }
         emit discovered(found.book);
-        const QByteArray body = propfindBody({{QString(davns::dav), "resourcetype"},
-                                              {QString(davns::dav), "supported-report-set"}});
+        const QByteArray body = propfindBody({{davns::dav, "resourcetype"},
+                                              {davns::dav, "supported-report-set"}});
         requestMultistatus(
             *m_client, "PROPFIND", found.book, "0", body,
             [this](const DavResponse&, const Multistatus& m, const QString& error) {
@@ -122,7 +141,7 @@ void ContactSync::start(const QUrl& url) {
 
 void ContactSync::list(bool withToken) {
     const QByteArray body =
-        syncCollectionBody(withToken ? m_token : QString(), {{QString(davns::dav), "getetag"}});
+        syncCollectionBody(withToken ? m_token : QString(), {{davns::dav, "getetag"}});
     requestMultistatus(
         *m_client, "REPORT", m_outcome.book, "", body,
         [this, withToken](const DavResponse& r, const Multistatus& m, const QString& error) {
@@ -141,7 +160,7 @@ void ContactSync::list(bool withToken) {
 
 void ContactSync::listByPropfind() {
     const QByteArray body = propfindBody(
-        {{QString(davns::dav), "resourcetype"}, {QString(davns::dav), "getetag"}});
+        {{davns::dav, "resourcetype"}, {davns::dav, "getetag"}});
     requestMultistatus(*m_client, "PROPFIND", m_outcome.book, "1", body,
                        [this](const DavResponse& r, const Multistatus& m, const QString& error) {
                            if (!error.isEmpty()) {
@@ -180,8 +199,8 @@ void ContactSync::fetchNext() {
     while (m_fetchPos < m_toFetch.size() && hrefs.size() < batchSize)
         hrefs << m_toFetch[m_fetchPos++];
     const QByteArray body = multigetBody(
-        QString(davns::carddav), QStringLiteral("addressbook-multiget"),
-        {{QString(davns::dav), "getetag"}, {QString(davns::carddav), "address-data"}}, hrefs);
+        davns::carddav, QStringLiteral("addressbook-multiget"),
+        {{davns::dav, "getetag"}, {davns::carddav, "address-data"}}, hrefs);
     requestMultistatus(
         *m_client, "REPORT", m_outcome.book, "1", body,
         [this, hrefs](const DavResponse& r, const Multistatus& m, const QString& error) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sync/contactplan.h"
+#include "sync/davxml.h"
 
 #include <QObject>
 #include <QUrl>
@@ -13,6 +14,9 @@ class DavLinkStore;
 // Reads one vCard resource by the rules of the contacts import. False: it does not parse.
 using ContactReader =
     std::function<bool(const QByteArray& vcard, ContactReading* out, QString* error)>;
+
+// The contacts import's reader and rules: a new record gets `defaults` and markers 0.
+ContactReader importRulesReader(const ReminderDefaults& defaults);
 
 struct ContactSyncOutcome {
     bool ok = false;

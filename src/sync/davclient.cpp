@@ -152,7 +152,7 @@ void DavClient::finish(Pending* p, QNetworkReply* reply) {
                         ? DavFailure::Timeout
                     : e == QNetworkReply::SslHandshakeFailedError ? DavFailure::Tls
                                                                    : DavFailure::Unreachable;
-        r.detail = reply->errorString();
+        r.detail = networkErrorText(e, reply->errorString());
     }
     if (r.failure != DavFailure::None)
         r.status = 0;

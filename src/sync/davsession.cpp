@@ -15,7 +15,7 @@ void requestMultistatus(DavClient& client, const QByteArray& method, const QUrl&
                         const QByteArray& depth, const QByteArray& body, MultistatusDone done) {
     DavHeaders headers{{"Content-Type", "application/xml; charset=utf-8"}};
     if (!depth.isEmpty())
-        headers.append({"Depth", depth});
+        headers.append(qMakePair(QByteArray("Depth"), depth));
     client.send(method, url, body, headers,
                 [&client, done = std::move(done)](const DavResponse& r) {
                     if (r.status != 207) {

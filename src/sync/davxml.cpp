@@ -14,7 +14,7 @@ int statusCode(QStringView line) {
 }
 
 bool isDav(const QXmlStreamReader& xml, QStringView name) {
-    return xml.namespaceUri() == QStringView(davns::dav) && xml.name() == name;
+    return xml.namespaceUri() == davns::dav && xml.name() == name;
 }
 
 // Reads one property element up to its end tag.
@@ -89,7 +89,7 @@ DavResource readResponse(QXmlStreamReader& xml) {
 }
 
 void writeProps(QXmlStreamWriter& w, const DavPropNames& props) {
-    w.writeStartElement(QString(davns::dav), QStringLiteral("prop"));
+    w.writeStartElement(davns::dav, QStringLiteral("prop"));
     for (const auto& [ns, name] : props)
         w.writeEmptyElement(ns, name);
     w.writeEndElement();
@@ -97,9 +97,9 @@ void writeProps(QXmlStreamWriter& w, const DavPropNames& props) {
 
 QXmlStreamWriter& prepare(QXmlStreamWriter& w) {
     w.writeStartDocument();
-    w.writeNamespace(QString(davns::dav), QStringLiteral("d"));
-    w.writeNamespace(QString(davns::carddav), QStringLiteral("card"));
-    w.writeNamespace(QString(davns::caldav), QStringLiteral("cal"));
+    w.writeNamespace(davns::dav, QStringLiteral("d"));
+    w.writeNamespace(davns::carddav, QStringLiteral("card"));
+    w.writeNamespace(davns::caldav, QStringLiteral("cal"));
     return w;
 }
 
@@ -145,7 +145,7 @@ Multistatus parseMultistatus(const QByteArray& body) {
 QByteArray propfindBody(const DavPropNames& props) {
     QByteArray out;
     QXmlStreamWriter w(&out);
-    prepare(w).writeStartElement(QString(davns::dav), QStringLiteral("propfind"));
+    prepare(w).writeStartElement(davns::dav, QStringLiteral("propfind"));
     writeProps(w, props);
     w.writeEndDocument();
     return out;
@@ -154,9 +154,9 @@ QByteArray propfindBody(const DavPropNames& props) {
 QByteArray syncCollectionBody(const QString& token, const DavPropNames& props) {
     QByteArray out;
     QXmlStreamWriter w(&out);
-    prepare(w).writeStartElement(QString(davns::dav), QStringLiteral("sync-collection"));
-    w.writeTextElement(QString(davns::dav), QStringLiteral("sync-token"), token);
-    w.writeTextElement(QString(davns::dav), QStringLiteral("sync-level"), QStringLiteral("1"));
+    prepare(w).writeStartElement(davns::dav, QStringLiteral("sync-collection"));
+    w.writeTextElement(davns::dav, QStringLiteral("sync-token"), token);
+    w.writeTextElement(davns::dav, QStringLiteral("sync-level"), QStringLiteral("1"));
     writeProps(w, props);
     w.writeEndDocument();
     return out;
@@ -169,7 +169,7 @@ QByteArray multigetBody(const QString& reportNs, const QString& report,
     prepare(w).writeStartElement(reportNs, report);
     writeProps(w, props);
     for (const QString& href : hrefs)
-        w.writeTextElement(QString(davns::dav), QStringLiteral("href"), href);
+        w.writeTextElement(davns::dav, QStringLiteral("href"), href);
     w.writeEndDocument();
     return out;
 }

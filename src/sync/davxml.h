@@ -10,9 +10,9 @@
 namespace natalix {
 
 namespace davns {
-inline constexpr char16_t dav[] = u"DAV:";
-inline constexpr char16_t carddav[] = u"urn:ietf:params:xml:ns:carddav";
-inline constexpr char16_t caldav[] = u"urn:ietf:params:xml:ns:caldav";
+inline const QString dav = QStringLiteral("DAV:");
+inline const QString carddav = QStringLiteral("urn:ietf:params:xml:ns:carddav");
+inline const QString caldav = QStringLiteral("urn:ietf:params:xml:ns:caldav");
 } // namespace davns
 
 // A property name with its namespace, written "namespace|name" as a key.

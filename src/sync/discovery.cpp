@@ -42,9 +42,9 @@ struct Discovery : std::enable_shared_from_this<Discovery> {
     }
 
     void probe(const QUrl& url) {
-        const QByteArray body = propfindBody({{QString(davns::dav), "resourcetype"},
-                                              {QString(davns::dav), "current-user-principal"},
-                                              {QString(davns::carddav), "addressbook-home-set"}});
+        const QByteArray body = propfindBody({{davns::dav, "resourcetype"},
+                                              {davns::dav, "current-user-principal"},
+                                              {davns::carddav, "addressbook-home-set"}});
         auto self = shared_from_this();
         requestMultistatus(
             client, "PROPFIND", url, "0", body,
@@ -84,7 +84,7 @@ struct Discovery : std::enable_shared_from_this<Discovery> {
     }
 
     void askPrincipal(const QUrl& url) {
-        const QByteArray body = propfindBody({{QString(davns::carddav), "addressbook-home-set"}});
+        const QByteArray body = propfindBody({{davns::carddav, "addressbook-home-set"}});
         auto self = shared_from_this();
         requestMultistatus(
             client, "PROPFIND", url, "0", body,
@@ -106,7 +106,7 @@ struct Discovery : std::enable_shared_from_this<Discovery> {
     }
 
     void listHome(const QUrl& url) {
-        const QByteArray body = propfindBody({{QString(davns::dav), "resourcetype"}});
+        const QByteArray body = propfindBody({{davns::dav, "resourcetype"}});
         auto self = shared_from_this();
         requestMultistatus(
             client, "PROPFIND", url, "1", body,
