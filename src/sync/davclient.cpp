@@ -22,6 +22,23 @@ bool sameHost(const QUrl& from, const QUrl& to) {
     return from.scheme() == u"http" && to.scheme() == u"https";
 }
 
+// The usual causes in German; anything rarer in the network layer's own words.
+QString networkErrorText(QNetworkReply::NetworkError e, const QString& own) {
+    switch (e) {
+    case QNetworkReply::ConnectionRefusedError:
+        return QStringLiteral("Verbindung abgelehnt");
+    case QNetworkReply::RemoteHostClosedError:
+        return QStringLiteral("Verbindung vom Server beendet");
+    case QNetworkReply::HostNotFoundError:
+        return QStringLiteral("Rechnername unbekannt");
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::TemporaryNetworkFailureError:
+        return QStringLiteral("kein Netz");
+    default:
+        return own;
+    }
+}
+
 } // namespace
 
 // One request, through its redirects. A QObject so that a deleted request drops its queued
@@ -134,7 +151,7 @@ void DavClient::start(Pending* p) {
 
 void DavClient::finish(Pending* p, QNetworkReply* reply) {
     p->timer.stop();
-    if (p->failure != DavFailure::TooLarge)
+    if (p->failure != DavFailure::TooLarge && reply->isOpen())
         p->received += reply->readAll();
     reply->deleteLater();
     p->reply = nullptr;
@@ -167,12 +184,12 @@ void DavClient::finish(Pending* p, QNetworkReply* reply) {
         const QUrl target =
             p->url.resolved(reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl());
         if (target.isValid() && !target.isEmpty()) {
-            if (!sameHost(p->url, target)) {
-                r.failure = DavFailure::ForeignRedirect;
+            if (!sameHost(p->url, target) || ++p->redirects > maxRedirects) {
+                r.failure = sameHost(p->url, target) ? DavFailure::TooManyRedirects
+                                                     : DavFailure::ForeignRedirect;
                 r.detail = target.toString();
-            } else if (++p->redirects > maxRedirects) {
-                r.failure = DavFailure::TooManyRedirects;
-                r.detail = target.toString();
+                r.status = 0;
+                r.body.clear();
             } else {
                 p->url = target;
                 start(p);
