@@ -96,6 +96,9 @@ ContactPlan planContactSync(const ContactLinks& links, const std::vector<StoredR
         }
     }
 
+    // New records are numbered in the order of their hrefs, whatever order the server used.
+    std::sort(unlinked.begin(), unlinked.end(),
+              [](const RemoteContact* a, const RemoteContact* b) { return a->href < b->href; });
     for (const RemoteContact* c : unlinked) {
         const ContactReading& reading = *c->reading;
         if (!reading.record) {

@@ -81,7 +81,7 @@ bool Radicale::start(bool tls) {
         "\nhtpasswd_encryption = md5\ndelay = 0\n"
         "[storage]\nfilesystem_folder = " +
         m_dir.filePath(QStringLiteral("storage")).toUtf8() +
-        "\n[rights]\ntype = owner_only\n[logging]\nlevel = warning\n";
+        "\n[rights]\ntype = owner_only\n[logging]\nlevel = critical\n";
     if (!writeText(m_dir.filePath(QStringLiteral("config")), config))
         return false;
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);

@@ -42,5 +42,5 @@ for href in hrefs:
             datetime.date.fromisoformat(start), datetime.date.fromisoformat(end)):
         day = event.decoded("DTSTART")
         alarms = sorted(str(day + a.decoded("TRIGGER")) for a in event.walk("VALARM"))
-        lines.append(f"{event['UID']} {day} {event['SUMMARY']} | {','.join(alarms)}")
+        lines.append(f"{event['UID']} {day} {event['SUMMARY']} | {','.join(alarms)}".rstrip())
 print("\n".join(sorted(lines)))
