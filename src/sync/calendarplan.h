@@ -33,7 +33,7 @@ struct CalendarPlan {
     };
     std::vector<Put> puts;
     std::vector<Delete> deletes;
-    std::vector<QString> forget; // published once, gone from the server and from the list
+    std::vector<QString> forget;           // published once, gone from the server and from the list
     std::map<QString, QString> learnEtags; // unchanged events whose ETag was not known yet
     std::vector<QString> foreign;          // the name is taken by an event not made here
     int unchanged = 0;

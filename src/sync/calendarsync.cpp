@@ -60,8 +60,7 @@ void CalendarSync::start(const QUrl& url) {
     m_putPos = m_deletePos = 0;
     m_calendar = collectionUrl(url);
     m_key = m_calendar.toString(QUrl::RemoveUserInfo);
-    const QByteArray body = propfindBody(
-        {{davns::dav, "resourcetype"}, {davns::dav, "getetag"}});
+    const QByteArray body = propfindBody({{davns::dav, "resourcetype"}, {davns::dav, "getetag"}});
     requestMultistatus(*m_client, "PROPFIND", m_calendar, "1", body,
                        [this](const DavResponse& r, const Multistatus& m, const QString& error) {
                            if (!error.isEmpty())
@@ -202,7 +201,8 @@ void CalendarSync::done(bool ok, const QString& error) {
                                   "Eintrag dieses Namens steht: %1")
                        .arg(names.join(QStringLiteral(", ")));
     }
-    m_outcome.message = error.isEmpty() ? summary : error + QStringLiteral("\nBis dahin: ") + summary;
+    m_outcome.message =
+        error.isEmpty() ? summary : error + QStringLiteral("\nBis dahin: ") + summary;
     m_client->abortAll();
     emit finished(m_outcome);
 }

@@ -20,8 +20,8 @@ std::vector<QString> hrefsToFetch(const ContactLinks& links, const AddressBookSt
 }
 
 ContactPlan planContactSync(const ContactLinks& links, const std::vector<StoredRow>& rows,
-                            const std::set<qint64>& linkedElsewhere,
-                            const AddressBookState& state, const SameBirthday& same) {
+                            const std::set<qint64>& linkedElsewhere, const AddressBookState& state,
+                            const SameBirthday& same) {
     ContactPlan plan;
     plan.syncToken = state.syncToken;
     std::map<qint64, const Record*> byRowid;

@@ -23,7 +23,7 @@ struct ContactReading {
 struct RemoteContact {
     QString href;
     QString etag;
-    bool removed = false;                 // gone from the server (or lost its data)
+    bool removed = false;                  // gone from the server (or lost its data)
     std::optional<ContactReading> reading; // set for every contact that was fetched
 };
 
@@ -67,7 +67,7 @@ std::vector<QString> hrefsToFetch(const ContactLinks& links, const AddressBookSt
 // address book are changed or removed; `linkedElsewhere` are records linked to another one.
 // New records are numbered from the highest number in `rows` on.
 ContactPlan planContactSync(const ContactLinks& links, const std::vector<StoredRow>& rows,
-                            const std::set<qint64>& linkedElsewhere,
-                            const AddressBookState& state, const SameBirthday& same);
+                            const std::set<qint64>& linkedElsewhere, const AddressBookState& state,
+                            const SameBirthday& same);
 
 } // namespace natalix

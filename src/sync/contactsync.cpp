@@ -74,8 +74,9 @@ bool applyContactPlan(TableStore& store, DavLinkStore& links, const QString& boo
     ok = ok && links.setSyncToken(book, plan.syncToken);
     if (ok && why.isEmpty() && store.commit())
         return true;
-    *error = !why.isEmpty() ? why : !links.lastError().isEmpty() ? links.lastError()
-                                                                  : store.lastError();
+    *error = !why.isEmpty()                 ? why
+             : !links.lastError().isEmpty() ? links.lastError()
+                                            : store.lastError();
     store.rollback();
     return false;
 }
@@ -117,8 +118,8 @@ void ContactSync::start(const QUrl& url) {
             return;
         }
         emit discovered(found.book);
-        const QByteArray body = propfindBody({{davns::dav, "resourcetype"},
-                                              {davns::dav, "supported-report-set"}});
+        const QByteArray body =
+            propfindBody({{davns::dav, "resourcetype"}, {davns::dav, "supported-report-set"}});
         requestMultistatus(
             *m_client, "PROPFIND", found.book, "0", body,
             [this](const DavResponse&, const Multistatus& m, const QString& error) {
@@ -128,9 +129,9 @@ void ContactSync::start(const QUrl& url) {
                 }
                 bool syncCollection = false;
                 for (const DavResource& d : m.responses)
-                    syncCollection =
-                        syncCollection || d.props.value(davKey(davns::dav, u"supported-report-set"))
-                                              .elements.contains(davKey(davns::dav, u"sync-collection"));
+                    syncCollection = syncCollection ||
+                                     d.props.value(davKey(davns::dav, u"supported-report-set"))
+                                         .elements.contains(davKey(davns::dav, u"sync-collection"));
                 if (syncCollection)
                     list(!m_token.isEmpty());
                 else
@@ -159,8 +160,7 @@ void ContactSync::list(bool withToken) {
 }
 
 void ContactSync::listByPropfind() {
-    const QByteArray body = propfindBody(
-        {{davns::dav, "resourcetype"}, {davns::dav, "getetag"}});
+    const QByteArray body = propfindBody({{davns::dav, "resourcetype"}, {davns::dav, "getetag"}});
     requestMultistatus(*m_client, "PROPFIND", m_outcome.book, "1", body,
                        [this](const DavResponse& r, const Multistatus& m, const QString& error) {
                            if (!error.isEmpty()) {
@@ -198,9 +198,9 @@ void ContactSync::fetchNext() {
     QStringList hrefs;
     while (m_fetchPos < m_toFetch.size() && hrefs.size() < batchSize)
         hrefs << m_toFetch[m_fetchPos++];
-    const QByteArray body = multigetBody(
-        davns::carddav, QStringLiteral("addressbook-multiget"),
-        {{davns::dav, "getetag"}, {davns::carddav, "address-data"}}, hrefs);
+    const QByteArray body =
+        multigetBody(davns::carddav, QStringLiteral("addressbook-multiget"),
+                     {{davns::dav, "getetag"}, {davns::carddav, "address-data"}}, hrefs);
     requestMultistatus(
         *m_client, "REPORT", m_outcome.book, "1", body,
         [this, hrefs](const DavResponse& r, const Multistatus& m, const QString& error) {

@@ -24,9 +24,9 @@ struct ContactSyncOutcome {
     QUrl book;
     QList<QUrl> otherBooks;
     int added = 0, updated = 0, removed = 0, linked = 0, skipped = 0;
-    int fetched = 0;    // vCards the server sent
-    int requests = 0;   // answers received
-    qint64 bytes = 0;   // their body bytes
+    int fetched = 0;  // vCards the server sent
+    int requests = 0; // answers received
+    qint64 bytes = 0; // their body bytes
     bool listChanged() const { return added + updated + removed > 0; }
 };
 

@@ -168,7 +168,7 @@ void DavClient::finish(Pending* p, QNetworkReply* reply) {
         r.failure = e == QNetworkReply::OperationCanceledError || e == QNetworkReply::TimeoutError
                         ? DavFailure::Timeout
                     : e == QNetworkReply::SslHandshakeFailedError ? DavFailure::Tls
-                                                                   : DavFailure::Unreachable;
+                                                                  : DavFailure::Unreachable;
         r.detail = networkErrorText(e, reply->errorString());
     }
     if (r.failure != DavFailure::None)

@@ -113,11 +113,10 @@ Multistatus parseMultistatus(const QByteArray& body) {
     Multistatus m;
     QXmlStreamReader xml(body);
     if (!xml.readNextStartElement() || !isDav(xml, u"multistatus")) {
-        m.error = xml.hasError()
-                      ? QStringLiteral("kein wohlgeformtes XML (%1, Zeile %2)")
-                            .arg(xml.errorString())
-                            .arg(xml.lineNumber())
-                      : QStringLiteral("kein WebDAV-Multistatus");
+        m.error = xml.hasError() ? QStringLiteral("kein wohlgeformtes XML (%1, Zeile %2)")
+                                       .arg(xml.errorString())
+                                       .arg(xml.lineNumber())
+                                 : QStringLiteral("kein WebDAV-Multistatus");
         return m;
     }
     while (xml.readNextStartElement()) {
@@ -162,8 +161,8 @@ QByteArray syncCollectionBody(const QString& token, const DavPropNames& props) {
     return out;
 }
 
-QByteArray multigetBody(const QString& reportNs, const QString& report,
-                        const DavPropNames& props, const QStringList& hrefs) {
+QByteArray multigetBody(const QString& reportNs, const QString& report, const DavPropNames& props,
+                        const QStringList& hrefs) {
     QByteArray out;
     QXmlStreamWriter w(&out);
     prepare(w).writeStartElement(reportNs, report);

@@ -26,8 +26,8 @@ struct DavProperty {
 
 struct DavResource {
     QString href;
-    int status = 0;                     // the response's own status (sync-collection: 404 = gone)
-    QHash<QString, DavProperty> props;  // only properties found (2xx propstat)
+    int status = 0;                    // the response's own status (sync-collection: 404 = gone)
+    QHash<QString, DavProperty> props; // only properties found (2xx propstat)
     bool has(const QString& key) const { return props.contains(key); }
     QString text(const QString& key) const { return props.value(key).text; }
 };
@@ -46,7 +46,7 @@ using DavPropNames = std::vector<std::pair<QString, QString>>;
 QByteArray propfindBody(const DavPropNames& props);
 QByteArray syncCollectionBody(const QString& token, const DavPropNames& props);
 // addressbook-multiget or calendar-multiget, after the namespace of `report`.
-QByteArray multigetBody(const QString& reportNs, const QString& report,
-                        const DavPropNames& props, const QStringList& hrefs);
+QByteArray multigetBody(const QString& reportNs, const QString& report, const DavPropNames& props,
+                        const QStringList& hrefs);
 
 } // namespace natalix

@@ -57,8 +57,9 @@ struct Discovery : std::enable_shared_from_this<Discovery> {
                         self->fail(error);
                     return;
                 }
-                const auto it = std::find_if(m.responses.begin(), m.responses.end(),
-                                             [](const DavResource& d) { return !d.props.isEmpty(); });
+                const auto it =
+                    std::find_if(m.responses.begin(), m.responses.end(),
+                                 [](const DavResource& d) { return !d.props.isEmpty(); });
                 if (it == m.responses.end()) {
                     if (!self->tryWellKnown())
                         self->notFound();
@@ -124,9 +125,8 @@ struct Discovery : std::enable_shared_from_this<Discovery> {
                     self->notFound();
                     return;
                 }
-                std::sort(books.begin(), books.end(), [](const QUrl& a, const QUrl& b) {
-                    return a.toString() < b.toString();
-                });
+                std::sort(books.begin(), books.end(),
+                          [](const QUrl& a, const QUrl& b) { return a.toString() < b.toString(); });
                 DiscoveredBooks result;
                 result.book = books.takeFirst();
                 result.other = books;

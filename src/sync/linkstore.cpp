@@ -109,9 +109,10 @@ bool DavLinkStore::removeContactLink(const QString& addressBook, const QString& 
 
 bool DavLinkStore::recordsLinkedElsewhere(const QString& addressBook, std::set<qint64>* out) {
     out->clear();
-    Statement st(m_store.handle(),
-                 "SELECT record FROM DavContactLinks WHERE addressbook <> ?1 AND record IS NOT NULL",
-                 {addressBook});
+    Statement st(
+        m_store.handle(),
+        "SELECT record FROM DavContactLinks WHERE addressbook <> ?1 AND record IS NOT NULL",
+        {addressBook});
     int rc = st.get() ? SQLITE_ROW : SQLITE_ERROR;
     while (st.get() && (rc = sqlite3_step(st.get())) == SQLITE_ROW)
         out->insert(sqlite3_column_int64(st.get(), 0));

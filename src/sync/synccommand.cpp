@@ -59,8 +59,8 @@ int runSyncCommandLine(const CommandLine& cl) {
         return 2;
     }
     const Options options = optioneneinlesen(dir.optionsPath());
-    const std::unique_ptr<TableStore> store = TableStore::open(
-        dir.databasePath(), sampleRecord(options.reminderDefaults()), &error);
+    const std::unique_ptr<TableStore> store =
+        TableStore::open(dir.databasePath(), sampleRecord(options.reminderDefaults()), &error);
     if (!store) {
         print(stderr, QStringLiteral("Die Datenbank \"%1\" kann nicht geöffnet werden: %2")
                           .arg(dir.databasePath(), error));
@@ -73,13 +73,12 @@ int runSyncCommandLine(const CommandLine& cl) {
     if (contacts) {
         ContactSync sync(*store, importRulesReader(options.reminderDefaults()), isSameBirthday);
         takeCredentials(sync.client(), &url);
-        QObject::connect(&sync, &ContactSync::finished, &loop,
-                         [&](const ContactSyncOutcome& o) {
-                             ok = o.ok;
-                             message = o.message;
-                             finished = true;
-                             loop.quit();
-                         });
+        QObject::connect(&sync, &ContactSync::finished, &loop, [&](const ContactSyncOutcome& o) {
+            ok = o.ok;
+            message = o.message;
+            finished = true;
+            loop.quit();
+        });
         sync.start(url);
         if (!finished)
             loop.exec();
@@ -87,13 +86,12 @@ int runSyncCommandLine(const CommandLine& cl) {
         const QDateTime now = programNow();
         CalendarSync sync(*store, {now.date(), now, options.optiondatumsanzeigehauptfenster});
         takeCredentials(sync.client(), &url);
-        QObject::connect(&sync, &CalendarSync::finished, &loop,
-                         [&](const CalendarSyncOutcome& o) {
-                             ok = o.ok;
-                             message = o.message;
-                             finished = true;
-                             loop.quit();
-                         });
+        QObject::connect(&sync, &CalendarSync::finished, &loop, [&](const CalendarSyncOutcome& o) {
+            ok = o.ok;
+            message = o.message;
+            finished = true;
+            loop.quit();
+        });
         sync.start(url);
         if (!finished)
             loop.exec();

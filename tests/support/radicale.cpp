@@ -37,8 +37,7 @@ Radicale::~Radicale() {
 bool Radicale::run(const QString& program, const QStringList& args, QByteArray* out) {
     QProcess p;
     p.start(program, args);
-    if (!p.waitForFinished(20000) || p.exitStatus() != QProcess::NormalExit ||
-        p.exitCode() != 0) {
+    if (!p.waitForFinished(20000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
         p.kill();
         m_error = program + u' ' + args.join(u' ') + QStringLiteral(" failed: ") +
                   QString::fromLocal8Bit(p.readAllStandardError());
@@ -54,10 +53,9 @@ bool Radicale::start(bool tls) {
     QByteArray hash;
     if (!m_dir.isValid() ||
         !run(python,
-             {QStringLiteral("-c"),
-              QStringLiteral("from passlib.hash import apr_md5_crypt; "
-                             "print(apr_md5_crypt.hash('%1'))")
-                  .arg(QString::fromLatin1(password))},
+             {QStringLiteral("-c"), QStringLiteral("from passlib.hash import apr_md5_crypt; "
+                                                   "print(apr_md5_crypt.hash('%1'))")
+                                        .arg(QString::fromLatin1(password))},
              &hash) ||
         !writeText(m_dir.filePath(QStringLiteral("users")), QByteArray(user) + ':' + hash + '\n'))
         return false;
@@ -74,14 +72,13 @@ bool Radicale::start(bool tls) {
               "\nkey = " + m_dir.filePath(QStringLiteral("key.pem")).toUtf8() + "\n";
     }
     m_port = freePort();
-    const QByteArray config =
-        "[server]\nhosts = 127.0.0.1:" + QByteArray::number(m_port) + "\n" + ssl +
-        "[auth]\ntype = htpasswd\nhtpasswd_filename = " +
-        m_dir.filePath(QStringLiteral("users")).toUtf8() +
-        "\nhtpasswd_encryption = md5\ndelay = 0\n"
-        "[storage]\nfilesystem_folder = " +
-        m_dir.filePath(QStringLiteral("storage")).toUtf8() +
-        "\n[rights]\ntype = owner_only\n[logging]\nlevel = critical\n";
+    const QByteArray config = "[server]\nhosts = 127.0.0.1:" + QByteArray::number(m_port) + "\n" +
+                              ssl + "[auth]\ntype = htpasswd\nhtpasswd_filename = " +
+                              m_dir.filePath(QStringLiteral("users")).toUtf8() +
+                              "\nhtpasswd_encryption = md5\ndelay = 0\n"
+                              "[storage]\nfilesystem_folder = " +
+                              m_dir.filePath(QStringLiteral("storage")).toUtf8() +
+                              "\n[rights]\ntype = owner_only\n[logging]\nlevel = critical\n";
     if (!writeText(m_dir.filePath(QStringLiteral("config")), config))
         return false;
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -120,11 +117,18 @@ QUrl Radicale::url(const QString& path) const {
 
 int Radicale::curl(const QByteArray& method, const QString& path, const QByteArray& body,
                    const QByteArray& contentType, QByteArray* answer) const {
-    QStringList args{QStringLiteral("-s"), QStringLiteral("-k"), QStringLiteral("--max-time"),
-                     QStringLiteral("10"), QStringLiteral("-u"),
+    QStringList args{QStringLiteral("-s"),
+                     QStringLiteral("-k"),
+                     QStringLiteral("--max-time"),
+                     QStringLiteral("10"),
+                     QStringLiteral("-u"),
                      QStringLiteral("%1:%2").arg(QLatin1String(user), QLatin1String(password)),
-                     QStringLiteral("-X"), QString::fromLatin1(method), QStringLiteral("-o"),
-                     QStringLiteral("-"), QStringLiteral("-w"), QStringLiteral("\n%{http_code}")};
+                     QStringLiteral("-X"),
+                     QString::fromLatin1(method),
+                     QStringLiteral("-o"),
+                     QStringLiteral("-"),
+                     QStringLiteral("-w"),
+                     QStringLiteral("\n%{http_code}")};
     if (!contentType.isEmpty())
         args << QStringLiteral("-H") << QStringLiteral("Content-Type: ") + contentType;
     if (!body.isEmpty())
@@ -164,8 +168,8 @@ bool Radicale::makeCalendar(const QString& path) const {
 
 QByteArray vcard(const QString& uid, const QString& name, const QString& birthday) {
     const QStringList parts = name.split(u' ');
-    QByteArray out = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:" + uid.toUtf8() + "\r\nFN:" +
-                     name.toUtf8() + "\r\nN:" + parts.last().toUtf8() + ';' +
+    QByteArray out = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:" + uid.toUtf8() +
+                     "\r\nFN:" + name.toUtf8() + "\r\nN:" + parts.last().toUtf8() + ';' +
                      parts.first().toUtf8() + ";;;\r\n";
     if (!birthday.isEmpty())
         out += "BDAY:" + birthday.toUtf8() + "\r\n";

@@ -17,7 +17,7 @@ public:
         int status = 200;
         QByteArray headers; // extra header lines, each ending in \r\n
         QByteArray body;
-        bool silent = false; // read the request, never answer
+        bool silent = false;   // read the request, never answer
         bool noLength = false; // no Content-Length: the body ends with the connection
     };
     ScriptedHttp();

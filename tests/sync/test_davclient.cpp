@@ -52,8 +52,8 @@ ScriptedHttp::Answer endless(const QByteArray& body) {
     return a;
 }
 
-const QByteArray book = multistatus(
-    "/ab/", "<d:resourcetype><d:collection/><card:addressbook/></d:resourcetype>");
+const QByteArray book =
+    multistatus("/ab/", "<d:resourcetype><d:collection/><card:addressbook/></d:resourcetype>");
 
 } // namespace
 
@@ -75,18 +75,16 @@ private slots:
         QTest::newRow("silence")
             << Script([](ScriptedHttp& s) { s.on("PROPFIND", "/a", silence()); })
             << DavFailure::Timeout << 0
-            << "Der Server 127.0.0.1 hat nicht innerhalb von 0.5 Sekunden geantwortet." << once << 0;
+            << "Der Server 127.0.0.1 hat nicht innerhalb von 0.5 Sekunden geantwortet." << once
+            << 0;
         QTest::newRow("announced too large")
-            << Script([big](ScriptedHttp& s) {
-                   s.on("PROPFIND", "/a", answer(207, big.toLatin1()));
-               })
+            << Script(
+                   [big](ScriptedHttp& s) { s.on("PROPFIND", "/a", answer(207, big.toLatin1())); })
             << DavFailure::TooLarge << 0
             << "Die Antwort des Servers 127.0.0.1 ist größer als 1 MB; sie wurde abgebrochen."
             << once << 0;
         QTest::newRow("too large without a length")
-            << Script([big](ScriptedHttp& s) {
-                   s.on("PROPFIND", "/a", endless(big.toLatin1()));
-               })
+            << Script([big](ScriptedHttp& s) { s.on("PROPFIND", "/a", endless(big.toLatin1())); })
             << DavFailure::TooLarge << 0
             << "Die Antwort des Servers 127.0.0.1 ist größer als 1 MB; sie wurde abgebrochen."
             << once << 0;
@@ -98,28 +96,23 @@ private slots:
             << "Der Server 127.0.0.1 leitet zu einer anderen Adresse um (http://127.0.0.1:9/a); "
                "dem wird nicht gefolgt."
             << once << 1;
-        QTest::newRow("redirect to another host name")
-            << Script([](ScriptedHttp& s) {
-                   s.on("PROPFIND", "/a",
-                        answer(302, {},
-                               "Location: " +
-                                   s.url("/b").toEncoded().replace("127.0.0.1", "localhost") +
-                                   "\r\n"));
-               })
-            << DavFailure::ForeignRedirect << 0 << "leitet zu einer anderen Adresse um" << once << 1;
-        QTest::newRow("redirect loop")
-            << Script([](ScriptedHttp& s) {
-                   s.on("PROPFIND", "/a", answer(307, {}, "Location: /a\r\n"));
-               })
-            << DavFailure::TooManyRedirects << 0
-            << "Der Server 127.0.0.1 leitet zu oft um"
-            << QStringList(6, "PROPFIND /a") << 6;
-        QTest::newRow("redirect within the host keeps the method")
-            << Script([](ScriptedHttp& s) {
-                   s.on("PROPFIND", "/a", answer(301, {}, "Location: /b/\r\n"));
-                   s.on("PROPFIND", "/b/", answer(207, book));
-               })
-            << DavFailure::None << 207 << "" << QStringList{"PROPFIND /a", "PROPFIND /b/"} << 2;
+        QTest::newRow("redirect to another host name") << Script([](ScriptedHttp& s) {
+            s.on("PROPFIND", "/a",
+                 answer(302, {},
+                        "Location: " + s.url("/b").toEncoded().replace("127.0.0.1", "localhost") +
+                            "\r\n"));
+        }) << DavFailure::ForeignRedirect << 0 << "leitet zu einer anderen Adresse um"
+                                                       << once << 1;
+        QTest::newRow("redirect loop") << Script([](ScriptedHttp& s) {
+            s.on("PROPFIND", "/a", answer(307, {}, "Location: /a\r\n"));
+        }) << DavFailure::TooManyRedirects
+                                       << 0 << "Der Server 127.0.0.1 leitet zu oft um"
+                                       << QStringList(6, "PROPFIND /a") << 6;
+        QTest::newRow("redirect within the host keeps the method") << Script([](ScriptedHttp& s) {
+            s.on("PROPFIND", "/a", answer(301, {}, "Location: /b/\r\n"));
+            s.on("PROPFIND", "/b/", answer(207, book));
+        }) << DavFailure::None << 207 << "" << QStringList{"PROPFIND /a", "PROPFIND /b/"}
+                                                                   << 2;
         QTest::newRow("login refused")
             << Script([](ScriptedHttp& s) {
                    s.on("PROPFIND", "/a",
@@ -153,7 +146,7 @@ private slots:
         QCOMPARE(r.status, status);
         if (status < 200 || status >= 300)
             QVERIFY2(describeFailure(r, client.timeout(), client.maxResponseBytes())
-                         .startsWith(message) ||
+                             .startsWith(message) ||
                          describeFailure(r, 500, 1 << 20).contains(message),
                      qPrintable(describeFailure(r, 500, 1 << 20)));
         QCOMPARE(server.requests(), requests);
@@ -181,14 +174,12 @@ private slots:
         const Script listing = [](ScriptedHttp& s) {
             s.on("PROPFIND", "/ab/", answer(207, book), "0");
             s.on("PROPFIND", "/ab/",
-                 answer(207, multistatus("/ab/1.vcf", "<d:getetag>\"1\"</d:getetag>")),
-                 "1");
+                 answer(207, multistatus("/ab/1.vcf", "<d:getetag>\"1\"</d:getetag>")), "1");
         };
         QTest::newRow("listing is no XML")
             << Script([](ScriptedHttp& s) {
                    s.on("PROPFIND", "/ab/", answer(207, book), "0");
-                   s.on("PROPFIND", "/ab/", answer(207, "<d:multistatus xmlns:d="),
-                        "1");
+                   s.on("PROPFIND", "/ab/", answer(207, "<d:multistatus xmlns:d="), "1");
                })
             << "Die Antwort des Servers 127.0.0.1 auf /ab/ ist unbrauchbar: kein wohlgeformtes "
                "XML";
@@ -202,12 +193,10 @@ private slots:
                })
             << "Der Kontakt http://127.0.0.1:%1/ab/1.vcf ist keine lesbare vCard: BEGIN:VCARD "
                "fehlt. Die Liste bleibt unverändert.";
-        QTest::newRow("fetch answers 207 with an HTML page")
-            << Script([listing](ScriptedHttp& s) {
-                   listing(s);
-                   s.on("REPORT", "/ab/", answer(207, "<html>Fehler</html>"));
-               })
-            << "ist unbrauchbar: kein WebDAV-Multistatus. Die Liste bleibt unverändert.";
+        QTest::newRow("fetch answers 207 with an HTML page") << Script([listing](ScriptedHttp& s) {
+            listing(s);
+            s.on("REPORT", "/ab/", answer(207, "<html>Fehler</html>"));
+        }) << "ist unbrauchbar: kein WebDAV-Multistatus. Die Liste bleibt unverändert.";
     }
 
     void brokenServerLeavesTheList() {

@@ -70,11 +70,20 @@ RemoteContact gone(const QString& href) {
 QString render(const ContactPlan& p) {
     QStringList out;
     for (const Record& r : p.adds)
-        out << QStringLiteral("add %1 %2 %3-%4-%5").arg(r.nummer).arg(r.name).arg(r.jahr).arg(
-                   r.monat).arg(r.tag);
+        out << QStringLiteral("add %1 %2 %3-%4-%5")
+                   .arg(r.nummer)
+                   .arg(r.name)
+                   .arg(r.jahr)
+                   .arg(r.monat)
+                   .arg(r.tag);
     for (const ContactPlan::Update& u : p.updates)
-        out << QStringLiteral("update %1 %2 %3-%4-%5 E%6").arg(u.rowid).arg(u.record.name).arg(
-                   u.record.jahr).arg(u.record.monat).arg(u.record.tag).arg(u.record.marker[0]);
+        out << QStringLiteral("update %1 %2 %3-%4-%5 E%6")
+                   .arg(u.rowid)
+                   .arg(u.record.name)
+                   .arg(u.record.jahr)
+                   .arg(u.record.monat)
+                   .arg(u.record.tag)
+                   .arg(u.record.marker[0]);
     for (qint64 rowid : p.removals)
         out << QStringLiteral("remove %1").arg(rowid);
     for (const ContactPlan::LinkWrite& w : p.linkWrites)
@@ -191,7 +200,8 @@ private slots:
     }
 
     void fetchOnlyWhatChanged() {
-        const ContactLinks links{{"/a/1.vcf", {"u1", "\"e1\"", 5}}, {"/a/2.vcf", {"u2", "\"e2\"", 0}},
+        const ContactLinks links{{"/a/1.vcf", {"u1", "\"e1\"", 5}},
+                                 {"/a/2.vcf", {"u2", "\"e2\"", 0}},
                                  {"/a/3.vcf", {"u3", "\"e3\"", 6}}};
         AddressBookState state;
         state.contacts = {remote("/a/1.vcf", "\"e1\""), remote("/a/2.vcf", "\"e2b\""),
@@ -214,20 +224,23 @@ private slots:
         first.complete = true;
         first.contacts = {remote("/a/1.vcf", "e1", "Anna Beispiel", 0, 3, 7),
                           remote("/a/2.vcf", "e2", "Dora Dach", 1990, 2, 28),
-                          remote("/a/3.vcf", "e3", ""), remote("/a/4.vcf", "e4", "Emil Eis", 2001, 1, 2)};
+                          remote("/a/3.vcf", "e3", ""),
+                          remote("/a/4.vcf", "e4", "Emil Eis", 2001, 1, 2)};
         QTest::newRow("first run: link by the duplicate rule, add the rest, number on")
             << list << ContactLinks{} << std::set<qint64>{} << first
             << "add 10 Dora Dach 1990-2-28\nadd 11 Emil Eis 2001-1-2\n"
                "link /a/1.vcf e1 11\nlink /a/2.vcf e2 add0\nlink /a/3.vcf e3 0\n"
                "link /a/4.vcf e4 add1\nlinked 1 skipped 1";
 
-        const ContactLinks linked{{"/a/1.vcf", {"u1", "e1", 11}}, {"/a/2.vcf", {"u2", "e2", 12}},
+        const ContactLinks linked{{"/a/1.vcf", {"u1", "e1", 11}},
+                                  {"/a/2.vcf", {"u2", "e2", 12}},
                                   {"/a/3.vcf", {"u3", "e3", 0}}};
         AddressBookState same;
         same.complete = true;
-        same.contacts = {remote("/a/1.vcf", "e1"), remote("/a/2.vcf", "e2"), remote("/a/3.vcf", "e3")};
-        QTest::newRow("nothing changed") << list << linked << std::set<qint64>{} << same
-                                         << "linked 0 skipped 0";
+        same.contacts = {remote("/a/1.vcf", "e1"), remote("/a/2.vcf", "e2"),
+                         remote("/a/3.vcf", "e3")};
+        QTest::newRow("nothing changed")
+            << list << linked << std::set<qint64>{} << same << "linked 0 skipped 0";
 
         AddressBookState renamed = same;
         renamed.contacts[0] = remote("/a/1.vcf", "e1b", "Anna Muster", 1980, 3, 7);
@@ -317,17 +330,15 @@ private slots:
                                                 want("n-3.ics", "d3"), want("n-4.ics", "d4"),
                                                 want("n-5.ics", "d5"), want("n-6.ics", "d6"),
                                                 want("n-1.ics", "dup")};
-        const PublishedEvents published{{"/k/n-1.ics", {"n-1", "\"a\"", "d1"}},
-                                        {"/k/n-2.ics", {"n-2", "\"b\"", "old"}},
-                                        {"/k/n-3.ics", {"n-3", "\"c\"", "d3"}},
-                                        {"/k/n-4.ics", {"n-4", "", "d4"}},
-                                        {"/k/n-5.ics", {"n-5", "\"e\"", "d5"}},
-                                        {"/k/n-8.ics", {"n-8", "\"h\"", "d8"}},
-                                        {"/k/n-9.ics", {"n-9", "\"i\"", "d9"}}};
-        const std::map<QString, QString> server{
-            {"/k/n-1.ics", "\"a\""},  {"/k/n-2.ics", "\"b\""},   {"/k/n-3.ics", "\"c2\""},
-            {"/k/n-4.ics", "\"d\""},  {"/k/n-6.ics", "\"f\""},   {"/k/n-8.ics", "\"h2\""},
-            {"/k/fremd.ics", "\"x\""}};
+        const PublishedEvents published{
+            {"/k/n-1.ics", {"n-1", "\"a\"", "d1"}}, {"/k/n-2.ics", {"n-2", "\"b\"", "old"}},
+            {"/k/n-3.ics", {"n-3", "\"c\"", "d3"}}, {"/k/n-4.ics", {"n-4", "", "d4"}},
+            {"/k/n-5.ics", {"n-5", "\"e\"", "d5"}}, {"/k/n-8.ics", {"n-8", "\"h\"", "d8"}},
+            {"/k/n-9.ics", {"n-9", "\"i\"", "d9"}}};
+        const std::map<QString, QString> server{{"/k/n-1.ics", "\"a\""},  {"/k/n-2.ics", "\"b\""},
+                                                {"/k/n-3.ics", "\"c2\""}, {"/k/n-4.ics", "\"d\""},
+                                                {"/k/n-6.ics", "\"f\""},  {"/k/n-8.ics", "\"h2\""},
+                                                {"/k/fremd.ics", "\"x\""}};
         const CalendarPlan plan = planCalendarSync(desired, published, server);
         QStringList out;
         for (const CalendarPlan::Put& p : plan.puts)
@@ -359,9 +370,12 @@ private slots:
     void resourceNames_data() {
         QTest::addColumn<QString>("uid");
         QTest::addColumn<QString>("name");
-        QTest::newRow("plain") << "natalix-12" << "natalix-12.ics";
-        QTest::newRow("slash and blank") << "a/b c" << "a%2Fb%20c.ics";
-        QTest::newRow("at sign kept") << "x@natalix" << "x@natalix.ics";
+        QTest::newRow("plain") << "natalix-12"
+                               << "natalix-12.ics";
+        QTest::newRow("slash and blank") << "a/b c"
+                                         << "a%2Fb%20c.ics";
+        QTest::newRow("at sign kept") << "x@natalix"
+                                      << "x@natalix.ics";
     }
 
     void resourceNames() {

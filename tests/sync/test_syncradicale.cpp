@@ -38,7 +38,8 @@ QByteArray listFile(const QStringList& records) {
     return out;
 }
 
-const QString usual = "|1 Woche vorher|1 Tag vorher|Am Tage des Geburtstages|1. Geburtstag|jährlich";
+const QString usual =
+    "|1 Woche vorher|1 Tag vorher|Am Tage des Geburtstages|1. Geburtstag|jährlich";
 
 // The program run as a user would, with its own data folder and the server's credentials.
 class Program {
@@ -140,7 +141,8 @@ private slots:
         QVERIFY(m_server.makeAddressBook("/anna/kontakte/"));
         Program program;
         // The user's own list: Anna is also in the address book, Otto only here.
-        QVERIFY(program.load({"1|Anna Beispiel|1980|3|7" + usual, "2|Otto Eigen|1960|5|5" + usual}));
+        QVERIFY(
+            program.load({"1|Anna Beispiel|1980|3|7" + usual, "2|Otto Eigen|1960|5|5" + usual}));
         // Anna gets her first reminder on 28 February 2026, before anything is synced.
         QCOMPARE(program.run({"--scan"}, "2026-02-28T08:00:00").out,
                  "Anna Beispiel wird am 7.3.2026 46 Jahre alt ...\n");
@@ -162,22 +164,24 @@ private slots:
                         s.putVCard(k + "c.vcf", vcard("c", "Carla Cello", "")) == 201;
              },
              {"1 Anna Beispiel 1980-3-7", "2 Otto Eigen 1960-5-5", "3 Bernd Brot 0-6-1"},
-             "2026-02-28T09:00:00", ""},
+             "2026-02-28T09:00:00",
+             ""},
             {"renamed: markers stay, no second reminder",
              [&] {
                  return s.putVCard(k + "a.vcf", vcard("a", "Anna Muster", "1980-03-07")) == 201 ||
                         s.putVCard(k + "a.vcf", vcard("a", "Anna Muster", "1980-03-07")) == 204;
              },
              {"1 Anna Muster 1980-3-7", "2 Otto Eigen 1960-5-5", "3 Bernd Brot 0-6-1"},
-             "2026-02-28T10:00:00", ""},
+             "2026-02-28T10:00:00",
+             ""},
             {"new date: markers cleared, reminded again",
              [&] {
-                 const int st =
-                     s.putVCard(k + "a.vcf", vcard("a", "Anna Muster", "1980-03-06"));
+                 const int st = s.putVCard(k + "a.vcf", vcard("a", "Anna Muster", "1980-03-06"));
                  return st == 201 || st == 204;
              },
              {"1 Anna Muster 1980-3-6", "2 Otto Eigen 1960-5-5", "3 Bernd Brot 0-6-1"},
-             "2026-02-28T11:00:00", "Anna Muster wird am 6.3.2026 46 Jahre alt ...\n"},
+             "2026-02-28T11:00:00",
+             "Anna Muster wird am 6.3.2026 46 Jahre alt ...\n"},
             {"deleted contact, new birthday on a known one, a new contact",
              [&] {
                  const int st = s.putVCard(k + "c.vcf", vcard("c", "Carla Cello", "2001-12-24"));
@@ -186,20 +190,24 @@ private slots:
              },
              {"1 Anna Muster 1980-3-6", "2 Otto Eigen 1960-5-5", "4 Carla Cello 2001-12-24",
               "5 Dora Dach 1999-1-31"},
-             "", ""},
+             "",
+             ""},
             {"birthday removed on the server",
              [&] {
                  const int st = s.putVCard(k + "d.vcf", vcard("d", "Dora Dach", ""));
                  return st == 201 || st == 204;
              },
-             {"1 Anna Muster 1980-3-6", "2 Otto Eigen 1960-5-5", "4 Carla Cello 2001-12-24"}, "",
+             {"1 Anna Muster 1980-3-6", "2 Otto Eigen 1960-5-5", "4 Carla Cello 2001-12-24"},
+             "",
              ""},
             {"everything deleted: Otto, the user's own, stays",
              [&] {
                  return s.remove(k + "a.vcf") == 200 && s.remove(k + "c.vcf") == 200 &&
                         s.remove(k + "d.vcf") == 200;
              },
-             {"2 Otto Eigen 1960-5-5"}, "", ""},
+             {"2 Otto Eigen 1960-5-5"},
+             "",
+             ""},
         };
         for (const Step& step : steps) {
             QVERIFY2(step.change(), step.what);
@@ -232,9 +240,10 @@ private slots:
         const QString k = "/anna/inkrementell/";
         QVERIFY(m_server.makeAddressBook(k));
         for (int i = 0; i < 20; ++i)
-            QCOMPARE(m_server.putVCard(k + QString::number(i) + ".vcf",
-                                       vcard(QString::number(i), "Person " + QString::number(i),
-                                             QStringLiteral("1990-01-%1").arg(i + 1, 2, 10, QChar('0')))),
+            QCOMPARE(m_server.putVCard(
+                         k + QString::number(i) + ".vcf",
+                         vcard(QString::number(i), "Person " + QString::number(i),
+                               QStringLiteral("1990-01-%1").arg(i + 1, 2, 10, QChar('0')))),
                      201);
         TempDataDir dir;
         QString error;
@@ -251,15 +260,17 @@ private slots:
         const std::vector<Round> rounds{
             {"first sync", [] {}, 20, 20, 0, 0, 5, 20000},
             {"nothing changed", [] {}, 0, 0, 0, 0, 3, 2000},
-            {"one changed", [&] {
-                 m_server.putVCard(k + "3.vcf", vcard("3", "Person Drei", "1990-01-04"));
-             }, 1, 0, 1, 0, 4, 3000},
+            {"one changed",
+             [&] { m_server.putVCard(k + "3.vcf", vcard("3", "Person Drei", "1990-01-04")); }, 1, 0,
+             1, 0, 4, 3000},
             {"one deleted", [&] { m_server.remove(k + "4.vcf"); }, 0, 0, 0, 1, 3, 2000},
             // A token the server no longer knows: the full listing, and still no vCard.
-            {"stale token", [&] {
+            {"stale token",
+             [&] {
                  DavLinkStore(*store).setSyncToken(m_server.url(k).toString(),
                                                    "http://radicale.org/ns/sync/0000");
-             }, 0, 0, 0, 0, 4, 8000},
+             },
+             0, 0, 0, 0, 4, 8000},
             {"nothing changed after the stale token", [] {}, 0, 0, 0, 0, 3, 2000},
         };
         for (const Round& round : rounds) {
@@ -283,13 +294,17 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("message");
         QTest::newRow("wrong password")
-            << "password" << "hat die Anmeldung abgelehnt (401). Benutzername und Passwort prüfen";
-        QTest::newRow("nobody listens") << "closed" << "ist nicht erreichbar (Verbindung abgelehnt).";
+            << "password"
+            << "hat die Anmeldung abgelehnt (401). Benutzername und Passwort prüfen";
+        QTest::newRow("nobody listens") << "closed"
+                                        << "ist nicht erreichbar (Verbindung abgelehnt).";
         QTest::newRow("untrusted certificate")
-            << "tls" << "Die verschlüsselte Verbindung zu 127.0.0.1 ist gescheitert; das "
-                        "Zertifikat des Servers wurde nicht anerkannt (";
-        QTest::newRow("not a DAV address") << "nodav" << "\"ftp://127.0.0.1/\" ist keine http- oder "
-                                                         "https-Adresse.";
+            << "tls"
+            << "Die verschlüsselte Verbindung zu 127.0.0.1 ist gescheitert; das "
+               "Zertifikat des Servers wurde nicht anerkannt (";
+        QTest::newRow("not a DAV address") << "nodav"
+                                           << "\"ftp://127.0.0.1/\" ist keine http- oder "
+                                              "https-Adresse.";
     }
 
     void failuresLeaveTheList() {
@@ -332,10 +347,9 @@ private slots:
         auto store = TableStore::open(dir.file("Geburtstage.db"),
                                       natalix::test::makeRecord(1, "Probe", 1980, 3, 7), &error);
         QVERIFY(store);
-        const ContactSyncOutcome o =
-            syncInProcess(*store, doomed.url("/"), [&](ContactSync& sync) {
-                QObject::connect(&sync, &ContactSync::discovered, [&] { doomed.kill(); });
-            });
+        const ContactSyncOutcome o = syncInProcess(*store, doomed.url("/"), [&](ContactSync& sync) {
+            QObject::connect(&sync, &ContactSync::discovered, [&] { doomed.kill(); });
+        });
         QVERIFY(!o.ok);
         QCOMPARE(o.book, doomed.url("/anna/buch/"));
         QVERIFY2(o.message.startsWith("Der Server 127.0.0.1 ist nicht erreichbar (") &&
@@ -388,7 +402,9 @@ private slots:
         };
         const QString zahnarzt = "zahnarzt-1 2026-05-05 Zahnarzt |\n";
         const std::vector<Step> steps{
-            {"first publication", {}, "4 neu, 0 geändert, 0 gelöscht, 0 unverändert.",
+            {"first publication",
+             {},
+             "4 neu, 0 geändert, 0 gelöscht, 0 unverändert.",
              "natalix-1 2026-03-07 Anna Beispiel (*1980) | 2026-02-28,2026-03-06,2026-03-07\n"
              "natalix-1 2027-03-07 Anna Beispiel (*1980) | 2027-02-28,2027-03-06,2027-03-07\n"
              "natalix-1 2028-03-07 Anna Beispiel (*1980) | 2028-02-29,2028-03-06,2028-03-07\n"
@@ -454,7 +470,8 @@ private slots:
 
     void calendarUrlMustBeACalendar() {
         Program program;
-        const Result r = program.run({"--sync-calendar", m_server.url("/anna/kontakte/").toString()});
+        const Result r =
+            program.run({"--sync-calendar", m_server.url("/anna/kontakte/").toString()});
         QCOMPARE(r.code, 1);
         QCOMPARE(r.err, "Unter " + m_server.url("/anna/kontakte/").toString() +
                             " liegt kein CalDAV-Kalender.\nBis dahin: Kalender " +
