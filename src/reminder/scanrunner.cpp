@@ -60,6 +60,7 @@ ScanRun runReminderScan(TableStore& store, const QDate& today, double dateDispla
         names.append(v.name);
     });
     if (!read) {
+        run.read = false;
         run.marksStored = false;
         return run;
     }
