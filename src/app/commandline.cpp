@@ -1,6 +1,8 @@
 #include "app/commandline.h"
 
 #include "app/datadir.h"
+#include "calendar/icalendar.h"
+#include "contacts/contactimport.h"
 #include "listfile/listfile.h"
 #include "options/options.h"
 #include "reminder/scanrunner.h"
@@ -11,6 +13,7 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <cstdio>
 
@@ -174,6 +177,89 @@ int runScan(const CommandLine& cl) {
     return 0;
 }
 
+int runImportContacts(const CommandLine& cl) {
+    QString error;
+    const DataDir dir = resolveDataDir(cl.dataDir, &error);
+    if (!error.isEmpty()) {
+        printError(error);
+        return 1;
+    }
+    InstanceLock lock(dir);
+    if (!lock.tryLock()) {
+        printError(runningMessage(QStringLiteral("Das Einlesen von Kontakten")));
+        return 2;
+    }
+    const ContactFile contacts = readContactFile(cl.file);
+    if (!contacts.ok) {
+        printError(QStringLiteral("Die Datei \"%1\" wurde nicht eingelesen: %2")
+                       .arg(cl.file, contacts.error));
+        return 1;
+    }
+    Opened o = openData(cl);
+    if (!o.store) {
+        printError(o.error);
+        return 1;
+    }
+    bool read = false;
+    Snapshot existing;
+    for (StoredRow& row : o.store->loadAll(&read))
+        existing.push_back(std::move(row.record));
+    if (!read) {
+        printError(
+            QStringLiteral("Die Liste kann nicht gelesen werden. (%1)").arg(o.store->lastError()));
+        return 1;
+    }
+    const ImportPlan plan =
+        planContactImport(contacts.contacts, existing, o.options.reminderDefaults());
+    const std::vector<Record> records = recordsToAdd(plan);
+    if (static_cast<int>(records.size()) != plan.added) {
+        printError(QStringLiteral("Die Liste hat keine freien Nummern mehr; es wurde nichts "
+                                  "übernommen."));
+        return 1;
+    }
+    if (!appendRecords(*o.store, records, &error)) {
+        printError(QStringLiteral("Die Kontakte konnten nicht in die Datenbank geschrieben "
+                                  "werden; die bisherige Liste bleibt erhalten. (%1)")
+                       .arg(error));
+        return 1;
+    }
+    printOut(importSummary(plan.added, plan.duplicates, plan.withoutBirthday) + u'\n');
+    return 0;
+}
+
+int runExportIcs(const CommandLine& cl) {
+    Opened o = openData(cl);
+    if (!o.store) {
+        printError(o.error);
+        return 1;
+    }
+    Cursor cursor(*o.store);
+    cursor.setSort(QStringLiteral("Nummer ASC"));
+    const QDateTime now = programNow();
+    int skipped = 0;
+    const QByteArray calendar = renderCalendar(
+        cursor.snapshot(), {now.date(), now, o.options.optiondatumsanzeigehauptfenster}, &skipped);
+    QSaveFile file(cl.file);
+    const bool ok =
+        file.open(QIODevice::WriteOnly) && file.write(calendar) == calendar.size() && file.commit();
+    if (!ok) {
+        const FileError e = classifyFileError(file, FileAccess::Write);
+        file.cancelWriting();
+        printError(
+            QStringLiteral("Der Kalender konnte nicht in \"%1\" gespeichert werden (%2 : %3).")
+                .arg(cl.file)
+                .arg(e.code)
+                .arg(e.description));
+        return 1;
+    }
+    if (skipped > 0)
+        printError(
+            QStringLiteral("Nicht im Kalender, weil ohne gültiges Geburtsdatum: %1 %2")
+                .arg(skipped)
+                .arg(skipped == 1 ? QStringLiteral("Datensatz") : QStringLiteral("Datensätze")));
+    return 0;
+}
+
 } // namespace
 
 QString runningMessage(const QString& what) {
@@ -223,7 +309,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
                                                  : CommandLine::Mode::SyncCalendar))
                 return cl;
             cl.file = arguments[++i];
-        } else if (a == u"--datadir" || a == u"--import" || a == u"--export") {
+        } else if (a == u"--datadir" || a == u"--import" || a == u"--export" ||
+                   a == u"--import-contacts" || a == u"--export-ics") {
             if (!hasValue) {
                 cl.mode = CommandLine::Mode::Invalid;
                 cl.error = QStringLiteral("Nach %1 fehlt der Pfad.").arg(a);
@@ -232,8 +319,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
             const QString value = arguments[++i];
             if (a == u"--datadir")
                 cl.dataDir = value;
-            else if (!setMode(a == u"--import" ? CommandLine::Mode::Import
-                                               : CommandLine::Mode::Export))
+            else if (!setMode(a == u"--import"            ? CommandLine::Mode::Import
+                              : a == u"--export"          ? CommandLine::Mode::Export
+                              : a == u"--import-contacts" ? CommandLine::Mode::ImportContacts
+                                                          : CommandLine::Mode::ExportIcs))
                 return cl;
             else
                 cl.file = value;
@@ -260,6 +349,7 @@ QString commandLineHelp() {
     return QStringLiteral(
         "Aufruf: natalix [/auto] [--datadir ORDNER]\n"
         "        natalix --import DATEI | --export DATEI | --scan [--datadir ORDNER]\n"
+        "        natalix --import-contacts DATEI | --export-ics DATEI [--datadir ORDNER]\n"
         "        natalix --sync-contacts URL | --sync-calendar URL [--datadir ORDNER]\n"
         "\n"
         "Natalix erinnert an Geburtstage.\n"
@@ -271,6 +361,11 @@ QString commandLineHelp() {
         "  --export DATEI    speichert die Liste, nach Nummer sortiert, als Listendatei\n"
         "  --scan            prüft einmal die Erinnerungen und gibt jede fällige Meldung als\n"
         "                    eigene Zeile aus (für cron oder das Terminal)\n"
+        "  --import-contacts DATEI\n"
+        "                    hängt die Geburtstage einer vCard- oder CSV-Kontaktdatei an die\n"
+        "                    Liste an (schon vorhandene werden übersprungen)\n"
+        "  --export-ics DATEI\n"
+        "                    speichert die Liste als Kalender (.ics) mit den Erinnerungen\n"
         "  --sync-contacts URL\n"
         "                    gleicht die Geburtstage mit einem CardDAV-Adressbuch ab (URL des\n"
         "                    Adressbuchs oder des Servers); nur Einträge aus diesem Adressbuch\n"
@@ -291,6 +386,10 @@ int runCommandLine(const CommandLine& cl) {
         return runExport(cl);
     case CommandLine::Mode::Scan:
         return runScan(cl);
+    case CommandLine::Mode::ImportContacts:
+        return runImportContacts(cl);
+    case CommandLine::Mode::ExportIcs:
+        return runExportIcs(cl);
     case CommandLine::Mode::Help:
         printOut(commandLineHelp());
         return 0;

@@ -14,6 +14,8 @@ struct CommandLine {
         Import,
         Export,
         Scan,
+        ImportContacts,
+        ExportIcs,
         SyncContacts,
         SyncCalendar,
         Help,

@@ -274,30 +274,26 @@ std::vector<Contact> readVCards(QByteArrayView bytes) {
     int depth = 0;
     CardBuilder card;
     for (size_t i = 0; i < lines.size();) {
-        // Unfold: a line that begins with a blank or a tab continues the one before.
+        // Unfold: a line that begins with a blank or a tab continues the one before; a
+        // quoted-printable value also continues after a soft break ("=" at the end).
         QByteArray logical = lines[i].toByteArray();
         ++i;
-        auto unfold = [&] {
-            while (i < lines.size() && !lines[i].isEmpty() &&
-                   (lines[i][0] == ' ' || lines[i][0] == '\t')) {
-                logical += lines[i].sliced(1);
-                ++i;
+        std::optional<bool> quotedPrintable; // decided once per property, not per line
+        while (i < lines.size()) {
+            if (logical.endsWith('=') && !quotedPrintable)
+                quotedPrintable = parseProperty(logical).quotedPrintable();
+            if (logical.endsWith('=') && *quotedPrintable) {
+                logical.chop(1);
+                logical += lines[i++];
+            } else if (!lines[i].isEmpty() && (lines[i][0] == ' ' || lines[i][0] == '\t')) {
+                logical += lines[i++].sliced(1);
+            } else {
+                break;
             }
-        };
-        unfold();
+        }
         if (logical.trimmed().isEmpty())
             continue;
-        Property p = parseProperty(logical);
-        // Quoted-printable values continue on the next line after a soft break ("=").
-        if (p.quotedPrintable()) {
-            while (logical.endsWith('=') && i < lines.size()) {
-                logical.chop(1);
-                logical += lines[i];
-                ++i;
-                unfold();
-            }
-            p = parseProperty(logical);
-        }
+        const Property p = parseProperty(logical);
         const QByteArray value = p.value.trimmed().toUpper();
         const bool begins = (p.name == "BEGIN" && value == "VCARD") ||
                             (p.name == "AGENT" && value.startsWith("BEGIN:VCARD"));

@@ -53,19 +53,26 @@ int runSyncCommandLine(const CommandLine& cl) {
         return 1;
     }
     InstanceLock lock(dir);
-    if (!lock.tryLock()) {
+    switch (lock.acquire()) {
+    case InstanceLock::State::Acquired:
+        break;
+    case InstanceLock::State::HeldByOther:
         print(stderr, runningMessage(contacts ? QStringLiteral("Ein Abgleich mit dem Adressbuch")
                                               : QStringLiteral("Ein Abgleich mit dem Kalender")));
         return 2;
-    }
-    const Options options = optioneneinlesen(dir.optionsPath());
-    const std::unique_ptr<TableStore> store =
-        TableStore::open(dir.databasePath(), sampleRecord(options.reminderDefaults()), &error);
-    if (!store) {
-        print(stderr, QStringLiteral("Die Datenbank \"%1\" kann nicht geöffnet werden: %2")
-                          .arg(dir.databasePath(), error));
+    case InstanceLock::State::Undecided:
+        print(stderr, lock.error());
         return 1;
     }
+    protectDataFiles(dir);
+    const Options options = optioneneinlesen(dir.optionsPath());
+    TableStore::Opened opened =
+        TableStore::openChecked(dir.databasePath(), sampleRecord(options.reminderDefaults()));
+    if (!opened.store) {
+        print(stderr, opened.message);
+        return 1;
+    }
+    TableStore* const store = opened.store.get();
 
     QEventLoop loop;
     bool ok = false, finished = false;
