@@ -9,6 +9,7 @@
 #include "sync/davclient.h"
 #include "table/tablestore.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 
 #include <cstdio>
@@ -103,6 +104,8 @@ int runSyncCommandLine(const CommandLine& cl) {
         if (!finished)
             loop.exec();
     }
+    // The replies and connections the sync let go are deleted later: now, before the exit.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     print(ok ? stdout : stderr, message);
     return ok ? 0 : 1;
 }

@@ -193,9 +193,6 @@ private slots:
                                         << "(76 : Pfad nicht gefunden)";
         QTest::newRow("target is a folder") << list << "ordner.nxd"
                                             << "(75 : Fehler beim Zugriff auf Pfad oder Datei)";
-        // The longest name a file may have leaves no room for the temporary copy beside it.
-        QTest::newRow("no room for the temporary copy") << list << QString(251, u'x') + ".nxd"
-                                                        << "(";
         QTest::newRow("calendar, missing folder") << ics << "fehlt/kalender.ics"
                                                   << "(76 : Pfad nicht gefunden)";
         QTest::newRow("calendar, target is a folder")

@@ -329,7 +329,7 @@ private slots:
             url = QUrl("ftp://127.0.0.1/");
         }
         const Result r = program.run({"--sync-contacts", url.toString()});
-        QCOMPARE(r.code, 1);
+        QVERIFY2(r.code == 1, qPrintable(QString::number(r.code) + ": " + r.err));
         QVERIFY(r.out.isEmpty());
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
         if (how != "nodav")
