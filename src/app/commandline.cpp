@@ -13,6 +13,7 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #include <cstdio>
 
@@ -28,13 +29,6 @@ void printError(const QString& text) {
 void printOut(const QString& text) {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-}
-
-QString runningMessage(const QString& what) {
-    return QStringLiteral("Natalix läuft bereits mit diesem Datenordner. %1 ist erst möglich, "
-                          "wenn das Programm beendet wurde (Extras / Natalix und "
-                          "Erinnerungs-Modul beenden).")
-        .arg(what);
 }
 
 struct Opened {
@@ -270,6 +264,17 @@ int runExportIcs(const CommandLine& cl) {
 
 } // namespace
 
+QString runningMessage(const QString& what) {
+    return QStringLiteral("Natalix läuft bereits mit diesem Datenordner. %1 ist erst möglich, "
+                          "wenn das Programm beendet wurde (Extras / Natalix und "
+                          "Erinnerungs-Modul beenden).")
+        .arg(what);
+}
+
+bool isSyncMode(CommandLine::Mode mode) {
+    return mode == CommandLine::Mode::SyncContacts || mode == CommandLine::Mode::SyncCalendar;
+}
+
 QString programVersion() {
     return QStringLiteral("1.2.0");
 }
@@ -295,8 +300,19 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
-        if (a == u"--datadir" || a == u"--import" || a == u"--export" ||
-            a == u"--import-contacts" || a == u"--export-ics") {
+        const bool sync = a == u"--sync-contacts" || a == u"--sync-calendar";
+        if (sync && !hasValue) {
+            cl.mode = CommandLine::Mode::Invalid;
+            cl.error = QStringLiteral("Nach %1 fehlt die Adresse.").arg(a);
+            return cl;
+        }
+        if (sync) {
+            if (!setMode(a == u"--sync-contacts" ? CommandLine::Mode::SyncContacts
+                                                 : CommandLine::Mode::SyncCalendar))
+                return cl;
+            cl.file = arguments[++i];
+        } else if (a == u"--datadir" || a == u"--import" || a == u"--export" ||
+                   a == u"--import-contacts" || a == u"--export-ics") {
             if (!hasValue) {
                 cl.mode = CommandLine::Mode::Invalid;
                 cl.error = QStringLiteral("Nach %1 fehlt der Pfad.").arg(a);
@@ -336,6 +352,7 @@ QString commandLineHelp() {
         "Aufruf: natalix [/auto] [--datadir ORDNER]\n"
         "        natalix --import DATEI | --export DATEI | --scan [--datadir ORDNER]\n"
         "        natalix --import-contacts DATEI | --export-ics DATEI [--datadir ORDNER]\n"
+        "        natalix --sync-contacts URL | --sync-calendar URL [--datadir ORDNER]\n"
         "\n"
         "Natalix erinnert an Geburtstage.\n"
         "\n"
@@ -351,6 +368,14 @@ QString commandLineHelp() {
         "                    Liste an (schon vorhandene werden übersprungen)\n"
         "  --export-ics DATEI\n"
         "                    speichert die Liste als Kalender (.ics) mit den Erinnerungen\n"
+        "  --sync-contacts URL\n"
+        "                    gleicht die Geburtstage mit einem CardDAV-Adressbuch ab (URL des\n"
+        "                    Adressbuchs oder des Servers); nur Einträge aus diesem Adressbuch\n"
+        "                    werden geändert oder entfernt\n"
+        "  --sync-calendar URL\n"
+        "                    legt für jeden Eintrag einen Termin mit Erinnerungen in einem\n"
+        "                    CalDAV-Kalender an, ändert und löscht nur diese Termine\n"
+        "                    (Anmeldung für beide: NATALIX_DAV_USER, NATALIX_DAV_PASSWORD)\n"
         "  --help            zeigt diese Hilfe\n"
         "  --version         zeigt die Version\n");
 }
@@ -376,6 +401,8 @@ int runCommandLine(const CommandLine& cl) {
     case CommandLine::Mode::Invalid:
         printError(cl.error + QStringLiteral("\n\n") + commandLineHelp());
         return 1;
+    case CommandLine::Mode::SyncContacts:
+    case CommandLine::Mode::SyncCalendar:
     case CommandLine::Mode::Window:
         break;
     }

@@ -366,6 +366,14 @@ private slots:
                                                << R"(^Nach --export-ics fehlt der Pfad\.)";
         QTest::newRow("two commands") << QStringList{"--scan", "--export", "x.nxd"} << 1 << "^$"
                                       << R"(^Bitte nur einen Befehl auf einmal angeben\.)";
+        QTest::newRow("address missing") << QStringList{"--sync-contacts"} << 1 << "^$"
+                                         << R"(^Nach --sync-contacts fehlt die Adresse\.)";
+        QTest::newRow("sync and scan")
+            << QStringList{"--sync-calendar", "http://127.0.0.1/", "--scan"} << 1 << "^$"
+            << R"(^Bitte nur einen Befehl auf einmal angeben\.)";
+        QTest::newRow("not a web address")
+            << QStringList{"--sync-calendar", "ftp://127.0.0.1/k/"} << 1 << "^$"
+            << R"(^"ftp://127\.0\.0\.1/k/" ist keine http- oder https-Adresse\.\n$)";
     }
 
     void optionsWithoutData() {
