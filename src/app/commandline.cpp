@@ -13,7 +13,6 @@
 
 #include <QDateTime>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cstdio>
 
