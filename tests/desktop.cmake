@@ -1,0 +1,2 @@
+# The desktop edge.
+natalix_test(test_upcoming SOURCES reminder/test_upcoming.cpp)
