@@ -1,3 +1,12 @@
-# The desktop edge: upcoming birthdays in the core.
+# The desktop edge: upcoming birthdays and the desktop's settings in the core; the
+# notification on the window side.
 target_sources(natalix_core PRIVATE
-    ${CMAKE_SOURCE_DIR}/src/reminder/upcoming.cpp)
+    ${CMAKE_SOURCE_DIR}/src/reminder/upcoming.cpp
+    ${CMAKE_SOURCE_DIR}/src/desktop/desktopsettings.cpp)
+target_sources(natalix_gui PRIVATE
+    ${CMAKE_SOURCE_DIR}/src/desktop/notifier.cpp)
+# Windows shows its notifications through the tray icon and needs no bus.
+if(NOT WIN32)
+    find_package(Qt6 REQUIRED COMPONENTS DBus)
+    target_link_libraries(natalix_gui PUBLIC Qt6::DBus)
+endif()

@@ -1,3 +1,5 @@
+#include "app/datadir.h"
+#include "desktop/desktopsettings.h"
 #include "reminder/upcoming.h"
 #include "support/testsupport.h"
 #include "table/cursor.h"
@@ -227,6 +229,46 @@ private slots:
         QFETCH(int, asked);
         QFETCH(int, expected);
         QCOMPARE(upcomingRange(asked), expected);
+    }
+
+    // The settings store's text for the notification switch and the range, as another
+    // version or a hand edit may leave it.
+    void settings_data() {
+        QTest::addColumn<QString>("stored"); // null: no such value
+        QTest::addColumn<bool>("notifications");
+        QTest::addColumn<int>("days");
+        QTest::newRow("nothing stored") << QString() << true << 30;
+        QTest::newRow("0") << "0" << false << 30;
+        QTest::newRow("1") << "1" << true << 30;
+        QTest::newRow("90") << "90" << true << 90;
+        QTest::newRow("365") << "365" << true << 365;
+        QTest::newRow("31") << "31" << true << 30;
+        QTest::newRow("text") << "viele" << true << 30;
+    }
+    void settings() {
+        QFETCH(QString, stored);
+        QFETCH(bool, notifications);
+        QFETCH(int, days);
+        test::TempDataDir dir;
+        SettingsStore store(DataDir{dir.path(), true});
+        if (!stored.isNull()) {
+            QVERIFY(store.setValue(QLatin1String(desktopsetting::notifications), stored));
+            QVERIFY(store.setValue(QLatin1String(desktopsetting::upcomingDays), stored));
+        }
+        QCOMPARE(notificationsEnabled(store), notifications);
+        QCOMPARE(upcomingDays(store), days);
+    }
+    void settingsWritten() {
+        test::TempDataDir dir;
+        SettingsStore store(DataDir{dir.path(), true});
+        QVERIFY(setNotificationsEnabled(store, false));
+        QVERIFY(setUpcomingDays(store, 7));
+        QCOMPARE(store.value(QStringLiteral("Global/notifications")), QStringLiteral("0"));
+        QCOMPARE(store.value(QStringLiteral("Global/upcomingdays")), QStringLiteral("7"));
+        QVERIFY(setNotificationsEnabled(store, true));
+        QVERIFY(setUpcomingDays(store, 12));
+        QCOMPARE(notificationsEnabled(store), true);
+        QCOMPARE(store.value(QStringLiteral("upcomingdays")), QStringLiteral("30"));
     }
 };
 
