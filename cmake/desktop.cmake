@@ -1,7 +1,8 @@
-# The desktop edge: upcoming birthdays and the desktop's settings in the core; the
+# The desktop edge: upcoming birthdays, autostart and the desktop's settings in the core; the
 # notification and the tray icon on the window side.
 target_sources(natalix_core PRIVATE
     ${CMAKE_SOURCE_DIR}/src/reminder/upcoming.cpp
+    ${CMAKE_SOURCE_DIR}/src/desktop/autostart.cpp
     ${CMAKE_SOURCE_DIR}/src/desktop/desktopsettings.cpp)
 target_sources(natalix_gui PRIVATE
     ${CMAKE_SOURCE_DIR}/src/desktop/notifier.cpp

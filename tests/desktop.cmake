@@ -1,5 +1,8 @@
 # The desktop edge.
 natalix_test(test_upcoming SOURCES reminder/test_upcoming.cpp)
+natalix_test(test_autostart SOURCES desktop/test_autostart.cpp)
+target_compile_definitions(test_autostart PRIVATE
+    NATALIX_DESKTOP_TEST_DIR="${CMAKE_CURRENT_SOURCE_DIR}/desktop")
 
 # Tests that meet the desktop run on a session bus of their own, with an X server of their
 # own where they need one (desktopsession.py starts and stops both, bounded in time).
