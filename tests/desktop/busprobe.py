@@ -48,17 +48,15 @@ def item_service(registered):
 
 
 def menu_entries(bus, service, menu_path):
+    """The visible entries of the item's menu: (id, label), "-" for a separator."""
     menu = dbus.Interface(bus.get_object(service, menu_path), MENU_IFACE)
     _, layout = menu.GetLayout(0, -1, dbus.Array([], signature='s'))
     entries = []
-    for child in layout[2]:
-        ident, props, _ = child
-        if props.get('type') == 'separator':
-            entries.append({'id': int(ident), 'separator': True})
-        else:
-            entries.append({'id': int(ident), 'label': str(props.get('label', '')),
-                            'enabled': bool(props.get('enabled', True)),
-                            'visible': bool(props.get('visible', True))})
+    for ident, props, _ in layout[2]:
+        if not props.get('visible', True):
+            continue
+        separator = props.get('type') == 'separator'
+        entries.append((int(ident), '-' if separator else str(props.get('label', ''))))
     return entries
 
 
@@ -69,11 +67,12 @@ def items(bus):
         props = bus.get_object(service, ITEM_PATH).GetAll(
             ITEM_IFACE, dbus_interface='org.freedesktop.DBus.Properties')
         item = {'service': service, 'properties': plain(props)}
-        pixmaps = props.get('IconPixmap', [])
-        item['pixmapSizes'] = [[int(w), int(h)] for w, h, _ in pixmaps]
-        item['pixmapsPainted'] = [any(b != 0 for b in data) for _, _, data in pixmaps]
+        # Each pixmap as [width, height, whether any pixel is drawn].
+        item['pixmaps'] = [[int(w), int(h), any(b != 0 for b in data)]
+                           for w, h, data in props.get('IconPixmap', [])]
+        item['toolTip'] = str(props['ToolTip'][2]) if 'ToolTip' in props else None
         if 'Menu' in props:
-            item['menu'] = menu_entries(bus, service, str(props['Menu']))
+            item['menu'] = [label for _, label in menu_entries(bus, service, str(props['Menu']))]
         found.append(item)
     return found
 
@@ -94,8 +93,7 @@ def main():
         props = bus.get_object(service, ITEM_PATH).GetAll(
             ITEM_IFACE, dbus_interface='org.freedesktop.DBus.Properties')
         menu_path = str(props['Menu'])
-        ident = next(e['id'] for e in menu_entries(bus, service, menu_path)
-                     if e.get('label') == label)
+        ident = next(i for i, text in menu_entries(bus, service, menu_path) if text == label)
         menu = dbus.Interface(bus.get_object(service, menu_path), MENU_IFACE)
         menu.Event(dbus.Int32(ident), 'clicked', dbus.Int32(0, variant_level=1),
                    dbus.UInt32(int(time.time())))

@@ -41,11 +41,6 @@ QJsonObject registeredItem() {
     return items.size() == 1 ? items[0].toObject() : QJsonObject();
 }
 
-QString toolTipTitle(const QJsonObject& item) {
-    // ToolTip is (icon name, icon pixmaps, title, text).
-    return item[QStringLiteral("properties")][QStringLiteral("ToolTip")].toArray().at(2).toString();
-}
-
 } // namespace
 
 class TestTrayIcon : public QObject {
@@ -75,27 +70,17 @@ private slots:
         const QJsonObject props = item[QStringLiteral("properties")].toObject();
         QCOMPARE(props[QStringLiteral("Status")].toString(), QStringLiteral("Active"));
         QCOMPARE(props[QStringLiteral("Title")].toString(), QStringLiteral("Natalix"));
-        QCOMPARE(toolTipTitle(item),
+        QCOMPARE(item[QStringLiteral("toolTip")].toString(),
                  QStringLiteral("Nächster Geburtstag: Anna Beispiel, morgen, 45 Jahre"));
-        // The painted icon travels as pixmaps, from 16 pixels up, none of them blank.
-        const QJsonArray sizes = item[QStringLiteral("pixmapSizes")].toArray();
-        QVERIFY2(!sizes.isEmpty(), "the item has no icon");
-        for (int k = 0; k < sizes.size(); ++k) {
-            QVERIFY(sizes[k].toArray()[0].toInt() >= 16);
-            QVERIFY(item[QStringLiteral("pixmapsPainted")].toArray()[k].toBool());
-        }
-
-        QStringList entries;
-        for (const QJsonValue& e : item[QStringLiteral("menu")].toArray()) {
-            const QJsonObject entry = e.toObject();
-            if (!entry[QStringLiteral("visible")].toBool(true))
-                continue;
-            entries << (entry[QStringLiteral("separator")].toBool()
-                            ? QStringLiteral("-")
-                            : entry[QStringLiteral("label")].toString());
-        }
-        QCOMPARE(entries, (QStringList{"Natalix anzeigen", "Nächste Geburtstage...", "-",
+        QCOMPARE(item[QStringLiteral("menu")],
+                 QJsonValue(QJsonArray{"Natalix anzeigen", "Nächste Geburtstage...", "-",
                                        "Natalix und Erinnerungs-Modul beenden"}));
+        // The painted icon travels as pixmaps: 16 and 22 pixels at least, none of them blank.
+        const QJsonArray pixmaps = item[QStringLiteral("pixmaps")].toArray();
+        QVERIFY(pixmaps.contains(QJsonArray{16, 16, true}));
+        QVERIFY(pixmaps.contains(QJsonArray{22, 22, true}));
+        for (const QJsonValue& p : pixmaps)
+            QVERIFY(p.toArray()[2].toBool());
     }
 
     void toolTipFollowsTheList_data() {
@@ -111,7 +96,8 @@ private slots:
         QFETCH(QString, expected);
         m_tray->setNextBirthdays(yearAhead(names));
         QCOMPARE(m_tray->toolTip(), expected);
-        QTRY_COMPARE_WITH_TIMEOUT(toolTipTitle(registeredItem()), expected, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(registeredItem()[QStringLiteral("toolTip")].toString(), expected,
+                                  10000);
     }
 
     void clickShowsTheWindow() {
