@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 #include "app/windowapp.h"
+#include "sync/synccommand.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -20,6 +21,8 @@ int main(int argc, char* argv[]) {
     const natalix::CommandLine cl = natalix::parseCommandLine(arguments);
     if (cl.mode != natalix::CommandLine::Mode::Window) {
         QCoreApplication app(argc, argv);
+        if (natalix::isSyncMode(cl.mode))
+            return natalix::runSyncCommandLine(cl);
         return natalix::runCommandLine(cl);
     }
     return natalix::runWindowApp(argc, argv, cl);
