@@ -136,6 +136,8 @@ public:
     QAction* mnuDateioeffnen = nullptr;
     QAction* mnuDateispeichern = nullptr;
     QAction* mnuDateispeichernunter = nullptr;
+    QAction* mnuDateikontakteimportieren = nullptr;
+    QAction* mnuDateikalenderexportieren = nullptr;
     QAction* mnuDateidrucken = nullptr;
     QAction* mnuDateieigenschaften = nullptr;
     QAction* mnuDateibeenden = nullptr;
