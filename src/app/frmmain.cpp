@@ -155,8 +155,13 @@ void FrmMain::wireBinding() {
         const Field f = field;
         QComboBox* b = box;
         connect(b, &QComboBox::activated, this, [this, b, f] {
-            if (!m_binding)
-                m_cursor.setField(f, b->currentText());
+            if (m_binding)
+                return;
+            // Every change of the table changes the list, these settings as well.
+            if (m_cursor.currentRecord().text(f) == b->currentText())
+                return;
+            m_cursor.setField(f, b->currentText());
+            m_state.dateiwurdegeaendert = 1;
         });
     }
 
@@ -429,7 +434,7 @@ void FrmMain::Timer2_Timer() {
     setWindowState(windowState() & ~Qt::WindowMinimized);
     raise();
     activateWindow();
-    txtName->setFocus();
+    m_entry->focusNameBox();
 }
 
 void FrmMain::splashFinished() {

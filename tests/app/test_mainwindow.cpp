@@ -62,6 +62,7 @@ private slots:
     void autoStartKeepsTheWindowHidden();
     void splashShowsTheWindowAfterThreeTicks();
     void secondProcessEndsAndWakesTheFirst();
+    void broughtBackWindowCopiesTheName();
     void accessCheckRetriesUntilTheDatabaseOpens();
     void standardDialogsSpeakGerman();
     void extremeNumbersFromAFileBreakNoCommand();
@@ -404,6 +405,12 @@ void TestMainWindow::autoStartKeepsTheWindowHidden() {
     QVERIFY(parseCommandLine({QStringLiteral("/auto")}).autoStart);
     QVERIFY(parseCommandLine({QStringLiteral("x/autostart")}).autoStart);
     QVERIFY(!parseCommandLine({QStringLiteral("/AUTO")}).autoStart);
+    // Only the program's own arguments count, not the value of --datadir.
+    QVERIFY(
+        !parseCommandLine({QStringLiteral("--datadir"), QStringLiteral("/home/a/auto")}).autoStart);
+    QVERIFY(parseCommandLine(
+                {QStringLiteral("--datadir"), QStringLiteral("/tmp"), QStringLiteral("/auto")})
+                .autoStart);
     WindowHarness h({}, Options(), true);
     h.window().splashFinished();
     QVERIFY(!h.window().isVisible());
@@ -449,6 +456,25 @@ void TestMainWindow::secondProcessEndsAndWakesTheFirst() {
     QTRY_VERIFY_WITH_TIMEOUT(w.isVisible(), 2500);
     QCOMPARE(SettingsStore(h.dir).value(QStringLiteral("windowopen")), QString());
     QVERIFY(!(w.windowFlags() & Qt::WindowStaysOnTopHint));
+}
+
+// Brought back while a date box held the cursor: the clipboard commands act on the name.
+void TestMainWindow::broughtBackWindowCopiesTheName() {
+    WindowHarness h;
+    FrmMain& w = h.window();
+    h.finishSplash();
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.cboTag->setFocus(Qt::TabFocusReason);
+    QCOMPARE(h.state().aktuellesfeld, 2);
+    w.hide();
+    SettingsStore(h.dir).setValue(QStringLiteral("windowopen"), QStringLiteral("1"));
+    w.Timer2_Timer();
+    QCOMPARE(h.state().aktuellesfeld, 1);
+    w.txtName->selectAll();
+    w.mnuBearbeitenkopieren->trigger();
+    QCOMPARE(h.services.clipboard(), std::optional<QString>(w.txtName->text()));
 }
 
 void TestMainWindow::accessCheckRetriesUntilTheDatabaseOpens() {
