@@ -149,7 +149,7 @@ private slots:
         QTest::addColumn<int>("stored");
         const std::tuple<const char*, const char*, int> rows[] = {
             {"enter", "", 0},     {"enter", "abc", 0},     {"enter", "0", 0},
-            {"enter", "5", 1880}, {"enter", "1879", 1880}, {"enter", "19650", 2099},
+            {"enter", "5", 1880}, {"enter", "1879", 1880}, {"enter", "19650", 1965},
             {"row", "", 0},       {"row", "abc", 0},       {"row", "0", 0},
             {"row", "5", 1880},   {"row", "1879", 1880},   {"row", "19650", 1965},
             {"paste", "", 0},     {"paste", " x", 0},      {"paste", "19650", 2099},
