@@ -460,23 +460,40 @@ private slots:
         QCOMPARE(h.numbersInOrder(), (std::vector<int>{1, 4, 2}));
     }
 
-    // A full disk keeps the old calendar and shows the list save's message; Retry once there
-    // is room writes it.
-    void fullDiskKeepsTheOldCalendar_data() {
+    // A failed write keeps the old calendar and shows the list save's message for its group
+    // and code; Retry once there is room writes it.
+    void failedWriteKeepsTheOldCalendar_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<qint64>("limit"); // -1: no full disk
         QTest::addColumn<int>("answerCode");
-        QTest::newRow("cancel") << answer::cancel;
-        QTest::newRow("retry with room") << answer::retry;
+        QTest::addColumn<QString>("begins");
+        QTest::addColumn<QString>("code");
+        const QString full = QStringLiteral("Auf dem Datenträger ist kein Platz mehr.");
+        QTest::newRow("full disk, cancel")
+            << "natalix.ics" << qint64(200) << answer::cancel << full << "( 103 / 61 : ";
+        QTest::newRow("full disk, retry with room")
+            << "natalix.ics" << qint64(200) << answer::retry << full << "( 103 / 61 : ";
+        QTest::newRow("missing folder") << "fehlt/natalix.ics" << qint64(-1) << answer::cancel
+                                        << "Das Laufwerk oder der Pfad wurde nicht gefunden."
+                                        << "( 101 / 76 : ";
     }
-    void fullDiskKeepsTheOldCalendar() {
+    void failedWriteKeepsTheOldCalendar() {
+        QFETCH(QString, name);
+        QFETCH(qint64, limit);
         QFETCH(int, answerCode);
+        QFETCH(QString, begins);
+        QFETCH(QString, code);
         WindowHarness h(listBeforeImport());
-        const QString target = h.dataDir.file(QStringLiteral("natalix.ics"));
+        const QString target = h.dataDir.file(name);
         const QByteArray old("BEGIN:VCALENDAR\r\nder alte Kalender\r\nEND:VCALENDAR\r\n");
-        QVERIFY(writeFileBytes(target, old));
+        const bool hadOne = !name.contains(u'/');
+        QVERIFY(!hadOne || writeFileBytes(target, old));
         h.services.answerSave(target);
         h.services.answerMessage(answerCode);
         QByteArray during;
-        std::optional<FileSizeLimit> full(std::in_place, 200);
+        std::optional<FileSizeLimit> full;
+        if (limit >= 0)
+            full.emplace(limit);
         h.services.onMessage = [&](const MessageRequest&) {
             during = readFileBytes(target);
             full.reset();
@@ -486,20 +503,19 @@ private slots:
         QVERIFY(h.services.allAnswered());
         QCOMPARE(h.services.messages.size(), 1);
         const MessageRequest& m = h.services.messages[0];
-        QVERIFY2(m.text.startsWith(QStringLiteral("Auf dem Datenträger ist kein Platz mehr.")),
-                 qPrintable(m.text));
-        QVERIFY2(m.text.contains(QStringLiteral("( 103 / 61 : ")), qPrintable(m.text));
+        QVERIFY2(m.text.startsWith(begins), qPrintable(m.text));
+        QVERIFY2(m.text.contains(code), qPrintable(m.text));
         QCOMPARE(m.buttons, Buttons::RetryCancel);
         QCOMPARE(m.icon, Icon::Exclamation);
-        QCOMPARE(during, old);
+        QCOMPARE(during, hadOne ? old : QByteArray());
         // Nothing but the old file (or the new one) is left beside it.
         const QStringList beside =
             QDir(h.dir.path).entryList({QStringLiteral("*.ics*")}, QDir::Files | QDir::Hidden);
-        QCOMPARE(beside, QStringList{QStringLiteral("natalix.ics")});
-        if (answerCode == answer::cancel)
-            QCOMPARE(readFileBytes(target), old);
-        else
+        QCOMPARE(beside, hadOne ? QStringList{QStringLiteral("natalix.ics")} : QStringList());
+        if (answerCode == answer::retry)
             QCOMPARE(readFileBytes(target), exportedByCommandLine(h));
+        else if (hadOne)
+            QCOMPARE(readFileBytes(target), old);
         QCOMPARE(h.state().dateiwurdegeaendert, 0);
     }
 };
