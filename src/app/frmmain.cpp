@@ -29,6 +29,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStackedWidget>
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
@@ -390,8 +391,7 @@ void FrmMain::enterBusyDisplay(int total, const QString& operation) {
         w->setEnabled(false);
     for (QMenu* m : {mnuDatei, mnuBearbeiten, mnuExtras, mnuFragezeichen})
         m->setEnabled(false);
-    DataGrid1->hide();
-    fraDatensaetze->show();
+    m_gridPlace->setCurrentWidget(fraDatensaetze);
     ProgressBar1->setMinimum(1);
     ProgressBar1->setMaximum(std::max(1, total));
     ProgressBar1->setValue(1);
@@ -405,8 +405,7 @@ void FrmMain::showProgress(int counter, int total, const QString& ending) {
 }
 
 void FrmMain::leaveBusyDisplay() {
-    DataGrid1->show();
-    fraDatensaetze->hide();
+    m_gridPlace->setCurrentWidget(DataGrid1);
     lblDatensatzvorgang->setText(QString());
     for (QWidget* w : {static_cast<QWidget*>(fraFrame1), static_cast<QWidget*>(fraFrame2),
                        static_cast<QWidget*>(fraFrame3)})
@@ -416,7 +415,7 @@ void FrmMain::leaveBusyDisplay() {
 }
 
 bool FrmMain::isBusy() const {
-    return fraDatensaetze->isVisible() || !fraFrame2->isEnabled();
+    return m_gridPlace->currentWidget() == fraDatensaetze || !fraFrame2->isEnabled();
 }
 
 void FrmMain::Timer2_Timer() {
