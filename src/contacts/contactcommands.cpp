@@ -83,7 +83,8 @@ void ContactCommands::mnuDateikontakteimportieren_Click() {
     ScanHold hold(m_ctx.reminders);
     const ImportPlan plan =
         planContactImport(file.contacts, cursor.snapshot(), s.options.reminderDefaults());
-    std::vector<bool> chosen;
+    // Without a birthday to offer there is nothing to choose, only the summary to show.
+    std::vector<bool> chosen(plan.rows.size(), false);
     if (plan.added + plan.duplicates > 0) {
         FrmKontakte preview(plan, static_cast<int>(file.contacts.size()),
                             s.options.optiondatumsanzeigehauptfenster, &m_ctx.window);
