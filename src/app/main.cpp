@@ -1,5 +1,5 @@
 #include "app/commandline.h"
-#include "app/windowapp.h"
+#include "app/windowmodule.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -13,5 +13,7 @@ int main(int argc, char* argv[]) {
         QCoreApplication app(argc, argv);
         return natalix::runCommandLine(cl);
     }
-    return natalix::runWindowApp(argc, argv, cl);
+    // Only the window needs the widget libraries; they come with its module.
+    return natalix::runWindowModule(argc, argv, QStringLiteral(NATALIX_WINDOW_MODULE),
+                                    QStringLiteral(NATALIX_WINDOW_MODULE_DIR));
 }

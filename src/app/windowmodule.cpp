@@ -1,0 +1,74 @@
+#include "app/windowmodule.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLibrary>
+
+#include <cstdio>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace natalix {
+
+namespace {
+
+// The folder of the running program, without an application object (the window creates its
+// own).
+QString programDir(const char* argv0) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(argv0);
+    std::wstring path(32768, L'\0');
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    return QFileInfo(QString::fromWCharArray(path.data(), static_cast<int>(n))).absolutePath();
+#else
+    const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    if (!self.isEmpty())
+        return QFileInfo(self).absolutePath();
+    return QFileInfo(QString::fromLocal8Bit(argv0)).absolutePath();
+#endif
+}
+
+void printError(const QString& text) {
+    const QByteArray bytes = (text + u'\n').toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+}
+
+} // namespace
+
+QStringList windowModuleCandidates(const QString& programDir, const QString& moduleFile,
+                                   const QString& installedDir) {
+    const QDir dir(programDir);
+    QStringList out{dir.filePath(moduleFile)};
+    if (!installedDir.isEmpty())
+        out << QDir::cleanPath(dir.filePath(installedDir + u'/' + moduleFile));
+    return out;
+}
+
+int runWindowModule(int argc, char** argv, const QString& moduleFile, const QString& installedDir) {
+    const QStringList candidates =
+        windowModuleCandidates(programDir(argc > 0 ? argv[0] : ""), moduleFile, installedDir);
+    QString why;
+    for (const QString& path : candidates) {
+        if (!QFileInfo::exists(path))
+            continue;
+        // Never unloaded: the window's objects live until the program ends.
+        QLibrary module(path);
+        const auto entry = reinterpret_cast<WindowEntry>(module.resolve(windowEntryName));
+        if (entry)
+            return entry(argc, argv);
+        why = module.errorString();
+        break;
+    }
+    if (why.isEmpty())
+        why = QStringLiteral("nicht gefunden in %1")
+                  .arg(QDir::toNativeSeparators(candidates.join(QStringLiteral(", "))));
+    printError(QStringLiteral("Das Fenster von Natalix kann nicht gestartet werden: Das Modul "
+                              "\"%1\" fehlt oder ist beschädigt (%2).")
+                   .arg(moduleFile, why));
+    return 1;
+}
+
+} // namespace natalix
