@@ -2,6 +2,8 @@
 
 #include "table/textnumber.h"
 
+#include <algorithm>
+
 namespace natalix {
 
 namespace {
@@ -86,6 +88,13 @@ std::optional<int> offsetDays(const QString& text) {
     if (text == QStringView(hiddenOffset.text))
         return hiddenOffset.number;
     return std::nullopt;
+}
+
+int longestLeadDays() {
+    int longest = hiddenOffset.number;
+    for (const Coded& c : offsets)
+        longest = std::max(longest, c.number);
+    return longest;
 }
 
 std::optional<double> startNumber(const QString& text) {

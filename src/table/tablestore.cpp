@@ -39,6 +39,16 @@ QByteArrayView columnBytes(sqlite3_stmt* st, int col) {
     return data ? QByteArrayView(data, sqlite3_column_bytes(st, col)) : QByteArrayView();
 }
 
+// The SQL side of a month-and-day filter. The values arrive as sqlite3_column_int would give
+// them, so the filter sees what the reader of the row would see.
+const char* const filterFunction = "natalix_wanted";
+
+void callMonthDayFilter(sqlite3_context* context, int, sqlite3_value** values) {
+    const auto& wanted =
+        *static_cast<const TableStore::MonthDayFilter*>(sqlite3_user_data(context));
+    sqlite3_result_int(context, wanted(sqlite3_value_int(values[0]), sqlite3_value_int(values[1])));
+}
+
 } // namespace
 
 TableStore::~TableStore() {
@@ -248,30 +258,41 @@ bool TableStore::replaceAll(const std::vector<Record>& records, std::vector<qint
     return commit();
 }
 
-bool TableStore::forEachRow(const std::function<void(const ScanRowView&)>& visit) {
-    sqlite3_stmt* st = nullptr;
-    static const QByteArray sql = QByteArray("SELECT rowid, ") + columns + " FROM Geburtstage";
-    if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &st, nullptr) != SQLITE_OK)
+bool TableStore::forEachRow(const std::function<void(const ScanRowView&)>& visit,
+                            const MonthDayFilter& wanted) {
+    static const QByteArray all = QByteArray("SELECT rowid, ") + columns + " FROM Geburtstage";
+    static const QByteArray some = all + " WHERE " + filterFunction + "(Monat, Tag)";
+    // Registered for this one query: DIRECTONLY keeps it out of triggers and views.
+    if (wanted &&
+        sqlite3_create_function_v2(m_db, filterFunction, 2, SQLITE_UTF8 | SQLITE_DIRECTONLY,
+                                   const_cast<MonthDayFilter*>(&wanted), callMonthDayFilter,
+                                   nullptr, nullptr, nullptr) != SQLITE_OK)
         return fail();
-    int rc;
-    ScanRowView row;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-        row.rowid = sqlite3_column_int64(st, 0);
-        row.nummer = sqlite3_column_int(st, 1);
-        row.name = columnBytes(st, 2);
-        row.jahr = sqlite3_column_int(st, 3);
-        row.monat = sqlite3_column_int(st, 4);
-        row.tag = sqlite3_column_int(st, 5);
-        for (int i = 0; i < 5; ++i)
-            row.settings[i] = columnBytes(st, 6 + i);
-        for (int i = 0; i < 3; ++i)
-            row.marker[i] = sqlite3_column_int(st, 11 + i);
-        visit(row);
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, (wanted ? some : all).constData(), -1, &st, nullptr);
+    if (rc == SQLITE_OK) {
+        ScanRowView row;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            row.rowid = sqlite3_column_int64(st, 0);
+            row.nummer = sqlite3_column_int(st, 1);
+            row.name = columnBytes(st, 2);
+            row.jahr = sqlite3_column_int(st, 3);
+            row.monat = sqlite3_column_int(st, 4);
+            row.tag = sqlite3_column_int(st, 5);
+            for (int i = 0; i < 5; ++i)
+                row.settings[i] = columnBytes(st, 6 + i);
+            for (int i = 0; i < 3; ++i)
+                row.marker[i] = sqlite3_column_int(st, 11 + i);
+            visit(row);
+        }
     }
     const bool ok = rc == SQLITE_DONE;
     if (!ok)
         fail();
     sqlite3_finalize(st);
+    if (wanted)
+        sqlite3_create_function_v2(m_db, filterFunction, 2, SQLITE_UTF8, nullptr, nullptr, nullptr,
+                                   nullptr, nullptr);
     return ok;
 }
 

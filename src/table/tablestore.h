@@ -57,8 +57,11 @@ public:
     // Replaces every row by `records`, inside the caller's transaction or one of its own.
     bool replaceAll(const std::vector<Record>& records, std::vector<qint64>* rowids = nullptr);
 
-    // Every row in storage order, without building records.
-    bool forEachRow(const std::function<void(const ScanRowView&)>& visit);
+    // Every row in storage order, without building records. With `wanted`, only the rows
+    // it accepts by month and day: the others are never decoded beyond those two fields.
+    using MonthDayFilter = std::function<bool(int monat, int tag)>;
+    bool forEachRow(const std::function<void(const ScanRowView&)>& visit,
+                    const MonthDayFilter& wanted = {});
     // Writes the markers E1 to E3 of the given rows, all in one transaction.
     bool writeMarkers(const std::vector<std::pair<qint64, std::array<int, 3>>>& rows);
 

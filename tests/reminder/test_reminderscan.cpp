@@ -6,7 +6,10 @@
 
 #include <QtTest>
 
+#include <algorithm>
+#include <climits>
 #include <memory>
+#include <numeric>
 
 using namespace natalix;
 using natalix::test::TempDataDir;
@@ -211,6 +214,94 @@ private slots:
         QCOMPARE(cursor.sort(), scanSortExpression());
         // The same cursor knows its markers too: a second scan that day finds nothing new.
         QVERIFY(runReminderScan(cursor, QDate(2025, 3, 6), 1).lines.isEmpty());
+    }
+
+    // A scan may leave a record unread only when none of its reminders can be due: with the
+    // longest lead time, a record is due exactly on the days it is not left out.
+    void dueWindowLeavesOutOnlyRecordsNotDue_data() {
+        QTest::addColumn<int>("year");
+        QTest::newRow("leap year") << 2024;
+        QTest::newRow("common year") << 2025;
+    }
+
+    void dueWindowLeavesOutOnlyRecordsNotDue() {
+        QFETCH(int, year);
+        std::vector<std::pair<int, int>> monthDays;
+        for (int monat = -1; monat <= 14; ++monat)
+            for (int tag = -1; tag <= 33; ++tag)
+                monthDays.emplace_back(monat, tag);
+        for (int huge : {INT_MIN, INT_MAX})
+            monthDays.insert(monthDays.end(), {{huge, 1}, {3, huge}});
+        const std::vector<ConvertedRow> rows = erinnerungstexteumwandeln(
+            {birthday(1, "Kind", 1950, 1, 1, {QStringLiteral("3 Monate vorher")})});
+        for (QDate day(year, 1, 1); day.year() == year; day = day.addDays(1)) {
+            const ScanDay scanDay(day);
+            for (const auto& [monat, tag] : monthDays) {
+                ConvertedRow row = rows.front();
+                row.monat = monat;
+                row.tag = tag;
+                if (scanDay.mayBeDue(monat, tag) != scanDay.anyDue(row))
+                    QFAIL(qPrintable(QStringLiteral("%1: %2.%3.")
+                                         .arg(day.toString(Qt::ISODate))
+                                         .arg(tag)
+                                         .arg(monat)));
+            }
+        }
+    }
+
+    // The command line's scan reads only the records that may be due, straight from the
+    // database; on the days where the window turns it gives the lines and markers of the scan
+    // over every row.
+    void storeScanMatchesTheFullScan() {
+        const QStringList leads[] = {
+            {QStringLiteral("3 Monate vorher"), QStringLiteral("1 Woche vorher"), amTage},
+            {QStringLiteral("4 Wochen vorher"), QStringLiteral("1 Tag vorher"), keine},
+            {keine, keine, amTage},
+        };
+        std::vector<Record> records;
+        auto add = [&](int monat, int tag) {
+            const int n = static_cast<int>(records.size()) + 1;
+            records.push_back(birthday(n, n % 7 ? QStringLiteral("Kind %1").arg(n) : " ",
+                                       1940 + n % 70, monat, tag, leads[n % 3]));
+        };
+        // Every month and day, the ones that do not exist included, stored out of order.
+        for (int tag = 31; tag >= 1; --tag)
+            for (int monat = 1; monat <= 12; ++monat)
+                add(monat, tag);
+        // Hand-edited values outside any calendar.
+        for (const auto& [monat, tag] : {std::pair{0, 10},
+                                         {13, 5},
+                                         {-3, 40},
+                                         {2, 0},
+                                         {12, 45},
+                                         {1, -20},
+                                         {6, INT_MAX},
+                                         {INT_MAX, 1}})
+            add(monat, tag);
+        Table t(records);
+        Snapshot model = records; // what the table must hold, in storage order
+        for (const QDate day :
+             {QDate(2024, 2, 28), QDate(2024, 2, 29), QDate(2024, 3, 1), QDate(2024, 8, 31),
+              QDate(2024, 9, 1), QDate(2024, 12, 31), QDate(2025, 1, 1), QDate(2025, 2, 28),
+              QDate(2025, 3, 2), QDate(2025, 10, 31), QDate(2025, 12, 20), QDate(2025, 12, 20)}) {
+            std::vector<int> order(model.size());
+            std::iota(order.begin(), order.end(), 0);
+            std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+                return std::pair(model[a].monat, model[a].tag) <
+                       std::pair(model[b].monat, model[b].tag);
+            });
+            Snapshot sorted;
+            for (int i : order)
+                sorted.push_back(model[i]);
+            const ScanResult expected = scanRows(sorted, day);
+            for (const ReminderMark& m : expected.marks)
+                model[order[m.row]].marker[m.reminder] = m.year;
+            const ScanRun got = runReminderScan(*t.store, day, 1);
+            const QByteArray when = day.toString(Qt::ISODate).toLatin1();
+            QVERIFY2(got.marksStored, when);
+            QVERIFY2(got.lines == expected.lines, when + ": " + got.lines.join(u'/').toUtf8());
+            QVERIFY2(Cursor(*t.store).snapshot() == model, when);
+        }
     }
 
     void linesInMonthDayOrder() {
