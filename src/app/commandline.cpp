@@ -4,12 +4,13 @@
 #include "listfile/listfile.h"
 #include "options/options.h"
 #include "reminder/scanrunner.h"
+#include "table/backups.h"
 #include "table/cursor.h"
 #include "table/fileerror.h"
+#include "table/safefile.h"
 
 #include <QDateTime>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cstdio>
 
@@ -41,19 +42,42 @@ struct Opened {
     QString error;
 };
 
+QString damagedHint() {
+    return QStringLiteral(" Beim nächsten Start des Fensters bietet Natalix an, die letzte "
+                          "Sicherung aus dem Ordner \"Sicherungen\" wiederherzustellen.");
+}
+
 Opened openData(const CommandLine& cl) {
     Opened o;
     o.dir = resolveDataDir(cl.dataDir, &o.error);
     if (!o.error.isEmpty())
         return o;
+    protectDataFiles(o.dir);
     o.options = optioneneinlesen(o.dir.optionsPath());
-    QString why;
-    o.store =
-        TableStore::open(o.dir.databasePath(), sampleRecord(o.options.reminderDefaults()), &why);
-    if (!o.store)
-        o.error = QStringLiteral("Die Datenbank \"%1\" kann nicht geöffnet werden: %2")
-                      .arg(o.dir.databasePath(), why);
+    TableStore::Opened opened =
+        TableStore::openChecked(o.dir.databasePath(), sampleRecord(o.options.reminderDefaults()));
+    o.store = std::move(opened.store);
+    if (!o.store) {
+        o.error = opened.message;
+        if (opened.problem == TableStore::Problem::Damaged)
+            o.error += damagedHint();
+    }
     return o;
+}
+
+// The lock of the running window: status 2 while it runs, 1 when it cannot be decided.
+int lockOrStatus(InstanceLock& lock, const QString& what) {
+    switch (lock.acquire()) {
+    case InstanceLock::State::Acquired:
+        return 0;
+    case InstanceLock::State::HeldByOther:
+        printError(runningMessage(what));
+        return 2;
+    case InstanceLock::State::Undecided:
+        break;
+    }
+    printError(lock.error());
+    return 1;
 }
 
 int runImport(const CommandLine& cl) {
@@ -64,20 +88,16 @@ int runImport(const CommandLine& cl) {
         return 1;
     }
     InstanceLock lock(dir);
-    if (!lock.tryLock()) {
-        printError(runningMessage(QStringLiteral("Das Einlesen einer Liste")));
-        return 2;
-    }
-    QFile file(cl.file);
-    if (!file.open(QIODevice::ReadOnly)) {
-        const FileError e = classifyFileError(file, FileAccess::Read);
+    if (const int status = lockOrStatus(lock, QStringLiteral("Das Einlesen einer Liste")))
+        return status;
+    const ListFileContents contents = readListFile(cl.file);
+    if (contents.notRead) {
         printError(QStringLiteral("Die Datei \"%1\" kann nicht gelesen werden (%2 : %3).")
                        .arg(cl.file)
-                       .arg(e.code)
-                       .arg(e.description));
+                       .arg(contents.fileError.code)
+                       .arg(contents.fileError.description));
         return 1;
     }
-    const ListFileContents contents = readListFile(file);
     if (!contents.ok) {
         printError(QStringLiteral("Die Datei \"%1\" wurde nicht eingelesen: %2")
                        .arg(cl.file, contents.error));
@@ -89,6 +109,8 @@ int runImport(const CommandLine& cl) {
         return 1;
     }
     Cursor cursor(*o.store);
+    // The list about to be replaced is kept in today's backup, if there is none yet.
+    makeDailyBackup(*o.store, o.dir.path, programNow().date());
     if (!cursor.replaceAll(contents.records)) {
         printError(QStringLiteral("Die Liste konnte nicht in die Datenbank geschrieben werden; "
                                   "die bisherige Liste bleibt erhalten. (%1)")
@@ -107,17 +129,21 @@ int runExport(const CommandLine& cl) {
         return 1;
     }
     Cursor cursor(*o.store);
+    if (!cursor.loaded() || cursor.recordCount() == 0) {
+        // A table that could not be read must never replace a list file.
+        printError(QStringLiteral("Die Liste kann nicht aus der Datenbank gelesen werden; \"%1\" "
+                                  "bleibt unverändert. (%2)")
+                       .arg(cl.file, cursor.lastError()));
+        return 1;
+    }
     cursor.setSort(QStringLiteral("Nummer ASC"));
-    QSaveFile file(cl.file);
-    const bool ok =
-        file.open(QIODevice::WriteOnly) && writeListFile(file, cursor.snapshot()) && file.commit();
-    if (!ok) {
-        const FileError e = classifyFileError(file, FileAccess::Write);
-        file.cancelWriting();
-        printError(QStringLiteral("Die Liste konnte nicht in \"%1\" gespeichert werden (%2 : %3).")
+    const SaveResult saved = saveFileSafely(cl.file, renderListFile(cursor.snapshot()));
+    if (!saved.ok) {
+        printError(QStringLiteral("Die Liste konnte nicht in \"%1\" gespeichert werden (%2 : %3); "
+                                  "die Datei bleibt, wie sie war.")
                        .arg(cl.file)
-                       .arg(e.code)
-                       .arg(e.description));
+                       .arg(saved.error.code)
+                       .arg(saved.error.description));
         return 1;
     }
     return 0;
@@ -131,11 +157,9 @@ int runScan(const CommandLine& cl) {
         return 1;
     }
     InstanceLock lock(dir);
-    if (!lock.tryLock()) {
-        printError(
-            runningMessage(QStringLiteral("Eine Erinnerungs-Prüfung von der Kommandozeile")));
-        return 2;
-    }
+    if (const int status =
+            lockOrStatus(lock, QStringLiteral("Eine Erinnerungs-Prüfung von der Kommandozeile")))
+        return status;
     Opened o = openData(cl);
     if (!o.store) {
         printError(o.error);
@@ -143,6 +167,11 @@ int runScan(const CommandLine& cl) {
     }
     const ScanRun run =
         runReminderScan(*o.store, programNow().date(), o.options.optiondatumsanzeigehauptfenster);
+    if (!run.read) {
+        printError(QStringLiteral("Die Erinnerungen können nicht geprüft werden: %1")
+                       .arg(o.store->lastError()));
+        return 1;
+    }
     for (const QString& line : run.lines)
         printOut(line + u'\n');
     std::fflush(stdout);

@@ -84,17 +84,10 @@ FrmMain::FrmMain(const MainContext& context, QWidget* parent)
     m_selectionCommands = std::make_unique<SelectionCommands>(*this);
     wireBinding();
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1000);
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setInterval(1000);
     connect(Timer2, &QTimer::timeout, this, &FrmMain::Timer2_Timer);
-    connect(Timer1, &QTimer::timeout, this, [this] {
-        if (timer1Tick)
-            timer1Tick();
-    });
 
     installEditingCommands(*this);
     installReminderCommands(*this);
@@ -465,6 +458,11 @@ void FrmMain::reportStoreFailure(const QString& error) {
 
 void FrmMain::storeFailureHandled() {
     m_storeFailureHandled = true;
+}
+
+void FrmMain::storePendingEdit() {
+    datensatzpruefen();
+    m_cursor.update();
 }
 
 void FrmMain::wireBinding() {

@@ -37,6 +37,7 @@ class ExtrasCommands;
 class ReminderCommands;
 class ListFileCommands;
 class PrintCommands;
+class ReminderCore;
 
 // What the main window needs from the running program.
 struct MainContext {
@@ -88,6 +89,12 @@ public:
     bool isBusy() const;
     // A command that reports a failed write itself spares the user the general message.
     void storeFailureHandled();
+    // On the way out without a word (logging out): the record being edited is checked and
+    // stored.
+    void storePendingEdit();
+    // The reminders of the running program (set up by the reminder commands).
+    ReminderCore& reminders() { return *reminderCore; }
+    ReminderCore* reminderCore = nullptr;
 
     // Controls, under the names the program's commands use.
     QLabel* DataGrid1Caption = nullptr;

@@ -4,26 +4,122 @@
 #include "app/frmmain.h"
 #include "app/frmsplash.h"
 #include "options/options.h"
+#include "reminder/remindercore.h"
+#include "table/backups.h"
 #include "table/cursor.h"
 #include "table/tablestore.h"
 #include "ui/qtservices.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
+#include <QSocketNotifier>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
 
 namespace natalix {
 
 namespace {
+
 void criticalMessage(const QString& text) {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Natalix"), text, QMessageBox::Ok);
     box.exec();
 }
+
+MessageRequest endingMessage(const QString& text) {
+    MessageRequest m;
+    m.text = text;
+    m.buttons = Buttons::Ok;
+    m.icon = Icon::Critical;
+    return m;
+}
+
+QString shownDate(const QDate& d, double display) {
+    return display == 0 ? QStringLiteral("%1-%2-%3").arg(d.year()).arg(d.month()).arg(d.day())
+                        : QStringLiteral("%1.%2.%3").arg(d.day()).arg(d.month()).arg(d.year());
+}
+
+#ifdef Q_OS_UNIX
+int terminationPipe[2] = {-1, -1};
+
+void onTerminationSignal(int) {
+    const char c = 1;
+    [[maybe_unused]] const ssize_t n = ::write(terminationPipe[1], &c, 1);
+}
+
+// Logging out sends SIGTERM: the record being typed is stored before the program ends.
+void storePendingEditOnTermination(FrmMain& main) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, terminationPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(terminationPipe[0], QSocketNotifier::Read, &main);
+    QObject::connect(notifier, &QSocketNotifier::activated, &main, [&main] {
+        char c;
+        [[maybe_unused]] const ssize_t n = ::read(terminationPipe[0], &c, 1);
+        main.storePendingEdit();
+        QCoreApplication::quit();
+    });
+    struct sigaction sa = {};
+    sa.sa_handler = onTerminationSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (int sig : {SIGTERM, SIGHUP, SIGINT})
+        sigaction(sig, &sa, nullptr);
+}
+#else
+void storePendingEditOnTermination(FrmMain&) {}
+#endif
+
 } // namespace
+
+std::unique_ptr<TableStore> openDatabaseForWindow(Services& services, const DataDir& dir,
+                                                  const Options& options) {
+    const Record seed = sampleRecord(options.reminderDefaults());
+    // Each round either opens the database or puts an older copy in its place.
+    for (int round = 0; round < 8; ++round) {
+        TableStore::Opened opened = TableStore::openChecked(dir.databasePath(), seed);
+        if (opened.store)
+            return std::move(opened.store);
+        const bool replaceable = opened.problem == TableStore::Problem::Damaged ||
+                                 opened.problem == TableStore::Problem::Foreign;
+        const std::vector<Backup> backups =
+            replaceable ? usableBackups(dir.path) : std::vector<Backup>();
+        if (backups.empty()) {
+            const QString ending =
+                replaceable ? QStringLiteral("\n\nEs gibt keine Sicherung, die an ihre Stelle "
+                                             "treten könnte. Natalix wird beendet.")
+                            : QStringLiteral("\n\nNatalix wird beendet.");
+            services.message(endingMessage(opened.message + ending));
+            return nullptr;
+        }
+        MessageRequest ask;
+        ask.text =
+            opened.message +
+            QStringLiteral("\n\nDie neueste brauchbare Sicherung ist vom %1. Soll Natalix "
+                           "sie an die Stelle der Datenbank setzen? Die jetzige Datei "
+                           "wird dabei nicht gelöscht, sondern umbenannt.\n\nMit "
+                           "\"Nein\" wird Natalix beendet.")
+                .arg(shownDate(backups.front().date, options.optiondatumsanzeigehauptfenster));
+        ask.buttons = Buttons::YesNo;
+        ask.icon = Icon::Exclamation;
+        ask.defaultButton = answer::yes;
+        if (services.message(ask) != answer::yes)
+            return nullptr;
+        QString error;
+        if (!restoreBackup(dir.databasePath(), backups.front(), services.now(), &error)) {
+            services.message(endingMessage(error + QStringLiteral("\n\nNatalix wird beendet.")));
+            return nullptr;
+        }
+    }
+    return nullptr;
+}
 
 int runWindowApp(int argc, char* argv[], const CommandLine& cl) {
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("NX"));
-    QApplication::setApplicationName(QStringLiteral("Natalix"));
+    setProgramIdentity();
     QApplication::setApplicationVersion(programVersion());
     // The main window is often hidden; only the final exit ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -35,30 +131,52 @@ int runWindowApp(int argc, char* argv[], const CommandLine& cl) {
         criticalMessage(error);
         return 1;
     }
+    protectDataFiles(dir);
     SettingsStore settings(dir);
     InstanceLock lock(dir);
-    if (!lock.tryLock()) {
+    switch (lock.acquire()) {
+    case InstanceLock::State::Acquired:
+        break;
+    case InstanceLock::State::HeldByOther:
         // Another instance runs: ask it to show its window, and end without one.
-        settings.setValue(QStringLiteral("windowopen"), QStringLiteral("1"));
-        return 0;
+        if (settings.setValue(QStringLiteral("windowopen"), QStringLiteral("1")))
+            return 0;
+        criticalMessage(QStringLiteral("Natalix läuft bereits, lässt sich aber nicht nach vorn "
+                                       "holen: %1")
+                            .arg(settings.lastError()));
+        return 1;
+    case InstanceLock::State::Undecided:
+        criticalMessage(lock.error() +
+                        QStringLiteral("\n\nNatalix wird nicht gestartet, damit nicht zwei "
+                                       "Programme dieselbe Liste ändern."));
+        return 1;
     }
 
     QString optionsError;
     const Options options = optioneneinlesen(dir.optionsPath(), &optionsError);
-    std::unique_ptr<TableStore> store =
-        TableStore::open(dir.databasePath(), sampleRecord(options.reminderDefaults()), &error);
-    if (!store) {
-        criticalMessage(QStringLiteral("Die Datenbank \"%1\" kann nicht geöffnet werden. Natalix "
-                                       "wird beendet, die Datei bleibt unverändert.\n\n%2")
-                            .arg(dir.databasePath(), error));
+    QtServices services;
+    std::unique_ptr<TableStore> store = openDatabaseForWindow(services, dir, options);
+    if (!store)
+        return 1;
+    Cursor cursor(*store);
+    if (!cursor.loaded()) {
+        criticalMessage(QStringLiteral("Die Datenbank \"%1\" kann nicht gelesen werden (%2). "
+                                       "Natalix wird beendet, die Datei bleibt unverändert.")
+                            .arg(QDir::toNativeSeparators(dir.databasePath()), store->lastError()));
         return 1;
     }
-    Cursor cursor(*store);
-    QtServices services;
     FrmMain main({services, cursor, settings, dir, options, cl.autoStart});
     services.setDialogParent(&main);
     if (!optionsError.isEmpty())
         services.message({optionsError, {}, Buttons::Ok, Icon::Exclamation});
+    // One copy of the list a day, the newest seven kept: today's now, later days' at their
+    // first tick.
+    makeDailyBackup(*store, dir.path, services.today());
+    QObject::connect(&main.reminders(), &ReminderCore::dayBegan, &main,
+                     [&store, &dir](const QDate& day) { makeDailyBackup(*store, dir.path, day); });
+    storePendingEditOnTermination(main);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &main,
+                     [&main] { main.storePendingEdit(); });
 
     auto* splash = new FrmSplash(main);
     splash->show();

@@ -2,6 +2,7 @@
 
 #include "listfile/cp1252.h"
 #include "listfile/textlines.h"
+#include "table/safefile.h"
 #include "table/textnumber.h"
 
 #include <QFile>
@@ -67,10 +68,12 @@ ListFileContents parseListFile(QByteArrayView bytes) {
         result.error = QStringLiteral("Die Datei ist zu groß für eine Geburtstagsliste.");
         return result;
     }
-    const std::vector<QByteArrayView> lines = splitLines(bytes);
+    const TextLines text = splitTextFile(bytes);
+    const std::vector<QByteArrayView>& lines = text.lines;
+    const auto decode = [&](QByteArrayView line) { return decodeLine(line, text.encoding); };
     bool hasCount = false;
     if (!lines.empty()) {
-        const double count = leadingNumber(decodeCp1252(lines[0]), &hasCount);
+        const double count = leadingNumber(decode(lines[0]), &hasCount);
         result.declaredCount = count > 0 && count < 1e9 ? static_cast<int>(count) : 0;
     }
     if (!hasCount) {
@@ -99,14 +102,14 @@ ListFileContents parseListFile(QByteArrayView bytes) {
         }
         // A record never has an empty name: an empty line stands for the blank of no name.
         if (!l[1].isEmpty())
-            r.name = decodeCp1252(l[1]);
+            r.name = decode(l[1]);
         r.jahr = number(2).value_or(fresh.jahr);
         r.monat = number(3).value_or(fresh.monat);
         r.tag = number(4).value_or(fresh.tag);
         for (int k = 0; k < 3; ++k)
-            r.erinnerung[k] = decodeCp1252(l[5 + k]);
-        r.erinnerungsbeginn = decodeCp1252(l[8]);
-        r.erinnerungszyklus = decodeCp1252(l[9]);
+            r.erinnerung[k] = decode(l[5 + k]);
+        r.erinnerungsbeginn = decode(l[8]);
+        r.erinnerungszyklus = decode(l[9]);
         result.records.push_back(std::move(r));
     }
     // A record without a readable number gets the next free one, as a new record would.
@@ -144,13 +147,18 @@ ListFileContents readListFile(QIODevice& device) {
 }
 
 ListFileContents readListFile(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        ListFileContents result;
-        result.error = QStringLiteral("Die Datei konnte nicht geöffnet werden.");
+    const ReadResult read = readFileSafely(path, maxListFileBytes);
+    if (read.ok)
+        return parseListFile(read.bytes);
+    ListFileContents result;
+    if (read.tooLarge) {
+        result.error = QStringLiteral("Die Datei ist zu groß für eine Geburtstagsliste.");
         return result;
     }
-    return readListFile(f);
+    result.notRead = true;
+    result.fileError = read.error;
+    result.error = QStringLiteral("Die Datei konnte nicht geöffnet werden.");
+    return result;
 }
 
 } // namespace natalix

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "table/fileerror.h"
 #include "table/record.h"
 
 #include <QByteArray>
@@ -24,7 +25,9 @@ constexpr qint64 maxListFileBytes = 64LL * 1024 * 1024;
 
 struct ListFileContents {
     bool ok = false;
-    QString error; // German, for the user, when !ok
+    QString error;        // German, for the user, when !ok
+    bool notRead = false; // the file could not be opened or read: fileError says why
+    FileError fileError;
     int declaredCount = 0;
     std::vector<Record> records; // markers 0
 };
@@ -34,6 +37,7 @@ struct ListFileContents {
 // number, or an empty name line, leaves the field as in a new record.
 ListFileContents parseListFile(QByteArrayView bytes);
 ListFileContents readListFile(QIODevice& device);
+// Reads a regular file only: a pipe or a device is refused at once, never waited for.
 ListFileContents readListFile(const QString& path);
 
 } // namespace natalix

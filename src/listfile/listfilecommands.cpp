@@ -7,12 +7,14 @@
 #include "reminder/remindercommands.h"
 #include "table/cursor.h"
 #include "table/gridselection.h"
+#include "table/safefile.h"
 #include "table/sortcommands.h"
 #include "ui/services.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 
 #include <algorithm>
@@ -177,56 +179,8 @@ QString fileFailureMessage(int group, const FileError& error) {
     return text + QStringLiteral(" %1 : %2 )").arg(error.code).arg(error.description);
 }
 
-ListFileTarget::ListFileTarget(const QString& path) : m_file(path) {}
-
-ListFileTarget::~ListFileTarget() = default;
-
-bool ListFileTarget::open() {
-    // Some names this file system would take are no names for a list.
-    if (isBadFileName(m_file.fileName())) {
-        m_error = fileErrorFor(filecode::badFileName);
-        return false;
-    }
-    if (m_file.open(QIODevice::WriteOnly))
-        return true;
-    m_error = classifyFileError(m_file, FileAccess::Write);
-    return false;
-}
-
-bool ListFileTarget::write(const QByteArray& bytes) {
-    constexpr qint64 blockSize = 64 * 1024;
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const qint64 n =
-            writeBlock(bytes.constData() + done, std::min(blockSize, bytes.size() - done));
-        if (n <= 0) {
-            m_error = writeFailure();
-            m_file.cancelWriting();
-            return false;
-        }
-        done += n;
-    }
-    return true;
-}
-
-bool ListFileTarget::commit() {
-    if (m_file.commit())
-        return true;
-    m_error = writeFailure();
-    return false;
-}
-
-qint64 ListFileTarget::writeBlock(const char* data, qint64 size) {
-    return m_file.write(data, size);
-}
-
-FileError ListFileTarget::writeFailure() const {
-    return classifyFileError(m_file, FileAccess::Write);
-}
-
 ListFileCommands::ListFileCommands(FrmMain& form) : QObject(&form), m_form(form) {
     setObjectName(QStringLiteral("ListFileCommands"));
-    m_targetFactory = [](const QString& path) { return std::make_unique<ListFileTarget>(path); };
 }
 
 MainState& ListFileCommands::state() {
@@ -307,31 +261,40 @@ bool ListFileCommands::askSaveName(const QString& preset) {
 void ListFileCommands::dateischreiben() {
     MainState& s = state();
     for (;;) {
-        std::unique_ptr<ListFileTarget> target = m_targetFactory(s.dateinamemitpfad);
-        int group = 101;
-        if (target->open()) {
-            bool written = false;
-            {
-                LockRecordCheck lock(s);
-                s.alteposition = cursor().absolutePosition();
-                // Corrections of the record check belong to the table as well as to the file.
-                cursor().update();
-                written = target->write(renderListFile(cursor().snapshot())) && target->commit();
-            }
-            if (written) {
-                s.dateiwurdegeaendert = 0;
-                return;
-            }
-            group = 103;
+        SaveResult saved;
+        {
+            LockRecordCheck lock(s);
+            s.alteposition = cursor().absolutePosition();
+            // Corrections of the record check belong to the table as well as to the file.
+            cursor().update();
+            const Snapshot snapshot = cursor().snapshot();
+            // The table is never empty: an empty one was not read, and must not replace a list.
+            if (snapshot.empty())
+                saved = {false, 103, fileErrorFor(filecode::deviceIo)};
+            else
+                saved = saveFileSafely(s.dateinamemitpfad, renderListFile(snapshot),
+                                       linksOf(s.dateinamemitpfad));
         }
-        // The list file that was there before is untouched: the new one was never committed.
-        const int a = services().message(retryCancel(fileFailureMessage(group, target->error())));
+        if (saved.ok) {
+            s.dateiwurdegeaendert = 0;
+            return;
+        }
+        // The list file that was there before is untouched.
+        const int a = services().message(retryCancel(fileFailureMessage(saved.group, saved.error)));
         if (a != answer::retry) {
             s.dateinamemitpfad.clear();
             s.abgebrochen = 1;
             return;
         }
     }
+}
+
+Links ListFileCommands::linksOf(const QString& path) const {
+    // The program's own folder may hold a link someone planted; elsewhere a link the user
+    // made to their own list is followed.
+    const bool inDataDir =
+        QFileInfo(QFileInfo(path).absolutePath()) == QFileInfo(m_form.dataDir().path);
+    return inDataDir ? Links::DoNotFollow : Links::Follow;
 }
 
 void ListFileCommands::mnuDateioeffnen_Click() {
@@ -347,13 +310,12 @@ void ListFileCommands::mnuDateioeffnen_Click() {
         picked = *chosen;
         if (!aenderungenklaeren())
             return;
-        QFile file(picked);
-        if (file.open(QIODevice::ReadOnly)) {
-            contents = readListFile(file);
+        // Only a regular file is read: a pipe or a device is refused at once.
+        contents = readListFile(picked);
+        if (!contents.notRead)
             break;
-        }
-        const FileError error = classifyFileError(file, FileAccess::Read);
-        if (services().message(retryCancel(fileFailureMessage(102, error))) != answer::retry)
+        if (services().message(retryCancel(fileFailureMessage(102, contents.fileError))) !=
+            answer::retry)
             return;
     }
     // The whole file is read before the table is touched: a broken file changes nothing.

@@ -1,13 +1,10 @@
 #pragma once
 
 #include "table/fileerror.h"
+#include "table/safefile.h"
 #include "ui/services.h"
 
 #include <QObject>
-#include <QSaveFile>
-
-#include <functional>
-#include <memory>
 
 namespace natalix {
 
@@ -15,33 +12,6 @@ class FrmMain;
 struct MainState;
 class Cursor;
 class Services;
-
-// Where a list file is written. The bytes go to a temporary file that replaces the list
-// only when everything was written, so a failed save never destroys the last good copy.
-class ListFileTarget {
-public:
-    explicit ListFileTarget(const QString& path);
-    virtual ~ListFileTarget();
-    ListFileTarget(const ListFileTarget&) = delete;
-    ListFileTarget& operator=(const ListFileTarget&) = delete;
-
-    bool open();
-    bool write(const QByteArray& bytes);
-    bool commit();
-    // Why the last step failed, numbered as the messages show it.
-    FileError error() const { return m_error; }
-
-protected:
-    // One block of the file; the count written, or -1 on failure.
-    virtual qint64 writeBlock(const char* data, qint64 size);
-    virtual FileError writeFailure() const;
-    QSaveFile m_file;
-
-private:
-    FileError m_error;
-};
-
-using ListFileTargetFactory = std::function<std::unique_ptr<ListFileTarget>(const QString&)>;
 
 // The texts of the file failure messages, by group (101 opening for writing, 102 opening for
 // reading, 103 writing) and code, followed by the code and its description.
@@ -66,9 +36,6 @@ public:
     // Leaves the table with the sample record only: unnamed, unchanged, sorted by number.
     void speicherentladen();
 
-    // Tests put a failing device in the write path.
-    void setTargetFactory(ListFileTargetFactory factory) { m_targetFactory = std::move(factory); }
-
 private:
     // The save dialog; false (and abgebrochen 1) when the user cancelled it.
     bool askSaveName(const QString& preset);
@@ -76,6 +43,7 @@ private:
     FileDialogRequest listDialog(const QString& title, const QString& fileName,
                                  bool confirmOverwrite) const;
     void dateischreiben();
+    Links linksOf(const QString& path) const;
     // The question for unsaved changes: false stops the calling command.
     bool aenderungenklaeren();
     bool exitSteps();
@@ -88,7 +56,6 @@ private:
     Services& services();
 
     FrmMain& m_form;
-    ListFileTargetFactory m_targetFactory;
 };
 
 } // namespace natalix

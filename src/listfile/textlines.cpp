@@ -1,5 +1,7 @@
 #include "listfile/textlines.h"
 
+#include "listfile/cp1252.h"
+
 namespace natalix {
 
 std::vector<QByteArrayView> splitLines(QByteArrayView bytes) {
@@ -17,6 +19,89 @@ std::vector<QByteArrayView> splitLines(QByteArrayView bytes) {
     if (start < n)
         lines.push_back(bytes.sliced(start));
     return lines;
+}
+
+namespace {
+
+std::vector<QByteArrayView> splitAtLineFeeds(QByteArrayView bytes) {
+    std::vector<QByteArrayView> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n') {
+            lines.push_back(bytes.sliced(start, i - start));
+            start = i + 1;
+        }
+    }
+    if (start < bytes.size())
+        lines.push_back(bytes.sliced(start));
+    return lines;
+}
+
+} // namespace
+
+bool isValidUtf8(QByteArrayView bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int follow = 0;
+        char32_t cp = 0;
+        if (c >= 0xC2 && c <= 0xDF) {
+            follow = 1;
+            cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            follow = 2;
+            cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            follow = 3;
+            cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + follow >= n)
+            return false;
+        for (int k = 1; k <= follow; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (p[i + k] & 0x3F);
+        }
+        // Overlong forms, surrogates and code points beyond Unicode are no UTF-8.
+        if ((follow == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+            (follow == 3 && (cp < 0x10000 || cp > 0x10FFFF)))
+            return false;
+        i += follow + 1;
+    }
+    return true;
+}
+
+TextLines splitTextFile(QByteArrayView bytes) {
+    TextLines t;
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        bytes = bytes.sliced(3);
+        t.encoding = TextEncoding::Utf8;
+    } else {
+        bool ascii = true;
+        for (const char c : bytes) {
+            if (static_cast<unsigned char>(c) >= 0x80) {
+                ascii = false;
+                break;
+            }
+        }
+        if (!ascii && isValidUtf8(bytes))
+            t.encoding = TextEncoding::Utf8;
+    }
+    t.lines = bytes.contains('\r') ? splitLines(bytes) : splitAtLineFeeds(bytes);
+    return t;
+}
+
+QString decodeLine(QByteArrayView line, TextEncoding encoding) {
+    if (encoding == TextEncoding::Cp1252)
+        return decodeCp1252(line);
+    return decodeCp1252(encodeCp1252(QString::fromUtf8(line)));
 }
 
 } // namespace natalix

@@ -3,10 +3,8 @@
 #include "listfile/cp1252.h"
 #include "listfile/textlines.h"
 #include "table/fileerror.h"
+#include "table/safefile.h"
 #include "table/textnumber.h"
-
-#include <QFile>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -43,24 +41,24 @@ QString optionsFileName() {
 
 OptionsReadResult readOptionsFile(const QString& path) {
     OptionsReadResult result;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly) || f.size() > maxOptionsBytes)
+    // The options file is the program's own: never read through a link planted in its place.
+    const ReadResult read = readFileSafely(path, maxOptionsBytes, Links::DoNotFollow);
+    if (!read.ok)
         return result;
-    const QByteArray bytes = f.read(maxOptionsBytes + 1);
-    if (f.error() != QFileDevice::NoError || bytes.size() > maxOptionsBytes)
-        return result;
-    const std::vector<QByteArrayView> lines = splitLines(bytes);
+    const TextLines text = splitTextFile(read.bytes);
+    const std::vector<QByteArrayView>& lines = text.lines;
     if (lines.size() < 8)
         return result;
+    const auto line = [&](int i) { return decodeLine(lines[i], text.encoding); };
     Options& o = result.options;
-    o.option1erinnerung = decodeCp1252(lines[0]);
-    o.option2erinnerung = decodeCp1252(lines[1]);
-    o.option3erinnerung = decodeCp1252(lines[2]);
-    o.optionabjahr = decodeCp1252(lines[3]);
-    o.optionzyklus = decodeCp1252(lines[4]);
-    o.optiondatumsanzeigehauptfenster = leadingNumber(decodeCp1252(lines[5]));
-    o.optiondatumsanzeigedrucken = roundedWhole(leadingNumber(decodeCp1252(lines[6])));
-    o.programmwurdeerstmalsgestartet = roundedWhole(leadingNumber(decodeCp1252(lines[7])));
+    o.option1erinnerung = line(0);
+    o.option2erinnerung = line(1);
+    o.option3erinnerung = line(2);
+    o.optionabjahr = line(3);
+    o.optionzyklus = line(4);
+    o.optiondatumsanzeigehauptfenster = leadingNumber(line(5));
+    o.optiondatumsanzeigedrucken = roundedWhole(leadingNumber(line(6)));
+    o.programmwurdeerstmalsgestartet = roundedWhole(leadingNumber(line(7)));
     result.fromFile = true;
     return result;
 }
@@ -78,12 +76,11 @@ QByteArray renderOptionsFile(const Options& o) {
 }
 
 bool writeOptionsFile(const QString& path, const Options& options, QString* error) {
-    QSaveFile f(path);
-    const QByteArray bytes = renderOptionsFile(options);
-    if (f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit())
+    const SaveResult saved = saveFileSafely(path, renderOptionsFile(options), Links::DoNotFollow);
+    if (saved.ok)
         return true;
     if (error) {
-        const FileError e = classifyFileError(f, FileAccess::Write);
+        const FileError& e = saved.error;
         *error = QStringLiteral("Die Optionen konnten nicht in der Datei \"%1\" gespeichert "
                                 "werden (%2 : %3). Die Einstellungen gelten, bis das Programm "
                                 "beendet wird.")

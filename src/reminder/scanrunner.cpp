@@ -64,6 +64,7 @@ ScanRun runReminderScan(TableStore& store, const QDate& today, double dateDispla
         },
         [&](int monat, int tag) { return day.mayBeDue(monat, tag); });
     if (!read) {
+        run.read = false;
         run.marksStored = false;
         return run;
     }

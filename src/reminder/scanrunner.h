@@ -9,6 +9,7 @@ namespace natalix {
 class Cursor;
 
 struct ScanRun {
+    bool read = true; // false: the table could not be read, so nothing was decided
     bool marksStored = true;
     QStringList lines;
 };

@@ -46,7 +46,7 @@ int compareText(const QString& a, const QString& b) {
 
 Cursor::Cursor(TableStore& store, QObject* parent) : QObject(parent), m_store(store) {
     m_sort = {{Field::Nummer, false}};
-    reload();
+    m_loaded = reload();
 }
 
 bool Cursor::failed() {

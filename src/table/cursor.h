@@ -22,6 +22,9 @@ public:
     explicit Cursor(TableStore& store, QObject* parent = nullptr);
 
     bool reload(); // rereads every row from the database, keeping the sort
+    // False when the rows could not be read when the cursor was made: then it holds none,
+    // and that must never pass for an empty list.
+    bool loaded() const { return m_loaded; }
 
     int recordCount() const { return static_cast<int>(m_rows.size()); }
     // 1-based; 0 when there is no current record (empty table, past either end, deleted).
@@ -102,6 +105,7 @@ private:
     SortExpression m_sort;
     int m_index = -1;         // -1 before the first row, size() past the last
     bool m_onDeleted = false; // the current record was just deleted
+    bool m_loaded = false;
     std::optional<Record> m_pending;
     mutable QHash<qint64, int> m_rowOfId;
     mutable bool m_indexValid = false;

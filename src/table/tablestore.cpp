@@ -1,10 +1,19 @@
 #include "table/tablestore.h"
 
 #include "table/fileerror.h"
+#include "table/safefile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <sqlite3.h>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace natalix {
 
@@ -34,6 +43,26 @@ QString columnText(sqlite3_stmt* st, int col) {
     return data ? QString::fromUtf8(data, bytes) : QString();
 }
 
+bool isDamage(int rc) {
+    const int primary = rc & 0xff;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
+
+// Only the owner may read the birthdays. SQLite gives its journal the same mode.
+bool createPrivateFile(const QString& path) {
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return errno == EEXIST;
+    ::close(fd);
+    return true;
+#else
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly);
+#endif
+}
+
 QByteArrayView columnBytes(sqlite3_stmt* st, int col) {
     const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
     return data ? QByteArrayView(data, sqlite3_column_bytes(st, col)) : QByteArrayView();
@@ -58,54 +87,199 @@ TableStore::~TableStore() {
         sqlite3_close(m_db);
 }
 
-std::unique_ptr<TableStore> TableStore::open(const QString& path, const Record& seed,
-                                             QString* error) {
+TableStore::Opened TableStore::openChecked(const QString& path, const Record& seed) {
+    Opened o;
+    const QString shown = QDir::toNativeSeparators(path);
+    const QFileInfo info(path);
+    if (isSymbolicLink(path)) {
+        o.problem = Problem::Unavailable;
+        o.message = QStringLiteral("Die Datenbank \"%1\" ist eine symbolische Verknüpfung. Natalix "
+                                   "öffnet seine Datenbank nur als eigene Datei.")
+                        .arg(shown);
+        return o;
+    }
+    if (info.exists() && !info.isFile()) {
+        o.problem = Problem::Unavailable;
+        o.message = QStringLiteral("Die Datenbank \"%1\" ist keine gewöhnliche Datei.").arg(shown);
+        return o;
+    }
+    if (!info.exists() && !createPrivateFile(path)) {
+        o.problem = Problem::Unavailable;
+        o.message = QStringLiteral("Die Datenbank \"%1\" kann nicht angelegt werden.").arg(shown);
+        return o;
+    }
     std::unique_ptr<TableStore> store(new TableStore);
     store->m_path = path;
     const QByteArray file = path.toUtf8();
-    if (sqlite3_open_v2(file.constData(), &store->m_db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                        nullptr) != SQLITE_OK) {
-        if (error)
-            *error = store->m_db ? QString::fromUtf8(sqlite3_errmsg(store->m_db))
-                                 : QStringLiteral("Speicher erschöpft");
-        return nullptr;
+    const int rc = sqlite3_open_v2(
+        file.constData(), &store->m_db,
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW, nullptr);
+    if (rc != SQLITE_OK) {
+        o.problem = isDamage(rc) ? Problem::Damaged : Problem::Unavailable;
+        o.message = QStringLiteral("Die Datenbank \"%1\" kann nicht geöffnet werden: %2")
+                        .arg(shown, germanDatabaseError(rc));
+        return o;
     }
+    sqlite3_extended_result_codes(store->m_db, 1);
     sqlite3_busy_timeout(store->m_db, 2000);
     // Reading through a memory map spares a system call and a copy per page.
     sqlite3_exec(store->m_db, "PRAGMA mmap_size=268435456", nullptr, nullptr, nullptr);
-    if (!store->exec(createSql)) {
-        if (error)
-            *error = store->m_lastError;
-        return nullptr;
+    QString why;
+    o.problem = store->checkAndPrepare(&seed, &why);
+    if (o.problem == Problem::None) {
+        o.store = std::move(store);
+        return o;
     }
-    sqlite3_stmt* any = nullptr;
-    bool empty = false;
-    if (sqlite3_prepare_v2(store->m_db, "SELECT EXISTS (SELECT 1 FROM Geburtstage)", -1, &any,
-                           nullptr) == SQLITE_OK &&
-        sqlite3_step(any) == SQLITE_ROW)
-        empty = sqlite3_column_int64(any, 0) == 0;
-    sqlite3_finalize(any);
-    if (empty && store->insert(seed) == 0) {
-        if (error)
-            *error = store->m_lastError;
-        return nullptr;
+    switch (o.problem) {
+    case Problem::Damaged:
+        o.message = QStringLiteral("Die Datenbank \"%1\" ist beschädigt (%2). Natalix verändert "
+                                   "sie nicht.")
+                        .arg(shown, why);
+        break;
+    case Problem::Foreign:
+        o.message = QStringLiteral("Die Datei \"%1\" ist keine Natalix-Datenbank: %2 Natalix "
+                                   "verändert sie nicht.")
+                        .arg(shown, why);
+        break;
+    default:
+        o.message =
+            QStringLiteral("Die Datenbank \"%1\" kann nicht geöffnet werden: %2").arg(shown, why);
     }
-    return store;
+    return o;
+}
+
+TableStore::Problem TableStore::checkFile(const QString& path) {
+    if (isSymbolicLink(path) || !QFileInfo(path).isFile())
+        return Problem::Unavailable;
+    std::unique_ptr<TableStore> store(new TableStore);
+    const int rc =
+        sqlite3_open_v2(path.toUtf8().constData(), &store->m_db,
+                        SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW, nullptr);
+    if (rc != SQLITE_OK)
+        return isDamage(rc) ? Problem::Damaged : Problem::Unavailable;
+    QString ignored;
+    return store->checkAndPrepare(nullptr, &ignored);
+}
+
+std::unique_ptr<TableStore> TableStore::open(const QString& path, const Record& seed,
+                                             QString* error) {
+    Opened o = openChecked(path, seed);
+    if (!o.store && error)
+        *error = o.message;
+    return std::move(o.store);
+}
+
+TableStore::Problem TableStore::checkAndPrepare(const Record* seed, QString* message) {
+    const auto problemOf = [&](int rc) {
+        *message = germanDatabaseError(rc);
+        return isDamage(rc) ? Problem::Damaged : Problem::Unavailable;
+    };
+    // The pages first: a damaged file must never pass for an empty list.
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, "PRAGMA quick_check(1)", -1, &st, nullptr);
+    if (rc != SQLITE_OK)
+        return problemOf(rc);
+    rc = sqlite3_step(st);
+    const QString verdict = rc == SQLITE_ROW ? columnText(st, 0) : QString();
+    sqlite3_finalize(st);
+    if (rc != SQLITE_ROW)
+        return problemOf(rc);
+    if (verdict != u"ok") {
+        *message = germanDatabaseError(SQLITE_CORRUPT);
+        return Problem::Damaged;
+    }
+
+    // The table and its thirteen fields, as the program made them.
+    int objects = 0;
+    bool hasTable = false;
+    rc = sqlite3_prepare_v2(m_db, "SELECT type, name FROM sqlite_schema", -1, &st, nullptr);
+    if (rc != SQLITE_OK)
+        return problemOf(rc);
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        ++objects;
+        if (columnText(st, 0) == u"table" && columnText(st, 1) == u"Geburtstage")
+            hasTable = true;
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE)
+        return problemOf(rc);
+    if (!hasTable && (objects > 0 || !seed)) {
+        *message = QStringLiteral("Ihr fehlt die Tabelle \"Geburtstage\".");
+        return Problem::Foreign;
+    }
+    if (!hasTable) {
+        if (!exec(createSql)) {
+            *message = m_lastError;
+            return Problem::Unavailable;
+        }
+    } else if (!hasExpectedColumns()) {
+        *message = QStringLiteral("Ihre Tabelle \"Geburtstage\" hat nicht die Felder einer "
+                                  "Geburtstagsliste.");
+        return Problem::Foreign;
+    }
+
+    if (!seed)
+        return Problem::None;
+    rc = sqlite3_prepare_v2(m_db, "SELECT EXISTS (SELECT 1 FROM Geburtstage)", -1, &st, nullptr);
+    if (rc != SQLITE_OK)
+        return problemOf(rc);
+    rc = sqlite3_step(st);
+    const bool empty = rc == SQLITE_ROW && sqlite3_column_int64(st, 0) == 0;
+    sqlite3_finalize(st);
+    if (rc != SQLITE_ROW)
+        return problemOf(rc);
+    if (empty && insert(*seed) == 0) {
+        *message = m_lastError;
+        return Problem::Unavailable;
+    }
+    return Problem::None;
+}
+
+bool TableStore::hasExpectedColumns() {
+    static const char* const names[] = {"Nummer",
+                                        "Name",
+                                        "Jahr",
+                                        "Monat",
+                                        "Tag",
+                                        "Erinnerung 1",
+                                        "Erinnerung 2",
+                                        "Erinnerung 3",
+                                        "Erinnerungsbeginn",
+                                        "Erinnerungszyklus",
+                                        "E1",
+                                        "E2",
+                                        "E3"};
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(m_db, "PRAGMA table_info(Geburtstage)", -1, &st, nullptr) != SQLITE_OK)
+        return false;
+    int column = 0;
+    bool ok = true;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        if (column >= fieldCount) {
+            ok = false;
+            break;
+        }
+        const auto f = static_cast<Field>(column);
+        const QString type = columnText(st, 2).toUpper();
+        ok = ok && columnText(st, 1) == QLatin1String(names[column]) &&
+             type == (isWholeNumberField(f) ? u"INTEGER" : u"TEXT");
+        ++column;
+    }
+    sqlite3_finalize(st);
+    return ok && column == fieldCount;
 }
 
 bool TableStore::exec(const char* sql) {
-    char* message = nullptr;
-    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
-        m_lastError = QString::fromUtf8(message ? message : "");
-        sqlite3_free(message);
-        return false;
-    }
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        return fail();
     return true;
 }
 
 bool TableStore::fail() {
-    m_lastError = QString::fromUtf8(sqlite3_errmsg(m_db));
+    const int rc = sqlite3_extended_errcode(m_db);
+    // A trigger's own words say why better than any general text.
+    m_lastError = rc == SQLITE_CONSTRAINT_TRIGGER ? QString::fromUtf8(sqlite3_errmsg(m_db))
+                                                  : germanDatabaseError(rc);
     return false;
 }
 
@@ -341,7 +515,81 @@ bool TableStore::rollback() {
     if (m_transactionDepth == 0)
         return false;
     m_transactionDepth = 0;
-    return exec("ROLLBACK");
+    // A full disk or an I/O error may have ended the transaction already; rolling back then
+    // would only replace the real cause by "no transaction is active".
+    if (sqlite3_get_autocommit(m_db))
+        return true;
+    const QString cause = m_lastError;
+    const bool ok = exec("ROLLBACK");
+    if (!cause.isEmpty())
+        m_lastError = cause;
+    return ok;
+}
+
+QString germanDatabaseError(int rc) {
+    switch (rc & 0xff) {
+    case SQLITE_FULL:
+        return QStringLiteral("Der Datenträger ist voll.");
+    case SQLITE_IOERR:
+        return QStringLiteral("Der Datenträger meldet einen Lese- oder Schreibfehler.");
+    case SQLITE_READONLY:
+        return QStringLiteral("Die Datenbank ist schreibgeschützt.");
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("Die Datenbank wird gerade von einem anderen Programm benutzt.");
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return QStringLiteral("Die Datenbank-Datei ist beschädigt.");
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("Die Datenbank-Datei lässt sich nicht öffnen.");
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return QStringLiteral("Der Zugriff auf die Datenbank wurde verweigert.");
+    case SQLITE_NOMEM:
+        return QStringLiteral("Der Arbeitsspeicher reicht nicht aus.");
+    case SQLITE_CONSTRAINT:
+        return QStringLiteral("Die Datenbank hat einen Wert abgelehnt.");
+    case SQLITE_TOOBIG:
+        return QStringLiteral("Ein Wert ist zu groß für die Datenbank.");
+    default:
+        return QStringLiteral("Die Datenbank meldet einen Fehler (Nummer %1).").arg(rc);
+    }
+}
+
+bool TableStore::backupTo(const QString& target, QString* error) {
+    const QString temp = target + QStringLiteral(".neu");
+    QFile::remove(temp);
+    if (!createPrivateFile(temp)) {
+        if (error)
+            *error = QStringLiteral("Die Sicherung \"%1\" kann nicht angelegt werden.")
+                         .arg(QDir::toNativeSeparators(temp));
+        return false;
+    }
+    sqlite3* copy = nullptr;
+    int rc = sqlite3_open_v2(temp.toUtf8().constData(), &copy,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_backup* b = sqlite3_backup_init(copy, "main", m_db, "main");
+        if (b) {
+            rc = sqlite3_backup_step(b, -1);
+            const int finished = sqlite3_backup_finish(b);
+            if (rc == SQLITE_DONE)
+                rc = finished;
+        } else {
+            rc = sqlite3_extended_errcode(copy);
+        }
+    }
+    sqlite3_close(copy);
+    if (rc != SQLITE_OK || !replaceFile(temp, target)) {
+        QFile::remove(temp);
+        if (error)
+            *error = QStringLiteral("Die Sicherung \"%1\" ist misslungen: %2")
+                         .arg(QDir::toNativeSeparators(target),
+                              rc != SQLITE_OK ? germanDatabaseError(rc)
+                                              : QStringLiteral("Sie lässt sich nicht ablegen."));
+        return false;
+    }
+    return true;
 }
 
 AccessResult checkDatabaseAccess(const QString& path) {

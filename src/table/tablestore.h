@@ -45,9 +45,23 @@ public:
 
     static QString databaseFileName() { return QStringLiteral("Geburtstage.db"); }
 
-    // Opens (and creates when missing) the database; an empty table is seeded with `seed`.
+    // Why a database could not be opened. A damaged or foreign file is never written to.
+    enum class Problem { None, Unavailable, Damaged, Foreign };
+    struct Opened {
+        std::unique_ptr<TableStore> store;
+        Problem problem = Problem::None;
+        QString message; // German, for the user
+    };
+    // Opens (and creates when missing) the database after checking it: its pages (SQLite's
+    // quick check) and the table Geburtstage with its thirteen fields. A new or empty table
+    // is seeded with `seed`. The file is never opened through a symbolic link.
+    static Opened openChecked(const QString& path, const Record& seed);
     static std::unique_ptr<TableStore> open(const QString& path, const Record& seed,
                                             QString* error);
+    // The same checks on a file that is only read, such as a backup.
+    static Problem checkFile(const QString& path);
+    // Copies the whole database into `target` (replaced safely) through SQLite's backup.
+    bool backupTo(const QString& target, QString* error);
 
     std::vector<StoredRow> loadAll(bool* ok = nullptr);
     qint64 insert(const Record& r); // rowid, or 0 on failure
@@ -75,6 +89,9 @@ public:
 
 private:
     TableStore() = default;
+    // Without a seed the file is only checked, never changed.
+    Problem checkAndPrepare(const Record* seed, QString* message);
+    bool hasExpectedColumns();
     bool exec(const char* sql);
     sqlite3_stmt* prepare(sqlite3_stmt*& cache, const char* sql);
     bool fail();
@@ -98,5 +115,8 @@ struct AccessResult {
     QString description;
 };
 AccessResult checkDatabaseAccess(const QString& path);
+
+// What a failing database operation means to the user, in German, by SQLite result code.
+QString germanDatabaseError(int sqliteResultCode);
 
 } // namespace natalix

@@ -137,6 +137,12 @@ int QtServices::execDialog(QDialog& dialog) {
     return dialog.exec();
 }
 
+void QtServices::showWindow(QWidget* window) {
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    window->raise();
+}
+
 bool QtServices::choosePrinter(QPrinter& printer, QWidget* parent) {
     QPrintDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;

@@ -16,6 +16,7 @@ public:
     std::optional<QString> openFileName(const FileDialogRequest& request) override;
     std::optional<QString> saveFileName(const FileDialogRequest& request) override;
     int execDialog(QDialog& dialog) override;
+    void showWindow(QWidget* window) override;
     bool choosePrinter(QPrinter& printer, QWidget* parent) override;
     QDateTime now() override;
     void clipboardClear() override;

@@ -63,6 +63,9 @@ public:
     virtual std::optional<QString> saveFileName(const FileDialogRequest& request) = 0;
     // Runs one of the program's own modal windows; returns its result code.
     virtual int execDialog(QDialog& dialog) = 0;
+    // Shows a window that lives on its own, without waiting for it; it deletes itself when
+    // it is closed.
+    virtual void showWindow(QWidget* window) = 0;
     // The system print dialog: false when cancelled.
     virtual bool choosePrinter(QPrinter& printer, QWidget* parent) = 0;
 

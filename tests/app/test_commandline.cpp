@@ -189,9 +189,6 @@ private slots:
                                         << "(76 : Pfad nicht gefunden)";
         QTest::newRow("target is a folder") << "ordner.nxd"
                                             << "(75 : Fehler beim Zugriff auf Pfad oder Datei)";
-        // The longest name a file may have leaves no room for the temporary copy beside it.
-        QTest::newRow("no room for the temporary copy") << QString(251, u'x') + ".nxd"
-                                                        << "(";
     }
 
     void failedExportKeepsTheTarget() {

@@ -182,7 +182,18 @@ void TestListFile::reading_data() {
 
     const Lines lf = Lines{" 1 "} + block(" 4 ", "Anna\nBerta\n", " 1971 ", " 3 ", " 9 ");
     QTest::newRow("lone LF stays in the text") << fileOf(lf) << 1 << "4/Anna\nBerta\n/1971/3/9";
-    QTest::newRow("LF alone ends no line") << fileOf(lf, "\n") << -1 << noRecordError;
+    // Files from other tools: LF line ends where the file holds no CR, and UTF-8, whose
+    // characters outside Windows-1252 become "?".
+    QTest::newRow("LF line ends") << fileOf(canonical, "\n") << 2 << two;
+    const auto utf8 = [](const QByteArray& cp1252, const QString& name) {
+        return decodeCp1252(cp1252).replace(QStringLiteral("Anna"), name).toUtf8();
+    };
+    QTest::newRow("UTF-8 with byte order mark")
+        << "\xEF\xBB\xBF" + utf8(fileOf(canonical), QStringLiteral("Jürgen Groß")) << 2
+        << QStringLiteral("7/Jürgen Groß/1971/3/9; 12/ /2001/12/31");
+    QTest::newRow("UTF-8 with LF, beyond Windows-1252")
+        << utf8(fileOf(canonical, "\n"), QStringLiteral("Zoë Ωmega €")) << 2
+        << QStringLiteral("7/Zoë ?mega €/1971/3/9; 12/ /2001/12/31");
     QTest::newRow("empty name line reads as blank")
         << fileOf(Lines{" 1 "} + block(" 4 ", "", " 1971 ", " 3 ", " 9 ")) << 1 << "4/ /1971/3/9";
 

@@ -55,22 +55,6 @@ QStringList countUp(int to, int total, const QString& ending) {
     return out;
 }
 
-// A write that runs out of room after 1500 bytes, while fullDisks lasts.
-int fullDisks = 0;
-class FullDiskTarget : public ListFileTarget {
-public:
-    using ListFileTarget::ListFileTarget;
-
-protected:
-    qint64 writeBlock(const char* data, qint64 size) override {
-        const qint64 n = m_room > 0 ? ListFileTarget::writeBlock(data, std::min(size, m_room)) : -1;
-        m_room -= n;
-        return n;
-    }
-    FileError writeFailure() const override { return fileErrorFor(filecode::diskFull); }
-    qint64 m_room = fullDisks-- > 0 ? 1500 : std::numeric_limits<qint64>::max();
-};
-
 } // namespace
 
 // Table rows, one value each.
@@ -287,8 +271,9 @@ void TestListFileCommands::saveWritesExactBytesInPlace() {
     QCOMPARE(h.state().abgebrochen, 0);
     QCOMPARE(h.cursor().absolutePosition(), 2);
     // Nothing but the list is left in the folder.
-    QCOMPARE(QDir(h.dataDir.path()).entryList({"liste.nxd*"}, QDir::Files | QDir::Hidden),
-             QStringList{"liste.nxd"});
+    QCOMPARE(
+        QDir(h.dataDir.path()).entryList({"liste.nxd*", ".natalix-*"}, QDir::Files | QDir::Hidden),
+        QStringList{"liste.nxd"});
 }
 
 void TestListFileCommands::saveFailures_data() {
@@ -314,14 +299,16 @@ void TestListFileCommands::saveFailures() {
     WindowHarness h(someRecords(30));
     const QString path = h.dataDir.file(c.relative);
     const QByteArray earlier = renderListFile(someRecords(2));
+    // A disk that is full after 1500 bytes, for the first `fullDisks` attempts.
+    std::optional<FileSizeLimit> full;
+    int attemptsLeft = c.fullDisks;
     if (c.fullDisks > 0) {
         QVERIFY(writeFileBytes(path, earlier));
-        fullDisks = c.fullDisks;
-        h.window()
-            .findChild<ListFileCommands*>("ListFileCommands")
-            ->setTargetFactory([](const QString& p) {
-                return std::unique_ptr<ListFileTarget>(new FullDiskTarget(p));
-            });
+        full.emplace(1500);
+        h.services.onMessage = [&](const MessageRequest&) {
+            if (--attemptsLeft == 0)
+                full.reset();
+        };
     }
     h.state().dateinamemitpfad = path;
     h.state().dateiwurdegeaendert = 1;
@@ -344,8 +331,9 @@ void TestListFileCommands::saveFailures() {
     if (c.fullDisks > 0)
         QCOMPARE(readFileBytes(path), cancelled ? earlier : renderListFile(h.cursor().snapshot()));
     // No half-written file is left behind.
-    QCOMPARE(QDir(h.dataDir.path()).entryList({"liste.nxd*"}, QDir::Files | QDir::Hidden),
-             c.fullDisks ? QStringList{"liste.nxd"} : QStringList());
+    QCOMPARE(
+        QDir(h.dataDir.path()).entryList({"liste.nxd*", ".natalix-*"}, QDir::Files | QDir::Hidden),
+        c.fullDisks ? QStringList{"liste.nxd"} : QStringList());
 }
 
 void TestListFileCommands::newList_data() {

@@ -7,7 +7,11 @@
 
 namespace natalix::test {
 
-ScriptedServices::~ScriptedServices() = default;
+ScriptedServices::~ScriptedServices() {
+    // Windows left open by a test, parentless or not yet deleted with their parent.
+    for (const QPointer<QWidget>& w : shownWindows)
+        delete w.data();
+}
 
 void ScriptedServices::fail(const QString& what) {
     if (unexpected.isEmpty())
@@ -68,6 +72,13 @@ int ScriptedServices::execDialog(QDialog& dialog) {
     const int result = handler(dialog);
     dialog.hide();
     return result;
+}
+
+void ScriptedServices::showWindow(QWidget* window) {
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    shownWindows << QPointer<QWidget>(window);
+    window->show();
+    QCoreApplication::processEvents();
 }
 
 bool ScriptedServices::choosePrinter(QPrinter& printer, QWidget*) {

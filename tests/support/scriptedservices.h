@@ -4,7 +4,9 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QPointer>
 #include <QStringList>
+#include <QWidget>
 
 #include <deque>
 #include <functional>
@@ -51,6 +53,9 @@ public:
     std::optional<QString> openFileName(const FileDialogRequest& request) override;
     std::optional<QString> saveFileName(const FileDialogRequest& request) override;
     int execDialog(QDialog& dialog) override;
+    void showWindow(QWidget* window) override;
+    // The windows shown without waiting, in the order they came; closed ones are null.
+    QList<QPointer<QWidget>> shownWindows;
     bool choosePrinter(QPrinter& printer, QWidget* parent) override;
     QDateTime now() override { return m_now; }
     void clipboardClear() override { m_clipboard.reset(); }

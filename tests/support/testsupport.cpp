@@ -2,6 +2,9 @@
 
 #include <QFile>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace natalix::test {
 
 TempDataDir::TempDataDir() : m_dir(QDir::tempPath() + QStringLiteral("/natalix-test-XXXXXX")) {}
@@ -16,6 +19,22 @@ QByteArray readFileBytes(const QString& path) {
 bool writeFileBytes(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+FileSizeLimit::FileSizeLimit(qint64 bytes) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit;
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = static_cast<rlim_t>(bytes);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    struct rlimit limit;
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, SIG_DFL);
 }
 
 Record makeRecord(int nummer, const QString& name, int jahr, int monat, int tag) {

@@ -23,6 +23,16 @@ private:
 QByteArray readFileBytes(const QString& path);
 bool writeFileBytes(const QString& path, const QByteArray& bytes);
 
+// While it lives, no file of this process may grow beyond `bytes`: a full disk, without root.
+// Writes beyond the limit fail (the signal that would end the process is ignored meanwhile).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(qint64 bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+};
+
 // A record with the given number, name and birth date and the default reminder settings.
 Record makeRecord(int nummer, const QString& name, int jahr, int monat, int tag);
 
