@@ -47,15 +47,16 @@ QString damagedHint() {
                           "Sicherung aus dem Ordner \"Sicherungen\" wiederherzustellen.");
 }
 
-Opened openData(const CommandLine& cl) {
+Opened openData(const CommandLine& cl,
+                TableStore::PageCheck pages = TableStore::PageCheck::AtOpen) {
     Opened o;
     o.dir = resolveDataDir(cl.dataDir, &o.error);
     if (!o.error.isEmpty())
         return o;
     protectDataFiles(o.dir);
     o.options = optioneneinlesen(o.dir.optionsPath());
-    TableStore::Opened opened =
-        TableStore::openChecked(o.dir.databasePath(), sampleRecord(o.options.reminderDefaults()));
+    TableStore::Opened opened = TableStore::openChecked(
+        o.dir.databasePath(), sampleRecord(o.options.reminderDefaults()), pages);
     o.store = std::move(opened.store);
     if (!o.store) {
         o.error = opened.message;
@@ -160,7 +161,8 @@ int runScan(const CommandLine& cl) {
     if (const int status =
             lockOrStatus(lock, QStringLiteral("Eine Erinnerungs-Prüfung von der Kommandozeile")))
         return status;
-    Opened o = openData(cl);
+    // The scan reads the whole table and stops at the first damaged page.
+    Opened o = openData(cl, TableStore::PageCheck::ByTheReader);
     if (!o.store) {
         printError(o.error);
         return 1;

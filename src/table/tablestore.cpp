@@ -87,7 +87,8 @@ TableStore::~TableStore() {
         sqlite3_close(m_db);
 }
 
-TableStore::Opened TableStore::openChecked(const QString& path, const Record& seed) {
+TableStore::Opened TableStore::openChecked(const QString& path, const Record& seed,
+                                           PageCheck pages) {
     Opened o;
     const QString shown = QDir::toNativeSeparators(path);
     const QFileInfo info(path);
@@ -125,7 +126,7 @@ TableStore::Opened TableStore::openChecked(const QString& path, const Record& se
     // Reading through a memory map spares a system call and a copy per page.
     sqlite3_exec(store->m_db, "PRAGMA mmap_size=268435456", nullptr, nullptr, nullptr);
     QString why;
-    o.problem = store->checkAndPrepare(&seed, &why);
+    o.problem = store->checkAndPrepare(&seed, &why, pages);
     if (o.problem == Problem::None) {
         o.store = std::move(store);
         return o;
@@ -169,30 +170,41 @@ std::unique_ptr<TableStore> TableStore::open(const QString& path, const Record& 
     return std::move(o.store);
 }
 
-TableStore::Problem TableStore::checkAndPrepare(const Record* seed, QString* message) {
+TableStore::Problem TableStore::checkPages(QString* message) {
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, "PRAGMA quick_check(1)", -1, &st, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(st);
+        if (rc == SQLITE_ROW && columnText(st, 0) != u"ok")
+            rc = SQLITE_CORRUPT;
+    }
+    sqlite3_finalize(st);
+    if (rc == SQLITE_ROW)
+        return Problem::None;
+    *message = germanDatabaseError(rc);
+    return isDamage(rc) ? Problem::Damaged : Problem::Unavailable;
+}
+
+TableStore::Problem TableStore::checkAndPrepare(const Record* seed, QString* message,
+                                                PageCheck pages) {
     const auto problemOf = [&](int rc) {
         *message = germanDatabaseError(rc);
         return isDamage(rc) ? Problem::Damaged : Problem::Unavailable;
     };
     // The pages first: a damaged file must never pass for an empty list.
-    sqlite3_stmt* st = nullptr;
-    int rc = sqlite3_prepare_v2(m_db, "PRAGMA quick_check(1)", -1, &st, nullptr);
-    if (rc != SQLITE_OK)
-        return problemOf(rc);
-    rc = sqlite3_step(st);
-    const QString verdict = rc == SQLITE_ROW ? columnText(st, 0) : QString();
-    sqlite3_finalize(st);
-    if (rc != SQLITE_ROW)
-        return problemOf(rc);
-    if (verdict != u"ok") {
-        *message = germanDatabaseError(SQLITE_CORRUPT);
-        return Problem::Damaged;
+    if (pages == PageCheck::AtOpen) {
+        if (const Problem p = checkPages(message); p != Problem::None)
+            return p;
+    } else {
+        // What the reader will see of each page is checked as it is read.
+        sqlite3_exec(m_db, "PRAGMA cell_size_check=ON", nullptr, nullptr, nullptr);
     }
 
     // The table and its thirteen fields, as the program made them.
     int objects = 0;
     bool hasTable = false;
-    rc = sqlite3_prepare_v2(m_db, "SELECT type, name FROM sqlite_schema", -1, &st, nullptr);
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, "SELECT type, name FROM sqlite_schema", -1, &st, nullptr);
     if (rc != SQLITE_OK)
         return problemOf(rc);
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
@@ -228,6 +240,11 @@ TableStore::Problem TableStore::checkAndPrepare(const Record* seed, QString* mes
     sqlite3_finalize(st);
     if (rc != SQLITE_ROW)
         return problemOf(rc);
+    // An empty table is seeded only from pages known to be sound.
+    if (empty && pages == PageCheck::ByTheReader) {
+        if (const Problem p = checkPages(message); p != Problem::None)
+            return p;
+    }
     if (empty && insert(*seed) == 0) {
         *message = m_lastError;
         return Problem::Unavailable;

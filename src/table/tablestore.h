@@ -55,7 +55,12 @@ public:
     // Opens (and creates when missing) the database after checking it: its pages (SQLite's
     // quick check) and the table Geburtstage with its thirteen fields. A new or empty table
     // is seeded with `seed`. The file is never opened through a symbolic link.
-    static Opened openChecked(const QString& path, const Record& seed);
+    // ByTheReader leaves the pages to a caller that reads the whole table at once and stops
+    // at the first damaged page (a scan): the quick check then runs only before an empty
+    // table would be seeded, which costs as much as the scan itself otherwise.
+    enum class PageCheck { AtOpen, ByTheReader };
+    static Opened openChecked(const QString& path, const Record& seed,
+                              PageCheck pages = PageCheck::AtOpen);
     static std::unique_ptr<TableStore> open(const QString& path, const Record& seed,
                                             QString* error);
     // The same checks on a file that is only read, such as a backup.
@@ -90,7 +95,9 @@ public:
 private:
     TableStore() = default;
     // Without a seed the file is only checked, never changed.
-    Problem checkAndPrepare(const Record* seed, QString* message);
+    Problem checkAndPrepare(const Record* seed, QString* message,
+                            PageCheck pages = PageCheck::AtOpen);
+    Problem checkPages(QString* message);
     bool hasExpectedColumns();
     bool exec(const char* sql);
     sqlite3_stmt* prepare(sqlite3_stmt*& cache, const char* sql);

@@ -265,6 +265,48 @@ private slots:
         QCOMPARE(f.exported(), listFile(marchList));
     }
 
+    // The scan leaves the pages to its own reading of the table: damage anywhere in it still
+    // ends the scan with a message, no line and not one byte written.
+    void scanOfADamagedDatabase_data() {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("message");
+        const QString broken = QStringLiteral("Die Datenbank-Datei ist beschädigt.");
+        QTest::newRow("a page in the middle") << "page 20" << broken;
+        QTest::newRow("the table's first page") << "page 2" << broken;
+        QTest::newRow("the last page") << "last page" << broken;
+        QTest::newRow("cut in half") << "half" << broken;
+        QTest::newRow("not a database") << "garbage" << broken;
+    }
+
+    void scanOfADamagedDatabase() {
+        QFETCH(QString, damage);
+        QFETCH(QString, message);
+        QList<Entry> many;
+        for (int i = 1; i <= 2000; ++i)
+            many.append(
+                {i, QStringLiteral("Person %1").arg(i), 1950 + i % 60, 3, 1 + i % 14, usual});
+        Fixture f;
+        QVERIFY(f.import(many));
+        const QString db = QDir(f.data()).filePath(QStringLiteral("Geburtstage.db"));
+        QByteArray bytes = readFileBytes(db);
+        const qsizetype page = 4096;
+        QVERIFY(bytes.size() > 30 * page);
+        if (damage == u"half")
+            bytes.truncate(bytes.size() / 2);
+        else if (damage == u"garbage")
+            bytes = QByteArray(bytes.size(), '\x5a');
+        else
+            bytes.replace(damage == u"last page" ? bytes.size() - page
+                                                 : (damage.mid(5).toInt() - 1) * page,
+                          page, QByteArray(page, '\xff'));
+        QVERIFY(writeFileBytes(db, bytes));
+        const Result r = f.run({QStringLiteral("--scan")}, QStringLiteral("2025-03-07T09:00:00"));
+        QCOMPARE(r.code, 1);
+        QVERIFY(r.out.isEmpty());
+        QVERIFY2(QString::fromUtf8(r.err).contains(message), r.err.constData());
+        QCOMPARE(readFileBytes(db), bytes);
+    }
+
     void optionsWithoutData_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("code");
