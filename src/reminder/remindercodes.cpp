@@ -3,6 +3,7 @@
 #include "table/textnumber.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace natalix {
 
@@ -45,8 +46,11 @@ template <size_t N> std::vector<CodedUtf8> utf8Of(const Coded (&list)[N]) {
 }
 
 std::optional<int> lookUp(const std::vector<CodedUtf8>& list, QByteArrayView utf8) {
+    // Most texts of a list differ in length or in their first byte; a scan asks this for
+    // every reminder of every record it reads.
     for (const CodedUtf8& c : list) {
-        if (c.text == utf8)
+        if (c.text.size() == utf8.size() && c.text[0] == utf8[0] &&
+            std::memcmp(c.text.constData(), utf8.data(), static_cast<size_t>(utf8.size())) == 0)
             return c.number;
     }
     return std::nullopt;

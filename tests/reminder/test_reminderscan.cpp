@@ -111,6 +111,40 @@ private slots:
         QCOMPARE(gotMarks, marked);
     }
 
+    // The command line reads the settings from the stored UTF-8 bytes, the window from texts:
+    // both must give the same numbers for every text of the lists and for near misses.
+    void codesFromStoredBytes_data() {
+        QTest::addColumn<QString>("text");
+        QStringList texts = reminderOffsetTexts() + reminderStartTexts() + reminderCycleTexts();
+        texts << "4 Wochen vorher"
+              << "1 monat vorher"
+              << "1 Tag vorher "
+              << ""
+              << " "
+              << "5 Tage Vorher"
+              << "8 Tage vorher"
+              << "alle 11 Jahre"
+              << "alle 0 Jahre"
+              << "Jährlich"
+              << "jahrlich"
+              << "007. Geburtstag"
+              << "Geburtstag"
+              << "1.5 Geburtstag"
+              << "126. Geburtstag"
+              << "-3. Geburtstag"
+              << "1. Geburtstag!";
+        for (const QString& t : texts)
+            QTest::newRow(qPrintable(u'"' + t + u'"')) << t;
+    }
+
+    void codesFromStoredBytes() {
+        QFETCH(QString, text);
+        const QByteArray utf8 = text.toUtf8();
+        QCOMPARE(offsetDays(QByteArrayView(utf8)), offsetDays(text));
+        QCOMPARE(startNumber(QByteArrayView(utf8)), startNumber(text));
+        QCOMPARE(cycleYears(QByteArrayView(utf8)), cycleYears(text));
+    }
+
     void dueOrNot_data() {
         QTest::addColumn<Record>("record");
         QTest::addColumn<QDate>("today");
