@@ -109,13 +109,13 @@ int runImport(const CommandLine& cl) {
         printError(o.error);
         return 1;
     }
-    Cursor cursor(*o.store);
     // The list about to be replaced is kept in today's backup, if there is none yet.
     makeDailyBackup(*o.store, o.dir.path, programNow().date());
-    if (!cursor.replaceAll(contents.records)) {
+    // Straight into the store: a cursor would first read and sort the rows being replaced.
+    if (!o.store->replaceAll(contents.records)) {
         printError(QStringLiteral("Die Liste konnte nicht in die Datenbank geschrieben werden; "
                                   "die bisherige Liste bleibt erhalten. (%1)")
-                       .arg(cursor.lastError()));
+                       .arg(o.store->lastError()));
         return 1;
     }
     SettingsStore settings(o.dir);

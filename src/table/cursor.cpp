@@ -267,38 +267,49 @@ bool Cursor::setSort(const QString& expression) {
 
 void Cursor::applySort() {
     const int n = recordCount();
-    // Text keys are folded once per row, not once per comparison.
-    std::vector<std::vector<QString>> folded(m_sort.size());
-    for (size_t k = 0; k < m_sort.size(); ++k) {
-        if (isWholeNumberField(m_sort[k].field))
+    const size_t keys = m_sort.size();
+    // Every key is read once per row, not once per comparison: whole numbers as unsigned
+    // values that order ascending (turned round for DESC), texts folded.
+    std::vector<quint32> numbers(static_cast<size_t>(n) * keys);
+    std::vector<std::vector<QString>> folded(keys);
+    std::vector<char> numeric(keys);
+    for (size_t k = 0; k < keys; ++k) {
+        const SortKey& key = m_sort[k];
+        numeric[k] = isWholeNumberField(key.field);
+        if (numeric[k]) {
+            const quint32 flip = key.descending ? 0x7fffffffu : 0x80000000u;
+            for (int i = 0; i < n; ++i)
+                numbers[static_cast<size_t>(i) * keys + k] =
+                    static_cast<quint32>(m_rows[i].record.wholeNumber(key.field)) ^ flip;
             continue;
+        }
         folded[k].reserve(n);
         for (const Row& r : m_rows)
-            folded[k].push_back(foldText(r.record.text(m_sort[k].field)));
+            folded[k].push_back(foldText(r.record.text(key.field)));
     }
+    // Equal keys keep the order in which the records were stored; new ones come last.
+    std::vector<qint64> stored(n);
+    for (int i = 0; i < n; ++i)
+        stored[i] = m_rows[i].rowid == 0 ? std::numeric_limits<qint64>::max() : m_rows[i].rowid;
     std::vector<int> order(n);
     std::iota(order.begin(), order.end(), 0);
-    auto idOrder = [](qint64 id) { return id == 0 ? std::numeric_limits<qint64>::max() : id; };
     std::sort(order.begin(), order.end(), [&](int a, int b) {
-        const Record& ra = m_rows[a].record;
-        const Record& rb = m_rows[b].record;
-        for (size_t k = 0; k < m_sort.size(); ++k) {
+        const quint32* na = numbers.data() + static_cast<size_t>(a) * keys;
+        const quint32* nb = numbers.data() + static_cast<size_t>(b) * keys;
+        for (size_t k = 0; k < keys; ++k) {
             const SortKey& key = m_sort[k];
-            int c = 0;
-            if (isWholeNumberField(key.field)) {
-                const int va = ra.wholeNumber(key.field);
-                const int vb = rb.wholeNumber(key.field);
-                c = va < vb ? -1 : (va > vb ? 1 : 0);
-            } else {
-                c = folded[k][a].compare(folded[k][b]);
-                if (c == 0)
-                    c = ra.text(key.field).compare(rb.text(key.field));
+            if (numeric[k]) {
+                if (na[k] != nb[k])
+                    return na[k] < nb[k];
+                continue;
             }
+            int c = folded[k][a].compare(folded[k][b]);
+            if (c == 0)
+                c = m_rows[a].record.text(key.field).compare(m_rows[b].record.text(key.field));
             if (c != 0)
                 return key.descending ? c > 0 : c < 0;
         }
-        // Equal keys keep the order in which the records were stored.
-        return idOrder(m_rows[a].rowid) < idOrder(m_rows[b].rowid);
+        return stored[a] < stored[b];
     });
     std::vector<Row> sorted;
     sorted.reserve(n);
