@@ -102,6 +102,14 @@ int longestLeadDays() {
 }
 
 std::optional<double> startNumber(const QString& text) {
+    // The texts of the list ("18. Geburtstag") are read directly; anything else the long way.
+    static const QString suffix = QStringLiteral(". Geburtstag");
+    qsizetype digits = 0;
+    int listed = 0;
+    while (digits < text.size() && digits < 6 && text[digits] >= u'0' && text[digits] <= u'9')
+        listed = listed * 10 + (text[digits++].unicode() - u'0');
+    if (digits > 0 && digits < 6 && QStringView(text).sliced(digits) == suffix)
+        return listed;
     bool found = false;
     const double n = leadingNumber(text, &found);
     if (!found)
@@ -143,23 +151,26 @@ std::optional<int> cycleYears(QByteArrayView utf8) {
     return lookUp(list, utf8);
 }
 
+ConvertedRow convertRow(const Record& r) {
+    ConvertedRow c;
+    c.nummer = r.nummer;
+    c.name = r.name;
+    c.jahr = r.jahr;
+    c.monat = r.monat;
+    c.tag = r.tag;
+    for (int k = 0; k < 3; ++k)
+        c.offset[k] = offsetDays(r.erinnerung[k]);
+    c.start = startNumber(r.erinnerungsbeginn);
+    c.cycle = cycleYears(r.erinnerungszyklus);
+    c.marker = r.marker;
+    return c;
+}
+
 std::vector<ConvertedRow> erinnerungstexteumwandeln(const Snapshot& snapshot) {
     std::vector<ConvertedRow> rows;
     rows.reserve(snapshot.size());
-    for (const Record& r : snapshot) {
-        ConvertedRow c;
-        c.nummer = r.nummer;
-        c.name = r.name;
-        c.jahr = r.jahr;
-        c.monat = r.monat;
-        c.tag = r.tag;
-        for (int k = 0; k < 3; ++k)
-            c.offset[k] = offsetDays(r.erinnerung[k]);
-        c.start = startNumber(r.erinnerungsbeginn);
-        c.cycle = cycleYears(r.erinnerungszyklus);
-        c.marker = r.marker;
-        rows.push_back(std::move(c));
-    }
+    for (const Record& r : snapshot)
+        rows.push_back(convertRow(r));
     return rows;
 }
 

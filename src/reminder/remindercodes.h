@@ -43,6 +43,7 @@ struct ConvertedRow {
     std::array<int, 3> marker{0, 0, 0};
 };
 
+ConvertedRow convertRow(const Record& record);
 std::vector<ConvertedRow> erinnerungstexteumwandeln(const Snapshot& snapshot);
 
 } // namespace natalix

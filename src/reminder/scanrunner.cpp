@@ -12,11 +12,22 @@ namespace natalix {
 ScanRun runReminderScan(Cursor& cursor, const QDate& today, double dateDisplay) {
     ScanRun run;
     cursor.setSort(scanSortExpression());
-    if (cursor.recordCount() == 0)
+    const int count = cursor.recordCount();
+    if (count == 0)
         return run;
-    const Snapshot snapshot = cursor.snapshot();
-    const ScanResult result =
-        geburtstagedurchgehen(erinnerungstexteumwandeln(snapshot), today, dateDisplay);
+    // Only records whose birthday lies within the longest lead time can be due; the others
+    // are neither copied nor converted.
+    const ScanDay day(today);
+    std::vector<ConvertedRow> rows;
+    std::vector<int> rowOf;
+    for (int i = 0; i < count; ++i) {
+        const Record& r = cursor.rowAt(i);
+        if (!day.mayBeDue(r.monat, r.tag))
+            continue;
+        rows.push_back(convertRow(r));
+        rowOf.push_back(i);
+    }
+    const ScanResult result = geburtstagedurchgehen(rows, today, dateDisplay);
     run.lines = result.lines;
     if (result.marks.empty())
         return run;
@@ -26,9 +37,10 @@ ScanRun runReminderScan(Cursor& cursor, const QDate& today, double dateDisplay) 
     }
     bool ok = true;
     for (size_t i = 0; i < result.marks.size() && ok;) {
-        const int row = result.marks[i].row;
+        const int converted = result.marks[i].row;
+        const int row = rowOf[converted];
         Record r = cursor.rowAt(row);
-        for (; i < result.marks.size() && result.marks[i].row == row; ++i)
+        for (; i < result.marks.size() && result.marks[i].row == converted; ++i)
             r.marker[result.marks[i].reminder] = result.marks[i].year;
         ok = cursor.writeRecord(cursor.bookmarkAt(row), r);
     }

@@ -108,6 +108,7 @@ private:
     bool m_loaded = false;
     std::optional<Record> m_pending;
     mutable QHash<qint64, int> m_rowOfId;
+    mutable std::vector<int> m_rowOfIdDense; // by rowid, when rowids are dense
     mutable bool m_indexValid = false;
 };
 

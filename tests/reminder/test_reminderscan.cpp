@@ -139,6 +139,10 @@ private slots:
 
     void codesFromStoredBytes() {
         QFETCH(QString, text);
+        if (const qsizetype start = reminderStartTexts().indexOf(text); start >= 0)
+            QCOMPARE(startNumber(text), std::optional<double>(start + 1));
+        if (text == u"007. Geburtstag" || text == u"-3. Geburtstag")
+            QCOMPARE(startNumber(text), std::optional<double>(text.startsWith(u'-') ? -3 : 7));
         const QByteArray utf8 = text.toUtf8();
         QCOMPARE(offsetDays(QByteArrayView(utf8)), offsetDays(text));
         QCOMPARE(startNumber(QByteArrayView(utf8)), startNumber(text));

@@ -282,6 +282,28 @@ private slots:
         QCOMPARE(numbersOf(t.c.snapshot()), numbers);
     }
 
+    // Names alike in their first sixteen folded characters are told apart further on; equal
+    // folded names by their exact characters.
+    void longNamesSort_data() {
+        QTest::addColumn<QString>("expression");
+        QTest::addColumn<QList<int>>("numbers");
+        QTest::newRow("Name ASC") << "Name ASC" << QList<int>{6, 3, 1, 2, 4, 5};
+        QTest::newRow("Name DESC") << "Name DESC" << QList<int>{5, 4, 2, 1, 3, 6};
+    }
+
+    void longNamesSort() {
+        QFETCH(QString, expression);
+        QFETCH(QList<int>, numbers);
+        Table t({makeRecord(1, "Mustermann-Schmidt, Anna-Lena", 1980, 1, 1),
+                 makeRecord(2, "mustermann-schmidt, anna-lena", 1980, 1, 1),
+                 makeRecord(3, "Mustermann-Schmidt, Anna-Lea", 1980, 1, 1),
+                 makeRecord(4, "Mustermann-Schmidt, Änne", 1980, 1, 1),
+                 makeRecord(5, "Mustermann-Schmiß", 1980, 1, 1),
+                 makeRecord(6, "Mustermann", 1980, 1, 1)});
+        QVERIFY(t.c.setSort(expression));
+        QCOMPARE(numbersOf(t.c.snapshot()), numbers);
+    }
+
     void sortOrders() {
         QFETCH(QString, expression);
         QFETCH(QList<int>, numbers);
