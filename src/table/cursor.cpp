@@ -17,8 +17,10 @@ namespace {
 // Case and umlauts folded (ä = a, ß = ss), written from `out` on (room for two units a
 // character); returns the end.
 char16_t* foldInto(char16_t* out, QStringView s) {
-    for (const QChar c : s) {
-        const char16_t u = c.unicode();
+    const char16_t* p = s.utf16();
+    const char16_t* const end = p + s.size();
+    while (p < end) {
+        const char16_t u = *p++;
         if (u < 0x80) {
             *out++ = (u >= u'A' && u <= u'Z') ? static_cast<char16_t>(u + 32) : u;
             continue;
@@ -41,7 +43,7 @@ char16_t* foldInto(char16_t* out, QStringView s) {
             *out++ = u's';
             break;
         default:
-            *out++ = c.toCaseFolded().unicode();
+            *out++ = QChar(u).toCaseFolded().unicode();
         }
     }
     return out;
