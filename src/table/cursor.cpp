@@ -118,10 +118,7 @@ bool Cursor::reload() {
     std::vector<StoredRow> stored = m_store.loadAll(&ok);
     if (!ok)
         return false;
-    m_rows.clear();
-    m_rows.reserve(stored.size());
-    for (StoredRow& s : stored)
-        m_rows.push_back({s.rowid, std::move(s.record)});
+    m_rows = std::move(stored);
     m_pending.reset();
     m_onDeleted = false;
     applySort();

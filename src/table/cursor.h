@@ -88,10 +88,9 @@ signals:
     void storeFailed(const QString& error);
 
 private:
-    struct Row {
-        qint64 rowid = 0; // 0 while a new record has not been stored yet
-        Record record;
-    };
+    // rowid 0 while a new record has not been stored yet. The rows come from the store as
+    // they are, without a copy.
+    using Row = StoredRow;
     bool failed(); // reports the store's error; always false
     bool storePending();
     bool moveTo(int index); // stores pending changes first

@@ -159,7 +159,7 @@ TableStore::Opened TableStore::openChecked(const QString& path, const Record& se
     sqlite3_extended_result_codes(store->m_db, 1);
     sqlite3_busy_timeout(store->m_db, 2000);
     // Reading through a memory map spares a system call and a copy per page.
-    sqlite3_exec(store->m_db, "PRAGMA mmap_size=268435456", nullptr, nullptr, nullptr);
+    store->setMemoryMapped(true);
     QString why;
     o.problem = store->checkAndPrepare(&seed, &why, pages);
     if (o.problem == Problem::None) {
@@ -380,6 +380,34 @@ std::vector<StoredRow> TableStore::loadAll(bool* ok) {
         *ok = st != nullptr;
     if (!st)
         return rows;
+    sqlite3_stmt* counted = nullptr;
+    if (sqlite3_prepare_v2(m_db, "SELECT count(*) FROM Geburtstage", -1, &counted, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_step(counted) == SQLITE_ROW)
+        rows.reserve(static_cast<size_t>(sqlite3_column_int64(counted, 0)));
+    sqlite3_finalize(counted);
+    // The reminder settings come from short closed lists: rows with the same text share one
+    // string, which keeps a big list small in memory (the program runs all day).
+    struct Shared {
+        QByteArray bytes;
+        QString text;
+    };
+    std::array<std::vector<Shared>, fieldCount> shared;
+    const auto textOf = [&](int i) {
+        const QByteArrayView bytes = columnBytes(st, i + 1);
+        std::vector<Shared>& known = shared[i];
+        const bool settings = i >= static_cast<int>(Field::Erinnerung1) &&
+                              i <= static_cast<int>(Field::Erinnerungszyklus);
+        if (settings) {
+            for (const Shared& s : known)
+                if (s.bytes == bytes)
+                    return s.text;
+        }
+        QString text = QString::fromUtf8(bytes);
+        if (settings && known.size() < 32)
+            known.push_back({bytes.toByteArray(), text});
+        return text;
+    };
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         StoredRow row;
@@ -389,7 +417,7 @@ std::vector<StoredRow> TableStore::loadAll(bool* ok) {
             if (isWholeNumberField(f))
                 row.record.setWholeNumber(f, static_cast<int>(sqlite3_column_int64(st, i + 1)));
             else
-                row.record.setText(f, columnText(st, i + 1));
+                row.record.setText(f, textOf(i));
         }
         rows.push_back(std::move(row));
     }
@@ -544,6 +572,11 @@ bool TableStore::writeMarkers(const std::vector<std::pair<qint64, std::array<int
         return false;
     }
     return commit();
+}
+
+void TableStore::setMemoryMapped(bool on) {
+    sqlite3_exec(m_db, on ? "PRAGMA mmap_size=268435456" : "PRAGMA mmap_size=0", nullptr, nullptr,
+                 nullptr);
 }
 
 bool TableStore::begin() {

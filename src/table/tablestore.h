@@ -84,6 +84,9 @@ public:
     // Writes the markers E1 to E3 of the given rows, all in one transaction.
     bool writeMarkers(const std::vector<std::pair<qint64, std::array<int, 3>>>& rows);
 
+    // Reads go through a memory map of the file (the default), or through SQLite's cache.
+    void setMemoryMapped(bool on);
+
     bool begin();
     bool commit();
     bool rollback();
