@@ -148,12 +148,17 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::printf("%d rounds, each command once per round in turn; medians\n", rounds);
-    std::printf("%-34s %10s %10s\n", "", "wall ms", "CPU ms");
+    int width = 34;
     for (const Command& c : commands)
-        std::printf("%-34s %10.2f %10.2f\n", c.name.c_str(), median(c.wall), median(c.cpu));
+        width = std::max(width, static_cast<int>(c.name.size()));
+    for (const auto& [a, b] : ratios)
+        width = std::max(width, static_cast<int>(a.size() + b.size() + 3));
+    std::printf("%d rounds, each command once per round in turn; medians\n", rounds);
+    std::printf("%-*s %10s %10s\n", width, "", "wall ms", "CPU ms");
+    for (const Command& c : commands)
+        std::printf("%-*s %10.2f %10.2f\n", width, c.name.c_str(), median(c.wall), median(c.cpu));
     if (!ratios.empty())
-        std::printf("\n%-34s %10s %10s\n", "paired ratio (median of rounds)", "wall", "CPU");
+        std::printf("\n%-*s %10s %10s\n", width, "paired ratio (median of rounds)", "wall", "CPU");
     for (const auto& [a, b] : ratios) {
         const Command& ca = commands[byName[a]];
         const Command& cb = commands[byName[b]];
@@ -163,7 +168,7 @@ int main(int argc, char** argv) {
             cpu.push_back(ca.cpu[r] / cb.cpu[r]);
         }
         const std::string label = a + " / " + b;
-        std::printf("%-34s %10.2f %10.2f\n", label.c_str(), median(wall), median(cpu));
+        std::printf("%-*s %10.2f %10.2f\n", width, label.c_str(), median(wall), median(cpu));
     }
     return 0;
 }

@@ -5,8 +5,10 @@
 # a fresh process, as cron would start it, with its output thrown away.
 #
 #   steady state   the second scan of the day: every due reminder is already marked
-#   first scan     the first scan of the day: the markers of every due reminder are written
-#                  durably (before each timed run the unmarked database is put back, untimed)
+#   first scan     the first scan of the day, the markers written durably (before each timed
+#                  run the database is put back and synced, untimed): once as in daily use,
+#                  after yesterday's scan, and once with every marker reset, so that every due
+#                  reminder of the day is new
 #   floor          bench/scan_floor.cpp: Qt Core and SQLite reading every field of every row
 #
 # bench/pairs.cpp runs the commands in turn, round after round, and prints medians and the
@@ -73,26 +75,35 @@ LC_ALL=C awk -v n="$count" -v list="$list" -v rem="$rem" -v bd="$bd" 'BEGIN {
 
 steady="$work/steady"
 first="$work/first"
+daily="$work/daily"
 "$natalix" --import "$list" --datadir "$steady"
 "$natalix" --import "$list" --datadir "$first"
+"$natalix" --import "$list" --datadir "$daily"
 cp "$first/Geburtstage.db" "$work/unmarked.db"
+NATALIX_NOW="$(date -d yesterday +%F)T09:00:00" "$natalix" --scan --datadir "$daily" >/dev/null
+cp "$daily/Geburtstage.db" "$work/yesterday.db"
 natalix_lines=$("$natalix" --scan --datadir "$steady" | wc -l)
+daily_lines=$("$natalix" --scan --datadir "$daily" | wc -l)
 remind_lines=$(remind "$rem" "$day" | grep -c "Jahre alt" || true)
 birthday_lines=$(birthday -f "$bd" | wc -l)
 echo "$count birthdays, $day: natalix reports $natalix_lines, remind $remind_lines, birthday" \
-    "$birthday_lines (each program counts its own way around the day itself)"
+    "$birthday_lines (each program counts its own way around the day itself); after yesterday's" \
+    "scan natalix finds $daily_lines new"
 echo
 
 "$pairs" "$rounds" \
     "natalix --scan (steady state)=$natalix --scan --datadir $steady" \
+    "natalix --scan (first, daily use)=$natalix --scan --datadir $daily" \
     "natalix --scan (first scan)=$natalix --scan --datadir $first" \
     "floor (Qt Core + SQLite read)=$floor $steady/Geburtstage.db" \
     "birthday=birthday -f $bd" \
     "remind=remind $rem $day" \
     "natalix --version=$natalix --version" \
+    --prepare "natalix --scan (first, daily use)=cp $work/yesterday.db $daily/Geburtstage.db && sync $daily/Geburtstage.db" \
     --prepare "natalix --scan (first scan)=cp $work/unmarked.db $first/Geburtstage.db && sync $first/Geburtstage.db" \
     --ratio "natalix --scan (steady state)/birthday" \
     --ratio "natalix --scan (steady state)/remind" \
+    --ratio "natalix --scan (first, daily use)/natalix --scan (steady state)" \
     --ratio "natalix --scan (first scan)/natalix --scan (steady state)" \
     --ratio "natalix --scan (steady state)/floor (Qt Core + SQLite read)"
 
