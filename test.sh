@@ -3,11 +3,14 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/deps.sh
-natalix_install_deps poppler-utils clang libclang-rt-14-dev fonts-dejavu-core
+natalix_install_deps poppler-utils clang libclang-rt-14-dev fonts-dejavu-core \
+    python3-vobject python3-icalendar python3-recurring-ical-events khal \
+    python3-radicale curl openssl
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNATALIX_SANITIZE=ON >/dev/null
 cmake --build build/test
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 ctest --test-dir build/test --output-on-failure -j2 --timeout 300
 # Short fuzzing runs of the two readers, when clang can build them.

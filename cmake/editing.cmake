@@ -1,6 +1,5 @@
 # The editing commands: entry, deletion, clipboard, bulk change, options dialog, weekday.
 target_sources(natalix_gui PRIVATE
-    ${CMAKE_SOURCE_DIR}/src/table/editingcommands.cpp
     ${CMAKE_SOURCE_DIR}/src/table/entrycommands.cpp
     ${CMAKE_SOURCE_DIR}/src/table/deletecommands.cpp
     ${CMAKE_SOURCE_DIR}/src/table/clipboardcommands.cpp

@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
-# Short libFuzzer runs of the list file and options readers.
-# Usage: scripts/fuzz.sh [seconds]  (total time for both, default 14). Exits non-zero on a crash;
+# Short libFuzzer runs of the list file, options, vCard and CSV readers.
+# Usage: scripts/fuzz.sh [seconds]  (total time for all, default 14). Exits non-zero on a crash;
 # the input that caused it is kept in build/fuzz/artifacts/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 budget=${1:-14}
-each=$((budget / 2))
+targets=(listfile options vcard csv)
+each=$((budget / ${#targets[@]}))
 [ "$each" -ge 1 ] || each=1
 
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DNATALIX_FUZZ=ON -DNATALIX_TESTS=OFF >/dev/null
-cmake --build build/fuzz -j2 --target fuzz_listfile fuzz_options
+cmake --build build/fuzz -j2 --target "${targets[@]/#/fuzz_}"
 
 # The options target writes a file per input through QSaveFile, which syncs it to disk; in
 # memory that costs nothing, on disk it would eat most of the budget.
@@ -24,7 +25,7 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-}:print_stacktrace=1:halt_on_error=1"
 
 status=0
-for name in listfile options; do
+for name in "${targets[@]}"; do
     # A copy, so that the inputs the fuzzer adds never land in the repository.
     cp -r "tests/data/fuzz/$name" "$work/$name"
     log="build/fuzz/fuzz_$name.log"

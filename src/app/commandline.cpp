@@ -1,6 +1,8 @@
 #include "app/commandline.h"
 
 #include "app/datadir.h"
+#include "calendar/icalendar.h"
+#include "contacts/contactimport.h"
 #include "listfile/listfile.h"
 #include "options/options.h"
 #include "reminder/scanrunner.h"
@@ -28,13 +30,6 @@ void printOut(const QString& text) {
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
 }
 
-QString runningMessage(const QString& what) {
-    return QStringLiteral("Natalix läuft bereits mit diesem Datenordner. %1 ist erst möglich, "
-                          "wenn das Programm beendet wurde (Extras / Natalix und "
-                          "Erinnerungs-Modul beenden).")
-        .arg(what);
-}
-
 struct Opened {
     DataDir dir;
     Options options;
@@ -54,7 +49,7 @@ Opened openData(const CommandLine& cl,
     if (!o.error.isEmpty())
         return o;
     protectDataFiles(o.dir);
-    o.options = optioneneinlesen(o.dir.optionsPath());
+    o.options = optioneneinlesen(o.dir.optionsPath(), nullptr, optionsTemplatePath());
     TableStore::Opened opened = TableStore::openChecked(
         o.dir.databasePath(), sampleRecord(o.options.reminderDefaults()), pages);
     o.store = std::move(opened.store);
@@ -183,7 +178,103 @@ int runScan(const CommandLine& cl) {
     return 0;
 }
 
+int runImportContacts(const CommandLine& cl) {
+    QString error;
+    const DataDir dir = resolveDataDir(cl.dataDir, &error);
+    if (!error.isEmpty()) {
+        printError(error);
+        return 1;
+    }
+    InstanceLock lock(dir);
+    if (const int status = lockOrStatus(lock, QStringLiteral("Das Einlesen von Kontakten")))
+        return status;
+    const ContactFile contacts = readContactFile(cl.file);
+    if (!contacts.ok) {
+        printError(QStringLiteral("Die Datei \"%1\" wurde nicht eingelesen: %2")
+                       .arg(cl.file, contacts.error));
+        return 1;
+    }
+    Opened o = openData(cl);
+    if (!o.store) {
+        printError(o.error);
+        return 1;
+    }
+    Cursor cursor(*o.store);
+    if (!cursor.loaded()) {
+        printError(QStringLiteral("Die Liste kann nicht aus der Datenbank gelesen werden; es "
+                                  "wurde nichts übernommen. (%1)")
+                       .arg(cursor.lastError()));
+        return 1;
+    }
+    const ImportPlan plan =
+        planContactImport(contacts.contacts, cursor.snapshot(), o.options.reminderDefaults());
+    const std::vector<Record> records = recordsToAdd(plan);
+    if (static_cast<int>(records.size()) != plan.added) {
+        printError(QStringLiteral("Die Liste hat keine freien Nummern mehr; es wurde nichts "
+                                  "übernommen."));
+        return 1;
+    }
+    if (!records.empty()) {
+        makeDailyBackup(*o.store, o.dir.path, programNow().date());
+        if (!appendRecords(*o.store, records, &error)) {
+            printError(QStringLiteral("Die Kontakte konnten nicht in die Datenbank geschrieben "
+                                      "werden; die bisherige Liste bleibt erhalten. (%1)")
+                           .arg(error));
+            return 1;
+        }
+    }
+    printOut(importSummary(plan.added, plan.duplicates, plan.withoutBirthday) + u'\n');
+    return 0;
+}
+
+int runExportIcs(const CommandLine& cl) {
+    Opened o = openData(cl);
+    if (!o.store) {
+        printError(o.error);
+        return 1;
+    }
+    Cursor cursor(*o.store);
+    if (!cursor.loaded() || cursor.recordCount() == 0) {
+        // A table that could not be read must never replace a calendar.
+        printError(QStringLiteral("Die Liste kann nicht aus der Datenbank gelesen werden; \"%1\" "
+                                  "bleibt unverändert. (%2)")
+                       .arg(cl.file, cursor.lastError()));
+        return 1;
+    }
+    cursor.setSort(QStringLiteral("Nummer ASC"));
+    const QDateTime now = programNow();
+    int skipped = 0;
+    const QByteArray calendar = renderCalendar(
+        cursor.snapshot(), {now.date(), now, o.options.optiondatumsanzeigehauptfenster}, &skipped);
+    const SaveResult saved = saveFileSafely(cl.file, calendar);
+    if (!saved.ok) {
+        printError(QStringLiteral("Der Kalender konnte nicht in \"%1\" gespeichert werden (%2 : "
+                                  "%3); die Datei bleibt, wie sie war.")
+                       .arg(cl.file)
+                       .arg(saved.error.code)
+                       .arg(saved.error.description));
+        return 1;
+    }
+    if (skipped > 0)
+        printError(
+            QStringLiteral("Nicht im Kalender, weil ohne gültiges Geburtsdatum: %1 %2")
+                .arg(skipped)
+                .arg(skipped == 1 ? QStringLiteral("Datensatz") : QStringLiteral("Datensätze")));
+    return 0;
+}
+
 } // namespace
+
+QString runningMessage(const QString& what) {
+    return QStringLiteral("Natalix läuft bereits mit diesem Datenordner. %1 ist erst möglich, "
+                          "wenn das Programm beendet wurde (Extras / Natalix und "
+                          "Erinnerungs-Modul beenden).")
+        .arg(what);
+}
+
+bool isSyncMode(CommandLine::Mode mode) {
+    return mode == CommandLine::Mode::SyncContacts || mode == CommandLine::Mode::SyncCalendar;
+}
 
 QString programVersion() {
     return QStringLiteral("1.2.0");
@@ -197,7 +288,6 @@ QDateTime programNow() {
 
 CommandLine parseCommandLine(const QStringList& arguments) {
     CommandLine cl;
-    cl.autoStart = arguments.join(u' ').contains(QStringLiteral("/auto"));
     auto setMode = [&](CommandLine::Mode m) {
         if (cl.mode != CommandLine::Mode::Window && cl.mode != m) {
             cl.mode = CommandLine::Mode::Invalid;
@@ -210,7 +300,19 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     for (int i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
-        if (a == u"--datadir" || a == u"--import" || a == u"--export") {
+        const bool sync = a == u"--sync-contacts" || a == u"--sync-calendar";
+        if (sync && !hasValue) {
+            cl.mode = CommandLine::Mode::Invalid;
+            cl.error = QStringLiteral("Nach %1 fehlt die Adresse.").arg(a);
+            return cl;
+        }
+        if (sync) {
+            if (!setMode(a == u"--sync-contacts" ? CommandLine::Mode::SyncContacts
+                                                 : CommandLine::Mode::SyncCalendar))
+                return cl;
+            cl.file = arguments[++i];
+        } else if (a == u"--datadir" || a == u"--import" || a == u"--export" ||
+                   a == u"--import-contacts" || a == u"--export-ics") {
             if (!hasValue) {
                 cl.mode = CommandLine::Mode::Invalid;
                 cl.error = QStringLiteral("Nach %1 fehlt der Pfad.").arg(a);
@@ -219,8 +321,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
             const QString value = arguments[++i];
             if (a == u"--datadir")
                 cl.dataDir = value;
-            else if (!setMode(a == u"--import" ? CommandLine::Mode::Import
-                                               : CommandLine::Mode::Export))
+            else if (!setMode(a == u"--import"            ? CommandLine::Mode::Import
+                              : a == u"--export"          ? CommandLine::Mode::Export
+                              : a == u"--import-contacts" ? CommandLine::Mode::ImportContacts
+                                                          : CommandLine::Mode::ExportIcs))
                 return cl;
             else
                 cl.file = value;
@@ -238,7 +342,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
             cl.error = QStringLiteral("Unbekannte Option: %1").arg(a);
             return cl;
         }
-        // Anything else (such as /auto) belongs to the window's start.
+        // Anything else belongs to the window's start. "/auto" is looked for there only,
+        // never in the value of an option (a data folder may well be called ".../auto").
+        if (a.contains(QStringLiteral("/auto")))
+            cl.autoStart = true;
     }
     return cl;
 }
@@ -247,6 +354,8 @@ QString commandLineHelp() {
     return QStringLiteral(
         "Aufruf: natalix [/auto] [--datadir ORDNER]\n"
         "        natalix --import DATEI | --export DATEI | --scan [--datadir ORDNER]\n"
+        "        natalix --import-contacts DATEI | --export-ics DATEI [--datadir ORDNER]\n"
+        "        natalix --sync-contacts URL | --sync-calendar URL [--datadir ORDNER]\n"
         "\n"
         "Natalix erinnert an Geburtstage.\n"
         "\n"
@@ -257,6 +366,19 @@ QString commandLineHelp() {
         "  --export DATEI    speichert die Liste, nach Nummer sortiert, als Listendatei\n"
         "  --scan            prüft einmal die Erinnerungen und gibt jede fällige Meldung als\n"
         "                    eigene Zeile aus (für cron oder das Terminal)\n"
+        "  --import-contacts DATEI\n"
+        "                    hängt die Geburtstage einer vCard- oder CSV-Kontaktdatei an die\n"
+        "                    Liste an (schon vorhandene werden übersprungen)\n"
+        "  --export-ics DATEI\n"
+        "                    speichert die Liste als Kalender (.ics) mit den Erinnerungen\n"
+        "  --sync-contacts URL\n"
+        "                    gleicht die Geburtstage mit einem CardDAV-Adressbuch ab (URL des\n"
+        "                    Adressbuchs oder des Servers); nur Einträge aus diesem Adressbuch\n"
+        "                    werden geändert oder entfernt\n"
+        "  --sync-calendar URL\n"
+        "                    legt für jeden Eintrag einen Termin mit Erinnerungen in einem\n"
+        "                    CalDAV-Kalender an, ändert und löscht nur diese Termine\n"
+        "                    (Anmeldung für beide: NATALIX_DAV_USER, NATALIX_DAV_PASSWORD)\n"
         "  --help            zeigt diese Hilfe\n"
         "  --version         zeigt die Version\n");
 }
@@ -269,6 +391,10 @@ int runCommandLine(const CommandLine& cl) {
         return runExport(cl);
     case CommandLine::Mode::Scan:
         return runScan(cl);
+    case CommandLine::Mode::ImportContacts:
+        return runImportContacts(cl);
+    case CommandLine::Mode::ExportIcs:
+        return runExportIcs(cl);
     case CommandLine::Mode::Help:
         printOut(commandLineHelp());
         return 0;
@@ -278,6 +404,8 @@ int runCommandLine(const CommandLine& cl) {
     case CommandLine::Mode::Invalid:
         printError(cl.error + QStringLiteral("\n\n") + commandLineHelp());
         return 1;
+    case CommandLine::Mode::SyncContacts:
+    case CommandLine::Mode::SyncCalendar:
     case CommandLine::Mode::Window:
         break;
     }

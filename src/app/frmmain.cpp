@@ -1,8 +1,10 @@
 #include "app/frmmain.h"
 
-#include "app/commandgroups.h"
+#include "listfile/listfilecommands.h"
 #include "reminder/remindercodes.h"
+#include "reminder/remindercore.h"
 #include "table/cursor.h"
+#include "table/entrycommands.h"
 #include "table/gridmodel.h"
 #include "table/gridselection.h"
 #include "table/sortcommands.h"
@@ -26,6 +28,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStackedWidget>
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
@@ -34,41 +37,7 @@
 namespace natalix {
 
 namespace {
-
 constexpr int nameMaxLength = 40;
-// Twips of the form layout to pixels: 15 twips a pixel, widened a little for today's fonts.
-constexpr double twipScale = 1.25 / 15.0;
-constexpr int dateRowOriginTwips = 1560;
-
-// A date box: a list to pick from and free text to type.
-QComboBox* makeDateBox(QWidget* parent, const char* name) {
-    auto* c = new QComboBox(parent);
-    c->setObjectName(QString::fromLatin1(name));
-    c->setEditable(true);
-    c->setInsertPolicy(QComboBox::NoInsert);
-    c->setMaxVisibleItems(16);
-    c->setCompleter(nullptr);
-    return c;
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
-                        const QString& tip) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setToolTip(tip);
-    b->setAutoDefault(false);
-    return b;
-}
-
-QAction* makeAction(QMenu* menu, const char* name, const QString& caption,
-                    const QKeySequence& shortcut = {}) {
-    auto* a = menu->addAction(caption);
-    a->setObjectName(QString::fromLatin1(name));
-    if (!shortcut.isEmpty())
-        a->setShortcut(shortcut);
-    return a;
-}
-
 } // namespace
 
 FrmMain::FrmMain(const MainContext& context, QWidget* parent)
@@ -80,21 +49,21 @@ FrmMain::FrmMain(const MainContext& context, QWidget* parent)
 
     buildWidgets();
     buildMenus();
-    m_sort = std::make_unique<SortCommands>(*this);
-    m_selectionCommands = std::make_unique<SelectionCommands>(*this);
+    m_reminders = new ReminderCore(
+        m_cursor, m_state, [this] { return m_services.now(); }, this);
+    Timer1 = m_reminders->timer();
+    m_context = std::make_unique<CommandContext>(
+        CommandContext{m_state, m_cursor, m_services, m_settings, m_dataDir, *this, *this, *this,
+                       *m_reminders, *this, [this] { m_storeFailureHandled = true; }});
+    m_sort = std::make_unique<SortCommands>(*m_context);
+    m_selectionCommands = std::make_unique<SelectionCommands>(*m_context);
     wireBinding();
+    installCommands();
 
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setInterval(1000);
     connect(Timer2, &QTimer::timeout, this, &FrmMain::Timer2_Timer);
-
-    installEditingCommands(*this);
-    installReminderCommands(*this);
-    installListFileCommands(*this);
-    installPrintCommands(*this);
-    installExtrasCommands(*this);
-    hideUnwiredControls();
 
     // Form_Load: the date boxes, the first start, the order by number, the remembered list.
     datumsanzeigeeinstellen();
@@ -118,323 +87,6 @@ FrmMain::FrmMain(const MainContext& context, QWidget* parent)
 
 FrmMain::~FrmMain() = default;
 
-void FrmMain::buildWidgets() {
-    auto* central = new QWidget(this);
-    central->setObjectName(QStringLiteral("centralWidget"));
-    auto* outer = new QVBoxLayout(central);
-    outer->setContentsMargins(8, 6, 8, 8);
-    outer->setSpacing(4);
-
-    DataGrid1Caption = new QLabel(central);
-    DataGrid1Caption->setObjectName(QStringLiteral("DataGrid1Caption"));
-    DataGrid1Caption->setAlignment(Qt::AlignCenter);
-    DataGrid1Caption->setFrameShape(QFrame::StyledPanel);
-    QFont bold = DataGrid1Caption->font();
-    bold.setBold(true);
-    DataGrid1Caption->setFont(bold);
-    outer->addWidget(DataGrid1Caption);
-
-    DataGrid1 = new QTableView(central);
-    DataGrid1->setObjectName(QStringLiteral("DataGrid1"));
-    m_model = new GridModel(m_cursor, this);
-    DataGrid1->setModel(m_model);
-    DataGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DataGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    DataGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DataGrid1->setAlternatingRowColors(true);
-    DataGrid1->verticalHeader()->setDefaultSectionSize(20);
-    DataGrid1->verticalHeader()->setFixedWidth(16);
-    DataGrid1->horizontalHeader()->setSectionsClickable(true);
-    DataGrid1->horizontalHeader()->setHighlightSections(false);
-    // The laid-out widths, widened only where a column's caption would be cut.
-    for (int c = 0; c < GridModel::columnCount_; ++c)
-        DataGrid1->setColumnWidth(c, std::max(GridModel::columnWidthPixels(c),
-                                              DataGrid1->horizontalHeader()->sectionSizeHint(c)));
-    DataGrid1->horizontalHeader()->setStretchLastSection(true);
-    DataGrid1->setMinimumHeight(220);
-    outer->addWidget(DataGrid1, 1);
-    m_selection = new GridSelection(*DataGrid1, m_cursor, this);
-
-    // The busy display takes the grid's place while a list is loaded or emptied.
-    fraDatensaetze = new QGroupBox(central);
-    fraDatensaetze->setObjectName(QStringLiteral("fraDatensaetze"));
-    auto* busy = new QVBoxLayout(fraDatensaetze);
-    busy->addStretch();
-    lblDatensatzvorgang = new QLabel(fraDatensaetze);
-    lblDatensatzvorgang->setObjectName(QStringLiteral("lblDatensatzvorgang"));
-    lblDatensatzvorgang->setAlignment(Qt::AlignCenter);
-    busy->addWidget(lblDatensatzvorgang);
-    ProgressBar1 = new QProgressBar(fraDatensaetze);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setToolTip(
-        QStringLiteral("Hier sehen Sie, wie lange der Vorgang noch dauert ..."));
-    ProgressBar1->setTextVisible(false);
-    busy->addWidget(ProgressBar1);
-    lblDatensatzfortschritt = new QLabel(fraDatensaetze);
-    lblDatensatzfortschritt->setObjectName(QStringLiteral("lblDatensatzfortschritt"));
-    lblDatensatzfortschritt->setAlignment(Qt::AlignCenter);
-    busy->addWidget(lblDatensatzfortschritt);
-    busy->addStretch();
-    fraDatensaetze->setMinimumHeight(220);
-    fraDatensaetze->hide();
-    outer->addWidget(fraDatensaetze, 1);
-
-    adoDatenBar = new QWidget(central);
-    adoDatenBar->setObjectName(QStringLiteral("adoDaten"));
-    adoDatenBar->setToolTip(QStringLiteral(
-        "Mit diesem Steuer-Element können Sie durch die einzelnen Datensätze navigieren ..."));
-    auto* nav = new QHBoxLayout(adoDatenBar);
-    nav->setContentsMargins(0, 0, 0, 0);
-    auto navButton = [&](const char* name, Qt::ArrowType arrow, const QString& text) {
-        auto* b = new QToolButton(adoDatenBar);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setArrowType(arrow);
-        if (!text.isEmpty()) {
-            b->setArrowType(Qt::NoArrow);
-            b->setText(text);
-        }
-        b->setAutoRaise(false);
-        nav->addWidget(b);
-        return b;
-    };
-    cmdAuswahlErster = navButton("cmdAuswahlErster", Qt::NoArrow, QStringLiteral("|◀"));
-    cmdAuswahlVorher = navButton("cmdAuswahlVorher", Qt::LeftArrow, QString());
-    auto* navCaption = new QLabel(QStringLiteral("Auswahl"), adoDatenBar);
-    navCaption->setObjectName(QStringLiteral("lblAuswahl"));
-    navCaption->setAlignment(Qt::AlignCenter);
-    navCaption->setFrameShape(QFrame::StyledPanel);
-    nav->addWidget(navCaption, 1);
-    cmdAuswahlNaechster = navButton("cmdAuswahlNaechster", Qt::RightArrow, QString());
-    cmdAuswahlLetzter = navButton("cmdAuswahlLetzter", Qt::NoArrow, QStringLiteral("▶|"));
-    outer->addWidget(adoDatenBar);
-    connect(cmdAuswahlErster, &QToolButton::clicked, this, [this] { moveGrid(0); });
-    connect(cmdAuswahlVorher, &QToolButton::clicked, this,
-            [this] { moveGrid(std::max(0, m_cursor.absolutePosition() - 2)); });
-    connect(cmdAuswahlNaechster, &QToolButton::clicked, this, [this] {
-        moveGrid(std::min(m_cursor.recordCount() - 1, m_cursor.absolutePosition()));
-    });
-    connect(cmdAuswahlLetzter, &QToolButton::clicked, this,
-            [this] { moveGrid(m_cursor.recordCount() - 1); });
-
-    auto* bottom = new QHBoxLayout;
-    bottom->setSpacing(8);
-    fraFrame1 = new QGroupBox(QStringLiteral("Datensatz"), central);
-    fraFrame1->setObjectName(QStringLiteral("fraFrame1"));
-    bottom->addWidget(fraFrame1, 3);
-    fraFrame2 = new QGroupBox(QStringLiteral("Steuerung"), central);
-    fraFrame2->setObjectName(QStringLiteral("fraFrame2"));
-    bottom->addWidget(fraFrame2, 1);
-    fraFrame3 = new QGroupBox(QStringLiteral("Tabelle sortieren nach"), central);
-    fraFrame3->setObjectName(QStringLiteral("fraFrame3"));
-    bottom->addWidget(fraFrame3, 1);
-    outer->addLayout(bottom);
-
-    buildRecordForm();
-    buildButtons();
-    setCentralWidget(central);
-    resize(980, 690);
-}
-
-int FrmMain::dateBoxOffset(int twips) const {
-    return static_cast<int>((twips - dateRowOriginTwips) * twipScale);
-}
-
-void FrmMain::buildRecordForm() {
-    auto* grid = new QGridLayout(fraFrame1);
-    grid->setHorizontalSpacing(10);
-    grid->setVerticalSpacing(5);
-    auto label = [&](const char* name, const QString& text, int row) {
-        auto* l = new QLabel(text, fraFrame1);
-        l->setObjectName(QString::fromLatin1(name));
-        grid->addWidget(l, row, 0);
-        return l;
-    };
-
-    label("lblDatensatznr", QStringLiteral("Datensatz Nr.:"), 0);
-    lblNummer = new QLabel(fraFrame1);
-    lblNummer->setObjectName(QStringLiteral("lblNummer"));
-    lblNummer->setFrameShape(QFrame::StyledPanel);
-    lblNummer->setMinimumWidth(60);
-    grid->addWidget(lblNummer, 0, 1, Qt::AlignLeft);
-
-    label("lbl1", QStringLiteral("Name:"), 1);
-    txtName = new QLineEdit(fraFrame1);
-    txtName->setObjectName(QStringLiteral("txtName"));
-    txtName->setMaxLength(nameMaxLength);
-    txtName->setToolTip(QStringLiteral(
-        "Geben Sie hier bitte den Vor- und Nachnamen des Geburtstags-Kindes ein ..."));
-    grid->addWidget(txtName, 1, 1, 1, 2);
-
-    lblJahrmonattag = label("lblJahrmonattag", QString(), 2);
-    auto* dateRow = new QWidget(fraFrame1);
-    dateRow->setObjectName(QStringLiteral("dateRow"));
-    cboJahr = makeDateBox(dateRow, "cboJahr");
-    for (int y = 1880; y <= 2030; ++y)
-        cboJahr->addItem(QString::number(y));
-    cboJahr->setToolTip(QStringLiteral("Geben Sie hier bitte das Geburtsjahr ein ..."));
-    cboMonat = makeDateBox(dateRow, "cboMonat");
-    for (int m = 1; m <= 12; ++m)
-        cboMonat->addItem(QString::number(m));
-    cboMonat->setToolTip(QStringLiteral("Geben Sie hier bitte den Geburts-Monat ein ..."));
-    cboTag = makeDateBox(dateRow, "cboTag");
-    for (int d = 1; d <= 31; ++d)
-        cboTag->addItem(QString::number(d));
-    cboTag->setToolTip(
-        QStringLiteral("Geben Sie hier bitte den Tag des freudigen Ereignisses ein ..."));
-    lbl3 = new QLabel(dateRow);
-    lbl3->setObjectName(QStringLiteral("lbl3"));
-    lbl3->setAlignment(Qt::AlignCenter);
-    lbl4 = new QLabel(dateRow);
-    lbl4->setObjectName(QStringLiteral("lbl4"));
-    lbl4->setAlignment(Qt::AlignCenter);
-    const int boxHeight = cboJahr->sizeHint().height();
-    cboJahr->resize(static_cast<int>(720 * twipScale), boxHeight);
-    cboMonat->resize(static_cast<int>(600 * twipScale), boxHeight);
-    cboTag->resize(static_cast<int>(600 * twipScale), boxHeight);
-    lbl3->resize(static_cast<int>(240 * twipScale), boxHeight);
-    lbl4->resize(static_cast<int>(240 * twipScale), boxHeight);
-    dateRow->setFixedHeight(boxHeight);
-    dateRow->setMinimumWidth(dateBoxOffset(3360) + cboTag->width());
-    grid->addWidget(dateRow, 2, 1, 1, 2);
-
-    auto reminderCombo = [&](const char* name, const QStringList& items) {
-        return makeListCombo(fraFrame1, name, items);
-    };
-    label("lbl5", QStringLiteral("1. Erinnerung:"), 3);
-    cboErsteerinnerung = reminderCombo("cboErsteerinnerung", reminderOffsetTexts());
-    grid->addWidget(cboErsteerinnerung, 3, 1, 1, 2);
-    label("lbl6", QStringLiteral("2. Erinnerung:"), 4);
-    cboZweiteerinnerung = reminderCombo("cboZweiteerinnerung", reminderOffsetTexts());
-    grid->addWidget(cboZweiteerinnerung, 4, 1, 1, 2);
-    label("lbl7", QStringLiteral("3. Erinnerung:"), 5);
-    cboDritteerinnerung = reminderCombo("cboDritteerinnerung", reminderOffsetTexts());
-    grid->addWidget(cboDritteerinnerung, 5, 1, 1, 2);
-    label("lbl8", QStringLiteral("Ab dem:"), 6);
-    cboErinnerungsbeginn = reminderCombo("cboErinnerungsbeginn", reminderStartTexts());
-    grid->addWidget(cboErinnerungsbeginn, 6, 1);
-    cboErinnerungszyklus = reminderCombo("cboErinnerungszyklus", reminderCycleTexts());
-    grid->addWidget(cboErinnerungszyklus, 6, 2);
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(2, 1);
-}
-
-void FrmMain::buildButtons() {
-    auto* controls = new QVBoxLayout(fraFrame2);
-    cmdDatensatzeinfuegen = makeButton(
-        fraFrame2, "cmdDatensatzeinfuegen", QStringLiteral("Datensatz einfügen"),
-        QStringLiteral("Um einen neuen Geburtstag hinzuzufügen, klicken Sie bitte hierauf ..."));
-    cmdUebernehmen = makeButton(
-        fraFrame2, "cmdUebernehmen", QStringLiteral("Datensatz übernehmen"),
-        QStringLiteral(
-            "Nach Eingabe von Daten bitte hierauf klicken, um die Daten zu speichern ..."));
-    cmdUebernehmen->setDefault(true);
-    cmdDatensatzloeschen =
-        makeButton(fraFrame2, "cmdDatensatzloeschen", QStringLiteral("Datensätze löschen..."),
-                   QStringLiteral("Um die momentan markierten Datensätze vollständig  zu löschen, "
-                                  "klicken Sie hierauf ..."));
-    cmdDatensaetzeaendern = makeButton(
-        fraFrame2, "cmdDatensaetzeaendern", QStringLiteral("Datensätze ändern..."),
-        QStringLiteral("Mit dieser Schaltfläche können Sie die Erinnerungs-Einstellungen "
-                       "mehrerer Datensätze gleichzeitig ändern ..."));
-    for (QPushButton* b :
-         {cmdDatensatzeinfuegen, cmdUebernehmen, cmdDatensatzloeschen, cmdDatensaetzeaendern})
-        controls->addWidget(b);
-    controls->addStretch();
-
-    auto* sorting = new QVBoxLayout(fraFrame3);
-    cmdSortierennachnummer = makeButton(
-        fraFrame3, "cmdSortierennachnummer", QStringLiteral("Nummer"),
-        QStringLiteral("Hiermit sortieren Sie obige Tabelle nach der laufenden Nummer ..."));
-    cmdSortierennachnamen = makeButton(
-        fraFrame3, "cmdSortierennachnamen", QStringLiteral("Namen"),
-        QStringLiteral("Hier wird die Tabelle nach dem eingegebenen Namen sortiert ..."));
-    const QString sortTip = QStringLiteral(
-        "Mit dieser Schaltfäche können Sie obige Tabelle nach dem %1 sortieren lassen ...");
-    cmdSortierennachjahr =
-        makeButton(fraFrame3, "cmdSortierennachjahr", QStringLiteral("Geburts-Jahr"),
-                   sortTip.arg(QStringLiteral("Geburts-Jahr")));
-    cmdSortierennachmonat =
-        makeButton(fraFrame3, "cmdSortierennachmonat", QStringLiteral("Geburts-Monat"),
-                   sortTip.arg(QStringLiteral("Geburts-Monat")));
-    cmdSortierennachtag =
-        makeButton(fraFrame3, "cmdSortierennachtag", QStringLiteral("Geburts-Tag"),
-                   sortTip.arg(QStringLiteral("Geburts-Tag")));
-    for (QPushButton* b : {cmdSortierennachnummer, cmdSortierennachnamen, cmdSortierennachjahr,
-                           cmdSortierennachmonat, cmdSortierennachtag})
-        sorting->addWidget(b);
-    sorting->addStretch();
-}
-
-void FrmMain::buildMenus() {
-    mnuDatei = menuBar()->addMenu(QStringLiteral("&Datei"));
-    mnuDatei->setObjectName(QStringLiteral("mnuDatei"));
-    mnuDateineu = makeAction(mnuDatei, "mnuDateineu", QStringLiteral("Geburtstagsliste &neu"),
-                             QKeySequence(Qt::CTRL | Qt::Key_N));
-    mnuDateioeffnen =
-        makeAction(mnuDatei, "mnuDateioeffnen", QStringLiteral("Geburtstagsliste ö&ffnen..."),
-                   QKeySequence(Qt::CTRL | Qt::Key_O));
-    mnuDatei->addSeparator();
-    mnuDateispeichern =
-        makeAction(mnuDatei, "mnuDateispeichern", QStringLiteral("Geburtstagsliste &speichern"),
-                   QKeySequence(Qt::CTRL | Qt::Key_S));
-    mnuDateispeichernunter = makeAction(mnuDatei, "mnuDateispeichernunter",
-                                        QStringLiteral("Geburtstagsliste speichern &unter..."));
-    mnuDatei->addSeparator();
-    mnuDateidrucken =
-        makeAction(mnuDatei, "mnuDateidrucken", QStringLiteral("Geburtstagsliste &drucken..."),
-                   QKeySequence(Qt::CTRL | Qt::Key_P));
-    mnuDatei->addSeparator();
-    mnuDateieigenschaften =
-        makeAction(mnuDatei, "mnuDateieigenschaften", QStringLiteral("Ei&genschaften"));
-    mnuDatei->addSeparator();
-    mnuDateibeenden = makeAction(mnuDatei, "mnuDateibeenden", QStringLiteral("&Beenden"));
-
-    mnuBearbeiten = menuBar()->addMenu(QStringLiteral("&Bearbeiten"));
-    mnuBearbeiten->setObjectName(QStringLiteral("mnuBearbeiten"));
-    mnuBearbeitenausschneiden =
-        makeAction(mnuBearbeiten, "mnuBearbeitenausschneiden", QStringLiteral("A&usschneiden"),
-                   QKeySequence(Qt::CTRL | Qt::Key_X));
-    mnuBearbeitenkopieren =
-        makeAction(mnuBearbeiten, "mnuBearbeitenkopieren", QStringLiteral("&Kopieren"),
-                   QKeySequence(Qt::CTRL | Qt::Key_C));
-    mnuBearbeiteneinfuegen =
-        makeAction(mnuBearbeiten, "mnuBearbeiteneinfuegen", QStringLiteral("&Einfügen"),
-                   QKeySequence(Qt::CTRL | Qt::Key_V));
-    mnuBearbeiten->addSeparator()->setObjectName(QStringLiteral("leer1"));
-    mnuBearbeitenloeschen = makeAction(mnuBearbeiten, "mnuBearbeitenloeschen",
-                                       QStringLiteral("&Löschen"), QKeySequence(Qt::Key_Delete));
-    mnuBearbeiten->addSeparator()->setObjectName(QStringLiteral("leer8"));
-    mnuBearbeitenalledatensaetzemarkieren = makeAction(
-        mnuBearbeiten, "mnuBearbeitenalledatensaetzemarkieren",
-        QStringLiteral("&Alle Datensätze markieren"), QKeySequence(Qt::CTRL | Qt::Key_A));
-    mnuBearbeitenmarkierungenloeschen =
-        makeAction(mnuBearbeiten, "mnuBearbeitenmarkierungenloeschen",
-                   QStringLiteral("&Markierungen löschen"));
-
-    mnuExtras = menuBar()->addMenu(QStringLiteral("&Extras"));
-    mnuExtras->setObjectName(QStringLiteral("mnuExtras"));
-    mnuExtrasoptionen = makeAction(mnuExtras, "mnuExtrasoptionen", QStringLiteral("&Optionen..."));
-    mnuWochentagausgeben =
-        makeAction(mnuExtras, "mnuWochentagausgeben", QStringLiteral("&Wochentag ausgeben"));
-    mnuExtras->addSeparator();
-    mnuErinnerungsmodulbeenden =
-        makeAction(mnuExtras, "mnuErinnerungsmodulbeenden",
-                   QStringLiteral("&Natalix und Erinnerungs-Modul beenden"));
-
-    mnuFragezeichen = menuBar()->addMenu(QStringLiteral("&?"));
-    mnuFragezeichen->setObjectName(QStringLiteral("mnuFragezeichen"));
-    mnuHilfe =
-        makeAction(mnuFragezeichen, "mnuHilfe", QStringLiteral("&Hilfe"), QKeySequence(Qt::Key_F1));
-    mnuFragezeichen->addSeparator();
-    mnuUeberdennatalix =
-        makeAction(mnuFragezeichen, "mnuUeberdennatalix", QStringLiteral("Ü&ber den Natalix..."));
-
-    // The menu's shortcuts reach the window also while the menu bar is hidden from view.
-    for (QAction* a : findChildren<QAction*>())
-        if (!a->shortcut().isEmpty())
-            a->setShortcutContext(Qt::WindowShortcut);
-}
-
 void FrmMain::reportStoreFailure(const QString& error) {
     // One message once the running command is over, however many writes failed in it.
     if (m_storeFailureShown)
@@ -454,10 +106,6 @@ void FrmMain::reportStoreFailure(const QString& error) {
         m.icon = Icon::Exclamation;
         m_services.message(m);
     });
-}
-
-void FrmMain::storeFailureHandled() {
-    m_storeFailureHandled = true;
 }
 
 void FrmMain::storePendingEdit() {
@@ -507,8 +155,13 @@ void FrmMain::wireBinding() {
         const Field f = field;
         QComboBox* b = box;
         connect(b, &QComboBox::activated, this, [this, b, f] {
-            if (!m_binding)
-                m_cursor.setField(f, b->currentText());
+            if (m_binding)
+                return;
+            // Every change of the table changes the list, these settings as well.
+            if (m_cursor.currentRecord().text(f) == b->currentText())
+                return;
+            m_cursor.setField(f, b->currentText());
+            m_state.dateiwurdegeaendert = 1;
         });
     }
 
@@ -516,23 +169,13 @@ void FrmMain::wireBinding() {
     for (QWidget* w : fraFrame1->findChildren<QWidget*>())
         w->installEventFilter(this);
     DataGrid1->installEventFilter(this);
-
-    wire(mnuBearbeitenalledatensaetzemarkieren,
-         [this] { m_selectionCommands->mnuBearbeitenalledatensaetzemarkieren_Click(); });
-    wire(mnuBearbeitenmarkierungenloeschen,
-         [this] { m_selectionCommands->mnuBearbeitenmarkierungenloeschen_Click(); });
-    wire(cmdSortierennachnummer, [this] { m_sort->cmdSortierennachnummer_Click(); });
-    wire(cmdSortierennachnamen, [this] { m_sort->cmdSortierennachnamen_Click(); });
-    wire(cmdSortierennachjahr, [this] { m_sort->cmdSortierennachjahr_Click(); });
-    wire(cmdSortierennachmonat, [this] { m_sort->cmdSortierennachmonat_Click(); });
-    wire(cmdSortierennachtag, [this] { m_sort->cmdSortierennachtag_Click(); });
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && watched != DataGrid1) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && enterPressed) {
-            enterPressed();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            m_entry->cmdUebernehmen_Click();
             return true;
         }
     }
@@ -728,33 +371,13 @@ void FrmMain::sortTable(const QString& expression, const QString& caption) {
     setGridCaption(caption);
 }
 
-void FrmMain::zugriffpruefen() {
-    for (;;) {
-        const AccessResult r = checkDatabaseAccess(m_dataDir.databasePath());
-        if (r.ok)
-            return;
-        MessageRequest m;
-        m.title = QStringLiteral("Zugriffs-Fehler");
-        m.icon = Icon::Exclamation;
-        m.buttons = Buttons::Ok;
-        m.text = QStringLiteral(
-                     "Der Zugriff auf die Datenbank ist zur Zeit nicht möglich. Möglicherweise "
-                     "hat sich die Festplatte abgeschaltet. Wenn sich diese Meldung mehrmals "
-                     "wiederholt, drücken Sie eine Taste um die Festplatte wieder zu starten. "
-                     "Klicken Sie auf 'OK' um wiederholt auf die Datenbank zuzugreifen.( 104 /") +
-                 QStringLiteral(" %1 : %2 )").arg(r.errorNumber).arg(r.description);
-        m_services.message(m);
-    }
-}
-
 void FrmMain::enterBusyDisplay(int total, const QString& operation) {
     for (QWidget* w : {static_cast<QWidget*>(fraFrame1), static_cast<QWidget*>(fraFrame2),
                        static_cast<QWidget*>(fraFrame3)})
         w->setEnabled(false);
     for (QMenu* m : {mnuDatei, mnuBearbeiten, mnuExtras, mnuFragezeichen})
         m->setEnabled(false);
-    DataGrid1->hide();
-    fraDatensaetze->show();
+    m_gridPlace->setCurrentWidget(fraDatensaetze);
     ProgressBar1->setMinimum(1);
     ProgressBar1->setMaximum(std::max(1, total));
     ProgressBar1->setValue(1);
@@ -768,8 +391,7 @@ void FrmMain::showProgress(int counter, int total, const QString& ending) {
 }
 
 void FrmMain::leaveBusyDisplay() {
-    DataGrid1->show();
-    fraDatensaetze->hide();
+    m_gridPlace->setCurrentWidget(DataGrid1);
     lblDatensatzvorgang->setText(QString());
     for (QWidget* w : {static_cast<QWidget*>(fraFrame1), static_cast<QWidget*>(fraFrame2),
                        static_cast<QWidget*>(fraFrame3)})
@@ -779,7 +401,7 @@ void FrmMain::leaveBusyDisplay() {
 }
 
 bool FrmMain::isBusy() const {
-    return fraDatensaetze->isVisible() || !fraFrame2->isEnabled();
+    return m_gridPlace->currentWidget() == fraDatensaetze || !fraFrame2->isEnabled();
 }
 
 void FrmMain::Timer2_Timer() {
@@ -797,7 +419,7 @@ void FrmMain::Timer2_Timer() {
     setWindowState(windowState() & ~Qt::WindowMinimized);
     raise();
     activateWindow();
-    txtName->setFocus();
+    m_entry->focusNameBox();
 }
 
 void FrmMain::splashFinished() {
@@ -812,38 +434,22 @@ void FrmMain::closeEvent(QCloseEvent* event) {
         return;
     }
     // Closing only hides the window: the reminders go on.
-    if (closeRequest) {
-        if (closeRequest())
-            event->accept();
-        else
-            event->ignore();
-        return;
-    }
-    event->ignore();
-    if (fraFrame2->isEnabled())
-        hide();
+    if (m_listFiles->Form_Unload())
+        event->accept();
+    else
+        event->ignore();
 }
 
-void FrmMain::wire(QAction* action, std::function<void()> handler) {
-    action->setProperty("wired", true);
-    connect(action, &QAction::triggered, this, [h = std::move(handler)] { h(); });
+void FrmMain::timer1Tick() {
+    m_reminders->tick();
 }
 
-void FrmMain::wire(QPushButton* button, std::function<void()> handler) {
-    button->setProperty("wired", true);
-    connect(button, &QPushButton::clicked, this, [h = std::move(handler)] { h(); });
+bool FrmMain::controlsEnabled() const {
+    return fraFrame2->isEnabled();
 }
 
-void FrmMain::hideUnwiredControls() {
-    for (QAction* a : findChildren<QAction*>()) {
-        if (!a->isSeparator() && !a->menu() && !a->property("wired").toBool())
-            a->setVisible(false);
-    }
-    for (QPushButton* b :
-         {cmdDatensatzeinfuegen, cmdUebernehmen, cmdDatensatzloeschen, cmdDatensaetzeaendern}) {
-        if (!b->property("wired").toBool())
-            b->hide();
-    }
+void FrmMain::clearSelection() {
+    m_selectionCommands->mnuBearbeitenmarkierungenloeschen_Click();
 }
 
 } // namespace natalix

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/datadir.h"
+#include "app/formparts.h"
 #include "app/mainstate.h"
 
 #include <QMainWindow>
@@ -16,6 +17,7 @@ class QLineEdit;
 class QMenu;
 class QProgressBar;
 class QPushButton;
+class QStackedWidget;
 class QTableView;
 class QTimer;
 class QToolButton;
@@ -25,19 +27,12 @@ namespace natalix {
 class Cursor;
 class GridModel;
 class GridSelection;
+class ReminderCore;
 class Services;
 class SortCommands;
 class SelectionCommands;
 class EntryCommands;
-class DeleteCommands;
-class ClipboardCommands;
-class BulkChangeCommands;
-class OptionsCommands;
-class ExtrasCommands;
-class ReminderCommands;
 class ListFileCommands;
-class PrintCommands;
-class ReminderCore;
 
 // What the main window needs from the running program.
 struct MainContext {
@@ -49,9 +44,10 @@ struct MainContext {
     bool autoStart = false;
 };
 
-// The main window: the grid, the record form, the menus and the two timers. The commands
-// live in their own classes; this window builds the controls and wires them.
-class FrmMain : public QMainWindow {
+// The main window: the grid, the record form, the menus and the activation poll. It builds
+// the controls and connects them to the command groups, which see it only through the narrow
+// views of formparts.h; the reminders are a core object it holds but does not run.
+class FrmMain : public QMainWindow, public RecordForm, public GridView, public BusyDisplay {
     Q_OBJECT
 public:
     explicit FrmMain(const MainContext& context, QWidget* parent = nullptr);
@@ -62,39 +58,37 @@ public:
     Services& services() { return m_services; }
     SettingsStore& settings() { return m_settings; }
     const DataDir& dataDir() const { return m_dataDir; }
-    GridSelection& selection() { return *m_selection; }
     bool autoStart() const { return m_autoStart; }
+    ReminderCore& reminders() { return *m_reminders; }
+    const CommandContext& commandContext() const { return *m_context; }
 
-    // The record check before a command acts on the table or the current record.
-    void datensatzpruefen();
-    // Lays out the three date boxes for the main window's date display option.
-    void datumsanzeigeeinstellen();
-    void setGridCaption(const QString& caption);
-    QString gridCaption() const;
-    // Sets the sort expression and the caption that names it.
-    void sortTable(const QString& expression, const QString& caption);
-    // The edit fields show the current record again.
-    void showRecord();
-    // Makes the grid's current row follow the cursor without running the row change.
-    void syncGridToCursor();
-    // The access check before a scan: retries with a message until the database opens.
-    void zugriffpruefen();
-    // Text written into an edit field by the program becomes a pending change, as typed.
-    void setNameText(const QString& text);
-    void setDateBoxText(QComboBox* box, const QString& text);
-    // The busy display while a list is loaded or emptied.
-    void enterBusyDisplay(int total, const QString& operation);
-    void showProgress(int counter, int total, const QString& ending);
-    void leaveBusyDisplay();
-    bool isBusy() const;
-    // A command that reports a failed write itself spares the user the general message.
-    void storeFailureHandled();
+    // RecordForm
+    void datensatzpruefen() override;
+    void showRecord() override;
+    void datumsanzeigeeinstellen() override;
+    QLineEdit* nameBox() const override { return txtName; }
+    QComboBox* yearBox() const override { return cboJahr; }
+    QComboBox* monthBox() const override { return cboMonat; }
+    QComboBox* dayBox() const override { return cboTag; }
+    void setNameText(const QString& text) override;
+    void setDateBoxText(QComboBox* box, const QString& text) override;
+    bool controlsEnabled() const override;
+    // GridView
+    void setGridCaption(const QString& caption) override;
+    QString gridCaption() const override;
+    void sortTable(const QString& expression, const QString& caption) override;
+    void syncGridToCursor() override;
+    GridSelection& selection() override { return *m_selection; }
+    void clearSelection() override;
+    // BusyDisplay
+    void enterBusyDisplay(int total, const QString& operation) override;
+    void showProgress(int counter, int total, const QString& ending) override;
+    void leaveBusyDisplay() override;
+    bool isBusy() const override;
+
     // On the way out without a word (logging out): the record being edited is checked and
     // stored.
     void storePendingEdit();
-    // The reminders of the running program (set up by the reminder commands).
-    ReminderCore& reminders() { return *reminderCore; }
-    ReminderCore* reminderCore = nullptr;
 
     // Controls, under the names the program's commands use.
     QLabel* DataGrid1Caption = nullptr;
@@ -160,23 +154,15 @@ public:
     QAction* mnuHilfe = nullptr;
     QAction* mnuUeberdennatalix = nullptr;
 
-    QTimer* Timer1 = nullptr;
+    QTimer* Timer1 = nullptr; // the reminders' timer
     QTimer* Timer2 = nullptr;
 
     // The command groups, for the handlers' callers and the tests.
     SortCommands& sortCommands() { return *m_sort; }
     SelectionCommands& selectionCommands() { return *m_selectionCommands; }
 
-    // Connects a menu item or button to its command; controls nobody connects are hidden.
-    void wire(QAction* action, std::function<void()> handler);
-    void wire(QPushButton* button, std::function<void()> handler);
-    // The close request of the window (the list-file commands settle it); true lets it close.
-    std::function<bool()> closeRequest;
-    // Enter in the edit fields runs the default button's command.
-    std::function<void()> enterPressed;
-    // Timer1's tick (the reminder commands).
-    std::function<void()> timer1Tick;
-
+    // Timer1's tick (the reminders).
+    void timer1Tick();
     // Second start: the activation poll of Timer2.
     void Timer2_Timer();
     // End of the splash phase.
@@ -187,15 +173,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void hideUnwiredControls();
+    void installCommands();
+    void wire(QAction* action, std::function<void()> handler);
+    void wire(QPushButton* button, std::function<void()> handler);
     void buildWidgets();
     void buildRecordForm();
     void buildButtons();
     void buildMenus();
     void wireBinding();
     void onGridRowChanged(int row);
+    void moveGrid(int row); // as a click on that row would
     void reportStoreFailure(const QString& error);
-    void moveGrid(int row);
     int dateBoxOffset(int twips) const;
 
     Services& m_services;
@@ -205,14 +193,19 @@ private:
     bool m_autoStart = false;
     MainState m_state;
     GridModel* m_model = nullptr;
+    QStackedWidget* m_gridPlace = nullptr; // the grid, or the busy display in its place
     GridSelection* m_selection = nullptr;
     bool m_binding = false;     // the form is being filled from the record
     bool m_syncingGrid = false; // the grid follows the cursor
     bool m_storeFailureShown = false;
     bool m_storeFailureHandled = false;
 
+    ReminderCore* m_reminders = nullptr;
+    std::unique_ptr<CommandContext> m_context;
     std::unique_ptr<SortCommands> m_sort;
     std::unique_ptr<SelectionCommands> m_selectionCommands;
+    EntryCommands* m_entry = nullptr;
+    ListFileCommands* m_listFiles = nullptr;
 };
 
 } // namespace natalix

@@ -1,5 +1,5 @@
 #include "app/commandline.h"
-#include "app/windowmodule.h"
+#include "app/modules.h"
 
 #include <QStringList>
 
@@ -17,11 +17,21 @@ int main(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const natalix::CommandLine cl = natalix::parseCommandLine(arguments);
-    // The command line needs no application object: it has no events, and its names come
-    // from setProgramIdentity. Creating one would cost a scan a tenth of its time.
-    if (cl.mode != natalix::CommandLine::Mode::Window)
-        return natalix::runCommandLine(cl);
-    // Only the window needs the widget libraries; they come with its module.
-    return natalix::runWindowModule(argc, argv, QStringLiteral(NATALIX_WINDOW_MODULE),
-                                    QStringLiteral(NATALIX_WINDOW_MODULE_DIR));
+    // The window and the sync come with their modules, and with them the widget and network
+    // libraries.
+    if (cl.mode == natalix::CommandLine::Mode::Window)
+        return natalix::runModule(
+            argc, argv,
+            {QStringLiteral(NATALIX_WINDOW_MODULE), QStringLiteral(NATALIX_MODULE_DIR),
+             natalix::windowEntryName,
+             QStringLiteral("Das Fenster von Natalix kann nicht gestartet werden")});
+    if (natalix::isSyncMode(cl.mode))
+        return natalix::runModule(
+            argc, argv,
+            {QStringLiteral(NATALIX_SYNC_MODULE), QStringLiteral(NATALIX_MODULE_DIR),
+             natalix::syncEntryName,
+             QStringLiteral("Der Abgleich kann nicht gestartet werden")});
+    // The rest of the command line needs no application object: it has no events, and its
+    // names come from setProgramIdentity. Creating one would cost a scan a tenth of its time.
+    return natalix::runCommandLine(cl);
 }

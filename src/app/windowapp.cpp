@@ -51,7 +51,8 @@ void onTerminationSignal(int) {
     [[maybe_unused]] const ssize_t n = ::write(terminationPipe[1], &c, 1);
 }
 
-// Logging out sends SIGTERM: the record being typed is stored before the program ends.
+} // namespace
+
 void storePendingEditOnTermination(FrmMain& main) {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, terminationPipe) != 0)
         return;
@@ -70,10 +71,10 @@ void storePendingEditOnTermination(FrmMain& main) {
         sigaction(sig, &sa, nullptr);
 }
 #else
+} // namespace
+
 void storePendingEditOnTermination(FrmMain&) {}
 #endif
-
-} // namespace
 
 std::unique_ptr<TableStore> openDatabaseForWindow(Services& services, const DataDir& dir,
                                                   const Options& options) {
@@ -153,7 +154,8 @@ int runWindowApp(int argc, char* argv[], const CommandLine& cl) {
     }
 
     QString optionsError;
-    const Options options = optioneneinlesen(dir.optionsPath(), &optionsError);
+    const Options options =
+        optioneneinlesen(dir.optionsPath(), &optionsError, optionsTemplatePath());
     QtServices services;
     std::unique_ptr<TableStore> store = openDatabaseForWindow(services, dir, options);
     if (!store)
@@ -171,12 +173,12 @@ int runWindowApp(int argc, char* argv[], const CommandLine& cl) {
     services.setDialogParent(&main);
     if (!optionsError.isEmpty())
         services.message({optionsError, {}, Buttons::Ok, Icon::Exclamation});
+    storePendingEditOnTermination(main);
     // One copy of the list a day, the newest seven kept: today's now, later days' at their
     // first tick.
     makeDailyBackup(*store, dir.path, services.today());
     QObject::connect(&main.reminders(), &ReminderCore::dayBegan, &main,
                      [&store, &dir](const QDate& day) { makeDailyBackup(*store, dir.path, day); });
-    storePendingEditOnTermination(main);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &main,
                      [&main] { main.storePendingEdit(); });
 

@@ -1,4 +1,4 @@
-// The one function the window module exports (named in windowmodule.h); `natalix` calls it
+// The one function the window module exports (named in modules.h); `natalix` calls it
 // to start the window.
 #include "app/commandline.h"
 #include "app/windowapp.h"

@@ -1,7 +1,7 @@
 #include "extras/extrascommands.h"
 
-#include "app/commandgroups.h"
-#include "app/frmmain.h"
+#include "app/formparts.h"
+#include "app/mainstate.h"
 #include "extras/frmabout.h"
 #include "ui/services.h"
 
@@ -31,8 +31,8 @@ QStringList defaultSysInfoTools() {
             QStringLiteral("xfce4-taskmanager")};
 }
 
-ExtrasCommands::ExtrasCommands(FrmMain& form)
-    : QObject(&form), m_form(form), m_sysInfoTools(defaultSysInfoTools()) {
+ExtrasCommands::ExtrasCommands(const CommandContext& context, QObject* parent)
+    : QObject(parent), m_ctx(context), m_sysInfoTools(defaultSysInfoTools()) {
     setObjectName(QStringLiteral("extrasCommands"));
 }
 
@@ -43,20 +43,13 @@ void ExtrasCommands::mnuHilfe_Click() {
     const QString sourceDir;
 #endif
     // A missing file or browser is not reported.
-    m_form.services().shellOpen(
-        documentationPath(QCoreApplication::applicationDirPath(), sourceDir));
+    m_ctx.services.shellOpen(documentationPath(QCoreApplication::applicationDirPath(), sourceDir));
 }
 
 void ExtrasCommands::mnuUeberdennatalix_Click() {
-    m_form.datensatzpruefen();
-    FrmAbout about(m_form.services(), m_sysInfoTools, &m_form);
-    m_form.services().execDialog(about);
-}
-
-void installExtrasCommands(FrmMain& form) {
-    auto* commands = new ExtrasCommands(form);
-    form.wire(form.mnuHilfe, [commands] { commands->mnuHilfe_Click(); });
-    form.wire(form.mnuUeberdennatalix, [commands] { commands->mnuUeberdennatalix_Click(); });
+    m_ctx.form.datensatzpruefen();
+    FrmAbout about(m_ctx.services, m_sysInfoTools, &m_ctx.window);
+    m_ctx.services.execDialog(about);
 }
 
 } // namespace natalix

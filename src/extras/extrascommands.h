@@ -5,7 +5,7 @@
 
 namespace natalix {
 
-class FrmMain;
+struct CommandContext;
 
 // The documentation: next to the program, then in the installed layout (bin/../share), then
 // in the source tree of a build run. When none exists, the place next to the program.
@@ -18,7 +18,7 @@ QStringList defaultSysInfoTools();
 class ExtrasCommands : public QObject {
     Q_OBJECT
 public:
-    explicit ExtrasCommands(FrmMain& form);
+    ExtrasCommands(const CommandContext& context, QObject* parent);
 
     void mnuHilfe_Click();
     void mnuUeberdennatalix_Click();
@@ -26,7 +26,7 @@ public:
     void setSysInfoTools(const QStringList& tools) { m_sysInfoTools = tools; }
 
 private:
-    FrmMain& m_form;
+    const CommandContext& m_ctx;
     QStringList m_sysInfoTools;
 };
 

@@ -1,6 +1,7 @@
 #include "extras/weekdaycommand.h"
 
-#include "app/frmmain.h"
+#include "app/formparts.h"
+#include "app/mainstate.h"
 #include "reminder/daynumber.h"
 #include "table/cursor.h"
 #include "table/textnumber.h"
@@ -10,21 +11,22 @@
 
 namespace natalix {
 
-WeekdayCommand::WeekdayCommand(FrmMain& form) : QObject(&form), m_form(form) {
+WeekdayCommand::WeekdayCommand(const CommandContext& context, QObject* parent)
+    : QObject(parent), m_ctx(context) {
     setObjectName(QStringLiteral("WeekdayCommand"));
 }
 
 void WeekdayCommand::mnuWochentagausgeben_Click() {
-    m_form.datensatzpruefen();
+    m_ctx.form.datensatzpruefen();
     // The date as the boxes show it after the check, not as it is stored.
-    const int jahre = leadingWholeNumber(m_form.cboJahr->currentText());
-    const int monate = leadingWholeNumber(m_form.cboMonat->currentText());
-    const int tage = leadingWholeNumber(m_form.cboTag->currentText());
+    const int jahre = leadingWholeNumber(m_ctx.form.yearBox()->currentText());
+    const int monate = leadingWholeNumber(m_ctx.form.monthBox()->currentText());
+    const int tage = leadingWholeNumber(m_ctx.form.dayBox()->currentText());
     tagegesamt = berechnetage(jahre, monate, tage);
     wochentag = weekdayIndex(tagegesamt);
     wochentagzeichen = QString::fromLatin1(weekdayName(tagegesamt));
 
-    const Cursor& c = m_form.adoDaten();
+    const Cursor& c = m_ctx.cursor;
     const QString name = c.field(Field::Name).toString();
     const QString tail =
         QStringLiteral(" ist an einem ") + wochentagzeichen + QStringLiteral(" geboren.");
@@ -38,7 +40,7 @@ void WeekdayCommand::mnuWochentagausgeben_Click() {
     m.icon = Icon::Information;
     m.buttons = Buttons::Ok;
     m.onTop = true;
-    m_form.services().message(m);
+    m_ctx.services.message(m);
 }
 
 } // namespace natalix

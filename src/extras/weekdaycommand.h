@@ -5,13 +5,13 @@
 
 namespace natalix {
 
-class FrmMain;
+struct CommandContext;
 
 // "&Wochentag ausgeben": the weekday of the current record's birth date.
 class WeekdayCommand : public QObject {
     Q_OBJECT
 public:
-    explicit WeekdayCommand(FrmMain& form);
+    WeekdayCommand(const CommandContext& context, QObject* parent);
     void mnuWochentagausgeben_Click();
 
     // Kept after the command, as the main window's variables are.
@@ -20,7 +20,7 @@ public:
     QString wochentagzeichen;
 
 private:
-    FrmMain& m_form;
+    const CommandContext& m_ctx;
 };
 
 } // namespace natalix

@@ -1,10 +1,11 @@
 #include "listfile/listfilecommands.h"
 
-#include "app/commandgroups.h"
-#include "app/frmmain.h"
+#include "app/datadir.h"
+#include "app/formparts.h"
+#include "app/mainstate.h"
 #include "listfile/frminfo.h"
 #include "listfile/listfile.h"
-#include "reminder/remindercommands.h"
+#include "reminder/remindercore.h"
 #include "table/cursor.h"
 #include "table/gridselection.h"
 #include "table/safefile.h"
@@ -126,11 +127,11 @@ private:
 constexpr int everyStepUpTo = 100;
 
 // Shows the progress line for `counter` when it is worth it, and lets the window repaint.
-void progressStep(FrmMain& form, RepaintPacer& pacer, int counter, int last, int total,
+void progressStep(BusyDisplay& busy, RepaintPacer& pacer, int counter, int last, int total,
                   const QString& ending) {
     const bool repaint = pacer.due();
     if (repaint || counter == 1 || counter == last || total <= everyStepUpTo)
-        form.showProgress(counter, total, ending);
+        busy.showProgress(counter, total, ending);
     if (repaint)
         pacer.now();
 }
@@ -138,19 +139,13 @@ void progressStep(FrmMain& form, RepaintPacer& pacer, int counter, int last, int
 // The reminder scan waits while the table is emptied or filled.
 class ScanHold {
 public:
-    explicit ScanHold(FrmMain& form) : m_reminders(form.findChild<ReminderCommands*>()) {
-        if (m_reminders)
-            m_reminders->holdScans();
-    }
-    ~ScanHold() {
-        if (m_reminders)
-            m_reminders->releaseScans();
-    }
+    explicit ScanHold(ReminderCore& reminders) : m_reminders(reminders) { m_reminders.hold(); }
+    ~ScanHold() { m_reminders.release(); }
     ScanHold(const ScanHold&) = delete;
     ScanHold& operator=(const ScanHold&) = delete;
 
 private:
-    ReminderCommands* m_reminders;
+    ReminderCore& m_reminders;
 };
 
 MessageRequest retryCancel(const QString& text) {
@@ -179,20 +174,21 @@ QString fileFailureMessage(int group, const FileError& error) {
     return text + QStringLiteral(" %1 : %2 )").arg(error.code).arg(error.description);
 }
 
-ListFileCommands::ListFileCommands(FrmMain& form) : QObject(&form), m_form(form) {
+ListFileCommands::ListFileCommands(const CommandContext& context, QObject* parent)
+    : QObject(parent), m_ctx(context) {
     setObjectName(QStringLiteral("ListFileCommands"));
 }
 
 MainState& ListFileCommands::state() {
-    return m_form.state();
+    return m_ctx.state;
 }
 
 Cursor& ListFileCommands::cursor() {
-    return m_form.adoDaten();
+    return m_ctx.cursor;
 }
 
 Services& ListFileCommands::services() {
-    return m_form.services();
+    return m_ctx.services;
 }
 
 bool ListFileCommands::aenderungenklaeren() {
@@ -218,19 +214,19 @@ bool ListFileCommands::aenderungenklaeren() {
 }
 
 void ListFileCommands::mnuDateispeichern_Click() {
-    m_form.datensatzpruefen();
+    m_ctx.form.datensatzpruefen();
     MainState& s = state();
     s.abgebrochen = 0;
-    if (s.dateinamemitpfad.isEmpty() && !askSaveName(m_form.dataDir().defaultListPath()))
+    if (s.dateinamemitpfad.isEmpty() && !askSaveName(m_ctx.dataDir.defaultListPath()))
         return;
     dateischreiben();
 }
 
 void ListFileCommands::mnuDateispeichernunter_Click() {
-    m_form.datensatzpruefen();
+    m_ctx.form.datensatzpruefen();
     MainState& s = state();
     s.abgebrochen = 0;
-    if (askSaveName(s.dateinamemitpfad.isEmpty() ? m_form.dataDir().defaultListPath()
+    if (askSaveName(s.dateinamemitpfad.isEmpty() ? m_ctx.dataDir.defaultListPath()
                                                  : s.dateinamemitpfad))
         dateischreiben();
 }
@@ -242,7 +238,7 @@ FileDialogRequest ListFileCommands::listDialog(const QString& title, const QStri
     d.filter = fileFilter;
     d.defaultSuffix = fileSuffix;
     d.fileName = fileName;
-    d.folder = m_form.dataDir().path;
+    d.folder = m_ctx.dataDir.path;
     d.confirmOverwrite = confirmOverwrite;
     return d;
 }
@@ -293,12 +289,12 @@ Links ListFileCommands::linksOf(const QString& path) const {
     // The program's own folder may hold a link someone planted; elsewhere a link the user
     // made to their own list is followed.
     const bool inDataDir =
-        QFileInfo(QFileInfo(path).absolutePath()) == QFileInfo(m_form.dataDir().path);
+        QFileInfo(QFileInfo(path).absolutePath()) == QFileInfo(m_ctx.dataDir.path);
     return inDataDir ? Links::DoNotFollow : Links::Follow;
 }
 
 void ListFileCommands::mnuDateioeffnen_Click() {
-    m_form.datensatzpruefen();
+    m_ctx.form.datensatzpruefen();
     MainState& s = state();
     QString picked;
     ListFileContents contents;
@@ -328,17 +324,17 @@ void ListFileCommands::mnuDateioeffnen_Click() {
         return;
     }
 
-    ScanHold hold(m_form);
+    ScanHold hold(m_ctx.reminders);
     LockRecordCheck lock(s);
     // Emptying and filling are one transaction: the old list stays if either fails.
     bool ok = cursor().begin() && emptyTable();
     if (ok) {
         std::vector<Record>& records = contents.records;
         const int total = static_cast<int>(records.size());
-        m_form.enterBusyDisplay(total, QStringLiteral("Datei wird geladen ..."));
+        m_ctx.busy.enterBusyDisplay(total, QStringLiteral("Datei wird geladen ..."));
         RepaintPacer pacer(services());
         for (int counter = 1; counter <= total; ++counter) {
-            progressStep(m_form, pacer, counter, total, total, loadEnding());
+            progressStep(m_ctx.busy, pacer, counter, total, total, loadEnding());
             // Every reminder of a loaded record may be given again.
             records[counter - 1].marker = {0, 0, 0};
         }
@@ -349,29 +345,29 @@ void ListFileCommands::mnuDateioeffnen_Click() {
     }
     if (!ok) {
         cursor().rollback();
-        m_form.leaveBusyDisplay();
+        m_ctx.busy.leaveBusyDisplay();
         reportStoreFailure();
         return;
     }
-    m_form.leaveBusyDisplay();
+    m_ctx.busy.leaveBusyDisplay();
     s.dateinamemitpfad = picked;
     s.dateiwurdegeaendert = 0;
-    m_form.sortCommands().sortByNumberAfterReload();
+    sortByNumberAfterReload(m_ctx);
     cursor().moveFirst();
-    m_form.showRecord();
-    m_form.syncGridToCursor();
+    m_ctx.form.showRecord();
+    m_ctx.grid.syncGridToCursor();
 }
 
 bool ListFileCommands::emptyTable() {
-    m_form.selectionCommands().mnuBearbeitenmarkierungenloeschen_Click();
+    m_ctx.grid.clearSelection();
     Cursor& c = cursor();
     const int total = c.recordCount();
     if (total > 1) {
         c.moveFirst();
-        m_form.enterBusyDisplay(total, QStringLiteral("Speicher wird entladen ..."));
+        m_ctx.busy.enterBusyDisplay(total, QStringLiteral("Speicher wird entladen ..."));
         RepaintPacer pacer(services());
         for (int counter = 1; counter < total; ++counter)
-            progressStep(m_form, pacer, counter, total - 1, total, unloadEnding());
+            progressStep(m_ctx.busy, pacer, counter, total - 1, total, unloadEnding());
         pacer.now();
         if (!c.deleteAllButFirst())
             return false;
@@ -384,33 +380,33 @@ bool ListFileCommands::emptyTable() {
         c.moveFirst();
         ok = c.writeRecord(c.bookmarkAt(0), sample);
     }
-    m_form.leaveBusyDisplay();
+    m_ctx.busy.leaveBusyDisplay();
     return ok;
 }
 
 void ListFileCommands::speicherentladen() {
     MainState& s = state();
-    ScanHold hold(m_form);
+    ScanHold hold(m_ctx.reminders);
     LockRecordCheck lock(s);
     const bool ok = cursor().begin() && emptyTable() && cursor().commit();
     if (!ok) {
         cursor().rollback();
-        m_form.leaveBusyDisplay();
+        m_ctx.busy.leaveBusyDisplay();
         reportStoreFailure();
         return;
     }
-    m_form.sortCommands().sortByNumberAfterReload();
+    sortByNumberAfterReload(m_ctx);
     cursor().moveFirst();
     cursor().update();
     s.dateinamemitpfad.clear();
     s.dateiwurdegeaendert = 0;
-    m_form.leaveBusyDisplay();
-    m_form.showRecord();
-    m_form.syncGridToCursor();
+    m_ctx.busy.leaveBusyDisplay();
+    m_ctx.form.showRecord();
+    m_ctx.grid.syncGridToCursor();
 }
 
 void ListFileCommands::reportStoreFailure() {
-    m_form.storeFailureHandled();
+    m_ctx.storeFailureHandled();
     MessageRequest m;
     m.text = QStringLiteral("Die Datenbank konnte nicht geändert werden; die Tabelle bleibt, "
                             "wie sie war. ( ") +
@@ -422,7 +418,7 @@ void ListFileCommands::reportStoreFailure() {
 
 void ListFileCommands::mnuDateineu_Click() {
     cursor().update();
-    m_form.datensatzpruefen();
+    m_ctx.form.datensatzpruefen();
     const QString paragraph = QStringLiteral("\n\r\n\r");
     const QString quote = QStringLiteral("\"");
     MessageRequest m;
@@ -448,35 +444,34 @@ void ListFileCommands::mnuDateineu_Click() {
 }
 
 void ListFileCommands::mnuDateieigenschaften_Click() {
-    m_form.datensatzpruefen();
-    FrmInfo frmInfo(state().dateinamemitpfad, cursor().snapshot(), &m_form);
+    m_ctx.form.datensatzpruefen();
+    FrmInfo frmInfo(state().dateinamemitpfad, cursor().snapshot(), &m_ctx.window);
     services().execDialog(frmInfo);
 }
 
 bool ListFileCommands::exitSteps() {
-    m_form.datensatzpruefen();
+    m_ctx.form.datensatzpruefen();
     cursor().update();
     if (!aenderungenklaeren())
         return false;
-    m_form.settings().setValue(QStringLiteral("filename"), state().dateinamemitpfad);
+    m_ctx.settings.setValue(QStringLiteral("filename"), state().dateinamemitpfad);
     return true;
 }
 
 void ListFileCommands::mnuDateibeenden_Click() {
     if (!exitSteps())
         return;
-    if (auto* reminders = m_form.findChild<ReminderCommands*>())
-        reminders->erinnerungenpruefen();
+    m_ctx.reminders.erinnerungenpruefen();
     // Timer1 need not scan again today.
     state().altertag = services().today().day();
-    m_form.hide();
+    m_ctx.window.hide();
 }
 
 void ListFileCommands::mnuErinnerungsmodulbeenden_Click() {
     if (!exitSteps())
         return;
     state().programmbeenden = 1;
-    m_form.close();
+    m_ctx.window.close();
     QCoreApplication::quit();
 }
 
@@ -484,23 +479,9 @@ bool ListFileCommands::Form_Unload() {
     if (state().programmbeenden == 1)
         return true;
     // While a list loads or a dialog holds the window, closing is simply refused.
-    if (m_form.fraFrame2->isEnabled())
+    if (m_ctx.form.controlsEnabled())
         mnuDateibeenden_Click();
     return false;
-}
-
-void installListFileCommands(FrmMain& form) {
-    auto* commands = new ListFileCommands(form);
-    form.wire(form.mnuDateineu, [commands] { commands->mnuDateineu_Click(); });
-    form.wire(form.mnuDateioeffnen, [commands] { commands->mnuDateioeffnen_Click(); });
-    form.wire(form.mnuDateispeichern, [commands] { commands->mnuDateispeichern_Click(); });
-    form.wire(form.mnuDateispeichernunter,
-              [commands] { commands->mnuDateispeichernunter_Click(); });
-    form.wire(form.mnuDateieigenschaften, [commands] { commands->mnuDateieigenschaften_Click(); });
-    form.wire(form.mnuDateibeenden, [commands] { commands->mnuDateibeenden_Click(); });
-    form.wire(form.mnuErinnerungsmodulbeenden,
-              [commands] { commands->mnuErinnerungsmodulbeenden_Click(); });
-    form.closeRequest = [commands] { return commands->Form_Unload(); };
 }
 
 } // namespace natalix

@@ -8,7 +8,7 @@
 
 namespace natalix {
 
-class FrmMain;
+struct CommandContext;
 struct MainState;
 class Cursor;
 class Services;
@@ -21,7 +21,7 @@ QString fileFailureMessage(int group, const FileError& error);
 class ListFileCommands : public QObject {
     Q_OBJECT
 public:
-    explicit ListFileCommands(FrmMain& form);
+    ListFileCommands(const CommandContext& context, QObject* parent);
 
     void mnuDateineu_Click();
     void mnuDateioeffnen_Click();
@@ -55,7 +55,7 @@ private:
     Cursor& cursor();
     Services& services();
 
-    FrmMain& m_form;
+    const CommandContext& m_ctx;
 };
 
 } // namespace natalix

@@ -2,6 +2,8 @@
 
 #include "listfile/cp1252.h"
 
+#include <algorithm>
+
 namespace natalix {
 
 std::vector<QByteArrayView> splitLines(QByteArrayView bytes) {
@@ -78,21 +80,20 @@ bool isValidUtf8(QByteArrayView bytes) {
     return true;
 }
 
+bool readsAsUtf8(QByteArrayView bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return true;
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return !ascii && isValidUtf8(bytes);
+}
+
 TextLines splitTextFile(QByteArrayView bytes) {
     TextLines t;
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
-        bytes = bytes.sliced(3);
+    if (readsAsUtf8(bytes)) {
         t.encoding = TextEncoding::Utf8;
-    } else {
-        bool ascii = true;
-        for (const char c : bytes) {
-            if (static_cast<unsigned char>(c) >= 0x80) {
-                ascii = false;
-                break;
-            }
-        }
-        if (!ascii && isValidUtf8(bytes))
-            t.encoding = TextEncoding::Utf8;
+        if (bytes.startsWith("\xEF\xBB\xBF"))
+            bytes = bytes.sliced(3);
     }
     t.lines = bytes.contains('\r') ? splitLines(bytes) : splitAtLineFeeds(bytes);
     return t;

@@ -26,5 +26,7 @@ TextLines splitTextFile(QByteArrayView bytes);
 QString decodeLine(QByteArrayView line, TextEncoding encoding);
 
 bool isValidUtf8(QByteArrayView bytes);
+// True when splitTextFile takes these bytes for UTF-8.
+bool readsAsUtf8(QByteArrayView bytes);
 
 } // namespace natalix

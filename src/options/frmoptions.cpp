@@ -1,6 +1,8 @@
 #include "options/frmoptions.h"
 
-#include "app/frmmain.h"
+#include "app/datadir.h"
+#include "app/formparts.h"
+#include "app/mainstate.h"
 #include "options/options.h"
 #include "reminder/remindercodes.h"
 #include "ui/services.h"
@@ -40,7 +42,7 @@ const QString newDisplay = QStringLiteral("neue Anzeige    (1971-12-22)");
 
 } // namespace
 
-FrmOptions::FrmOptions(FrmMain& form) : QDialog(&form), m_form(form) {
+FrmOptions::FrmOptions(const CommandContext& context) : QDialog(&context.window), m_ctx(context) {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Optionen"));
     setModal(true);
@@ -118,11 +120,11 @@ FrmOptions::FrmOptions(FrmMain& form) : QDialog(&form), m_form(form) {
 }
 
 void FrmOptions::Form_Load() {
-    if (const QScreen* s = m_form.screen()) {
+    if (const QScreen* s = m_ctx.window.screen()) {
         const QRect area = s->geometry();
         move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
     }
-    const Options& o = m_form.state().options;
+    const Options& o = m_ctx.state.options;
     settings.preset(o);
     if (o.optiondatumsanzeigehauptfenster == 0)
         optOptionneueanzeigehauptfenster->setChecked(true);
@@ -135,7 +137,7 @@ void FrmOptions::Form_Load() {
 }
 
 void FrmOptions::optionenuebernehmen() {
-    Options& o = m_form.state().options;
+    Options& o = m_ctx.state.options;
     o.option1erinnerung = settings.cbo1Erinnerung->currentText();
     o.option2erinnerung = settings.cbo2Erinnerung->currentText();
     o.option3erinnerung = settings.cbo3Erinnerung->currentText();
@@ -143,11 +145,11 @@ void FrmOptions::optionenuebernehmen() {
     o.optionzyklus = settings.cboErinnerungszyklus->currentText();
     if (optOptionneueanzeigehauptfenster->isChecked()) {
         o.optiondatumsanzeigehauptfenster = 0;
-        m_form.datumsanzeigeeinstellen();
+        m_ctx.form.datumsanzeigeeinstellen();
     }
     if (optOptionalteanzeigehauptfenster->isChecked()) {
         o.optiondatumsanzeigehauptfenster = 1;
-        m_form.datumsanzeigeeinstellen();
+        m_ctx.form.datumsanzeigeeinstellen();
     }
     if (optOptionneueanzeigedrucken->isChecked())
         o.optiondatumsanzeigedrucken = 0;
@@ -155,13 +157,13 @@ void FrmOptions::optionenuebernehmen() {
         o.optiondatumsanzeigedrucken = 1;
 
     QString error;
-    if (writeOptionsFile(m_form.dataDir().optionsPath(), o, &error))
+    if (writeOptionsFile(m_ctx.dataDir.optionsPath(), o, &error))
         return;
     // The values stay in effect; the user learns that they will not survive a restart.
     MessageRequest failed;
     failed.text = error;
     failed.icon = Icon::Exclamation;
-    m_form.services().message(failed);
+    m_ctx.services.message(failed);
 }
 
 void FrmOptions::cmdOK_Click() {
@@ -177,14 +179,15 @@ void FrmOptions::cmdApply_Click() {
     optionenuebernehmen();
 }
 
-OptionsCommands::OptionsCommands(FrmMain& form) : QObject(&form), m_form(form) {
+OptionsCommands::OptionsCommands(const CommandContext& context, QObject* parent)
+    : QObject(parent), m_ctx(context) {
     setObjectName(QStringLiteral("OptionsCommands"));
 }
 
 void OptionsCommands::mnuExtrasoptionen_Click() {
-    m_form.datensatzpruefen();
-    FrmOptions dialog(m_form);
-    m_form.services().execDialog(dialog);
+    m_ctx.form.datensatzpruefen();
+    FrmOptions dialog(m_ctx);
+    m_ctx.services.execDialog(dialog);
 }
 
 } // namespace natalix

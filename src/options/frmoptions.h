@@ -13,13 +13,13 @@ class QRadioButton;
 
 namespace natalix {
 
-class FrmMain;
+struct CommandContext;
 
 // "Optionen": the defaults of new records and the two date displays.
 class FrmOptions : public QDialog {
     Q_OBJECT
 public:
-    explicit FrmOptions(FrmMain& form);
+    explicit FrmOptions(const CommandContext& context);
 
     // Takes the dialog's values into effect and writes the options file.
     void optionenuebernehmen();
@@ -41,18 +41,18 @@ public:
 
 private:
     void Form_Load();
-    FrmMain& m_form;
+    const CommandContext& m_ctx;
 };
 
 // "&Optionen..." of the main window's menu.
 class OptionsCommands : public QObject {
     Q_OBJECT
 public:
-    explicit OptionsCommands(FrmMain& form);
+    OptionsCommands(const CommandContext& context, QObject* parent);
     void mnuExtrasoptionen_Click();
 
 private:
-    FrmMain& m_form;
+    const CommandContext& m_ctx;
 };
 
 } // namespace natalix

@@ -1,7 +1,7 @@
 #include "print/printcommands.h"
 
-#include "app/commandgroups.h"
-#include "app/frmmain.h"
+#include "app/formparts.h"
+#include "app/mainstate.h"
 #include "print/frmdrucken.h"
 #include "table/cursor.h"
 #include "table/textnumber.h"
@@ -32,28 +32,28 @@ QString nameCell(const QString& name) {
 
 } // namespace
 
-PrintCommands::PrintCommands(FrmMain& form)
-    : QObject(&form), m_form(form), m_factory(makePrinterSurface) {
+PrintCommands::PrintCommands(const CommandContext& context, QObject* parent)
+    : QObject(parent), m_ctx(context), m_factory(makePrinterSurface) {
     setObjectName(QStringLiteral("printCommands"));
 }
 
 void PrintCommands::mnuDateidrucken_Click() {
-    m_form.datensatzpruefen();
+    m_ctx.form.datensatzpruefen();
 
     QPrinter printer(QPrinter::HighResolution);
-    if (!m_form.services().choosePrinter(printer, &m_form))
+    if (!m_ctx.services.choosePrinter(printer, &m_ctx.window))
         return;
 
-    MainState& state = m_form.state();
+    MainState& state = m_ctx.state;
     {
         // Made anew every time, so it always starts with one copy.
-        FrmDrucken dialog(state, m_form.services(), &m_form);
-        m_form.services().execDialog(dialog);
+        FrmDrucken dialog(state, m_ctx.services, &m_ctx.window);
+        m_ctx.services.execDialog(dialog);
     }
     if (state.druckerexemplare == 0)
         return;
 
-    Cursor& cursor = m_form.adoDaten();
+    Cursor& cursor = m_ctx.cursor;
     LockRecordCheck lock(state);
     state.alteposition = cursor.absolutePosition();
     cursor.moveFirst();
@@ -66,12 +66,12 @@ void PrintCommands::mnuDateidrucken_Click() {
 }
 
 bool PrintCommands::neueAnzeige() const {
-    return m_form.state().options.optiondatumsanzeigedrucken == 0;
+    return m_ctx.state.options.optiondatumsanzeigedrucken == 0;
 }
 
 QString PrintCommands::kopftext() {
-    const QDate today = m_form.services().today();
-    const int display = m_form.state().options.optiondatumsanzeigedrucken;
+    const QDate today = m_ctx.services.today();
+    const int display = m_ctx.state.options.optiondatumsanzeigedrucken;
     QString date;
     if (display == 0)
         date = QStringLiteral("%1-%2-%3").arg(today.year()).arg(today.month()).arg(today.day());
@@ -79,7 +79,7 @@ QString PrintCommands::kopftext() {
         date = QLocale().toString(today, QLocale::ShortFormat);
     else
         return QString(); // a hand-edited option: no header
-    return date + QStringLiteral("  ") + m_form.gridCaption();
+    return date + QStringLiteral("  ") + m_ctx.grid.gridCaption();
 }
 
 void PrintCommands::listedrucken(QPrinter& printer, const std::vector<ConvertedRow>& rows) {
@@ -88,7 +88,7 @@ void PrintCommands::listedrucken(QPrinter& printer, const std::vector<ConvertedR
     const QString header = kopftext();
     const QFont font = printFont();
 
-    for (int copy = 1; copy <= m_form.state().druckerexemplare; ++copy) {
+    for (int copy = 1; copy <= m_ctx.state.druckerexemplare; ++copy) {
         std::unique_ptr<PrintSurface> surface = m_factory(printer);
         // A job that cannot start is abandoned without a message, as any failing print run.
         if (!surface || !surface->begin())
@@ -148,11 +148,6 @@ void PrintCommands::zeiledrucken(PrintSurface& surface, double y, const Converte
     surface.text(dateX1, y, signedNumber(neu ? row.jahr : row.tag));
     surface.text(dateX2, y, signedNumber(row.monat));
     surface.text(dateX3, y, signedNumber(neu ? row.tag : row.jahr));
-}
-
-void installPrintCommands(FrmMain& form) {
-    auto* commands = new PrintCommands(form);
-    form.wire(form.mnuDateidrucken, [commands] { commands->mnuDateidrucken_Click(); });
 }
 
 } // namespace natalix

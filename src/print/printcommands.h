@@ -11,13 +11,13 @@ class QPrinter;
 
 namespace natalix {
 
-class FrmMain;
+struct CommandContext;
 
 // Printing the list: the print dialog, the copies dialog and one print job per copy.
 class PrintCommands : public QObject {
     Q_OBJECT
 public:
-    explicit PrintCommands(FrmMain& form);
+    PrintCommands(const CommandContext& context, QObject* parent);
 
     void mnuDateidrucken_Click();
 
@@ -32,7 +32,7 @@ private:
     QString kopftext();
     bool neueAnzeige() const;
 
-    FrmMain& m_form;
+    const CommandContext& m_ctx;
     PrintSurfaceFactory m_factory;
 };
 

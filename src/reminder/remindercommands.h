@@ -4,8 +4,7 @@
 
 namespace natalix {
 
-class FrmMain;
-class ReminderCore;
+struct CommandContext;
 struct ReminderReport;
 
 // The window's side of the reminders: the access check before each scan, the grid's caption
@@ -13,19 +12,15 @@ struct ReminderReport;
 class ReminderCommands : public QObject {
     Q_OBJECT
 public:
-    explicit ReminderCommands(FrmMain& form);
+    ReminderCommands(const CommandContext& context, QObject* parent);
 
-    ReminderCore& core() { return *m_core; }
-    // One complete scan (also run by "&Beenden").
-    void erinnerungenpruefen();
-    void holdScans();
-    void releaseScans();
+    // The access check before a scan: retries with a message until the database opens.
+    void zugriffpruefen();
 
 private:
     void showMeldung(const ReminderReport& report);
 
-    FrmMain& m_form;
-    ReminderCore* m_core = nullptr;
+    const CommandContext& m_ctx;
 };
 
 } // namespace natalix

@@ -26,14 +26,17 @@ Decision erinnerungfaellig(const ConvertedRow& row, const ScanDay& today) {
     Decision d;
     d.referenceYear = referenceYear(today.year(), today.month(), row.monat);
     d.age = static_cast<long long>(d.referenceYear) - row.jahr;
-    // A start or cycle that is no usable number skips the record.
-    if (!row.start || !row.cycle || *row.cycle == 0)
-        return d;
-    if (*row.start > d.age)
-        return d;
-    const double yearsSinceStart = static_cast<double>(d.age) - *row.start;
-    if (std::fmod(yearsSinceStart, *row.cycle) != 0.0)
-        return d;
+    // Without a year there is no age: every birthday is due, start and cycle do not apply.
+    if (row.jahr != 0) {
+        // A start or cycle that is no usable number skips the record.
+        if (!row.start || !row.cycle || *row.cycle == 0)
+            return d;
+        if (*row.start > d.age)
+            return d;
+        const double yearsSinceStart = static_cast<double>(d.age) - *row.start;
+        if (std::fmod(yearsSinceStart, *row.cycle) != 0.0)
+            return d;
+    }
     const auto active = [&](int k) { return row.offset[k] && *row.offset[k] != -1; };
     if (!active(0) && !active(1) && !active(2))
         return d;
@@ -47,27 +50,6 @@ Decision erinnerungfaellig(const ConvertedRow& row, const ScanDay& today) {
         }
     }
     return d;
-}
-
-QString nachrichterstellen(const ConvertedRow& row, const QString& name, const Decision& d,
-                           double dateDisplay) {
-    QString line = name;
-    if (d.days == 0) {
-        line += QStringLiteral(" wird heute");
-    } else if (d.days == 1) {
-        line += QStringLiteral(" wird morgen");
-    } else if (dateDisplay == 0) {
-        line +=
-            QStringLiteral(" wird am %1-%2-%3").arg(d.referenceYear).arg(row.monat).arg(row.tag);
-    } else {
-        line +=
-            QStringLiteral(" wird am %1.%2.%3").arg(row.tag).arg(row.monat).arg(d.referenceYear);
-    }
-    line += signedNumber(d.age) + QStringLiteral(" Jahre alt ...");
-    if (name.isEmpty() || name == u" ")
-        line = QStringLiteral("Ein eingegebenes Geburtstags-Kind ohne Namen (Datensatz") +
-               signedNumber(row.nummer) + u')' + line;
-    return line;
 }
 
 } // namespace
@@ -89,7 +71,9 @@ ScanResult geburtstagedurchgehen(const std::vector<ConvertedRow>& rows, const QD
             if (d.reminders[k])
                 result.marks.push_back({x, k, d.referenceYear});
         }
-        result.lines << nachrichterstellen(rows[x], nameOf(x), d, dateDisplay);
+        const ConvertedRow& row = rows[x];
+        result.lines << reminderLine(nameOf(x), row.nummer, row.jahr, row.monat, row.tag,
+                                     d.referenceYear, d.days, dateDisplay);
     }
     return result;
 }
@@ -119,6 +103,31 @@ bool ScanDay::mayBeDue(int monat, int tag) const {
 
 bool ScanDay::anyDue(const ConvertedRow& row) const {
     return erinnerungfaellig(row, *this).due;
+}
+
+QString reminderLine(const QString& name, int nummer, int jahr, int monat, int tag,
+                     int referenceYear, long long days, double dateDisplay) {
+    const bool yearKnown = jahr != 0;
+    QString line = name;
+    if (days == 0) {
+        line += yearKnown ? QStringLiteral(" wird heute") : QStringLiteral(" hat heute");
+    } else if (days == 1) {
+        line += yearKnown ? QStringLiteral(" wird morgen") : QStringLiteral(" hat morgen");
+    } else {
+        line += yearKnown ? QStringLiteral(" wird am ") : QStringLiteral(" hat am ");
+        line += dateDisplay == 0
+                    ? QStringLiteral("%1-%2-%3").arg(referenceYear).arg(monat).arg(tag)
+                    : QStringLiteral("%1.%2.%3").arg(tag).arg(monat).arg(referenceYear);
+    }
+    if (yearKnown)
+        line += signedNumber(static_cast<long long>(referenceYear) - jahr) +
+                QStringLiteral(" Jahre alt ...");
+    else
+        line += QStringLiteral(" Geburtstag ...");
+    if (name.isEmpty() || name == u" ")
+        line = QStringLiteral("Ein eingegebenes Geburtstags-Kind ohne Namen (Datensatz") +
+               signedNumber(nummer) + u')' + line;
+    return line;
 }
 
 QString reminderWindowText(const QStringList& lines) {

@@ -54,6 +54,11 @@ private:
     std::array<bool, 12 * 31> m_usual{}; // mayBeDue of 1 January to 31 December
 };
 
+// The line of a record with a due reminder: `days` to its birthday in `referenceYear`, at the
+// age reached then; a record of unknown year (Jahr 0) gets the line without an age.
+QString reminderLine(const QString& name, int nummer, int jahr, int monat, int tag,
+                     int referenceYear, long long days, double dateDisplay);
+
 // The text of the reminder window: every line followed by two line breaks.
 QString reminderWindowText(const QStringList& lines);
 

@@ -1,6 +1,7 @@
 #include "table/clipboardcommands.h"
 
-#include "app/frmmain.h"
+#include "app/formparts.h"
+#include "app/mainstate.h"
 #include "listfile/cp1252.h"
 #include "ui/services.h"
 
@@ -25,20 +26,21 @@ QString steuerzeichenentfernen(const QString& text) {
     return out;
 }
 
-ClipboardCommands::ClipboardCommands(FrmMain& form) : QObject(&form), m_form(form) {
+ClipboardCommands::ClipboardCommands(const CommandContext& context, QObject* parent)
+    : QObject(parent), m_ctx(context) {
     setObjectName(QStringLiteral("ClipboardCommands"));
 }
 
 QLineEdit* ClipboardCommands::currentField() const {
-    switch (m_form.state().aktuellesfeld) {
+    switch (m_ctx.state.aktuellesfeld) {
     case 1:
-        return m_form.txtName;
+        return m_ctx.form.nameBox();
     case 2:
-        return m_form.cboTag->lineEdit();
+        return m_ctx.form.dayBox()->lineEdit();
     case 3:
-        return m_form.cboMonat->lineEdit();
+        return m_ctx.form.monthBox()->lineEdit();
     case 4:
-        return m_form.cboJahr->lineEdit();
+        return m_ctx.form.yearBox()->lineEdit();
     default:
         return nullptr;
     }
@@ -51,13 +53,13 @@ void ClipboardCommands::replaceSelection(QLineEdit* field, const QString& text) 
     value.remove(start, selected ? field->selectedText().size() : 0);
     QString piece = text;
     // The name holds 40 characters at most; what does not fit is cut off at the end.
-    if (field == m_form.txtName)
+    if (field == m_ctx.form.nameBox())
         piece.truncate(std::max<qsizetype>(0, nameMaxLength - value.size()));
     value.insert(start, piece);
-    if (field == m_form.txtName)
-        m_form.setNameText(value);
+    if (field == m_ctx.form.nameBox())
+        m_ctx.form.setNameText(value);
     else
-        m_form.setDateBoxText(qobject_cast<QComboBox*>(field->parent()), value);
+        m_ctx.form.setDateBoxText(qobject_cast<QComboBox*>(field->parent()), value);
     field->setCursorPosition(start + static_cast<int>(piece.size()));
 }
 
@@ -70,7 +72,7 @@ void ClipboardCommands::mnuBearbeitenkopieren_Click() {
     QLineEdit* field = currentField();
     if (!field || field->selectedText().isEmpty())
         return;
-    Services& services = m_form.services();
+    Services& services = m_ctx.services;
     services.clipboardClear();
     services.clipboardSetText(field->selectedText());
 }
@@ -79,8 +81,8 @@ void ClipboardCommands::mnuBearbeitenausschneiden_Click() {
     QLineEdit* field = currentField();
     if (!field || field->selectedText().isEmpty())
         return;
-    m_form.state().dateiwurdegeaendert = 1;
-    Services& services = m_form.services();
+    m_ctx.state.dateiwurdegeaendert = 1;
+    Services& services = m_ctx.services;
     services.clipboardClear();
     services.clipboardSetText(field->selectedText());
     replaceSelection(field, QString());
@@ -89,13 +91,13 @@ void ClipboardCommands::mnuBearbeitenausschneiden_Click() {
 
 void ClipboardCommands::mnuBearbeiteneinfuegen_Click() {
     QLineEdit* field = currentField();
-    Services& services = m_form.services();
+    Services& services = m_ctx.services;
     if (!field || !services.clipboardHasText())
         return;
-    m_form.state().dateiwurdegeaendert = 1;
+    m_ctx.state.dateiwurdegeaendert = 1;
     QString text = steuerzeichenentfernen(services.clipboardText());
     // A list file holds Windows-1252 only; anything else would be lost at the next save.
-    if (field == m_form.txtName)
+    if (field == m_ctx.form.nameBox())
         text = keepCp1252(QStringView(text));
     replaceSelection(field, text);
 }
@@ -104,7 +106,7 @@ void ClipboardCommands::mnuBearbeitenloeschen_Click() {
     QLineEdit* field = currentField();
     if (!field)
         return;
-    m_form.state().dateiwurdegeaendert = 1;
+    m_ctx.state.dateiwurdegeaendert = 1;
     replaceSelection(field, QString());
     blankWhenEmpty(field);
 }

@@ -7,7 +7,7 @@ class QLineEdit;
 
 namespace natalix {
 
-class FrmMain;
+struct CommandContext;
 
 // The text without the characters whose code is below 32 (tabs, line breaks).
 QString steuerzeichenentfernen(const QString& text);
@@ -16,7 +16,7 @@ QString steuerzeichenentfernen(const QString& text);
 class ClipboardCommands : public QObject {
     Q_OBJECT
 public:
-    explicit ClipboardCommands(FrmMain& form);
+    ClipboardCommands(const CommandContext& context, QObject* parent);
 
     void mnuBearbeitenausschneiden_Click();
     void mnuBearbeitenkopieren_Click();
@@ -28,7 +28,7 @@ private:
     // Puts `text` in place of the field's selection (or at its cursor) and stores it.
     void replaceSelection(QLineEdit* field, const QString& text);
     void blankWhenEmpty(QLineEdit* field);
-    FrmMain& m_form;
+    const CommandContext& m_ctx;
 };
 
 } // namespace natalix

@@ -1,6 +1,7 @@
 #include "table/deletecommands.h"
 
-#include "app/frmmain.h"
+#include "app/formparts.h"
+#include "app/mainstate.h"
 #include "table/cursor.h"
 #include "table/entrycommands.h"
 #include "table/gridselection.h"
@@ -9,24 +10,25 @@
 
 namespace natalix {
 
-DeleteCommands::DeleteCommands(FrmMain& form) : QObject(&form), m_form(form) {
+DeleteCommands::DeleteCommands(const CommandContext& context, QObject* parent)
+    : QObject(parent), m_ctx(context) {
     setObjectName(QStringLiteral("DeleteCommands"));
 }
 
 void DeleteCommands::cmdDatensatzloeschen_Click() {
-    Cursor& c = m_form.adoDaten();
+    Cursor& c = m_ctx.cursor;
     // The last record of a list cannot be deleted.
     if (c.recordCount() < 2)
         return;
-    m_form.datensatzpruefen();
-    if (m_form.selection().count() == 0) {
+    m_ctx.form.datensatzpruefen();
+    if (m_ctx.grid.selection().count() == 0) {
         c.update(); // a record not stored yet has no bookmark
-        m_form.selection().add(c.bookmark());
+        m_ctx.grid.selection().add(c.bookmark());
     }
-    MainState& s = m_form.state();
+    MainState& s = m_ctx.state;
     LockRecordCheck lock(s);
 
-    s.gewaehlt = m_form.services().message(confirmChange(
+    s.gewaehlt = m_ctx.services.message(confirmChange(
         QStringLiteral("Sollen die ausgewählten Datensätze wirklich gelöscht werden?"),
         QStringLiteral("Datensätze löschen")));
     if (s.gewaehlt != answer::yes)
@@ -36,19 +38,19 @@ void DeleteCommands::cmdDatensatzloeschen_Click() {
         s.dateiwurdegeaendert = 1;
         return;
     }
-    m_form.storeFailureHandled();
+    m_ctx.storeFailureHandled();
     MessageRequest failed;
     failed.text = QStringLiteral("Die Datensätze konnten nicht gelöscht werden; die Tabelle "
                                  "bleibt unverändert. (%1)")
                       .arg(c.lastError());
     failed.title = QStringLiteral("Datensätze löschen");
     failed.icon = Icon::Exclamation;
-    m_form.services().message(failed);
+    m_ctx.services.message(failed);
 }
 
 bool DeleteCommands::datensaetzeloeschen() {
-    Cursor& c = m_form.adoDaten();
-    GridSelection& selection = m_form.selection();
+    Cursor& c = m_ctx.cursor;
+    GridSelection& selection = m_ctx.grid.selection();
     const QList<qint64> order = selection.bookmarks();
     qsizetype n = order.size();
     const bool everyRecord = n == c.recordCount();
@@ -71,8 +73,8 @@ bool DeleteCommands::datensaetzeloeschen() {
         }
         if (ok && everyRecord) {
             c.moveFirst();
-            writeFields(c, newRecord(1, m_form.state().options.reminderDefaults()));
-            m_form.sortTable(QStringLiteral("Nummer ASC"), caption::byNumberAscending());
+            writeFields(c, newRecord(1, m_ctx.state.options.reminderDefaults()));
+            m_ctx.grid.sortTable(QStringLiteral("Nummer ASC"), caption::byNumberAscending());
             ok = c.update();
         }
     }
@@ -81,13 +83,13 @@ bool DeleteCommands::datensaetzeloeschen() {
     else
         ok = c.commit(); // rolls back itself when it fails
     if (!ok) {
-        m_form.selection().reapply();
+        m_ctx.grid.selection().reapply();
         c.moveFirst();
         return false;
     }
     if (everyRecord) {
-        m_form.state().setSortToggles(1, 0, 0, 0, 0);
-        m_form.selectionCommands().mnuBearbeitenmarkierungenloeschen_Click();
+        m_ctx.state.setSortToggles(1, 0, 0, 0, 0);
+        m_ctx.grid.clearSelection();
     }
     c.moveFirst();
     return true;

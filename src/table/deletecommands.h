@@ -4,13 +4,13 @@
 
 namespace natalix {
 
-class FrmMain;
+struct CommandContext;
 
 // "Datensätze löschen...": deletes the selected records, or the current one.
 class DeleteCommands : public QObject {
     Q_OBJECT
 public:
-    explicit DeleteCommands(FrmMain& form);
+    DeleteCommands(const CommandContext& context, QObject* parent);
 
     void cmdDatensatzloeschen_Click();
     // Deletes the selection in selection order; with every record selected, the one
@@ -18,7 +18,7 @@ public:
     bool datensaetzeloeschen();
 
 private:
-    FrmMain& m_form;
+    const CommandContext& m_ctx;
 };
 
 } // namespace natalix

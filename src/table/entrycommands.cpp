@@ -1,6 +1,7 @@
 #include "table/entrycommands.h"
 
-#include "app/frmmain.h"
+#include "app/formparts.h"
+#include "app/mainstate.h"
 #include "listfile/cp1252.h"
 #include "table/cursor.h"
 #include "table/sortcommands.h"
@@ -50,10 +51,10 @@ bool typesText(const QKeyEvent* e) {
                        [](QChar c) { return c.unicode() >= blank && c.unicode() != 127; });
 }
 
-DateBounds boundsOf(const FrmMain& form, const QComboBox* box) {
-    if (box == form.cboJahr)
+DateBounds boundsOf(const RecordForm& form, const QComboBox* box) {
+    if (box == form.yearBox())
         return {4, 1880, 2099};
-    if (box == form.cboMonat)
+    if (box == form.monthBox())
         return {3, 1, 12};
     return {2, 1, 31};
 }
@@ -70,14 +71,16 @@ void writeFields(Cursor& cursor, const Record& record) {
     }
 }
 
-EntryCommands::EntryCommands(FrmMain& form) : QObject(&form), m_form(form) {
+EntryCommands::EntryCommands(const CommandContext& context, QObject* parent)
+    : QObject(parent), m_ctx(context) {
     setObjectName(QStringLiteral("EntryCommands"));
-    form.txtName->installEventFilter(this);
-    for (QComboBox* box : {form.cboJahr, form.cboMonat, form.cboTag})
+    RecordForm& form = context.form;
+    form.nameBox()->installEventFilter(this);
+    for (QComboBox* box : {form.yearBox(), form.monthBox(), form.dayBox()})
         box->installEventFilter(this);
     // Text that reaches the name by other roads (drag and drop, an input method) is kept
     // to what a list file can hold, as typed keys are.
-    connect(form.txtName, &QLineEdit::textEdited, this, &EntryCommands::dropForeignCharacters);
+    connect(form.nameBox(), &QLineEdit::textEdited, this, &EntryCommands::dropForeignCharacters);
 }
 
 bool EntryCommands::eventFilter(QObject* watched, QEvent* event) {
@@ -85,7 +88,7 @@ bool EntryCommands::eventFilter(QObject* watched, QEvent* event) {
     if (type == QEvent::FocusIn || type == QEvent::FocusOut) {
         if (!movesBetweenControls(static_cast<QFocusEvent*>(event)))
             return false;
-        if (watched == m_form.txtName) {
+        if (watched == m_ctx.form.nameBox()) {
             if (type == QEvent::FocusIn)
                 txtName_GotFocus();
             else
@@ -98,7 +101,7 @@ bool EntryCommands::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
-    if (type == QEvent::KeyPress && watched == m_form.txtName) {
+    if (type == QEvent::KeyPress && watched == m_ctx.form.nameBox()) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Backspace)
             return txtName_KeyPress(backspace);
@@ -113,11 +116,11 @@ bool EntryCommands::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void EntryCommands::cmdDatensatzeinfuegen_Click() {
-    m_form.datensatzpruefen();
-    m_form.selectionCommands().mnuBearbeitenmarkierungenloeschen_Click();
-    MainState& s = m_form.state();
+    m_ctx.form.datensatzpruefen();
+    m_ctx.grid.clearSelection();
+    MainState& s = m_ctx.state;
     LockRecordCheck lock(s);
-    Cursor& c = m_form.adoDaten();
+    Cursor& c = m_ctx.cursor;
     if (c.recordCount() >= tableLimit)
         return;
 
@@ -137,42 +140,60 @@ void EntryCommands::cmdDatensatzeinfuegen_Click() {
     c.update();
 
     s.setSortToggles(0, 0, 0, 0, 0);
-    m_form.sortTable(QStringLiteral("Nummer ASC"), caption::byNumberAscending());
+    m_ctx.grid.sortTable(QStringLiteral("Nummer ASC"), caption::byNumberAscending());
     c.moveLast();
-    m_form.txtName->setFocus(Qt::OtherFocusReason);
+    m_ctx.form.nameBox()->setFocus(Qt::OtherFocusReason);
     s.dateiwurdegeaendert = 1;
 }
 
 void EntryCommands::cmdUebernehmen_Click() {
     // Enter reaches this also while a list is being loaded.
-    if (!m_form.fraFrame2->isEnabled())
+    if (!m_ctx.form.controlsEnabled())
         return;
-    MainState& s = m_form.state();
+    MainState& s = m_ctx.state;
     // A date field is left now, while its record is still current: its corrections and the
-    // cleared markers belong to that record, not to the next one.
+    // cleared markers belong to that record, not to the next one. The record check comes
+    // first, as Enter runs it before the field is left: "19650" is cut to 1965, not pulled
+    // to 2099.
     if (s.aktuellesfeld >= 2) {
-        m_form.txtName->setFocus(Qt::OtherFocusReason);
+        m_ctx.form.datensatzpruefen();
+        m_ctx.form.nameBox()->setFocus(Qt::OtherFocusReason);
         if (s.aktuellesfeld == 2)
-            dateBox_LostFocus(m_form.cboTag);
+            dateBox_LostFocus(m_ctx.form.dayBox());
         else if (s.aktuellesfeld == 3)
-            dateBox_LostFocus(m_form.cboMonat);
+            dateBox_LostFocus(m_ctx.form.monthBox());
         else if (s.aktuellesfeld == 4)
-            dateBox_LostFocus(m_form.cboJahr);
+            dateBox_LostFocus(m_ctx.form.yearBox());
     }
-    m_form.datensatzpruefen();
-    m_form.selectionCommands().mnuBearbeitenmarkierungenloeschen_Click();
-    Cursor& c = m_form.adoDaten();
+    m_ctx.form.datensatzpruefen();
+    m_ctx.grid.clearSelection();
+    Cursor& c = m_ctx.cursor;
     // The button promises to store the record: on the last record there is no next one
     // whose move would do it.
     if (c.absolutePosition() != c.recordCount())
         c.moveNext();
     else
         c.update();
-    m_form.txtName->setFocus(Qt::OtherFocusReason);
+    m_ctx.form.nameBox()->setFocus(Qt::OtherFocusReason);
+}
+
+void EntryCommands::focusNameBox() {
+    MainState& s = m_ctx.state;
+    const int before = s.aktuellesfeld;
+    m_ctx.form.nameBox()->setFocus(Qt::OtherFocusReason);
+    if (s.aktuellesfeld == 1)
+        return;
+    if (before == 2)
+        dateBox_LostFocus(m_ctx.form.dayBox());
+    else if (before == 3)
+        dateBox_LostFocus(m_ctx.form.monthBox());
+    else if (before == 4)
+        dateBox_LostFocus(m_ctx.form.yearBox());
+    txtName_GotFocus();
 }
 
 void EntryCommands::erinnerungenzuruecksetzen() {
-    Cursor& c = m_form.adoDaten();
+    Cursor& c = m_ctx.cursor;
     for (Field marker : {Field::E1, Field::E2, Field::E3}) {
         if (c.fieldNumber(marker) != 0) {
             c.setField(marker, 0);
@@ -182,39 +203,39 @@ void EntryCommands::erinnerungenzuruecksetzen() {
 }
 
 void EntryCommands::txtName_GotFocus() {
-    if (m_form.txtName->text().isEmpty())
-        m_form.setNameText(QStringLiteral(" "));
-    m_form.state().aktuellesfeld = 1;
+    if (m_ctx.form.nameBox()->text().isEmpty())
+        m_ctx.form.setNameText(QStringLiteral(" "));
+    m_ctx.state.aktuellesfeld = 1;
 }
 
 void EntryCommands::txtName_LostFocus() {
-    if (m_form.txtName->text().isEmpty()) {
-        m_form.setNameText(QStringLiteral(" "));
-        m_form.adoDaten().update();
+    if (m_ctx.form.nameBox()->text().isEmpty()) {
+        m_ctx.form.setNameText(QStringLiteral(" "));
+        m_ctx.cursor.update();
     }
-    m_form.datensatzpruefen();
-    m_form.state().aktuellesfeld = 0;
+    m_ctx.form.datensatzpruefen();
+    m_ctx.state.aktuellesfeld = 0;
 }
 
 void EntryCommands::dateBox_GotFocus(QComboBox* box) {
-    m_form.state().aktuellesfeld = boundsOf(m_form, box).code;
+    m_ctx.state.aktuellesfeld = boundsOf(m_ctx.form, box).code;
 }
 
 void EntryCommands::dateBox_LostFocus(QComboBox* box) {
-    const DateBounds b = boundsOf(m_form, box);
-    m_form.setDateBoxText(box, QString::number(leadingWholeNumber(box->currentText())));
+    const DateBounds b = boundsOf(m_ctx.form, box);
+    m_ctx.form.setDateBoxText(box, QString::number(leadingWholeNumber(box->currentText())));
     if (leadingNumber(box->currentText()) < b.low)
-        m_form.setDateBoxText(box, QString::number(b.low));
+        m_ctx.form.setDateBoxText(box, QString::number(b.low));
     if (leadingNumber(box->currentText()) > b.high)
-        m_form.setDateBoxText(box, QString::number(b.high));
-    MainState& s = m_form.state();
+        m_ctx.form.setDateBoxText(box, QString::number(b.high));
+    MainState& s = m_ctx.state;
     s.dateiwurdegeaendert = 1;
     erinnerungenzuruecksetzen();
     s.aktuellesfeld = 0;
 }
 
 bool EntryCommands::txtName_KeyPress(int keyAscii) {
-    const QString text = m_form.txtName->text();
+    const QString text = m_ctx.form.nameBox()->text();
     if (text.size() >= nameMaxLength && keyAscii != backspace)
         return true;
     if (keyAscii == blank && text == u" ")
@@ -222,14 +243,14 @@ bool EntryCommands::txtName_KeyPress(int keyAscii) {
     bool discard = false;
     // The name never becomes empty by deleting.
     if (keyAscii == backspace && text.size() == 1) {
-        m_form.setNameText(QStringLiteral(" "));
+        m_ctx.form.setNameText(QStringLiteral(" "));
         discard = true;
     }
-    if (m_form.txtName->text().isEmpty()) {
-        m_form.setNameText(QStringLiteral(" "));
-        m_form.txtName->setCursorPosition(0);
+    if (m_ctx.form.nameBox()->text().isEmpty()) {
+        m_ctx.form.setNameText(QStringLiteral(" "));
+        m_ctx.form.nameBox()->setCursorPosition(0);
     }
-    m_form.state().dateiwurdegeaendert = 1;
+    m_ctx.state.dateiwurdegeaendert = 1;
     erinnerungenzuruecksetzen();
     return discard;
 }
@@ -237,14 +258,14 @@ bool EntryCommands::txtName_KeyPress(int keyAscii) {
 void EntryCommands::dropForeignCharacters(const QString& text) {
     // Every edit of the name counts, also one that came past the key filter (an input method,
     // undo, a dropped text): the list changed and the name is reminded of afresh.
-    m_form.state().dateiwurdegeaendert = 1;
+    m_ctx.state.dateiwurdegeaendert = 1;
     erinnerungenzuruecksetzen();
     if (isCp1252(QStringView(text)))
         return;
-    QLineEdit* edit = m_form.txtName;
+    QLineEdit* edit = m_ctx.form.nameBox();
     const int cursorAt =
         static_cast<int>(keepCp1252(QStringView(text).left(edit->cursorPosition())).size());
-    m_form.setNameText(keepCp1252(QStringView(text)));
+    m_ctx.form.setNameText(keepCp1252(QStringView(text)));
     edit->setCursorPosition(cursorAt);
 }
 

@@ -7,7 +7,7 @@ class QComboBox;
 namespace natalix {
 
 class Cursor;
-class FrmMain;
+struct CommandContext;
 struct Record;
 
 // Writes every field of `record` into the current record as pending changes.
@@ -17,7 +17,7 @@ void writeFields(Cursor& cursor, const Record& record);
 class EntryCommands : public QObject {
     Q_OBJECT
 public:
-    explicit EntryCommands(FrmMain& form);
+    EntryCommands(const CommandContext& context, QObject* parent);
 
     void cmdDatensatzeinfuegen_Click();
     void cmdUebernehmen_Click();
@@ -29,6 +29,10 @@ public:
     void txtName_LostFocus();
     void dateBox_GotFocus(QComboBox* box);
     void dateBox_LostFocus(QComboBox* box);
+    // The cursor into the name box, as a click would put it there: the field left and the
+    // name box run their rules even while the window is not active yet and no focus event
+    // comes, so the clipboard commands act on the name.
+    void focusNameBox();
     // Returns true when the key is to be discarded.
     bool txtName_KeyPress(int keyAscii);
 
@@ -37,7 +41,7 @@ protected:
 
 private:
     void dropForeignCharacters(const QString& text);
-    FrmMain& m_form;
+    const CommandContext& m_ctx;
 };
 
 } // namespace natalix

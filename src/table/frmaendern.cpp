@@ -1,6 +1,7 @@
 #include "table/frmaendern.h"
 
-#include "app/frmmain.h"
+#include "app/formparts.h"
+#include "app/mainstate.h"
 #include "reminder/remindercodes.h"
 #include "table/cursor.h"
 #include "table/gridselection.h"
@@ -17,7 +18,7 @@
 
 namespace natalix {
 
-FrmAendern::FrmAendern(FrmMain& form) : QDialog(&form), m_form(form) {
+FrmAendern::FrmAendern(const CommandContext& context) : QDialog(&context.window), m_ctx(context) {
     setObjectName(QStringLiteral("frmAendern"));
     setWindowTitle(QStringLiteral("Mehrere Datensätze ändern"));
     setModal(true);
@@ -60,7 +61,7 @@ FrmAendern::FrmAendern(FrmMain& form) : QDialog(&form), m_form(form) {
 }
 
 void FrmAendern::Form_Load() {
-    const Options& o = m_form.state().options;
+    const Options& o = m_ctx.state.options;
     settings.preset(o);
 }
 
@@ -69,35 +70,35 @@ void FrmAendern::cmdCancel_Click() {
 }
 
 void FrmAendern::cmdOK_Click() {
-    MainState& s = m_form.state();
-    s.gewaehlt = m_form.services().message(confirmChange(
+    MainState& s = m_ctx.state;
+    s.gewaehlt = m_ctx.services.message(confirmChange(
         QStringLiteral("Sollen die selektierten Datensätze wirklich geändert werden?"),
         QStringLiteral("Mehrere Datensätze ändern")));
     if (s.gewaehlt != answer::yes)
         return;
 
     hide();
-    m_form.services().processEvents();
+    m_ctx.services.processEvents();
     if (changeSelectedRecords()) {
         s.dateiwurdegeaendert = 1;
         accept();
         return;
     }
-    m_form.storeFailureHandled();
+    m_ctx.storeFailureHandled();
     MessageRequest failed;
     failed.text = QStringLiteral("Die Datensätze konnten nicht geändert werden; die Tabelle "
                                  "bleibt unverändert. (%1)")
-                      .arg(m_form.adoDaten().lastError());
+                      .arg(m_ctx.cursor.lastError());
     failed.title = QStringLiteral("Mehrere Datensätze ändern");
     failed.icon = Icon::Exclamation;
-    m_form.services().message(failed);
+    m_ctx.services.message(failed);
     reject();
 }
 
 bool FrmAendern::changeSelectedRecords() {
-    LockRecordCheck lock(m_form.state());
-    Cursor& c = m_form.adoDaten();
-    const QList<qint64> selected = m_form.selection().bookmarks();
+    LockRecordCheck lock(m_ctx.state);
+    Cursor& c = m_ctx.cursor;
+    const QList<qint64> selected = m_ctx.grid.selection().bookmarks();
     const int remembered = c.absolutePosition();
     const std::pair<Field, QString> values[] = {
         {Field::Erinnerung1, settings.cbo1Erinnerung->currentText()},
@@ -130,23 +131,24 @@ bool FrmAendern::changeSelectedRecords() {
         c.setAbsolutePosition(remembered);
         return false;
     }
-    m_form.syncGridToCursor();
+    m_ctx.grid.syncGridToCursor();
     return true;
 }
 
-BulkChangeCommands::BulkChangeCommands(FrmMain& form) : QObject(&form), m_form(form) {
+BulkChangeCommands::BulkChangeCommands(const CommandContext& context, QObject* parent)
+    : QObject(parent), m_ctx(context) {
     setObjectName(QStringLiteral("BulkChangeCommands"));
 }
 
 void BulkChangeCommands::cmdDatensaetzeaendern_Click() {
-    m_form.datensatzpruefen();
-    Cursor& c = m_form.adoDaten();
-    if (m_form.selection().count() == 0) {
+    m_ctx.form.datensatzpruefen();
+    Cursor& c = m_ctx.cursor;
+    if (m_ctx.grid.selection().count() == 0) {
         c.update(); // a record not stored yet has no bookmark
-        m_form.selection().add(c.bookmark());
+        m_ctx.grid.selection().add(c.bookmark());
     }
-    FrmAendern dialog(m_form);
-    m_form.services().execDialog(dialog);
+    FrmAendern dialog(m_ctx);
+    m_ctx.services.execDialog(dialog);
 }
 
 } // namespace natalix

@@ -12,13 +12,13 @@ class QPushButton;
 
 namespace natalix {
 
-class FrmMain;
+struct CommandContext;
 
 // "Mehrere Datensätze ändern": one set of reminder settings for every selected record.
 class FrmAendern : public QDialog {
     Q_OBJECT
 public:
-    explicit FrmAendern(FrmMain& form);
+    explicit FrmAendern(const CommandContext& context);
 
     void cmdOK_Click();
     void cmdCancel_Click();
@@ -32,18 +32,18 @@ private:
     void Form_Load();
     // Writes the chosen settings into the selected records; false when the store failed.
     bool changeSelectedRecords();
-    FrmMain& m_form;
+    const CommandContext& m_ctx;
 };
 
 // "Datensätze ändern..." of the main window.
 class BulkChangeCommands : public QObject {
     Q_OBJECT
 public:
-    explicit BulkChangeCommands(FrmMain& form);
+    BulkChangeCommands(const CommandContext& context, QObject* parent);
     void cmdDatensaetzeaendern_Click();
 
 private:
-    FrmMain& m_form;
+    const CommandContext& m_ctx;
 };
 
 } // namespace natalix

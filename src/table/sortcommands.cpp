@@ -1,24 +1,25 @@
 #include "table/sortcommands.h"
 
-#include "app/frmmain.h"
+#include "app/formparts.h"
+#include "app/mainstate.h"
 #include "table/cursor.h"
 #include "table/gridselection.h"
 
 namespace natalix {
 
-SortCommands::SortCommands(FrmMain& form) : m_form(form) {}
+SortCommands::SortCommands(const CommandContext& context) : m_ctx(context) {}
 
 void SortCommands::sortBy(int key, const char16_t* ascending, const char16_t* ascendingCaption,
                           const char16_t* descending, const char16_t* descendingCaption) {
-    m_form.datensatzpruefen();
-    m_form.selectionCommands().mnuBearbeitenmarkierungenloeschen_Click();
-    MainState& s = m_form.state();
+    m_ctx.form.datensatzpruefen();
+    m_ctx.grid.clearSelection();
+    MainState& s = m_ctx.state;
     int* toggles[5] = {&s.sortieren1, &s.sortieren2, &s.sortieren3, &s.sortieren4, &s.sortieren5};
     int& toggle = *toggles[key];
     if (toggle == 0)
-        m_form.sortTable(QString::fromUtf16(ascending), QString::fromUtf16(ascendingCaption));
+        m_ctx.grid.sortTable(QString::fromUtf16(ascending), QString::fromUtf16(ascendingCaption));
     else
-        m_form.sortTable(QString::fromUtf16(descending), QString::fromUtf16(descendingCaption));
+        m_ctx.grid.sortTable(QString::fromUtf16(descending), QString::fromUtf16(descendingCaption));
     const int next = 1 - toggle;
     for (int* t : toggles)
         *t = 0;
@@ -72,36 +73,36 @@ void SortCommands::DataGrid1_HeadClick(int column) {
     }
 }
 
-void SortCommands::sortByNumberAfterReload() {
-    m_form.sortTable(QStringLiteral("Nummer ASC"), caption::byNumberAscending());
-    m_form.state().setSortToggles(1, 0, 0, 0, 0);
+void sortByNumberAfterReload(const CommandContext& context) {
+    context.grid.sortTable(QStringLiteral("Nummer ASC"), caption::byNumberAscending());
+    context.state.setSortToggles(1, 0, 0, 0, 0);
 }
 
-SelectionCommands::SelectionCommands(FrmMain& form) : m_form(form) {}
+SelectionCommands::SelectionCommands(const CommandContext& context) : m_ctx(context) {}
 
 void SelectionCommands::mnuBearbeitenalledatensaetzemarkieren_Click() {
     mnuBearbeitenmarkierungenloeschen_Click();
-    MainState& s = m_form.state();
+    MainState& s = m_ctx.state;
     LockRecordCheck lock(s);
-    Cursor& c = m_form.adoDaten();
+    Cursor& c = m_ctx.cursor;
     s.alteposition = c.absolutePosition();
     c.moveFirst();
     {
-        GridSelection::Batch batch(m_form.selection());
+        GridSelection::Batch batch(m_ctx.grid.selection());
         for (int n = 0; n < c.recordCount(); ++n)
-            m_form.selection().add(c.bookmarkAt(n));
+            m_ctx.grid.selection().add(c.bookmarkAt(n));
     }
     c.moveFirst();
     c.setAbsolutePosition(s.alteposition);
-    m_form.syncGridToCursor();
+    m_ctx.grid.syncGridToCursor();
 }
 
 void SelectionCommands::mnuBearbeitenmarkierungenloeschen_Click() {
-    LockRecordCheck lock(m_form.state());
-    GridSelection::Batch batch(m_form.selection());
-    const int n = m_form.selection().count();
+    LockRecordCheck lock(m_ctx.state);
+    GridSelection::Batch batch(m_ctx.grid.selection());
+    const int n = m_ctx.grid.selection().count();
     for (int i = 0; i < n; ++i)
-        m_form.selection().removeFirst();
+        m_ctx.grid.selection().removeFirst();
 }
 
 } // namespace natalix

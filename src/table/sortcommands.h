@@ -4,7 +4,7 @@
 
 namespace natalix {
 
-class FrmMain;
+struct CommandContext;
 
 // Captions of the grid naming the order in force.
 namespace caption {
@@ -19,7 +19,7 @@ inline QString byMonthAscending() {
 // The five sort buttons and the header clicks; each key toggles between the two directions.
 class SortCommands {
 public:
-    explicit SortCommands(FrmMain& form);
+    explicit SortCommands(const CommandContext& context);
 
     void cmdSortierennachnummer_Click();
     void cmdSortierennachnamen_Click();
@@ -28,24 +28,24 @@ public:
     void cmdSortierennachtag_Click();
     void DataGrid1_HeadClick(int column);
 
-    // Sort by number, ascending, with the toggles as after a first click on "Nummer".
-    void sortByNumberAfterReload();
-
 private:
     void sortBy(int key, const char16_t* ascending, const char16_t* ascendingCaption,
                 const char16_t* descending, const char16_t* descendingCaption);
-    FrmMain& m_form;
+    const CommandContext& m_ctx;
 };
+
+// Sort by number, ascending, with the toggles as after a first click on "Nummer".
+void sortByNumberAfterReload(const CommandContext& context);
 
 // "&Alle Datensätze markieren" and "&Markierungen löschen".
 class SelectionCommands {
 public:
-    explicit SelectionCommands(FrmMain& form);
+    explicit SelectionCommands(const CommandContext& context);
     void mnuBearbeitenalledatensaetzemarkieren_Click();
     void mnuBearbeitenmarkierungenloeschen_Click();
 
 private:
-    FrmMain& m_form;
+    const CommandContext& m_ctx;
 };
 
 } // namespace natalix

@@ -9,8 +9,9 @@
 
 #include <sqlite3.h>
 
-#ifdef Q_OS_UNIX
 #include <cerrno>
+
+#ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <unistd.h>
 #endif
@@ -41,6 +42,15 @@ QString columnText(sqlite3_stmt* st, int col) {
     const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
     const int bytes = sqlite3_column_bytes(st, col);
     return data ? QString::fromUtf8(data, bytes) : QString();
+}
+
+bool isNoRoom(int systemErrno) {
+#ifdef Q_OS_UNIX
+    return systemErrno == ENOSPC || systemErrno == EFBIG || systemErrno == EDQUOT;
+#else
+    Q_UNUSED(systemErrno);
+    return false;
+#endif
 }
 
 bool isDamage(int rc) {
@@ -328,7 +338,13 @@ bool TableStore::exec(const char* sql) {
 }
 
 bool TableStore::fail() {
-    const int rc = sqlite3_extended_errcode(m_db);
+    // Read first: SQLite does not always keep the system's reason for a failed write.
+    const int lastErrno = errno;
+    int rc = sqlite3_extended_errcode(m_db);
+    const int systemErrno = sqlite3_system_errno(m_db) ? sqlite3_system_errno(m_db) : lastErrno;
+    // A file that may grow no further is a full disk, whatever SQLite calls it.
+    if ((rc & 0xff) == SQLITE_IOERR && isNoRoom(systemErrno))
+        rc = SQLITE_FULL;
     // A trigger's own words say why better than any general text.
     m_lastError = rc == SQLITE_CONSTRAINT_TRIGGER ? QString::fromUtf8(sqlite3_errmsg(m_db))
                                                   : germanDatabaseError(rc);

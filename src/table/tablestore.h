@@ -94,6 +94,8 @@ public:
 
     QString lastError() const { return m_lastError; }
     QString path() const { return m_path; }
+    // For tables that live beside Geburtstage and share its transactions (the sync's links).
+    sqlite3* handle() const { return m_db; }
 
 private:
     TableStore() = default;

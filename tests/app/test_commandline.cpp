@@ -133,6 +133,7 @@ private slots:
             << QList<Entry>{{1, "Anna Beispiel", 1980, 3, 7, usual},
                             {4, " ", 1900, 1, 1, weekAhead},
                             {17, "Jürgen Groß-Öztürk", 2000, 2, 29, listEnds},
+                            {21, "Ohne Jahr", 0, 2, 29, usual},
                             {1000, "Zoë", 1880, 12, 31, onTheDay}};
         QList<Entry> many;
         for (int i = 1; i <= 1200; ++i)
@@ -183,15 +184,24 @@ private slots:
     }
 
     void failedExportKeepsTheTarget_data() {
+        QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("message");
-        QTest::newRow("missing folder") << "fehlt/liste.nxd"
+        const QString list = QStringLiteral("--export");
+        const QString ics = QStringLiteral("--export-ics");
+        QTest::newRow("missing folder") << list << "fehlt/liste.nxd"
                                         << "(76 : Pfad nicht gefunden)";
-        QTest::newRow("target is a folder") << "ordner.nxd"
+        QTest::newRow("target is a folder") << list << "ordner.nxd"
                                             << "(75 : Fehler beim Zugriff auf Pfad oder Datei)";
+        QTest::newRow("calendar, missing folder") << ics << "fehlt/kalender.ics"
+                                                  << "(76 : Pfad nicht gefunden)";
+        QTest::newRow("calendar, target is a folder")
+            << ics << "ordner.ics"
+            << "(75 : Fehler beim Zugriff auf Pfad oder Datei)";
     }
 
     void failedExportKeepsTheTarget() {
+        QFETCH(QString, command);
         QFETCH(QString, target);
         QFETCH(QString, message);
         Fixture f;
@@ -203,12 +213,14 @@ private slots:
         else if (!target.contains(u'/'))
             QVERIFY(writeFileBytes(path, old));
         const QMap<QString, QByteArray> before = f.files();
-        const Result r = f.run({QStringLiteral("--export"), path});
+        const Result r = f.run({command, path});
         QCOMPARE(r.code, 1);
         const QString err = QString::fromUtf8(r.err);
+        const QString what =
+            command == u"--export" ? QStringLiteral("Die Liste") : QStringLiteral("Der Kalender");
         QVERIFY2(
             err.startsWith(
-                QStringLiteral("Die Liste konnte nicht in \"%1\" gespeichert werden ").arg(path)),
+                QStringLiteral("%1 konnte nicht in \"%2\" gespeichert werden ").arg(what, path)),
             qPrintable(err));
         QVERIFY2(err.contains(message), qPrintable(err));
         // What was there is untouched, and no temporary file is left beside it.
@@ -224,7 +236,8 @@ private slots:
         const QString now = QStringLiteral("2025-03-07T09:00:00");
         QLockFile lock(QDir(f.data()).filePath(QStringLiteral("natalix.lock")));
         QVERIFY(lock.tryLock(0));
-        for (const QStringList& args : {QStringList{"--import", other}, QStringList{"--scan"}}) {
+        for (const QStringList& args : {QStringList{"--import", other}, QStringList{"--scan"},
+                                        QStringList{"--import-contacts", other}}) {
             const Result r = f.run(args, now);
             QCOMPARE(r.code, 2);
             QVERIFY(r.out.isEmpty());
@@ -307,6 +320,72 @@ private slots:
         QCOMPARE(readFileBytes(db), bytes);
     }
 
+    void refusedContactsChangeNothing_data() {
+        QTest::addColumn<QByteArray>("bytes"); // null: no file at all
+        QTest::addColumn<QString>("message");
+        const QString neither =
+            QStringLiteral("wurde nicht eingelesen: Die Datei ist weder eine vCard-Datei noch eine "
+                           "CSV-Kontaktliste.");
+        QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0", 18) << neither;
+        QTest::newRow("a list file") << listFile(marchList) << neither;
+        QTest::newRow("empty") << QByteArray("") << "wurde nicht eingelesen: Die Datei ist leer.";
+        QTest::newRow("missing file")
+            << QByteArray()
+            << "wurde nicht eingelesen: Die Datei kann nicht gelesen werden (53 : "
+               "Datei nicht gefunden).";
+    }
+
+    void refusedContactsChangeNothing() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        Fixture f;
+        QVERIFY(f.import(marchList));
+        const QString bad = f.file(QStringLiteral("kontakte.vcf"));
+        QVERIFY(bytes.isNull() || writeFileBytes(bad, bytes));
+        const Result r = f.run({QStringLiteral("--import-contacts"), bad});
+        QCOMPARE(r.code, 1);
+        QVERIFY(r.out.isEmpty());
+        QCOMPARE(QString::fromUtf8(r.err),
+                 QStringLiteral("Die Datei \"%1\" %2\n").arg(bad, message));
+        QCOMPARE(f.exported(), listFile(marchList));
+        QCOMPARE(f.storedFileName(), f.file(QStringLiteral("liste.nxd")));
+    }
+
+    void contactsAreAppended() {
+        Fixture f;
+        QVERIFY(f.import(marchList));
+        const QString vcf = f.file(QStringLiteral("kontakte.vcf"));
+        QVERIFY(writeFileBytes(vcf, "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Anna Beispiel\r\n"
+                                    "BDAY:--0307\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\n"
+                                    "FN:Ohne Jahr\r\nBDAY:--0308\r\nEND:VCARD\r\n"));
+        const Result r = f.run({QStringLiteral("--import-contacts"), vcf});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.err, QByteArray());
+        QCOMPARE(QString::fromUtf8(r.out),
+                 QStringLiteral("1 Geburtstage übernommen, 1 schon in der Liste, 0 ohne lesbares "
+                                "Geburtsdatum\n"));
+        // Appended after the highest number, the reminders from the options, the year unknown.
+        QCOMPARE(f.exported(),
+                 listFile(marchList + QList<Entry>{{6, "Ohne Jahr", 0, 3, 8, usual}}));
+        // The stored unknown year reminds every year, without an age, and only once.
+        const struct {
+            const char* now;
+            QByteArray out;
+        } steps[] = {
+            {"2025-03-07T09:00:00", dueOnSeventh.left(dueOnSeventh.indexOf('\n') + 1) +
+                                        "Ohne Jahr hat morgen Geburtstag ...\n" +
+                                        dueOnSeventh.mid(dueOnSeventh.indexOf('\n') + 1)},
+            {"2025-03-08T09:00:00", "Ohne Jahr hat heute Geburtstag ...\n"},
+            {"2025-03-08T10:00:00", ""},
+            {"2026-03-01T09:00:00", "Anna Beispiel wird am 7.3.2026 46 Jahre alt ...\n"
+                                    "Ohne Jahr hat am 8.3.2026 Geburtstag ...\n"},
+        };
+        for (const auto& s : steps) {
+            const Result scan = f.run({QStringLiteral("--scan")}, QString::fromLatin1(s.now));
+            QVERIFY2(scan.out == s.out, (QByteArray(s.now) + ": " + scan.out).constData());
+        }
+    }
+
     void optionsWithoutData_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("code");
@@ -323,8 +402,20 @@ private slots:
                                         << R"(^Unbekannte Option: --frobnicate\n\nAufruf:)";
         QTest::newRow("path missing") << QStringList{"--import"} << 1 << "^$"
                                       << R"(^Nach --import fehlt der Pfad\.)";
+        QTest::newRow("contacts path missing") << QStringList{"--import-contacts"} << 1 << "^$"
+                                               << R"(^Nach --import-contacts fehlt der Pfad\.)";
+        QTest::newRow("calendar path missing") << QStringList{"--export-ics"} << 1 << "^$"
+                                               << R"(^Nach --export-ics fehlt der Pfad\.)";
         QTest::newRow("two commands") << QStringList{"--scan", "--export", "x.nxd"} << 1 << "^$"
                                       << R"(^Bitte nur einen Befehl auf einmal angeben\.)";
+        QTest::newRow("address missing") << QStringList{"--sync-contacts"} << 1 << "^$"
+                                         << R"(^Nach --sync-contacts fehlt die Adresse\.)";
+        QTest::newRow("sync and scan")
+            << QStringList{"--sync-calendar", "http://127.0.0.1/", "--scan"} << 1 << "^$"
+            << R"(^Bitte nur einen Befehl auf einmal angeben\.)";
+        QTest::newRow("not a web address")
+            << QStringList{"--sync-calendar", "ftp://127.0.0.1/k/"} << 1 << "^$"
+            << R"(^"ftp://127\.0\.0\.1/k/" ist keine http- oder https-Adresse\.\n$)";
     }
 
     void optionsWithoutData() {

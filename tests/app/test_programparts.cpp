@@ -1,5 +1,5 @@
-// The program in its two parts: `natalix` with Qt Core and SQLite only, the window in a module
-// that it loads for the window alone.
+// The program in its parts: `natalix` with Qt Core and SQLite only, the window and the sync in
+// modules that it loads for them alone.
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -16,6 +16,7 @@ namespace {
 
 const QString program = QStringLiteral(NATALIX_BINARY);
 const QString module = QStringLiteral(NATALIX_WINDOW_MODULE_PATH);
+const QString syncModule = QStringLiteral(NATALIX_SYNC_MODULE_PATH);
 
 QProcessEnvironment cleanEnvironment(const QString& home) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -96,6 +97,38 @@ private slots:
             QVERIFY2(!loaded.contains(QRegularExpression("file=\\S*" + name)), qPrintable(name));
     }
 
+    // The sync alone loads Qt Network, through its module; without the module it says so.
+    void syncThroughItsModule_data() {
+        QTest::addColumn<bool>("withModule");
+        QTest::newRow("module beside the program") << true;
+        QTest::newRow("module missing") << false;
+    }
+
+    void syncThroughItsModule() {
+        QFETCH(bool, withModule);
+        TempDataDir dir;
+        const QString bin = dir.file("bin/natalix");
+        QVERIFY(copyExecutable(program, bin));
+        if (withModule)
+            QVERIFY(copyExecutable(syncModule,
+                                   dir.file("bin/" + QFileInfo(syncModule).fileName())));
+        QProcessEnvironment env = cleanEnvironment(dir.path());
+        env.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
+        QProcess p;
+        p.setProcessEnvironment(env);
+        // A server the sync refuses before any connection.
+        p.start(bin, {"--datadir", dir.file("daten"), "--sync-contacts", "ftp://example.invalid/"});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 1);
+        const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+        const QString refused = QStringLiteral("Der Abgleich kann nicht gestartet werden: Das "
+                                               "Modul \"%1\" fehlt oder ist beschädigt (")
+                                    .arg(QFileInfo(syncModule).fileName());
+        QCOMPARE(err.contains(refused), !withModule);
+        QCOMPARE(err.contains(QRegularExpression("file=\\S*libQt6Network")), withModule);
+        QVERIFY(!err.contains(QRegularExpression("file=\\S*libQt6Widgets")));
+    }
+
     // The window finds its module beside the program (a build tree) or in the installed
     // layout; without a usable module it says so and ends with status 1.
     void windowStartsThroughTheModule_data() {
@@ -103,7 +136,7 @@ private slots:
         QTest::addColumn<QByteArray>("moduleBytes"); // empty: a copy of the real module
         QTest::addColumn<bool>("starts");
         const QString name = QFileInfo(module).fileName();
-        const QString installed = QStringLiteral(NATALIX_WINDOW_MODULE_DIR);
+        const QString installed = QStringLiteral(NATALIX_MODULE_DIR);
         QTest::newRow("beside the program") << name << QByteArray() << true;
         QTest::newRow("installed layout")
             << QDir::cleanPath(installed + u'/' + name) << QByteArray() << true;

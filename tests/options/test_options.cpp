@@ -39,7 +39,25 @@ private slots:
     void readsValues();
     void failingWriteKeepsOldFile_data();
     void failingWriteKeepsOldFile();
+    void installedFileSeedsANewDataFolder();
 };
+
+// The installed options file starts a new data folder with the first-start flag set; an
+// existing options file is never replaced by it.
+void TestOptions::installedFileSeedsANewDataFolder() {
+    const QString installed = QStringLiteral(NATALIX_TEST_DATA "/../../packaging/natalix.ini");
+    Options first;
+    first.programmwurdeerstmalsgestartet = 1;
+    QCOMPARE(readFileBytes(installed), renderOptionsFile(first));
+    TempDataDir dir;
+    const QString path = dir.file(optionsFileName());
+    QVERIFY(optioneneinlesen(path, nullptr, installed) == first);
+    QCOMPARE(readFileBytes(path), renderOptionsFile(first));
+    QVERIFY(writeFileBytes(path, customFile));
+    QCOMPARE(optioneneinlesen(path, nullptr, installed).optionzyklus,
+             QStringLiteral("alle 5 Jahre"));
+    QCOMPARE(readFileBytes(path), customFile);
+}
 
 void TestOptions::missingOrBrokenFileGivesDefaults_data() {
     QTest::addColumn<QByteArray>("bytes"); // null: no file
@@ -71,6 +89,10 @@ void TestOptions::readsValues_data() {
     QTest::addColumn<QByteArray>("canonical");
     QTest::newRow("as written") << customFile << customFile;
     QTest::newRow("CR only") << QByteArray(customFile).replace("\r\n", "\r") << customFile;
+    QTest::newRow("LF only, as Linux tools write")
+        << QByteArray(customFile).replace("\r\n", "\n") << customFile;
+    QTest::newRow("UTF-8, LF only")
+        << QString::fromLatin1(defaultFile).toUtf8().replace("\r\n", "\n") << defaultFile;
     QTest::newRow("no line end after line 8") << customFile.chopped(2) << customFile;
     QTest::newRow("lines after the eighth ignored") << customFile + "mehr\r\n 7 \r\n" << customFile;
     QTest::newRow("line 6 \" 0\" selects the new display")

@@ -179,6 +179,28 @@ private slots:
                 << every10 << QDate(2000 + age, 3, 7)
                 << (age % 10 == 8 ? QStringLiteral("Zehner wird heute %1 Jahre alt ...").arg(age)
                                   : QString());
+        // Jahr 0: the year is unknown, so every birthday counts and no age is told.
+        row("unknown year, today", {0, 3, 7}, "Am Tage des Geburtstages", {2025, 3, 7},
+            "Kind hat heute Geburtstag ...");
+        row("unknown year, tomorrow", {0, 3, 8}, "1 Tag vorher", {2025, 3, 7},
+            "Kind hat morgen Geburtstag ...");
+        row("unknown year, a week ahead", {0, 3, 14}, "1 Woche vorher", {2025, 3, 7},
+            "Kind hat am 14.3.2025 Geburtstag ...");
+        row("unknown year, January from November", {0, 1, 30}, "3 Monate vorher", {2025, 11, 1},
+            "Kind hat am 30.1.2026 Geburtstag ...");
+        row("unknown year, 29 February, common year", {0, 2, 29}, "1 Tag vorher", {2025, 2, 28},
+            "Kind hat morgen Geburtstag ...");
+        row("unknown year, 29 February, leap year", {0, 2, 29}, "1 Tag vorher", {2028, 2, 28},
+            "Kind hat morgen Geburtstag ...");
+        row("unknown year, the day after", {0, 3, 6}, "1 Woche vorher", {2025, 3, 7}, "");
+        for (const char* cycle : {"alle 100 Jahre", "alle 11 Jahre"})
+            QTest::addRow("unknown year, start and cycle %s do not apply", cycle)
+                << birthday(3, "Ohne Jahr", 0, 3, 7, {amTage}, "125. Geburtstag", cycle)
+                << QDate(2025, 3, 7) << QStringLiteral("Ohne Jahr hat heute Geburtstag ...");
+        QTest::newRow("unknown year, no name")
+            << birthday(12, " ", 0, 3, 9, {"1 Woche vorher"}) << QDate(2025, 3, 7)
+            << "Ein eingegebenes Geburtstags-Kind ohne Namen (Datensatz 12)  hat am 9.3.2025 "
+               "Geburtstag ...";
         // The blank name is written as stored, hence two blanks.
         QTest::newRow("no name") << birthday(12, " ", 1995, 3, 7, {amTage}) << QDate(2025, 3, 7)
                                  << "Ein eingegebenes Geburtstags-Kind ohne Namen (Datensatz 12)  "
@@ -192,6 +214,15 @@ private slots:
         const ScanResult r = scanRows({record}, today);
         QCOMPARE(r.lines, line.isEmpty() ? QStringList() : QStringList{line});
         QCOMPARE(r.marks.empty(), line.isEmpty());
+    }
+
+    void unknownYearInTheNewDisplay() {
+        const ScanResult r = geburtstagedurchgehen(
+            erinnerungstexteumwandeln({birthday(1, "Kind", 0, 8, 15, {"1 Woche vorher"})}),
+            QDate(2025, 8, 10), 0);
+        QCOMPARE(r.lines, QStringList{QStringLiteral("Kind hat am 2025-8-15 Geburtstag ...")});
+        QCOMPARE(r.marks.size(), size_t(1));
+        QCOMPARE(r.marks[0].year, 2025);
     }
 
     void dayByDay_data() {

@@ -1,5 +1,5 @@
 #include "app/frmmain.h"
-#include "reminder/remindercommands.h"
+#include "reminder/remindercore.h"
 #include "support/windowharness.h"
 #include "table/sortcommands.h"
 
@@ -212,28 +212,27 @@ private slots:
         WindowHarness h({makeRecord(1, QStringLiteral("Anna Beispiel"), 1980, 3, 7),
                          makeRecord(2, QStringLiteral("Jänner"), 1980, 1, 9)});
         driveByHand(h);
-        auto* commands =
-            h.window().findChild<ReminderCommands*>(QStringLiteral("ReminderCommands"));
+        ReminderCore& commands = h.window().reminders();
         h.services.setToday(2025, 2, 20);
         h.window().timer1Tick(); // the first scan: nothing due
-        commands->holdScans();
-        commands->holdScans();
+        commands.hold();
+        commands.hold();
         h.window().sortCommands().cmdSortierennachnummer_Click();
         h.services.setToday(2025, 3, 7, 0, 0, 30);
         h.window().timer1Tick();
         h.window().timer1Tick();
-        commands->releaseScans(); // one hold is left
+        commands.release(); // one hold is left
         QVERIFY2(h.services.allAnswered(), qPrintable(h.services.unexpected));
         QCOMPARE(h.cursor().sort(), QStringLiteral("Nummer ASC"));
         QCOMPARE(storedMarkers(h, 1), (Markers{0, 0, 0}));
 
-        commands->releaseScans();
+        commands.release();
         QCOMPARE(h.services.shownWindows.size(), 1);
         QCOMPARE(look(h.services.shownWindows[0]).text, annaToday);
         QCOMPARE(h.cursor().sort(), QStringLiteral("Monat ASC,Tag ASC"));
         QCOMPARE(storedMarkers(h, 1), (Markers{2025, 2025, 2025}));
         // It ran once: neither a later tick nor a stray release scans again.
-        commands->releaseScans();
+        commands.release();
         h.window().sortCommands().cmdSortierennachnummer_Click();
         h.window().timer1Tick();
         QCOMPARE(h.services.shownWindows.size(), 1);

@@ -1,4 +1,4 @@
-#include "app/windowmodule.h"
+#include "app/modules.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,7 +15,7 @@ namespace natalix {
 
 namespace {
 
-// The folder of the running program, without an application object (the window creates its
+// The folder of the running program, without an application object (a module creates its
 // own).
 QString programDir(const char* argv0) {
 #ifdef Q_OS_WIN
@@ -38,8 +38,8 @@ void printError(const QString& text) {
 
 } // namespace
 
-QStringList windowModuleCandidates(const QString& programDir, const QString& moduleFile,
-                                   const QString& installedDir) {
+QStringList moduleCandidates(const QString& programDir, const QString& moduleFile,
+                             const QString& installedDir) {
     const QDir dir(programDir);
     QStringList out{dir.filePath(moduleFile)};
     if (!installedDir.isEmpty())
@@ -47,27 +47,26 @@ QStringList windowModuleCandidates(const QString& programDir, const QString& mod
     return out;
 }
 
-int runWindowModule(int argc, char** argv, const QString& moduleFile, const QString& installedDir) {
-    const QStringList candidates =
-        windowModuleCandidates(programDir(argc > 0 ? argv[0] : ""), moduleFile, installedDir);
+int runModule(int argc, char** argv, const ModuleStart& module) {
+    const QStringList candidates = moduleCandidates(programDir(argc > 0 ? argv[0] : ""),
+                                                    module.file, module.installedDir);
     QString why;
     for (const QString& path : candidates) {
         if (!QFileInfo::exists(path))
             continue;
-        // Never unloaded: the window's objects live until the program ends.
-        QLibrary module(path);
-        const auto entry = reinterpret_cast<WindowEntry>(module.resolve(windowEntryName));
+        // Never unloaded: the module's objects live until the program ends.
+        QLibrary library(path);
+        const auto entry = reinterpret_cast<ModuleEntry>(library.resolve(module.entry));
         if (entry)
             return entry(argc, argv);
-        why = module.errorString();
+        why = library.errorString();
         break;
     }
     if (why.isEmpty())
         why = QStringLiteral("nicht gefunden in %1")
                   .arg(QDir::toNativeSeparators(candidates.join(QStringLiteral(", "))));
-    printError(QStringLiteral("Das Fenster von Natalix kann nicht gestartet werden: Das Modul "
-                              "\"%1\" fehlt oder ist beschädigt (%2).")
-                   .arg(moduleFile, why));
+    printError(QStringLiteral("%1: Das Modul \"%2\" fehlt oder ist beschädigt (%3).")
+                   .arg(module.cannot, module.file, why));
     return 1;
 }
 

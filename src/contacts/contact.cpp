@@ -1,0 +1,22 @@
+#include "contacts/contact.h"
+
+#include <QDate>
+
+namespace natalix {
+
+ContactBirthday checkedBirthday(int year, int month, int day) {
+    ContactBirthday b;
+    b.year = year;
+    b.month = month;
+    b.day = day;
+    // Without a year, 29 February must stay possible: check the day against a leap year.
+    if (!QDate::isValid(year == 0 ? 2000 : year, month, day) || year < 0)
+        b.status = ContactBirthday::Status::Unreadable;
+    else if (year != 0 && (year < 1880 || year > 2099))
+        b.status = ContactBirthday::Status::YearOutOfRange;
+    else
+        b.status = ContactBirthday::Status::Known;
+    return b;
+}
+
+} // namespace natalix

@@ -1,0 +1,46 @@
+#include "sync/davsession.h"
+
+namespace natalix {
+
+QString davErrorMessage(const DavClient& client, const DavResponse& r) {
+    return describeFailure(r, client.timeout(), client.maxResponseBytes());
+}
+
+QString multistatusErrorMessage(const DavResponse& r, const Multistatus& m) {
+    return QStringLiteral("Die Antwort des Servers %1 auf %2 ist unbrauchbar: %3.")
+        .arg(r.url.host(), r.url.path(), m.error);
+}
+
+void requestMultistatus(DavClient& client, const QByteArray& method, const QUrl& url,
+                        const QByteArray& depth, const QByteArray& body, MultistatusDone done) {
+    DavHeaders headers{{"Content-Type", "application/xml; charset=utf-8"}};
+    if (!depth.isEmpty())
+        headers.append(qMakePair(QByteArray("Depth"), depth));
+    client.send(method, url, body, headers,
+                [&client, done = std::move(done)](const DavResponse& r) {
+                    if (r.status != 207) {
+                        done(r, {}, davErrorMessage(client, r));
+                        return;
+                    }
+                    const Multistatus m = parseMultistatus(r.body);
+                    done(r, m, m.ok ? QString() : multistatusErrorMessage(r, m));
+                });
+}
+
+QUrl resolveHref(const QUrl& base, const QString& href) {
+    return base.resolved(QUrl::fromEncoded(href.toUtf8()));
+}
+
+QUrl collectionUrl(const QUrl& url) {
+    QUrl u = url.adjusted(QUrl::RemoveQuery | QUrl::RemoveFragment);
+    if (!u.path().endsWith(u'/'))
+        u.setPath(u.path() + u'/');
+    return u;
+}
+
+bool sameCollection(const QUrl& a, const QUrl& b) {
+    return collectionUrl(a).adjusted(QUrl::NormalizePathSegments) ==
+           collectionUrl(b).adjusted(QUrl::NormalizePathSegments);
+}
+
+} // namespace natalix

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+
+#include <map>
+#include <set>
+
+namespace natalix {
+
+class TableStore;
+
+// A contact of an address book as last seen. `record` is the rowid of its record in
+// Geburtstage, 0 when the contact has none (no readable birthday, or already in the list).
+struct ContactLink {
+    QString uid;
+    QString etag;
+    qint64 record = 0;
+};
+using ContactLinks = std::map<QString, ContactLink>; // by href
+
+// An event this program put into a calendar.
+struct PublishedEvent {
+    QString uid;
+    QString etag;
+    QString digest; // of the bytes sent, to see whether the record changed since
+};
+using PublishedEvents = std::map<QString, PublishedEvent>; // by href
+
+// The sync's own tables in the list's database, beside Geburtstage and never in the list
+// file. Created on first use. A record deleted by any command loses its link through a
+// trigger, and its address book its sync token, so the next sync looks at every contact
+// again instead of trusting a delta that no longer fits.
+class DavLinkStore {
+public:
+    explicit DavLinkStore(TableStore& store) : m_store(store) {}
+
+    bool ensureSchema();
+    QString lastError() const { return m_error; }
+
+    bool contactLinks(const QString& addressBook, ContactLinks* out);
+    bool setContactLink(const QString& addressBook, const QString& href, const ContactLink& l);
+    bool removeContactLink(const QString& addressBook, const QString& href);
+    // Records linked to contacts of any address book but this one.
+    bool recordsLinkedElsewhere(const QString& addressBook, std::set<qint64>* out);
+
+    bool syncToken(const QString& collection, QString* out);
+    bool setSyncToken(const QString& collection, const QString& token);
+
+    bool publishedEvents(const QString& calendar, PublishedEvents* out);
+    bool setPublishedEvent(const QString& calendar, const QString& href, const PublishedEvent& e);
+    bool removePublishedEvent(const QString& calendar, const QString& href);
+
+private:
+    bool run(const char* sql, const QStringList& texts, qint64 number = -1);
+    TableStore& m_store;
+    QString m_error;
+};
+
+} // namespace natalix

@@ -1,0 +1,113 @@
+#include "sync/synccommand.h"
+
+#include "app/commandline.h"
+#include "app/datadir.h"
+#include "contacts/contactimport.h"
+#include "options/options.h"
+#include "sync/calendarsync.h"
+#include "sync/contactsync.h"
+#include "sync/davclient.h"
+#include "table/tablestore.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+
+#include <cstdio>
+
+namespace natalix {
+
+namespace {
+
+void print(FILE* to, const QString& text) {
+    const QByteArray bytes = (text + u'\n').toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), to);
+    std::fflush(to);
+}
+
+QUrl serverUrl(const QString& text, QString* error) {
+    const QUrl url(text, QUrl::StrictMode);
+    if (url.isValid() && (url.scheme() == u"http" || url.scheme() == u"https") &&
+        !url.host().isEmpty())
+        return url;
+    *error = QStringLiteral("\"%1\" ist keine http- oder https-Adresse.").arg(text);
+    return {};
+}
+
+// The password stays out of the URL; it comes from the environment only.
+void takeCredentials(DavClient& client, QUrl* url) {
+    QString user = qEnvironmentVariable("NATALIX_DAV_USER");
+    if (user.isEmpty())
+        user = url->userName();
+    client.setCredentials(user, qEnvironmentVariable("NATALIX_DAV_PASSWORD"));
+    *url = url->adjusted(QUrl::RemoveUserInfo);
+}
+
+} // namespace
+
+int runSyncCommandLine(const CommandLine& cl) {
+    const bool contacts = cl.mode == CommandLine::Mode::SyncContacts;
+    QString error;
+    QUrl url = serverUrl(cl.file, &error);
+    const DataDir dir = url.isValid() ? resolveDataDir(cl.dataDir, &error) : DataDir();
+    if (!error.isEmpty()) {
+        print(stderr, error);
+        return 1;
+    }
+    InstanceLock lock(dir);
+    switch (lock.acquire()) {
+    case InstanceLock::State::Acquired:
+        break;
+    case InstanceLock::State::HeldByOther:
+        print(stderr, runningMessage(contacts ? QStringLiteral("Ein Abgleich mit dem Adressbuch")
+                                              : QStringLiteral("Ein Abgleich mit dem Kalender")));
+        return 2;
+    case InstanceLock::State::Undecided:
+        print(stderr, lock.error());
+        return 1;
+    }
+    protectDataFiles(dir);
+    const Options options = optioneneinlesen(dir.optionsPath(), nullptr, optionsTemplatePath());
+    TableStore::Opened opened =
+        TableStore::openChecked(dir.databasePath(), sampleRecord(options.reminderDefaults()));
+    if (!opened.store) {
+        print(stderr, opened.message);
+        return 1;
+    }
+    TableStore* const store = opened.store.get();
+
+    QEventLoop loop;
+    bool ok = false, finished = false;
+    QString message;
+    if (contacts) {
+        ContactSync sync(*store, importRulesReader(options.reminderDefaults()), isSameBirthday);
+        takeCredentials(sync.client(), &url);
+        QObject::connect(&sync, &ContactSync::finished, &loop, [&](const ContactSyncOutcome& o) {
+            ok = o.ok;
+            message = o.message;
+            finished = true;
+            loop.quit();
+        });
+        sync.start(url);
+        if (!finished)
+            loop.exec();
+    } else {
+        const QDateTime now = programNow();
+        CalendarSync sync(*store, {now.date(), now, options.optiondatumsanzeigehauptfenster});
+        takeCredentials(sync.client(), &url);
+        QObject::connect(&sync, &CalendarSync::finished, &loop, [&](const CalendarSyncOutcome& o) {
+            ok = o.ok;
+            message = o.message;
+            finished = true;
+            loop.quit();
+        });
+        sync.start(url);
+        if (!finished)
+            loop.exec();
+    }
+    // The replies and connections the sync let go are deleted later: now, before the exit.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    print(ok ? stdout : stderr, message);
+    return ok ? 0 : 1;
+}
+
+} // namespace natalix

@@ -1,0 +1,388 @@
+#include "contacts/contactimport.h"
+#include "contacts/csvcontacts.h"
+#include "contacts/vcard.h"
+#include "support/testsupport.h"
+#include "table/tablestore.h"
+
+#include <QtTest>
+
+using namespace natalix;
+using Status = ContactBirthday::Status;
+
+Q_DECLARE_METATYPE(natalix::ContactBirthday)
+Q_DECLARE_METATYPE(natalix::Contact)
+
+namespace {
+
+ContactBirthday known(int y, int m, int d) {
+    return {Status::Known, y, m, d};
+}
+ContactBirthday status(Status s) {
+    return {s, 0, 0, 0};
+}
+// Only the verdict counts for a birthday that cannot be used.
+bool sameBirthday(const ContactBirthday& a, const ContactBirthday& b) {
+    return a.status == b.status && (a.status != Status::Known || a == b);
+}
+QString show(const ContactBirthday& b) {
+    return QStringLiteral("%1 %2-%3-%4").arg(int(b.status)).arg(b.year).arg(b.month).arg(b.day);
+}
+
+Contact contact(const QString& fn, const ContactBirthday& b, const QString& given = {},
+                const QString& family = {}) {
+    Contact c;
+    c.formattedName = fn;
+    c.givenName = given;
+    c.familyName = family;
+    c.birthday = b;
+    return c;
+}
+
+// name|year|month|day per contact with a birthday, "name|-" without one.
+QStringList describe(const std::vector<Contact>& contacts) {
+    QStringList out;
+    for (const Contact& c : contacts)
+        out << importedName(c) + u'|' +
+                   (c.birthday.readable() ? QStringLiteral("%1-%2-%3")
+                                                .arg(c.birthday.year)
+                                                .arg(c.birthday.month)
+                                                .arg(c.birthday.day)
+                                          : QStringLiteral("-"));
+    return out;
+}
+
+const ReminderDefaults defaults{QStringLiteral("2 Wochen vorher"), QStringLiteral("1 Tag vorher"),
+                                QStringLiteral("Keine Erinnerung"),
+                                QStringLiteral("18. Geburtstag"), QStringLiteral("alle 2 Jahre")};
+
+} // namespace
+
+class TestContacts : public QObject {
+    Q_OBJECT
+private slots:
+    void birthdays_data() {
+        QTest::addColumn<bool>("vcard"); // else a CSV cell
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("textValue");
+        QTest::addColumn<int>("omitYear");
+        QTest::addColumn<ContactBirthday>("expected");
+        auto v = [](const char* value, ContactBirthday b, int omit = 0, bool text = false) {
+            QTest::addRow("vCard %s%s%s", value, text ? " text" : "", omit ? " omit" : "")
+                << true << QString::fromUtf8(value) << text << omit << b;
+        };
+        auto c = [](const char* value, ContactBirthday b) {
+            QTest::addRow("CSV %s", value) << false << QString::fromUtf8(value) << false << 0 << b;
+        };
+        v("1980-03-07", known(1980, 3, 7));
+        v("19800307", known(1980, 3, 7));
+        v("--0307", known(0, 3, 7));
+        v("--03-07", known(0, 3, 7));
+        v("--0229", known(0, 2, 29));
+        v("1980-03-07T10:00:00Z", known(1980, 3, 7));
+        v("19900506T103000Z", known(1990, 5, 6));
+        v("1604-08-15", known(0, 8, 15), 1604);
+        v("1604-02-29", known(0, 2, 29), 1604);
+        v("1604-08-15", status(Status::YearOutOfRange));
+        v("1980-08-15", known(1980, 8, 15), 1604);
+        v("circa 1800", status(Status::Unreadable), 0, true);
+        v("1980-03-07", status(Status::Unreadable), 0, true);
+        v("", status(Status::Unreadable));
+        v("someday", status(Status::Unreadable));
+        v("2023-02-29", status(Status::Unreadable));
+        v("1900-02-29", status(Status::Unreadable));
+        v("2000-02-29", known(2000, 2, 29));
+        v("1879-12-31", status(Status::YearOutOfRange));
+        v("2100-01-01", status(Status::YearOutOfRange));
+        v("2099-12-31", known(2099, 12, 31));
+        v("1985-04", status(Status::Unreadable));
+        v("---12", status(Status::Unreadable));
+        v("--0230", status(Status::Unreadable));
+        v("1980-13-01", status(Status::Unreadable));
+        v("0000-03-07", status(Status::Unreadable));
+        c("1980-03-07", known(1980, 3, 7));
+        c("19800307", known(1980, 3, 7));
+        c("7.3.1980", known(1980, 3, 7));
+        c("07.03.1980", known(1980, 3, 7));
+        c("3/7/1980", known(1980, 3, 7));
+        c("12/24/1975", known(1975, 12, 24));
+        c(" --03-07", known(0, 3, 7));
+        c("1980-03-07 00:00:00", known(1980, 3, 7));
+        c("", status(Status::Missing));
+        c("0.0.00", status(Status::Missing));
+        c("0/0/00", status(Status::Missing));
+        c("32.13.1999", status(Status::Unreadable));
+        c("29.2.2023", status(Status::Unreadable));
+        c("24/12/1975", status(Status::Unreadable));
+        c("1.1.1850", status(Status::YearOutOfRange));
+        c("7.3.80", status(Status::Unreadable));
+        c("someday", status(Status::Unreadable));
+    }
+
+    void birthdays() {
+        QFETCH(bool, vcard);
+        QFETCH(QString, value);
+        QFETCH(bool, textValue);
+        QFETCH(int, omitYear);
+        QFETCH(ContactBirthday, expected);
+        const ContactBirthday got =
+            vcard ? parseVCardBirthday(value, textValue, omitYear) : parseCsvBirthday(value);
+        QVERIFY2(sameBirthday(got, expected), qPrintable(show(got)));
+    }
+
+    void vcardStructure_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("cards"); // uid|FN|given|family|birthday
+        const QByteArray mini = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Mini\r\nEND:VCARD\r\n";
+        QTest::newRow("folded with blank and tab")
+            << QByteArray("BEGIN:VCARD\r\nFN:Maximiliane von\r\n  Hohen\r\n\tstein\r\n"
+                          "BDAY:1971-12-\r\n 22\r\nEND:VCARD\r\n")
+            << QStringList{"|Maximiliane von Hohenstein|||1971-12-22"};
+        QTest::newRow("LF and CR line ends, lower-case names, groups")
+            << QByteArray("begin:vcard\nitem1.fn:Anna\nbday:--0307\nend:vcard\rBEGIN:VCARD\r"
+                          "FN:Ben\rEND:VCARD\r")
+            << QStringList{"|Anna|||0-3-7", "|Ben|||-"};
+        QTest::newRow("quoted-printable, ISO-8859-1, bare parameter, soft break")
+            << QByteArray("BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=ISO-8859-1;QUOTED-PRINTABLE:"
+                          "J=E4ger;Bj=F6rn;;;\r\nFN;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:Bj=C3="
+                          "\r\n=B6rn J=C3=A4ger =3D=\r\n gut\r\nEND:VCARD\r\n")
+            << QStringList{QStringLiteral("|Björn Jäger = gut|Björn|Jäger|-")};
+        QTest::newRow("escapes, quoted parameter, UID, the first FN wins")
+            << QByteArray("\xEF\xBB\xBF"
+                          "BEGIN:VCARD\r\nVERSION:4.0\r\nUID:urn:uuid:42\r\nFN;X-A=\"a:b;c\":"
+                          "Sean O\\;Brien\\, jun.\r\nFN:Zweiter\r\nN:O\\;Brien;Sean;;;\r\n"
+                          "BDAY;VALUE=date-and-or-time:19800307\r\nEND:VCARD\r\n")
+            << QStringList{"urn:uuid:42|Sean O;Brien, jun.|Sean|O;Brien|1980-3-7"};
+        QTest::newRow("an embedded agent card is not a card of its own")
+            << QByteArray("BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Chefin\r\nAGENT:BEGIN:VCARD\r\n"
+                          "FN:Assistent\r\nBDAY:19900101\r\nEND:VCARD\r\nBDAY:19700202\r\n"
+                          "END:VCARD\r\n")
+            << QStringList{"|Chefin|||1970-2-2"};
+        QTest::newRow("a last card without END") << mini + "BEGIN:VCARD\r\nFN:Offen\r\nBDAY:--1224"
+                                                 << QStringList{"|Mini|||-", "|Offen|||0-12-24"};
+        QTest::newRow("no card at all") << QByteArray("FN:Niemand\r\n") << QStringList{};
+    }
+
+    void vcardStructure() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, cards);
+        QStringList got;
+        for (const Contact& c : readVCards(bytes)) {
+            const ContactBirthday& b = c.birthday;
+            got << QStringList{c.uid, c.formattedName, c.givenName, c.familyName,
+                               b.readable()
+                                   ? QStringLiteral("%1-%2-%3").arg(b.year).arg(b.month).arg(b.day)
+                                   : QStringLiteral("-")}
+                       .join(u'|');
+        }
+        QCOMPARE(got, cards);
+        QCOMPARE(readVCard(bytes).has_value(), !cards.isEmpty());
+    }
+
+    void csvExports_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("contacts"); // as describe() writes them
+        QTest::newRow("Google Contacts")
+            << QByteArray(
+                   "First Name,Middle Name,Last Name,Phonetic First Name,Phonetic Middle Name,"
+                   "Phonetic Last Name,Name Prefix,Name Suffix,Nickname,File As,Organization "
+                   "Name,Organization Title,Organization Department,Birthday,Notes,Photo,Labels,"
+                   "E-mail 1 - Label,E-mail 1 - Value,Phone 1 - Label,Phone 1 - Value\r\n"
+                   "Anna,,Beispiel,,,,,,,,,,,1980-03-07,,,* myContacts,* Home,a@example.org,"
+                   "Mobile,+49 170 1\r\n"
+                   "J\xC3\xBCrgen,Karl,M\xC3\xBCller,,,,Dr.,,,,,,, --12-24,\"Notiz, mit\n"
+                   "Zeilenumbruch\",,* myContacts,,,,\r\n"
+                   ",,,,,,,,,,Firma GmbH,,,,,,* myContacts,,,,\r\n")
+            << QStringList{"Anna Beispiel|1980-3-7", "Jürgen Karl Müller|0-12-24", " |-"};
+        QTest::newRow("Google Contacts, older columns, with BOM")
+            << QByteArray("\xEF\xBB\xBFName,Given Name,Additional Name,Family Name,Yomi Name,"
+                          "Birthday,Gender,Group Membership\r\n"
+                          "Zo\xC3\xAB Gro\xC3\x9F,Zo\xC3\xAB,,Gro\xC3\x9F,,2000-02-29,,"
+                          "* myContacts\r\n"
+                          ",Paul,,Sommer,,--08-15,,\r\n")
+            << QStringList{"Zoë Groß|2000-2-29", "Paul Sommer|0-8-15"};
+        QTest::newRow("Outlook, English, Windows-1252")
+            << QByteArray("\"Title\",\"First Name\",\"Middle Name\",\"Last Name\",\"Suffix\","
+                          "\"Company\",\"Department\",\"Job Title\",\"Birthday\",\"Gender\","
+                          "\"E-mail Address\",\"E-mail Display Name\",\"Notes\"\r\n"
+                          "\"Mr.\",\"Bj\xF6rn\",\"\",\"J\xE4ger\",\"\",\"\",\"\",\"\","
+                          "\"7/1/1968\",\"Male\",\"b@example.org\",\"Bj\xF6rn J\xE4ger\",\"\"\r\n"
+                          "\"\",\"Eve\",\"\",\"Smith\",\"\",\"\",\"\",\"\",\"0/0/00\","
+                          "\"Female\",\"\",\"\",\"Says \"\"hi\"\"\"\r\n")
+            << QStringList{"Björn Jäger|1968-7-1", "Eve Smith|-"};
+        QTest::newRow("Outlook, German, re-saved with semicolons")
+            << QByteArray("Anrede;Vorname;Weitere Vornamen;Nachname;Suffix;Firma;Geburtstag;"
+                          "E-Mail: Angezeigter Name;Notizen\r\n"
+                          "Herr;J\xFCrgen;;M\xFC"
+                          "ller;;M\xFCller & S\xF6hne, K\xF6ln;24.12.1975;J\xFCrgen;\"a;b\"\r\n"
+                          ";;;Schmidt;;;3.10.1990;;\r\n")
+            << QStringList{"Jürgen Müller|1975-12-24", "Schmidt|1990-10-3"};
+        QByteArray utf16("\xFF\xFE");
+        for (QChar c : QStringLiteral("Vorname,Nachname,Geburtstag\r\nÄnne,Özil,1.2.1983\r\n")) {
+            utf16 += char(c.unicode() & 0xFF);
+            utf16 += char(c.unicode() >> 8);
+        }
+        QTest::newRow("UTF-16 with byte order mark") << utf16 << QStringList{"Änne Özil|1983-2-1"};
+    }
+
+    void csvExports() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, contacts);
+        const ContactFile file = parseContactFile(bytes);
+        QVERIFY2(file.ok, qPrintable(file.error));
+        QCOMPARE(file.kind, ContactFile::Kind::Csv);
+        QCOMPARE(describe(file.contacts), contacts);
+    }
+
+    void refusedFiles_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("error");
+        const QString neither =
+            QStringLiteral("Die Datei ist weder eine vCard-Datei noch eine CSV-Kontaktliste.");
+        QTest::newRow("empty") << QByteArray("") << "Die Datei ist leer.";
+        QTest::newRow("blank lines") << QByteArray(" \r\n\r\n") << "Die Datei ist leer.";
+        QTest::newRow("a picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << neither;
+        QTest::newRow("a list file") << QByteArray(" 1 \r\n 1 \r\nAnna\r\n 1980 \r\n") << neither;
+        QTest::newRow("prose") << QByteArray("Liebe Anna,\nalles Gute!\n") << neither;
+        QTest::newRow("CSV of something else")
+            << QByteArray("Artikel;Preis;Menge\r\nApfel;1,20;3\r\n") << neither;
+    }
+
+    void refusedFiles() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, error);
+        const ContactFile file = parseContactFile(bytes);
+        QVERIFY(!file.ok);
+        QCOMPARE(file.error, error);
+        QVERIFY(file.contacts.empty());
+    }
+
+    void names_data() {
+        QTest::addColumn<Contact>("contact");
+        QTest::addColumn<QString>("name");
+        const ContactBirthday b = known(1980, 1, 1);
+        QTest::newRow("FN, trimmed")
+            << contact("  Anna Beispiel \t", b, "X", "Y") << "Anna Beispiel";
+        QTest::newRow("N when FN is blank") << contact(" ", b, " Paul ", "Sommer") << "Paul Sommer";
+        QTest::newRow("family name alone") << contact({}, b, {}, "Schmidt") << "Schmidt";
+        QTest::newRow("nothing at all") << contact({}, b) << " ";
+        QTest::newRow("cut to 40") << contact(QString(45, u'x'), b) << QString(40, u'x');
+        QTest::newRow("no blank left at the cut")
+            << contact(QString(39, u'x') + "  Rest", b) << QString(39, u'x');
+        QTest::newRow("outside Windows-1252")
+            << contact(QStringLiteral("Иван 李 ❤️ €Š"), b) << "???? ? ?? €Š";
+        QTest::newRow("a character beyond the BMP counts once")
+            << contact(QString(39, u'x') + QStringLiteral("😀z"), b) << QString(39, u'x') + "?";
+        QTest::newRow("line breaks and tabs") << contact("Anna\nMaria\tB", b) << "Anna Maria B";
+    }
+
+    void names() {
+        QFETCH(Contact, contact);
+        QFETCH(QString, name);
+        QCOMPARE(importedName(contact), name);
+    }
+
+    void plan_data() {
+        QTest::addColumn<QList<Record>>("existing");
+        QTest::addColumn<QList<Contact>>("contacts");
+        QTest::addColumn<QStringList>("outcomes"); // per contact: Nummer, "dup" or "none"
+        QTest::addColumn<QString>("summary");
+        auto rec = [](int nummer, const char* name, int y, int m, int d) {
+            return natalix::test::makeRecord(nummer, QString::fromUtf8(name), y, m, d);
+        };
+        const QList<Record> list{rec(1, "Anna", 1980, 3, 7), rec(7, "Paul", 0, 8, 15)};
+        QTest::newRow("numbers from the highest, gaps kept")
+            << list
+            << QList<Contact>{contact("Neu", known(1990, 1, 2)), contact("Neuer", known(0, 2, 29))}
+            << QStringList{"8", "9"}
+            << "2 Geburtstage übernommen, 0 schon in der Liste, 0 ohne lesbares Geburtsdatum";
+        QTest::newRow("the duplicate rule")
+            << list << QList<Contact>{contact(" Anna ", known(1980, 3, 7)),
+                                      contact("Anna", known(0, 3, 7)),
+                                      contact("Anna", known(1981, 3, 7)),
+                                      contact("Anna", known(1980, 3, 8)),
+                                      contact("anna", known(1980, 3, 7)),
+                                      contact("Paul", known(1999, 8, 15)),
+                                      contact("Paul", known(1999, 8, 16))}
+            << QStringList{"dup", "dup", "8", "9", "10", "dup", "11"}
+            << "4 Geburtstage übernommen, 3 schon in der Liste, 0 ohne lesbares Geburtsdatum";
+        QTest::newRow("twice in one file")
+            << list
+            << QList<Contact>{contact("Lea", known(1992, 11, 3)),
+                              contact("Lea", known(1992, 11, 3)), contact("Lea", known(0, 11, 3))}
+            << QStringList{"8", "dup", "dup"}
+            << "1 Geburtstage übernommen, 2 schon in der Liste, 0 ohne lesbares Geburtsdatum";
+        QTest::newRow("no readable birthday")
+            << list
+            << QList<Contact>{contact("A", status(Status::Missing)),
+                              contact("B", status(Status::Unreadable)),
+                              contact("C", status(Status::YearOutOfRange)),
+                              contact("D", known(2001, 1, 1))}
+            << QStringList{"none", "none", "none", "8"}
+            << "1 Geburtstage übernommen, 0 schon in der Liste, 3 ohne lesbares Geburtsdatum";
+    }
+
+    void plan() {
+        QFETCH(QList<Record>, existing);
+        QFETCH(QList<Contact>, contacts);
+        QFETCH(QStringList, outcomes);
+        QFETCH(QString, summary);
+        const ImportPlan p = planContactImport({contacts.begin(), contacts.end()},
+                                               {existing.begin(), existing.end()}, defaults);
+        QStringList got;
+        for (const ImportRow& row : p.rows) {
+            QCOMPARE(row.contact, int(got.size()));
+            if (row.outcome == ImportRow::Outcome::NoBirthday) {
+                got << "none";
+                continue;
+            }
+            const Contact& c = contacts[row.contact];
+            Record expected = newRecord(row.record.nummer, defaults);
+            expected.name = importedName(c);
+            expected.jahr = c.birthday.year;
+            expected.monat = c.birthday.month;
+            expected.tag = c.birthday.day;
+            QCOMPARE(row.record, expected); // reminder defaults, markers 0
+            got << (row.outcome == ImportRow::Outcome::Duplicate
+                        ? QStringLiteral("dup")
+                        : QString::number(row.record.nummer));
+        }
+        QCOMPARE(got, outcomes);
+        QCOMPARE(importSummary(p.added, p.duplicates, p.withoutBirthday), summary);
+        QCOMPARE(int(recordsToAdd(p).size()), p.added);
+    }
+
+    void previewChoice() {
+        const ImportPlan p = planContactImport(
+            {contact("A", known(1990, 1, 1)), contact("B", status(Status::Missing)),
+             contact("Anna", known(1980, 3, 7)), contact("C", known(1991, 2, 2))},
+            {natalix::test::makeRecord(4, "Anna", 1980, 3, 7)}, defaults);
+        // The user unticks A, ticks the duplicate; a row without a birthday cannot be had.
+        const std::vector<Record> chosen = chosenRecords(p, {false, true, true, true});
+        QStringList got;
+        for (const Record& r : chosen)
+            got << QStringLiteral("%1 %2").arg(r.nummer).arg(r.name);
+        QCOMPARE(got, (QStringList{"5 Anna", "6 C"}));
+    }
+
+    void appendIsOneTransaction() {
+        natalix::test::TempDataDir dir;
+        const Record seed = natalix::test::makeRecord(1, "Erster", 1970, 1, 1);
+        auto store = TableStore::open(dir.file("Geburtstage.db"), seed, nullptr);
+        QVERIFY(store);
+        const std::vector<Record> records{natalix::test::makeRecord(2, "Zwei", 1980, 2, 2),
+                                          natalix::test::makeRecord(3, "Drei", 0, 3, 3)};
+        QString error;
+        QVERIFY(appendRecords(*store, records, &error));
+        QVERIFY(!store->inTransaction());
+        QStringList names;
+        for (const StoredRow& r : store->loadAll())
+            names << QStringLiteral("%1 %2 %3")
+                         .arg(r.record.nummer)
+                         .arg(r.record.name)
+                         .arg(r.record.jahr);
+        QCOMPARE(names, (QStringList{"1 Erster 1970", "2 Zwei 1980", "3 Drei 0"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestContacts)
+#include "test_contacts.moc"

@@ -1,0 +1,179 @@
+#include "support/radicale.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+
+namespace natalix::test {
+
+namespace {
+
+const QString python = QStringLiteral("/usr/bin/python3");
+
+quint16 freePort() {
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
+}
+
+bool writeText(const QString& path, const QByteArray& text) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
+}
+
+} // namespace
+
+Radicale::~Radicale() {
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000)) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+}
+
+bool Radicale::run(const QString& program, const QStringList& args, QByteArray* out) {
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(20000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        p.kill();
+        m_error = program + u' ' + args.join(u' ') + QStringLiteral(" failed: ") +
+                  QString::fromLocal8Bit(p.readAllStandardError());
+        return false;
+    }
+    if (out)
+        *out = p.readAllStandardOutput().trimmed();
+    return true;
+}
+
+bool Radicale::start(bool tls) {
+    m_tls = tls;
+    QByteArray hash;
+    if (!m_dir.isValid() ||
+        !run(python,
+             {QStringLiteral("-c"), QStringLiteral("from passlib.hash import apr_md5_crypt; "
+                                                   "print(apr_md5_crypt.hash('%1'))")
+                                        .arg(QString::fromLatin1(password))},
+             &hash) ||
+        !writeText(m_dir.filePath(QStringLiteral("users")), QByteArray(user) + ':' + hash + '\n'))
+        return false;
+    QByteArray ssl;
+    if (tls) {
+        if (!run(QStringLiteral("openssl"),
+                 {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                  QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
+                  QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+                  QStringLiteral("-keyout"), m_dir.filePath(QStringLiteral("key.pem")),
+                  QStringLiteral("-out"), m_dir.filePath(QStringLiteral("cert.pem"))}))
+            return false;
+        ssl = "ssl = True\ncertificate = " + m_dir.filePath(QStringLiteral("cert.pem")).toUtf8() +
+              "\nkey = " + m_dir.filePath(QStringLiteral("key.pem")).toUtf8() + "\n";
+    }
+    m_port = freePort();
+    const QByteArray config = "[server]\nhosts = 127.0.0.1:" + QByteArray::number(m_port) + "\n" +
+                              ssl + "[auth]\ntype = htpasswd\nhtpasswd_filename = " +
+                              m_dir.filePath(QStringLiteral("users")).toUtf8() +
+                              "\nhtpasswd_encryption = md5\ndelay = 0\n"
+                              "[storage]\nfilesystem_folder = " +
+                              m_dir.filePath(QStringLiteral("storage")).toUtf8() +
+                              "\n[rights]\ntype = owner_only\n[logging]\nlevel = critical\n";
+    if (!writeText(m_dir.filePath(QStringLiteral("config")), config))
+        return false;
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.start(python, {QStringLiteral("-m"), QStringLiteral("radicale"),
+                             QStringLiteral("--config"), m_dir.filePath(QStringLiteral("config"))});
+    if (!m_process.waitForStarted(10000)) {
+        m_error = QStringLiteral("radicale does not start: ") + m_process.errorString();
+        return false;
+    }
+    for (QDeadlineTimer deadline(20000); !deadline.hasExpired();) {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, m_port);
+        if (probe.waitForConnected(500))
+            return true;
+        if (m_process.state() == QProcess::NotRunning)
+            break;
+        QThread::msleep(100);
+    }
+    m_error = QStringLiteral("radicale does not listen on port %1").arg(m_port);
+    return false;
+}
+
+void Radicale::kill() {
+    m_process.kill();
+    m_process.waitForFinished(5000);
+}
+
+QUrl Radicale::url(const QString& path) const {
+    QUrl u;
+    u.setScheme(m_tls ? QStringLiteral("https") : QStringLiteral("http"));
+    u.setHost(QStringLiteral("127.0.0.1"));
+    u.setPort(m_port);
+    u.setPath(path);
+    return u;
+}
+
+int Radicale::curl(const QByteArray& method, const QString& path, const QByteArray& body,
+                   const QByteArray& contentType, QByteArray* answer) const {
+    QStringList args{QStringLiteral("-s"),
+                     QStringLiteral("-k"),
+                     QStringLiteral("--max-time"),
+                     QStringLiteral("10"),
+                     QStringLiteral("-u"),
+                     QStringLiteral("%1:%2").arg(QLatin1String(user), QLatin1String(password)),
+                     QStringLiteral("-X"),
+                     QString::fromLatin1(method),
+                     QStringLiteral("-o"),
+                     QStringLiteral("-"),
+                     QStringLiteral("-w"),
+                     QStringLiteral("\n%{http_code}")};
+    if (!contentType.isEmpty())
+        args << QStringLiteral("-H") << QStringLiteral("Content-Type: ") + contentType;
+    if (!body.isEmpty())
+        args << QStringLiteral("--data-binary") << QStringLiteral("@-");
+    args << url(path).toString();
+    QProcess p;
+    p.start(QStringLiteral("curl"), args);
+    p.write(body);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(15000)) {
+        p.kill();
+        p.waitForFinished(5000);
+        return 0;
+    }
+    const QByteArray out = p.readAllStandardOutput();
+    const qsizetype cut = out.lastIndexOf('\n');
+    if (answer)
+        *answer = out.left(cut);
+    return out.mid(cut + 1).toInt();
+}
+
+bool Radicale::makeAddressBook(const QString& path) const {
+    return curl("MKCOL", path,
+                "<?xml version=\"1.0\"?><mkcol xmlns=\"DAV:\" "
+                "xmlns:C=\"urn:ietf:params:xml:ns:carddav\"><set><prop><resourcetype>"
+                "<collection/><C:addressbook/></resourcetype></prop></set></mkcol>",
+                "application/xml") == 201;
+}
+
+bool Radicale::makeCalendar(const QString& path) const {
+    return curl("MKCOL", path,
+                "<?xml version=\"1.0\"?><mkcol xmlns=\"DAV:\" "
+                "xmlns:C=\"urn:ietf:params:xml:ns:caldav\"><set><prop><resourcetype>"
+                "<collection/><C:calendar/></resourcetype></prop></set></mkcol>",
+                "application/xml") == 201;
+}
+
+QByteArray vcard(const QString& uid, const QString& name, const QString& birthday) {
+    const QStringList parts = name.split(u' ');
+    QByteArray out = "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:" + uid.toUtf8() +
+                     "\r\nFN:" + name.toUtf8() + "\r\nN:" + parts.last().toUtf8() + ';' +
+                     parts.first().toUtf8() + ";;;\r\n";
+    if (!birthday.isEmpty())
+        out += "BDAY:" + birthday.toUtf8() + "\r\n";
+    return out + "END:VCARD\r\n";
+}
+
+} // namespace natalix::test

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+#include <QUrl>
+
+namespace natalix::test {
+
+// A real Radicale 3 on 127.0.0.1 with a free port, its own storage folder and an htpasswd
+// file (MD5-APR1, which Debian's Radicale checks without extra modules). Started and stopped
+// by the test; every wait is bounded.
+class Radicale {
+public:
+    static constexpr const char* user = "anna";
+    static constexpr const char* password = "geheim";
+
+    ~Radicale();
+    // With `tls` the server speaks HTTPS with a self-signed certificate nobody trusts.
+    bool start(bool tls = false);
+    void kill(); // at once, as a crash would
+    QString error() const { return m_error; }
+
+    QUrl url(const QString& path = QStringLiteral("/")) const;
+    // curl with the user's credentials; the HTTP status, 0 when curl failed.
+    int curl(const QByteArray& method, const QString& path, const QByteArray& body = {},
+             const QByteArray& contentType = {}, QByteArray* answer = nullptr) const;
+    bool makeAddressBook(const QString& path) const;
+    bool makeCalendar(const QString& path) const;
+    int putVCard(const QString& path, const QByteArray& card) const {
+        return curl("PUT", path, card, "text/vcard; charset=utf-8");
+    }
+    int remove(const QString& path) const { return curl("DELETE", path); }
+
+private:
+    bool run(const QString& program, const QStringList& args, QByteArray* out = nullptr);
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    quint16 m_port = 0;
+    bool m_tls = false;
+    QString m_error;
+};
+
+// A vCard 3.0 with CR LF line ends; an empty birthday leaves BDAY out.
+QByteArray vcard(const QString& uid, const QString& name, const QString& birthday);
+
+} // namespace natalix::test

@@ -1,0 +1,389 @@
+#include "sync/calendarplan.h"
+#include "sync/contactplan.h"
+#include "sync/davxml.h"
+
+#include "contacts/contactimport.h"
+#include "support/testsupport.h"
+
+#include <QtTest>
+
+using namespace natalix;
+using natalix::test::makeRecord;
+
+namespace {
+
+// A multistatus as lines "href status key=text [elements] {hrefs}", in document order.
+QString render(const Multistatus& m) {
+    if (!m.ok)
+        return QStringLiteral("error: ") + m.error;
+    QStringList out;
+    for (const DavResource& r : m.responses) {
+        QStringList keys = r.props.keys();
+        keys.sort();
+        QString line = QStringLiteral("%1 %2").arg(r.href).arg(r.status);
+        for (const QString& k : keys) {
+            const DavProperty& p = r.props[k];
+            line += QStringLiteral(" %1=%2").arg(k.section(u'|', -1), p.text.trimmed());
+            if (!p.elements.isEmpty())
+                line += u'[' + p.elements.join(u',') + u']';
+            if (!p.hrefs.isEmpty())
+                line += u'{' + p.hrefs.join(u',') + u'}';
+        }
+        out << line;
+    }
+    if (!m.syncToken.isEmpty())
+        out << QStringLiteral("token ") + m.syncToken;
+    return out.join(u'\n');
+}
+
+Record entry(int nummer, const QString& name, int jahr, int monat, int tag,
+             std::array<int, 3> markers = {0, 0, 0}) {
+    Record r = makeRecord(nummer, name, jahr, monat, tag);
+    r.marker = markers;
+    return r;
+}
+
+// A contact as the server reports it; `name` empty: fetched, no birthday; "-": not fetched.
+RemoteContact remote(const QString& href, const QString& etag, const QString& name = "-",
+                     int jahr = 0, int monat = 0, int tag = 0) {
+    RemoteContact c;
+    c.href = href;
+    c.etag = etag;
+    if (name == u"-")
+        return c;
+    ContactReading reading;
+    reading.uid = href + QStringLiteral("-uid");
+    if (!name.isEmpty())
+        reading.record = entry(0, name, jahr, monat, tag);
+    c.reading = reading;
+    return c;
+}
+
+RemoteContact gone(const QString& href) {
+    RemoteContact c;
+    c.href = href;
+    c.removed = true;
+    return c;
+}
+
+// The plan in words, so that a table row states the whole outcome.
+QString render(const ContactPlan& p) {
+    QStringList out;
+    for (const Record& r : p.adds)
+        out << QStringLiteral("add %1 %2 %3-%4-%5")
+                   .arg(r.nummer)
+                   .arg(r.name)
+                   .arg(r.jahr)
+                   .arg(r.monat)
+                   .arg(r.tag);
+    for (const ContactPlan::Update& u : p.updates)
+        out << QStringLiteral("update %1 %2 %3-%4-%5 E%6")
+                   .arg(u.rowid)
+                   .arg(u.record.name)
+                   .arg(u.record.jahr)
+                   .arg(u.record.monat)
+                   .arg(u.record.tag)
+                   .arg(u.record.marker[0]);
+    for (qint64 rowid : p.removals)
+        out << QStringLiteral("remove %1").arg(rowid);
+    for (const ContactPlan::LinkWrite& w : p.linkWrites)
+        out << QStringLiteral("link %1 %2 %3")
+                   .arg(w.href, w.link.etag,
+                        w.addIndex >= 0 ? QStringLiteral("add%1").arg(w.addIndex)
+                                        : QString::number(w.link.record));
+    for (const QString& href : p.linkRemovals)
+        out << QStringLiteral("unlink %1").arg(href);
+    out << QStringLiteral("linked %1 skipped %2").arg(p.linked).arg(p.skipped);
+    return out.join(u'\n');
+}
+
+struct Rows {
+    std::vector<StoredRow> rows;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(ContactLinks)
+Q_DECLARE_METATYPE(Rows)
+Q_DECLARE_METATYPE(AddressBookState)
+Q_DECLARE_METATYPE(std::set<qint64>)
+
+class TestDavPlan : public QObject {
+    Q_OBJECT
+private slots:
+    void multistatus_data() {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("expected");
+        const QString listing = "/a/ 200 resourcetype=[DAV:|collection,"
+                                "urn:ietf:params:xml:ns:carddav|addressbook]\n"
+                                "/a/1.vcf 200 getetag=\"e1\"";
+        QTest::newRow("prefixes d and card")
+            << QByteArray("<?xml version='1.0'?><d:multistatus xmlns:d='DAV:' "
+                          "xmlns:card='urn:ietf:params:xml:ns:carddav'><d:response><d:href>/a/"
+                          "</d:href><d:propstat><d:prop><d:resourcetype><d:collection/>"
+                          "<card:addressbook/></d:resourcetype></d:prop><d:status>HTTP/1.1 200 "
+                          "OK</d:status></d:propstat></d:response><d:response><d:href>/a/1.vcf"
+                          "</d:href><d:propstat><d:prop><d:getetag>\"e1\"</d:getetag></d:prop>"
+                          "<d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>"
+                          "</d:multistatus>")
+            << listing;
+        QTest::newRow("default namespace, other prefix for CardDAV")
+            << QByteArray("<multistatus xmlns='DAV:'><response><href>/a/</href><propstat><prop>"
+                          "<resourcetype><collection/><X:addressbook "
+                          "xmlns:X='urn:ietf:params:xml:ns:carddav'/></resourcetype></prop>"
+                          "<status>HTTP/1.1 200 OK</status></propstat></response><response>"
+                          "<href>/a/1.vcf</href><propstat><prop><getetag>\"e1\"</getetag>"
+                          "</prop><status>HTTP/1.1 200 OK</status></propstat></response>"
+                          "</multistatus>")
+            << listing;
+        QTest::newRow("404 propstat left out, principal href, sync token")
+            << QByteArray("<D:multistatus xmlns:D='DAV:'><D:response><D:href>/</D:href>"
+                          "<D:propstat><D:prop><D:current-user-principal><D:href>/anna/"
+                          "</D:href></D:current-user-principal></D:prop><D:status>HTTP/1.1 200"
+                          " OK</D:status></D:propstat><D:propstat><D:prop><D:displayname/>"
+                          "</D:prop><D:status>HTTP/1.1 404 Not Found</D:status></D:propstat>"
+                          "</D:response><D:sync-token>tok-7</D:sync-token></D:multistatus>")
+            << "/ 200 current-user-principal=/anna/[DAV:|href]{/anna/}\ntoken tok-7";
+        QTest::newRow("member gone in a delta")
+            << QByteArray("<d:multistatus xmlns:d='DAV:'><d:response><d:href>/a/2.vcf</d:href>"
+                          "<d:status>HTTP/1.1 404 Not Found</d:status></d:response>"
+                          "</d:multistatus>")
+            << "/a/2.vcf 404";
+        QTest::newRow("address data with entities")
+            << QByteArray("<d:multistatus xmlns:d='DAV:' xmlns:c='urn:ietf:params:xml:ns:"
+                          "carddav'><d:response><d:href>/a/1.vcf</d:href><d:propstat><d:prop>"
+                          "<c:address-data>BEGIN:VCARD&#13;\nFN:A &amp; B&#13;\n"
+                          "END:VCARD</c:address-data></d:prop><d:status>HTTP/1.1 200 OK"
+                          "</d:status></d:propstat></d:response></d:multistatus>")
+            << "/a/1.vcf 200 address-data=BEGIN:VCARD\r\nFN:A & B\r\nEND:VCARD";
+        QTest::newRow("cut off")
+            << QByteArray("<d:multistatus xmlns:d='DAV:'><d:response><d:href>/a/")
+            << "error: kein wohlgeformtes XML (Premature end of document., Zeile 1)";
+        QTest::newRow("garbage after the root")
+            << QByteArray("<d:multistatus xmlns:d='DAV:'></d:multistatus><x>")
+            << "error: kein wohlgeformtes XML (Extra content at end of document., Zeile 1)";
+        QTest::newRow("html page")
+            << QByteArray("<html><body>Login</body></html>") << "error: kein WebDAV-Multistatus";
+        QTest::newRow("multistatus outside the DAV namespace")
+            << QByteArray("<multistatus xmlns='urn:other'/>") << "error: kein WebDAV-Multistatus";
+        QTest::newRow("empty body") << QByteArray()
+                                    << "error: kein wohlgeformtes XML (Premature end of document., "
+                                       "Zeile 1)";
+    }
+
+    void multistatus() {
+        QFETCH(QByteArray, body);
+        QFETCH(QString, expected);
+        QCOMPARE(render(parseMultistatus(body)), expected);
+    }
+
+    void requestBodiesAreWellFormed() {
+        const DavPropNames props{{davns::dav, "getetag"}, {davns::carddav, "address-data"}};
+        // What we send must read back as the same names, hrefs escaped where XML needs it.
+        for (const QByteArray& body :
+             {propfindBody(props), syncCollectionBody(QStringLiteral("t<1>"), props),
+              multigetBody(davns::carddav, QStringLiteral("addressbook-multiget"), props,
+                           {QStringLiteral("/a/x&y.vcf")})}) {
+            QXmlStreamReader xml(body);
+            QStringList names;
+            while (!xml.atEnd())
+                if (xml.readNext() == QXmlStreamReader::StartElement)
+                    names << xml.namespaceUri().toString() + u'|' + xml.name().toString();
+                else if (xml.isCharacters() && !xml.isWhitespace())
+                    names << u'"' + xml.text().toString() + u'"';
+            QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+            QVERIFY(names.contains("DAV:|getetag"));
+            QVERIFY(names.contains("urn:ietf:params:xml:ns:carddav|address-data"));
+            QVERIFY(names.contains("DAV:|propfind") || names.contains("\"t<1>\"") ||
+                    names.contains("\"/a/x&y.vcf\""));
+        }
+    }
+
+    void fetchOnlyWhatChanged() {
+        const ContactLinks links{{"/a/1.vcf", {"u1", "\"e1\"", 5}},
+                                 {"/a/2.vcf", {"u2", "\"e2\"", 0}},
+                                 {"/a/3.vcf", {"u3", "\"e3\"", 6}}};
+        AddressBookState state;
+        state.contacts = {remote("/a/1.vcf", "\"e1\""), remote("/a/2.vcf", "\"e2b\""),
+                          gone("/a/3.vcf"), remote("/a/4.vcf", "\"e4\""), remote("/a/5.vcf", "")};
+        const std::vector<QString> expected{"/a/2.vcf", "/a/4.vcf", "/a/5.vcf"};
+        QCOMPARE(hrefsToFetch(links, state), expected);
+    }
+
+    void contactPlan_data() {
+        QTest::addColumn<Rows>("rows");
+        QTest::addColumn<ContactLinks>("links");
+        QTest::addColumn<std::set<qint64>>("elsewhere");
+        QTest::addColumn<AddressBookState>("state");
+        QTest::addColumn<QString>("expected");
+
+        const Rows list{{{11, entry(1, "Anna Beispiel", 1980, 3, 7, {2025, 2025, 0})},
+                         {12, entry(4, "Bernd Brot", 1975, 6, 1)},
+                         {13, entry(9, "Carla Cello", 0, 12, 24)}}};
+        AddressBookState first;
+        first.complete = true;
+        first.contacts = {remote("/a/1.vcf", "e1", "Anna Beispiel", 0, 3, 7),
+                          remote("/a/2.vcf", "e2", "Dora Dach", 1990, 2, 28),
+                          remote("/a/3.vcf", "e3", ""),
+                          remote("/a/4.vcf", "e4", "Emil Eis", 2001, 1, 2)};
+        QTest::newRow("first run: link by the duplicate rule, add the rest, number on")
+            << list << ContactLinks{} << std::set<qint64>{} << first
+            << "add 10 Dora Dach 1990-2-28\nadd 11 Emil Eis 2001-1-2\n"
+               "link /a/1.vcf e1 11\nlink /a/2.vcf e2 add0\nlink /a/3.vcf e3 0\n"
+               "link /a/4.vcf e4 add1\nlinked 1 skipped 1";
+
+        const ContactLinks linked{{"/a/1.vcf", {"u1", "e1", 11}},
+                                  {"/a/2.vcf", {"u2", "e2", 12}},
+                                  {"/a/3.vcf", {"u3", "e3", 0}}};
+        AddressBookState same;
+        same.complete = true;
+        same.contacts = {remote("/a/1.vcf", "e1"), remote("/a/2.vcf", "e2"),
+                         remote("/a/3.vcf", "e3")};
+        QTest::newRow("nothing changed")
+            << list << linked << std::set<qint64>{} << same << "linked 0 skipped 0";
+
+        AddressBookState renamed = same;
+        renamed.contacts[0] = remote("/a/1.vcf", "e1b", "Anna Muster", 1980, 3, 7);
+        QTest::newRow("renamed: the markers stay")
+            << list << linked << std::set<qint64>{} << renamed
+            << "update 11 Anna Muster 1980-3-7 E2025\nlink /a/1.vcf e1b 11\nlinked 0 skipped 0";
+
+        AddressBookState redated = same;
+        redated.contacts[0] = remote("/a/1.vcf", "e1b", "Anna Beispiel", 1980, 3, 8);
+        QTest::newRow("new date: the markers go")
+            << list << linked << std::set<qint64>{} << redated
+            << "update 11 Anna Beispiel 1980-3-8 E0\nlink /a/1.vcf e1b 11\nlinked 0 skipped 0";
+
+        AddressBookState touched = same;
+        touched.contacts[1] = remote("/a/2.vcf", "e2b", "Bernd Brot", 1975, 6, 1);
+        QTest::newRow("changed elsewhere (phone number): record untouched")
+            << list << linked << std::set<qint64>{} << touched
+            << "link /a/2.vcf e2b 12\nlinked 0 skipped 0";
+
+        AddressBookState noBirthday = same;
+        noBirthday.contacts[1] = remote("/a/2.vcf", "e2b", "");
+        QTest::newRow("birthday removed: record removed, contact kept known")
+            << list << linked << std::set<qint64>{} << noBirthday
+            << "remove 12\nlink /a/2.vcf e2b 0\nlinked 0 skipped 1";
+
+        AddressBookState delta;
+        delta.contacts = {gone("/a/1.vcf"), gone("/a/3.vcf"), gone("/a/9.vcf")};
+        QTest::newRow("delta: deleted contacts")
+            << list << linked << std::set<qint64>{} << delta
+            << "remove 11\nunlink /a/1.vcf\nunlink /a/3.vcf\nlinked 0 skipped 0";
+
+        AddressBookState shrunk;
+        shrunk.complete = true;
+        shrunk.contacts = {remote("/a/3.vcf", "e3")};
+        QTest::newRow("full listing: missing contacts are deleted ones")
+            << list << linked << std::set<qint64>{} << shrunk
+            << "remove 11\nremove 12\nunlink /a/1.vcf\nunlink /a/2.vcf\nlinked 0 skipped 0";
+
+        AddressBookState incomplete = shrunk;
+        incomplete.complete = false;
+        QTest::newRow("delta: a missing contact is an unchanged one")
+            << list << linked << std::set<qint64>{} << incomplete << "linked 0 skipped 0";
+
+        AddressBookState bernd;
+        bernd.contacts = {remote("/a/7.vcf", "e7", "Bernd Brot", 1975, 6, 1)};
+        QTest::newRow("record of another address book: not linked, not doubled")
+            << list << ContactLinks{} << std::set<qint64>{12} << bernd
+            << "link /a/7.vcf e7 0\nlinked 0 skipped 1";
+
+        AddressBookState replaced;
+        replaced.contacts = {gone("/a/2.vcf"), remote("/a/8.vcf", "e8", "Bernd Brot", 1975, 6, 1)};
+        QTest::newRow("record about to go is no duplicate")
+            << list << linked << std::set<qint64>{} << replaced
+            << "add 10 Bernd Brot 1975-6-1\nremove 12\nlink /a/8.vcf e8 add0\n"
+               "unlink /a/2.vcf\nlinked 0 skipped 0";
+
+        AddressBookState twins;
+        twins.contacts = {remote("/a/5.vcf", "e5", "Emil Eis", 2001, 1, 2),
+                          remote("/a/6.vcf", "e6", "Emil Eis", 0, 1, 2)};
+        QTest::newRow("the same person twice in the address book")
+            << list << ContactLinks{} << std::set<qint64>{} << twins
+            << "add 10 Emil Eis 2001-1-2\nlink /a/5.vcf e5 add0\nlink /a/6.vcf e6 0\n"
+               "linked 0 skipped 1";
+
+        AddressBookState none;
+        none.complete = true;
+        QTest::newRow("empty address book: the user's own records stay")
+            << list << ContactLinks{{"/a/3.vcf", {"u3", "e3", 0}}} << std::set<qint64>{} << none
+            << "unlink /a/3.vcf\nlinked 0 skipped 0";
+    }
+
+    void contactPlan() {
+        QFETCH(Rows, rows);
+        QFETCH(ContactLinks, links);
+        QFETCH(std::set<qint64>, elsewhere);
+        QFETCH(AddressBookState, state);
+        QFETCH(QString, expected);
+        QCOMPARE(render(planContactSync(links, rows.rows, elsewhere, state, isSameBirthday)),
+                 expected);
+    }
+
+    void calendarPlan() {
+        auto want = [](const QString& name, const QString& digest) {
+            return DesiredEvent{"/k/" + name, name, "ics", digest};
+        };
+        const std::vector<DesiredEvent> desired{want("n-1.ics", "d1"), want("n-2.ics", "d2"),
+                                                want("n-3.ics", "d3"), want("n-4.ics", "d4"),
+                                                want("n-5.ics", "d5"), want("n-6.ics", "d6"),
+                                                want("n-1.ics", "dup")};
+        const PublishedEvents published{
+            {"/k/n-1.ics", {"n-1", "\"a\"", "d1"}}, {"/k/n-2.ics", {"n-2", "\"b\"", "old"}},
+            {"/k/n-3.ics", {"n-3", "\"c\"", "d3"}}, {"/k/n-4.ics", {"n-4", "", "d4"}},
+            {"/k/n-5.ics", {"n-5", "\"e\"", "d5"}}, {"/k/n-8.ics", {"n-8", "\"h\"", "d8"}},
+            {"/k/n-9.ics", {"n-9", "\"i\"", "d9"}}};
+        const std::map<QString, QString> server{{"/k/n-1.ics", "\"a\""},  {"/k/n-2.ics", "\"b\""},
+                                                {"/k/n-3.ics", "\"c2\""}, {"/k/n-4.ics", "\"d\""},
+                                                {"/k/n-6.ics", "\"f\""},  {"/k/n-8.ics", "\"h2\""},
+                                                {"/k/fremd.ics", "\"x\""}};
+        const CalendarPlan plan = planCalendarSync(desired, published, server);
+        QStringList out;
+        for (const CalendarPlan::Put& p : plan.puts)
+            out << QStringLiteral("put %1 %2 %3")
+                       .arg(p.event.href, QString::fromUtf8(p.ifMatch),
+                            p.update ? QStringLiteral("update") : QStringLiteral("new"));
+        for (const CalendarPlan::Delete& d : plan.deletes)
+            out << QStringLiteral("delete %1 %2").arg(d.href, QString::fromUtf8(d.etag));
+        for (const QString& f : plan.forget)
+            out << QStringLiteral("forget %1").arg(f);
+        for (const auto& [href, etag] : plan.learnEtags)
+            out << QStringLiteral("learn %1 %2").arg(href, etag);
+        for (const QString& f : plan.foreign)
+            out << QStringLiteral("foreign %1").arg(f);
+        out << QStringLiteral("unchanged %1").arg(plan.unchanged);
+        const QStringList expected{
+            "put /k/n-2.ics \"b\" update",  // the record changed
+            "put /k/n-3.ics \"c2\" update", // someone edited our event on the server
+            "put /k/n-5.ics  new",          // someone deleted our event on the server
+            "delete /k/n-8.ics \"h2\"",     // the record is gone: with the server's ETag
+            "forget /k/n-9.ics",            // gone from both
+            "learn /k/n-4.ics \"d\"",
+            "foreign /k/n-6.ics", // the name is taken by an event we did not make
+            "unchanged 2",
+        };
+        QCOMPARE(out, expected);
+    }
+
+    void resourceNames_data() {
+        QTest::addColumn<QString>("uid");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("plain") << "natalix-12"
+                               << "natalix-12.ics";
+        QTest::newRow("slash and blank") << "a/b c"
+                                         << "a%2Fb%20c.ics";
+        QTest::newRow("at sign kept") << "x@natalix"
+                                      << "x@natalix.ics";
+    }
+
+    void resourceNames() {
+        QFETCH(QString, uid);
+        QFETCH(QString, name);
+        QCOMPARE(eventResourceName(uid), name);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDavPlan)
+#include "test_davplan.moc"
