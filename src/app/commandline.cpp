@@ -166,7 +166,8 @@ int runScan(const CommandLine& cl) {
         runReminderScan(*o.store, programNow().date(), o.options.optiondatumsanzeigehauptfenster);
     if (!run.read) {
         printError(QStringLiteral("Die Erinnerungen können nicht geprüft werden: %1")
-                       .arg(o.store->lastError()));
+                       .arg(o.store->lastError()) +
+                   (o.store->lastErrorIsDamage() ? damagedHint() : QString()));
         return 1;
     }
     for (const QString& line : run.lines)

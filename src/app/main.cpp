@@ -26,11 +26,10 @@ int main(int argc, char* argv[]) {
              natalix::windowEntryName,
              QStringLiteral("Das Fenster von Natalix kann nicht gestartet werden")});
     if (natalix::isSyncMode(cl.mode))
-        return natalix::runModule(
-            argc, argv,
-            {QStringLiteral(NATALIX_SYNC_MODULE), QStringLiteral(NATALIX_MODULE_DIR),
-             natalix::syncEntryName,
-             QStringLiteral("Der Abgleich kann nicht gestartet werden")});
+        return natalix::runModule(argc, argv,
+                                  {QStringLiteral(NATALIX_SYNC_MODULE),
+                                   QStringLiteral(NATALIX_MODULE_DIR), natalix::syncEntryName,
+                                   QStringLiteral("Der Abgleich kann nicht gestartet werden")});
     // The rest of the command line needs no application object: it has no events, and its
     // names come from setProgramIdentity. Creating one would cost a scan a tenth of its time.
     return natalix::runCommandLine(cl);

@@ -13,11 +13,9 @@
 
 namespace natalix {
 
-namespace {
-
 // The folder of the running program, without an application object (a module creates its
 // own).
-QString programDir(const char* argv0) {
+QString programDirectory(const char* argv0) {
 #ifdef Q_OS_WIN
     Q_UNUSED(argv0);
     std::wstring path(32768, L'\0');
@@ -27,9 +25,11 @@ QString programDir(const char* argv0) {
     const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
     if (!self.isEmpty())
         return QFileInfo(self).absolutePath();
-    return QFileInfo(QString::fromLocal8Bit(argv0)).absolutePath();
+    return argv0 ? QFileInfo(QString::fromLocal8Bit(argv0)).absolutePath() : QString();
 #endif
 }
+
+namespace {
 
 void printError(const QString& text) {
     const QByteArray bytes = (text + u'\n').toLocal8Bit();
@@ -48,7 +48,7 @@ QStringList moduleCandidates(const QString& programDir, const QString& moduleFil
 }
 
 int runModule(int argc, char** argv, const ModuleStart& module) {
-    const QStringList candidates = moduleCandidates(programDir(argc > 0 ? argv[0] : ""),
+    const QStringList candidates = moduleCandidates(programDirectory(argc > 0 ? argv[0] : nullptr),
                                                     module.file, module.installedDir);
     QString why;
     for (const QString& path : candidates) {

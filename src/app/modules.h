@@ -12,6 +12,10 @@ using ModuleEntry = int (*)(int argc, char** argv);
 inline constexpr char windowEntryName[] = "natalix_window_main";
 inline constexpr char syncEntryName[] = "natalix_sync_main";
 
+// The running program's folder, also before (or without) an application object; argv0 is
+// the fallback where the system cannot tell.
+QString programDirectory(const char* argv0 = nullptr);
+
 // Where a module may lie, in this order: beside the program (a build tree, Windows), then
 // in the program's folder joined with `installedDir` (an installed program).
 QStringList moduleCandidates(const QString& programDir, const QString& moduleFile,

@@ -345,6 +345,7 @@ bool TableStore::fail() {
     // A file that may grow no further is a full disk, whatever SQLite calls it.
     if ((rc & 0xff) == SQLITE_IOERR && isNoRoom(systemErrno))
         rc = SQLITE_FULL;
+    m_lastErrorDamage = isDamage(rc);
     // A trigger's own words say why better than any general text.
     m_lastError = rc == SQLITE_CONSTRAINT_TRIGGER ? QString::fromUtf8(sqlite3_errmsg(m_db))
                                                   : germanDatabaseError(rc);

@@ -93,6 +93,8 @@ public:
     bool inTransaction() const { return m_transactionDepth > 0; }
 
     QString lastError() const { return m_lastError; }
+    // The last failure came from damaged pages.
+    bool lastErrorIsDamage() const { return m_lastErrorDamage; }
     QString path() const { return m_path; }
     // For tables that live beside Geburtstage and share its transactions (the sync's links).
     sqlite3* handle() const { return m_db; }
@@ -117,6 +119,7 @@ private:
     std::vector<char> m_utf8; // the texts of the row being bound, reused from row to row
     int m_transactionDepth = 0;
     QString m_lastError;
+    bool m_lastErrorDamage = false;
     QString m_path;
 };
 

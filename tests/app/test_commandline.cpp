@@ -317,6 +317,8 @@ private slots:
         QCOMPARE(r.code, 1);
         QVERIFY(r.out.isEmpty());
         QVERIFY2(QString::fromUtf8(r.err).contains(message), r.err.constData());
+        // The way back is named: the window offers the newest backup.
+        QVERIFY2(QString::fromUtf8(r.err).contains(QStringLiteral("Sicherung")), r.err.constData());
         QCOMPARE(readFileBytes(db), bytes);
     }
 

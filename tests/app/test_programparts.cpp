@@ -110,8 +110,8 @@ private slots:
         const QString bin = dir.file("bin/natalix");
         QVERIFY(copyExecutable(program, bin));
         if (withModule)
-            QVERIFY(copyExecutable(syncModule,
-                                   dir.file("bin/" + QFileInfo(syncModule).fileName())));
+            QVERIFY(
+                copyExecutable(syncModule, dir.file("bin/" + QFileInfo(syncModule).fileName())));
         QProcessEnvironment env = cleanEnvironment(dir.path());
         env.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
         QProcess p;
