@@ -31,20 +31,14 @@ ScanRun runReminderScan(Cursor& cursor, const QDate& today, double dateDisplay) 
     run.lines = result.lines;
     if (result.marks.empty())
         return run;
-    if (!cursor.begin()) {
-        run.marksStored = false;
-        return run;
+    std::vector<std::pair<int, std::array<int, 3>>> marks;
+    for (const ReminderMark& m : result.marks) {
+        const int row = rowOf[m.row];
+        if (marks.empty() || marks.back().first != row)
+            marks.push_back({row, cursor.rowAt(row).marker});
+        marks.back().second[m.reminder] = m.year;
     }
-    bool ok = true;
-    for (size_t i = 0; i < result.marks.size() && ok;) {
-        const int converted = result.marks[i].row;
-        const int row = rowOf[converted];
-        Record r = cursor.rowAt(row);
-        for (; i < result.marks.size() && result.marks[i].row == converted; ++i)
-            r.marker[result.marks[i].reminder] = result.marks[i].year;
-        ok = cursor.writeRecord(cursor.bookmarkAt(row), r);
-    }
-    run.marksStored = ok ? cursor.commit() : (cursor.rollback(), false);
+    run.marksStored = cursor.writeMarkers(marks);
     return run;
 }
 

@@ -73,6 +73,8 @@ public:
     bool rollback(); // also restores the rows in memory
     // Writes a record by bookmark without moving the current record.
     bool writeRecord(qint64 bookmark, const Record& r);
+    // Writes the reminder markers of the given rows (0-based), all in one transaction.
+    bool writeMarkers(const std::vector<std::pair<int, std::array<int, 3>>>& rows);
 
     TableStore& store() { return m_store; }
     QString lastError() const { return m_store.lastError(); }

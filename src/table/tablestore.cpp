@@ -567,6 +567,8 @@ bool TableStore::forEachRow(const std::function<void(const ScanRowView&)>& visit
 }
 
 bool TableStore::writeMarkers(const std::vector<std::pair<qint64, std::array<int, 3>>>& rows) {
+    if (rows.empty())
+        return true;
     if (!begin())
         return false;
     sqlite3_stmt* st = nullptr;
@@ -582,13 +584,13 @@ bool TableStore::writeMarkers(const std::vector<std::pair<qint64, std::array<int
     if (!ok)
         fail();
     sqlite3_finalize(st);
-    if (!ok) {
-        const QString error = m_lastError;
+    // A COMMIT refused (full disk, busy) leaves the transaction open: it is rolled back too,
+    // so that no marker is taken as stored. The rollback keeps the first cause.
+    if (ok)
+        ok = commit();
+    if (!ok)
         rollback();
-        m_lastError = error;
-        return false;
-    }
-    return commit();
+    return ok;
 }
 
 void TableStore::setMemoryMapped(bool on) {

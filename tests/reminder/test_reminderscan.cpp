@@ -12,6 +12,7 @@
 #include <numeric>
 
 using namespace natalix;
+using natalix::test::FileSizeLimit;
 using natalix::test::TempDataDir;
 
 Q_DECLARE_METATYPE(natalix::Record)
@@ -283,6 +284,55 @@ private slots:
         QCOMPARE(cursor.sort(), scanSortExpression());
         // The same cursor knows its markers too: a second scan that day finds nothing new.
         QVERIFY(runReminderScan(cursor, QDate(2025, 3, 6), 1).lines.isEmpty());
+    }
+
+    // A full disk while the markers are written: the lines are given, nothing is taken as
+    // marked (on disk or in memory), and the next scan gives the same lines again.
+    void failedMarkerWriteRemindsAgain_data() {
+        QTest::addColumn<int>("path");
+        QTest::newRow("command line, from the store") << 0;
+        QTest::newRow("window, through the cursor") << 1;
+        QTest::newRow("window, inside a transaction") << 2;
+    }
+
+    void failedMarkerWriteRemindsAgain() {
+        QFETCH(int, path);
+        // Enough records that Anna's row lies on another page than the last one's.
+        std::vector<Record> records{anna};
+        for (int n = 2; n <= 300; ++n)
+            records.push_back(birthday(n, QStringLiteral("Sommer Kind %1").arg(n), 1970, 7, 15,
+                                       {QStringLiteral("1 Tag vorher")}));
+        Table t(records);
+        Cursor cursor(*t.store);
+        Record renamed = records.back();
+        renamed.name = QStringLiteral("Umbenannt");
+        if (path == 2)
+            QVERIFY(cursor.begin() && cursor.writeRecord(cursor.bookmarkAt(299), renamed));
+        const QDate day(2025, 3, 6);
+        const auto scan = [&] {
+            return path == 0 ? runReminderScan(*t.store, day, 1) : runReminderScan(cursor, day, 1);
+        };
+        const QStringList morgen{QStringLiteral("Anna Beispiel wird morgen 45 Jahre alt ...")};
+        {
+            FileSizeLimit full(0);
+            const ScanRun run = scan();
+            QVERIFY(!run.marksStored);
+            QCOMPARE(run.lines, morgen);
+        }
+        QCOMPARE(t.store->lastError(), QStringLiteral("Der Datenträger ist voll."));
+        QVERIFY(!t.store->inTransaction());
+        QCOMPARE(t.markers(1), (QList<int>{0, 0, 0}));
+        // The cursor holds what the database holds: the enclosing change is gone as well.
+        const Snapshot stored = Cursor(*t.store).snapshot();
+        QVERIFY(stored == records);
+        Snapshot inMemory = cursor.snapshot();
+        std::sort(inMemory.begin(), inMemory.end(),
+                  [](const Record& a, const Record& b) { return a.nummer < b.nummer; });
+        QVERIFY(inMemory == stored);
+        const ScanRun again = scan();
+        QVERIFY(again.marksStored);
+        QCOMPARE(again.lines, morgen);
+        QCOMPARE(t.markers(1), (QList<int>{2025, 2025, 0}));
     }
 
     // A scan may leave a record unread only when none of its reminders can be due: with the
