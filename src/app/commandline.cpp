@@ -164,7 +164,8 @@ int runScan(const CommandLine& cl) {
     }
     const ScanRun run =
         runReminderScan(*o.store, programNow().date(), o.options.optiondatumsanzeigehauptfenster);
-    if (!run.read) {
+    // Damage found before the markers were written counts as damage found while reading.
+    if (!run.read || (!run.marksStored && o.store->lastErrorIsDamage())) {
         printError(QStringLiteral("Die Erinnerungen können nicht geprüft werden: %1")
                        .arg(o.store->lastError()) +
                    (o.store->lastErrorIsDamage() ? damagedHint() : QString()));

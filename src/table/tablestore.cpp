@@ -240,6 +240,7 @@ TableStore::Problem TableStore::checkAndPrepare(const Record* seed, QString* mes
     if (pages == PageCheck::AtOpen) {
         if (const Problem p = checkPages(message); p != Problem::None)
             return p;
+        m_pagesChecked = true;
     } else {
         // What the reader will see of each page is checked as it is read.
         sqlite3_exec(m_db, "PRAGMA cell_size_check=ON", nullptr, nullptr, nullptr);
@@ -286,9 +287,10 @@ TableStore::Problem TableStore::checkAndPrepare(const Record* seed, QString* mes
     if (rc != SQLITE_ROW)
         return problemOf(rc);
     // An empty table is seeded only from pages known to be sound.
-    if (empty && pages == PageCheck::ByTheReader) {
+    if (empty && !m_pagesChecked) {
         if (const Problem p = checkPages(message); p != Problem::None)
             return p;
+        m_pagesChecked = true;
     }
     if (empty && insert(*seed) == 0) {
         *message = m_lastError;
@@ -603,8 +605,24 @@ void TableStore::setMemoryMapped(bool on) {
 }
 
 bool TableStore::begin() {
-    if (m_transactionDepth == 0 && !exec("BEGIN IMMEDIATE"))
-        return false;
+    if (m_transactionDepth == 0) {
+        if (!exec("BEGIN IMMEDIATE"))
+            return false;
+        // Pages left to the reader are checked before anything is written to them: a damaged
+        // free list would hand out pages that still hold rows. Inside the transaction, so no
+        // other program changes them between the check and the write.
+        if (!m_pagesChecked) {
+            QString why;
+            const Problem p = checkPages(&why);
+            if (p != Problem::None) {
+                sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+                m_lastError = why;
+                m_lastErrorDamage = p == Problem::Damaged;
+                return false;
+            }
+            m_pagesChecked = true;
+        }
+    }
     ++m_transactionDepth;
     return true;
 }

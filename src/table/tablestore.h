@@ -57,7 +57,8 @@ public:
     // is seeded with `seed`. The file is never opened through a symbolic link.
     // ByTheReader leaves the pages to a caller that reads the whole table at once and stops
     // at the first damaged page (a scan): the quick check then runs only before an empty
-    // table would be seeded, which costs as much as the scan itself otherwise.
+    // table would be seeded or a transaction first writes, since it costs as much as the
+    // scan itself otherwise.
     enum class PageCheck { AtOpen, ByTheReader };
     static Opened openChecked(const QString& path, const Record& seed,
                               PageCheck pages = PageCheck::AtOpen);
@@ -120,6 +121,7 @@ private:
     sqlite3_stmt* m_select = nullptr;
     std::vector<char> m_utf8; // the texts of the row being bound, reused from row to row
     int m_transactionDepth = 0;
+    bool m_pagesChecked = false; // by SQLite's quick check since the file was opened
     QString m_lastError;
     bool m_lastErrorDamage = false;
     QString m_path;

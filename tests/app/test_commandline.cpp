@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QtEndian>
 #include <QtTest>
 
 using natalix::test::readFileBytes;
@@ -289,6 +290,9 @@ private slots:
         QTest::newRow("the last page") << "last page" << broken;
         QTest::newRow("cut in half") << "half" << broken;
         QTest::newRow("not a database") << "garbage" << broken;
+        // A free list that hands out a page rows live on: SQLite would write over them with
+        // the markers of the due reminders; found before a byte is written.
+        QTest::newRow("a page in use on the free list") << "free list" << broken;
     }
 
     void scanOfADamagedDatabase() {
@@ -300,11 +304,31 @@ private slots:
                 {i, QStringLiteral("Person %1").arg(i), 1950 + i % 60, 3, 1 + i % 14, usual});
         Fixture f;
         QVERIFY(f.import(many));
+        // A shorter list leaves the pages of the longer one free.
+        if (damage == u"free list")
+            QVERIFY(f.import(many.mid(0, 500)));
         const QString db = QDir(f.data()).filePath(QStringLiteral("Geburtstage.db"));
         QByteArray bytes = readFileBytes(db);
         const qsizetype page = 4096;
         QVERIFY(bytes.size() > 30 * page);
-        if (damage == u"half")
+        const auto header = [&](qsizetype at) {
+            return qFromBigEndian<quint32>(bytes.constData() + at);
+        };
+        if (damage == u"free list") {
+            QVERIFY(header(36) > 10); // free pages
+            // One trunk page lists them all; the sixth page in use takes the first free's place.
+            const qsizetype trunk = (header(32) - 1) * page;
+            QCOMPARE(header(trunk), 0u);
+            QSet<quint32> free{header(32)};
+            for (quint32 i = 0; i < header(trunk + 4); ++i)
+                free.insert(header(trunk + 8 + 4 * i));
+            QList<quint32> used;
+            for (quint32 p = 3; p <= bytes.size() / page; ++p)
+                if (!free.contains(p))
+                    used << p;
+            QVERIFY(used.size() > 5);
+            qToBigEndian(used[5], bytes.data() + trunk + 8);
+        } else if (damage == u"half")
             bytes.truncate(bytes.size() / 2);
         else if (damage == u"garbage")
             bytes = QByteArray(bytes.size(), '\x5a');
