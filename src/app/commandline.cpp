@@ -42,16 +42,15 @@ QString damagedHint() {
                           "Sicherung aus dem Ordner \"Sicherungen\" wiederherzustellen.");
 }
 
-Opened openData(const CommandLine& cl,
-                TableStore::PageCheck pages = TableStore::PageCheck::AtOpen) {
+Opened openData(const CommandLine& cl) {
     Opened o;
     o.dir = resolveDataDir(cl.dataDir, &o.error);
     if (!o.error.isEmpty())
         return o;
     protectDataFiles(o.dir);
     o.options = optioneneinlesen(o.dir.optionsPath(), nullptr, optionsTemplatePath());
-    TableStore::Opened opened = TableStore::openChecked(
-        o.dir.databasePath(), sampleRecord(o.options.reminderDefaults()), pages);
+    TableStore::Opened opened =
+        TableStore::openChecked(o.dir.databasePath(), sampleRecord(o.options.reminderDefaults()));
     o.store = std::move(opened.store);
     if (!o.store) {
         o.error = opened.message;
@@ -156,15 +155,14 @@ int runScan(const CommandLine& cl) {
     if (const int status =
             lockOrStatus(lock, QStringLiteral("Eine Erinnerungs-Prüfung von der Kommandozeile")))
         return status;
-    // The scan reads the whole table and stops at the first damaged page.
-    Opened o = openData(cl, TableStore::PageCheck::ByTheReader);
+    Opened o = openData(cl);
     if (!o.store) {
         printError(o.error);
         return 1;
     }
     const ScanRun run =
         runReminderScan(*o.store, programNow().date(), o.options.optiondatumsanzeigehauptfenster);
-    // Damage found before the markers were written counts as damage found while reading.
+    // Damage SQLite meets while writing the markers ends the scan as damage met at the open.
     if (!run.read || (!run.marksStored && o.store->lastErrorIsDamage())) {
         printError(QStringLiteral("Die Erinnerungen können nicht geprüft werden: %1")
                        .arg(o.store->lastError()) +

@@ -132,8 +132,7 @@ TableStore::~TableStore() {
         sqlite3_close(m_db);
 }
 
-TableStore::Opened TableStore::openChecked(const QString& path, const Record& seed,
-                                           PageCheck pages) {
+TableStore::Opened TableStore::openChecked(const QString& path, const Record& seed) {
     Opened o;
     const QString shown = QDir::toNativeSeparators(path);
     const QFileInfo info(path);
@@ -171,7 +170,7 @@ TableStore::Opened TableStore::openChecked(const QString& path, const Record& se
     // Reading through a memory map spares a system call and a copy per page.
     store->setMemoryMapped(true);
     QString why;
-    o.problem = store->checkAndPrepare(&seed, &why, pages);
+    o.problem = store->checkAndPrepare(&seed, &why);
     if (o.problem == Problem::None) {
         o.store = std::move(store);
         return o;
@@ -230,21 +229,17 @@ TableStore::Problem TableStore::checkPages(QString* message) {
     return isDamage(rc) ? Problem::Damaged : Problem::Unavailable;
 }
 
-TableStore::Problem TableStore::checkAndPrepare(const Record* seed, QString* message,
-                                                PageCheck pages) {
+TableStore::Problem TableStore::checkAndPrepare(const Record* seed, QString* message) {
     const auto problemOf = [&](int rc) {
         *message = germanDatabaseError(rc);
         return isDamage(rc) ? Problem::Damaged : Problem::Unavailable;
     };
     // The pages first: a damaged file must never pass for an empty list.
-    if (pages == PageCheck::AtOpen) {
-        if (const Problem p = checkPages(message); p != Problem::None)
-            return p;
-        m_pagesChecked = true;
-    } else {
-        // What the reader will see of each page is checked as it is read.
-        sqlite3_exec(m_db, "PRAGMA cell_size_check=ON", nullptr, nullptr, nullptr);
-    }
+    // Every mode checks them, the scan too: reading every row finds damaged pages, but not
+    // a wrong cell count or a child page named twice, and a table read that way would be a
+    // shorter list without a word.
+    if (const Problem p = checkPages(message); p != Problem::None)
+        return p;
 
     // The table and its thirteen fields, as the program made them.
     int objects = 0;
@@ -286,12 +281,6 @@ TableStore::Problem TableStore::checkAndPrepare(const Record* seed, QString* mes
     sqlite3_finalize(st);
     if (rc != SQLITE_ROW)
         return problemOf(rc);
-    // An empty table is seeded only from pages known to be sound.
-    if (empty && !m_pagesChecked) {
-        if (const Problem p = checkPages(message); p != Problem::None)
-            return p;
-        m_pagesChecked = true;
-    }
     if (empty && insert(*seed) == 0) {
         *message = m_lastError;
         return Problem::Unavailable;
@@ -605,24 +594,8 @@ void TableStore::setMemoryMapped(bool on) {
 }
 
 bool TableStore::begin() {
-    if (m_transactionDepth == 0) {
-        if (!exec("BEGIN IMMEDIATE"))
-            return false;
-        // Pages left to the reader are checked before anything is written to them: a damaged
-        // free list would hand out pages that still hold rows. Inside the transaction, so no
-        // other program changes them between the check and the write.
-        if (!m_pagesChecked) {
-            QString why;
-            const Problem p = checkPages(&why);
-            if (p != Problem::None) {
-                sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-                m_lastError = why;
-                m_lastErrorDamage = p == Problem::Damaged;
-                return false;
-            }
-            m_pagesChecked = true;
-        }
-    }
+    if (m_transactionDepth == 0 && !exec("BEGIN IMMEDIATE"))
+        return false;
     ++m_transactionDepth;
     return true;
 }

@@ -55,13 +55,7 @@ public:
     // Opens (and creates when missing) the database after checking it: its pages (SQLite's
     // quick check) and the table Geburtstage with its thirteen fields. A new or empty table
     // is seeded with `seed`. The file is never opened through a symbolic link.
-    // ByTheReader leaves the pages to a caller that reads the whole table at once and stops
-    // at the first damaged page (a scan): the quick check then runs only before an empty
-    // table would be seeded or a transaction first writes, since it costs as much as the
-    // scan itself otherwise.
-    enum class PageCheck { AtOpen, ByTheReader };
-    static Opened openChecked(const QString& path, const Record& seed,
-                              PageCheck pages = PageCheck::AtOpen);
+    static Opened openChecked(const QString& path, const Record& seed);
     static std::unique_ptr<TableStore> open(const QString& path, const Record& seed,
                                             QString* error);
     // The same checks on a file that is only read, such as a backup.
@@ -105,8 +99,7 @@ public:
 private:
     TableStore() = default;
     // Without a seed the file is only checked, never changed.
-    Problem checkAndPrepare(const Record* seed, QString* message,
-                            PageCheck pages = PageCheck::AtOpen);
+    Problem checkAndPrepare(const Record* seed, QString* message);
     Problem checkPages(QString* message);
     bool hasExpectedColumns();
     bool exec(const char* sql);
@@ -121,7 +114,6 @@ private:
     sqlite3_stmt* m_select = nullptr;
     std::vector<char> m_utf8; // the texts of the row being bound, reused from row to row
     int m_transactionDepth = 0;
-    bool m_pagesChecked = false; // by SQLite's quick check since the file was opened
     QString m_lastError;
     bool m_lastErrorDamage = false;
     QString m_path;

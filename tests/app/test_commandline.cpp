@@ -293,6 +293,10 @@ private slots:
         // A free list that hands out a page rows live on: SQLite would write over them with
         // the markers of the due reminders; found before a byte is written.
         QTest::newRow("a page in use on the free list") << "free list" << broken;
+        // Damage the reading of the rows alone would not see: each makes the list shorter.
+        // The day's reminders are marked before, so the scan has nothing to write.
+        QTest::newRow("a leaf's cell count") << "cell count" << broken;
+        QTest::newRow("a child page named twice") << "child twice" << broken;
     }
 
     void scanOfADamagedDatabase() {
@@ -307,6 +311,10 @@ private slots:
         // A shorter list leaves the pages of the longer one free.
         if (damage == u"free list")
             QVERIFY(f.import(many.mid(0, 500)));
+        const bool marked = damage == u"cell count" || damage == u"child twice";
+        if (marked)
+            QCOMPARE(f.run({QStringLiteral("--scan")}, QStringLiteral("2025-03-07T08:00:00")).code,
+                     0);
         const QString db = QDir(f.data()).filePath(QStringLiteral("Geburtstage.db"));
         QByteArray bytes = readFileBytes(db);
         const qsizetype page = 4096;
@@ -328,6 +336,19 @@ private slots:
                     used << p;
             QVERIFY(used.size() > 5);
             qToBigEndian(used[5], bytes.data() + trunk + 8);
+        } else if (damage == u"cell count") {
+            const qsizetype leaf = 9 * page;
+            QCOMPARE(bytes[leaf], '\x0d');
+            qToBigEndian<quint16>(qFromBigEndian<quint16>(bytes.constData() + leaf + 3) - 5,
+                                  bytes.data() + leaf + 3);
+        } else if (damage == u"child twice") {
+            // The table's root (page 2) points to its leaves; the second names the first.
+            const qsizetype root = page;
+            QCOMPARE(bytes[root], '\x05');
+            const auto cell = [&](int i) {
+                return root + qFromBigEndian<quint16>(bytes.constData() + root + 12 + 2 * i);
+            };
+            qToBigEndian(header(cell(0)), bytes.data() + cell(1));
         } else if (damage == u"half")
             bytes.truncate(bytes.size() / 2);
         else if (damage == u"garbage")
