@@ -61,7 +61,9 @@ void storePendingEditOnTermination(FrmMain& main) {
         char c;
         [[maybe_unused]] const ssize_t n = ::read(terminationPipe[0], &c, 1);
         main.storePendingEdit();
-        QCoreApplication::quit();
+        // exit(), not quit(): quit() first asks every window, and a window that only hides
+        // when closed would keep the program alive after the session ended.
+        QCoreApplication::exit(0);
     });
     struct sigaction sa = {};
     sa.sa_handler = onTerminationSignal;
