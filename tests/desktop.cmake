@@ -36,3 +36,13 @@ set_tests_properties(test_trayicon test_trayicon_none PROPERTIES TIMEOUT 150
     ENVIRONMENT "LC_ALL=C.UTF-8;${natalix_x11_asan};${natalix_qtdbus_lsan}")
 set_tests_properties(test_trayicon_offscreen PROPERTIES TIMEOUT 60
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8")
+
+# The window's tray and notifications, with a tray and without.
+add_executable(test_presence desktop/test_presence.cpp)
+target_link_libraries(test_presence PRIVATE natalix_bustest natalix_windowsupport)
+add_test(NAME test_presence
+         COMMAND ${natalix_session} --x11 --timeout 120 -- $<TARGET_FILE:test_presence>)
+add_test(NAME test_presence_notray
+         COMMAND ${natalix_session} --x11 --timeout 60 -- $<TARGET_FILE:test_presence> --no-tray)
+set_tests_properties(test_presence test_presence_notray PROPERTIES TIMEOUT 150
+    ENVIRONMENT "LC_ALL=C.UTF-8;${natalix_x11_asan};${natalix_qtdbus_lsan}")

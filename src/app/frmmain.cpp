@@ -422,6 +422,10 @@ void FrmMain::Timer2_Timer() {
     if (m_state.starten != 1 || m_settings.value(QStringLiteral("windowopen")) != u"1")
         return;
     m_settings.setValue(QStringLiteral("windowopen"), QString());
+    bringToFront();
+}
+
+void FrmMain::bringToFront() {
     // In front of every window: on top for a moment, then an ordinary window again.
     const QPoint topLeft = screen() ? screen()->availableGeometry().topLeft() : QPoint(0, 0);
     setWindowFlag(Qt::WindowStaysOnTopHint, true);

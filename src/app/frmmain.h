@@ -168,6 +168,9 @@ public:
     void timer1Tick();
     // Second start: the activation poll of Timer2.
     void Timer2_Timer();
+    // Shows the window in front of every other, the cursor in the name (the second start,
+    // the tray).
+    void bringToFront();
     // End of the splash phase.
     void splashFinished();
 

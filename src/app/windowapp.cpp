@@ -1,6 +1,7 @@
 #include "app/windowapp.h"
 
 #include "app/datadir.h"
+#include "app/desktoppresence.h"
 #include "app/frmmain.h"
 #include "app/frmsplash.h"
 #include "options/options.h"
@@ -176,6 +177,7 @@ int runWindowApp(int argc, char* argv[], const CommandLine& cl) {
     if (!optionsError.isEmpty())
         services.message({optionsError, {}, Buttons::Ok, Icon::Exclamation});
     storePendingEditOnTermination(main);
+    new DesktopPresence(main);
     // One copy of the list a day, the newest seven kept: today's now, later days' at their
     // first tick.
     makeDailyBackup(*store, dir.path, services.today());

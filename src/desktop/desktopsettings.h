@@ -11,6 +11,9 @@ namespace desktopsetting {
 inline constexpr char notifications[] = "notifications";
 // "upcomingdays": the range of "Nächste Geburtstage", 7, 30, 90 or 365; else 30.
 inline constexpr char upcomingDays[] = "upcomingdays";
+// "hiddenhint": "0" once the user no longer wants to be told, on hiding the window of a
+// desktop without a tray, how to get it back.
+inline constexpr char hiddenHint[] = "hiddenhint";
 } // namespace desktopsetting
 
 bool notificationsEnabled(SettingsStore& settings);

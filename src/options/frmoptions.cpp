@@ -3,12 +3,16 @@
 #include "app/datadir.h"
 #include "app/formparts.h"
 #include "app/mainstate.h"
+#include "desktop/autostart.h"
+#include "desktop/desktopsettings.h"
 #include "options/options.h"
 #include "reminder/remindercodes.h"
 #include "ui/services.h"
 #include "ui/widgets.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -28,6 +32,19 @@ QRadioButton* optionButton(QWidget* parent, const char* name, const QString& cap
     b->setObjectName(QString::fromLatin1(name));
     b->setToolTip(tip);
     return b;
+}
+
+QCheckBox* checkBox(QWidget* parent, const char* name, const QString& caption, const QString& tip) {
+    auto* b = new QCheckBox(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setToolTip(tip);
+    b->setAccessibleName(caption);
+    return b;
+}
+
+// The program the desktop starts at login: this very one.
+Autostart programAutostart() {
+    return Autostart(QCoreApplication::applicationFilePath());
 }
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& tip) {
@@ -89,6 +106,22 @@ FrmOptions::FrmOptions(const CommandContext& context) : QDialog(&context.window)
                        "auswählen, alle wieviel Jahre Sie standardmässig erinnert werden "
                        "möchten ..."));
 
+    // Beyond the options file: these live in the desktop and the settings store.
+    Frame4 = new QGroupBox(QStringLiteral("Desktop"), this);
+    Frame4->setObjectName(QStringLiteral("Frame4"));
+    chkAutostart = checkBox(
+        Frame4, "chkAutostart", QStringLiteral("Natalix bei der Anmeldung im Hintergrund starten"),
+        QStringLiteral("Hier können Sie auswählen, ob Natalix bei jeder Anmeldung ohne Fenster "
+                       "gestartet wird, damit Sie keine Erinnerung verpassen ..."));
+    chkBenachrichtigungen = checkBox(
+        Frame4, "chkBenachrichtigungen",
+        QStringLiteral("Erinnerungen auch als Benachrichtigung des Desktops zeigen"),
+        QStringLiteral("Hier können Sie auswählen, ob Erinnerungen außer im Erinnerungs-Fenster "
+                       "auch als Benachrichtigung des Desktops erscheinen ..."));
+    auto* frame4Layout = new QVBoxLayout(Frame4);
+    frame4Layout->addWidget(chkAutostart);
+    frame4Layout->addWidget(chkBenachrichtigungen);
+
     cmdOK = button(this, "cmdOK", QStringLiteral("OK"),
                    QStringLiteral("Mit OK übernehmen Sie obige Einstellungen und verlassen das "
                                   "Fenster Optionen ..."));
@@ -110,6 +143,7 @@ FrmOptions::FrmOptions(const CommandContext& context) : QDialog(&context.window)
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(displays);
     outer->addWidget(Frame2);
+    outer->addWidget(Frame4);
     outer->addLayout(buttons);
     setFixedSize(sizeHint());
 
@@ -134,6 +168,31 @@ void FrmOptions::Form_Load() {
         optOptionneueanzeigedrucken->setChecked(true);
     if (o.optiondatumsanzeigedrucken == 1)
         optOptionalteanzeigedrucken->setChecked(true);
+    chkAutostart->setChecked(programAutostart().isEnabled());
+    chkBenachrichtigungen->setChecked(notificationsEnabled(m_ctx.settings));
+}
+
+void FrmOptions::applyDesktopSettings() {
+    QStringList problems;
+    const Autostart autostart = programAutostart();
+    if (chkAutostart->isChecked() != autostart.isEnabled()) {
+        QString error;
+        const bool done =
+            chkAutostart->isChecked() ? autostart.enable(&error) : autostart.disable(&error);
+        if (!done) {
+            problems << error;
+            chkAutostart->setChecked(autostart.isEnabled());
+        }
+    }
+    if (chkBenachrichtigungen->isChecked() != notificationsEnabled(m_ctx.settings) &&
+        !setNotificationsEnabled(m_ctx.settings, chkBenachrichtigungen->isChecked()))
+        problems << m_ctx.settings.lastError();
+    if (problems.isEmpty())
+        return;
+    MessageRequest failed;
+    failed.text = problems.join(QStringLiteral("\n\n"));
+    failed.icon = Icon::Exclamation;
+    m_ctx.services.message(failed);
 }
 
 void FrmOptions::optionenuebernehmen() {
@@ -156,6 +215,7 @@ void FrmOptions::optionenuebernehmen() {
     if (optOptionalteanzeigedrucken->isChecked())
         o.optiondatumsanzeigedrucken = 1;
 
+    applyDesktopSettings();
     QString error;
     if (writeOptionsFile(m_ctx.dataDir.optionsPath(), o, &error))
         return;

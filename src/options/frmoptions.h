@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QObject>
 
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -35,12 +36,16 @@ public:
     QRadioButton* optOptionneueanzeigedrucken = nullptr;
     QGroupBox* Frame2 = nullptr;
     ReminderSettingsFields settings; // in Frame2
+    QGroupBox* Frame4 = nullptr;     // the desktop: autostart, notifications
+    QCheckBox* chkAutostart = nullptr;
+    QCheckBox* chkBenachrichtigungen = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
     QPushButton* cmdApply = nullptr;
 
 private:
     void Form_Load();
+    void applyDesktopSettings();
     const CommandContext& m_ctx;
 };
 

@@ -1,9 +1,11 @@
 // The editing commands of the main window and the dialogs "Datensätze ändern...",
 // "&Optionen..." and "&Wochentag ausgeben".
+#include "desktop/desktopsettings.h"
 #include "support/windowharness.h"
 #include "table/gridselection.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QInputMethodEvent>
@@ -601,6 +603,63 @@ private slots:
                  qPrintable(m.text));
         QCOMPARE(m.icon, Icon::Exclamation);
         QCOMPARE(h.state().options.option2erinnerung, u"4 Tage vorher"_qs);
+    }
+
+    // The desktop switches go to the desktop and the settings store, never to the options file.
+    void optionsDesktopSwitches() {
+        QTemporaryDir config;
+        const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+        const auto restore = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", oldConfig); });
+        const QString entry = config.path() + u"/autostart/natalix.desktop"_qs;
+        WindowHarness h(numbered(1));
+        const QByteArray optionsBefore = readFileBytes(h.dir.optionsPath());
+        // Both boxes show the state as it is, then the user turns both.
+        const auto flip = [&h](bool autostartWas, bool notifyWas) {
+            bool shown = false;
+            h.services.answerDialog([&](QDialog& d) {
+                auto* autostart = d.findChild<QCheckBox*>(u"chkAutostart"_qs);
+                auto* notify = d.findChild<QCheckBox*>(u"chkBenachrichtigungen"_qs);
+                shown = autostart->isChecked() == autostartWas && notify->isChecked() == notifyWas;
+                autostart->click();
+                notify->click();
+                click(d, "cmdOK");
+                return d.result();
+            });
+            h.window().mnuExtrasoptionen->trigger();
+            return shown;
+        };
+        QVERIFY(flip(false, true));
+        const QByteArray written = readFileBytes(entry);
+        const QByteArray exec =
+            "\nExec=\"" + QFile::encodeName(QCoreApplication::applicationFilePath()) + "\" /auto\n";
+        QVERIFY2(written.contains(exec), written);
+        QCOMPARE(h.window().settings().value(QLatin1String(desktopsetting::notifications)),
+                 u"0"_qs);
+        QVERIFY(flip(true, false));
+        QVERIFY(!QFileInfo::exists(entry));
+        QCOMPARE(h.window().settings().value(QLatin1String(desktopsetting::notifications)),
+                 u"1"_qs);
+        // A file where the folder belongs: the reason, and the box shows what is true.
+        QVERIFY(QDir(config.path() + u"/autostart"_qs).removeRecursively());
+        QVERIFY(writeFileBytes(config.path() + u"/autostart"_qs, "x"));
+        h.services.answerMessage(answer::ok);
+        bool stillOff = false;
+        h.services.answerDialog([&](QDialog& d) {
+            auto* autostart = d.findChild<QCheckBox*>(u"chkAutostart"_qs);
+            autostart->click();
+            click(d, "cmdApply");
+            stillOff = !autostart->isChecked();
+            click(d, "cmdCancel");
+            return d.result();
+        });
+        h.window().mnuExtrasoptionen->trigger();
+        QVERIFY(stillOff);
+        QCOMPARE(h.services.messages.size(), 1);
+        QVERIFY2(h.services.messages[0].text.startsWith(u"Der Autostart-Ordner"_qs),
+                 qPrintable(h.services.messages[0].text));
+        QVERIFY(h.services.allAnswered());
+        QCOMPARE(readFileBytes(h.dir.optionsPath()), optionsBefore);
     }
 
     void weekday_data() {
