@@ -7,3 +7,13 @@ target_compile_definitions(test_keyring PRIVATE
     NATALIX_KEYRING_PROBE="$<TARGET_FILE:keyring_probe>")
 add_dependencies(test_keyring keyring_probe)
 set_tests_properties(test_keyring PROPERTIES TIMEOUT 120)
+
+# The page and the controller in the real main window, on a session bus of its own with an
+# unlocked Secret Service, against Radicale, scripted servers and the command line.
+add_executable(test_syncwindow sync/test_syncwindow.cpp)
+target_link_libraries(test_syncwindow PRIVATE natalix_windowsupport natalix_syncsupport)
+add_dependencies(test_syncwindow natalix)
+add_test(NAME test_syncwindow
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/support/with-keyring.sh $<TARGET_FILE:test_syncwindow>)
+set_tests_properties(test_syncwindow PROPERTIES TIMEOUT 240 ENVIRONMENT
+    "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/lsan.supp:print_suppressions=0")

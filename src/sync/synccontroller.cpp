@@ -60,20 +60,22 @@ bool SyncController::saveAccount(const SyncAccount& account, bool passwordChange
     };
     if (password.isEmpty()) {
         m_sessionPassword.reset();
-        m_keyring->remove(key, this, [report](const KeyringResult& r) {
+        m_keyring->remove(key, this, [this, report](const KeyringResult& r) {
             if (!r.ok() && r.status != KeyringResult::Status::NotFound)
                 report(r.message);
+            emit passwordStored(r);
         });
         return true;
     }
     m_keyring->write(key, password, this, [this, report, password](const KeyringResult& r) {
         if (r.ok()) {
             m_sessionPassword.reset();
-            return;
+        } else {
+            m_sessionPassword = password;
+            report(r.message + QStringLiteral("\n\nBis Natalix beendet wird, gilt das "
+                                              "eingegebene Passwort für den Abgleich."));
         }
-        m_sessionPassword = password;
-        report(r.message + QStringLiteral("\n\nBis Natalix beendet wird, gilt das eingegebene "
-                                          "Passwort für den Abgleich."));
+        emit passwordStored(r);
     });
     return true;
 }
@@ -205,9 +207,8 @@ void SyncController::reloadList() {
         return;
     }
     m_report.listChanged = true;
+    // The window's form and grid follow the cursor's own signals.
     m_ctx.state.dateiwurdegeaendert = 1;
-    m_ctx.form.showRecord();
-    m_ctx.grid.syncGridToCursor();
     emit listReloaded();
 }
 

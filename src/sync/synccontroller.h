@@ -65,6 +65,8 @@ signals:
     void finished(const natalix::SyncReport& report);
     // The contacts changed the list: the cursor holds the new rows and the form shows them.
     void listReloaded();
+    // The keyring has answered a saveAccount that changed the password.
+    void passwordStored(const natalix::KeyringResult& result);
 
 private:
     enum class Trigger { Now, Daily };

@@ -10,4 +10,4 @@ export HOME="$home" XDG_RUNTIME_DIR="$home/run" XDG_DATA_HOME="$home/data" \
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset DISPLAY WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
 dbus-run-session -- sh -c 'printf %s natalix-test |
-    gnome-keyring-daemon --unlock --components=secrets >/dev/null && exec "$@"' with-keyring "$@"
+    gnome-keyring-daemon --unlock --components=secrets >/dev/null 2>&1 && exec "$@"' with-keyring "$@"
