@@ -42,7 +42,7 @@ QUrl parseServerUrl(const QString& text, QString* error) {
     const QUrl url(text.trimmed(), QUrl::StrictMode);
     if (url.isValid() && (url.scheme() == u"http" || url.scheme() == u"https") &&
         !url.host().isEmpty())
-        return url.adjusted(QUrl::RemoveUserInfo);
+        return url;
     if (error)
         *error = QStringLiteral("\"%1\" ist keine http- oder https-Adresse.").arg(text.trimmed());
     return {};

@@ -35,8 +35,7 @@ bool saveSyncAccount(SettingsStore& settings, const SyncAccount& account, QStrin
 QString keyringService();
 QString passwordKey(const DataDir& dir);
 
-// An http or https URL with a host; otherwise *error names the text in German. The user
-// part of a URL is dropped: credentials never travel inside one.
+// An http or https URL with a host; otherwise *error names the text in German.
 QUrl parseServerUrl(const QString& text, QString* error);
 
 } // namespace natalix

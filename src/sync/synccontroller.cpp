@@ -160,7 +160,7 @@ void SyncController::runContacts() {
         return;
     }
     QString error;
-    const QUrl url = parseServerUrl(m_account.addressBook, &error);
+    const QUrl url = parseServerUrl(m_account.addressBook, &error).adjusted(QUrl::RemoveUserInfo);
     if (!url.isValid()) {
         m_report.ok = false;
         m_lines << QStringLiteral("Adressbuch: ") + error;
@@ -218,7 +218,7 @@ void SyncController::runCalendar() {
         return;
     }
     QString error;
-    const QUrl url = parseServerUrl(m_account.calendar, &error);
+    const QUrl url = parseServerUrl(m_account.calendar, &error).adjusted(QUrl::RemoveUserInfo);
     if (!url.isValid()) {
         m_report.ok = false;
         m_lines << QStringLiteral("Kalender: ") + error;
