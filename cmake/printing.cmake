@@ -20,3 +20,5 @@ install(FILES ${CMAKE_SOURCE_DIR}/packaging/natalix.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/natalix-autostart.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/natalix)
+# The options a new data folder starts with: the defaults, with the first-start flag set.
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/natalix.ini DESTINATION ${CMAKE_INSTALL_DATADIR}/natalix)

@@ -48,7 +48,7 @@ Opened openData(const CommandLine& cl) {
     if (!o.error.isEmpty())
         return o;
     protectDataFiles(o.dir);
-    o.options = optioneneinlesen(o.dir.optionsPath());
+    o.options = optioneneinlesen(o.dir.optionsPath(), nullptr, optionsTemplatePath());
     TableStore::Opened opened =
         TableStore::openChecked(o.dir.databasePath(), sampleRecord(o.options.reminderDefaults()));
     o.store = std::move(opened.store);
@@ -286,7 +286,6 @@ QDateTime programNow() {
 
 CommandLine parseCommandLine(const QStringList& arguments) {
     CommandLine cl;
-    cl.autoStart = arguments.join(u' ').contains(QStringLiteral("/auto"));
     auto setMode = [&](CommandLine::Mode m) {
         if (cl.mode != CommandLine::Mode::Window && cl.mode != m) {
             cl.mode = CommandLine::Mode::Invalid;
@@ -341,7 +340,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
             cl.error = QStringLiteral("Unbekannte Option: %1").arg(a);
             return cl;
         }
-        // Anything else (such as /auto) belongs to the window's start.
+        // Anything else belongs to the window's start. "/auto" is looked for there only,
+        // never in the value of an option (a data folder may well be called ".../auto").
+        if (a.contains(QStringLiteral("/auto")))
+            cl.autoStart = true;
     }
     return cl;
 }

@@ -159,6 +159,12 @@ DataDir resolveDataDir(const QString& fromCommandLine, QString* error) {
     return dir;
 }
 
+QString optionsTemplatePath() {
+    const QString path = QDir(QCoreApplication::applicationDirPath())
+                             .filePath(QStringLiteral("../share/natalix/natalix.ini"));
+    return QFileInfo(path).isFile() ? QDir::cleanPath(path) : QString();
+}
+
 void protectDataFiles(const DataDir& dir) {
     if (!dir.explicitlyGiven)
         makePrivate(dir.path);

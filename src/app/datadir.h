@@ -80,6 +80,10 @@ private:
 #endif
 };
 
+// The options file an installation brings (share/natalix/natalix.ini beside bin/), with the
+// first-start flag set; empty when there is none.
+QString optionsTemplatePath();
+
 // Tightens what earlier versions left readable by everyone: the data folder (when it is the
 // per-user one), the database, the options and the settings file.
 void protectDataFiles(const DataDir& dir);

@@ -28,6 +28,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStackedWidget>
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
@@ -154,8 +155,13 @@ void FrmMain::wireBinding() {
         const Field f = field;
         QComboBox* b = box;
         connect(b, &QComboBox::activated, this, [this, b, f] {
-            if (!m_binding)
-                m_cursor.setField(f, b->currentText());
+            if (m_binding)
+                return;
+            // Every change of the table changes the list, these settings as well.
+            if (m_cursor.currentRecord().text(f) == b->currentText())
+                return;
+            m_cursor.setField(f, b->currentText());
+            m_state.dateiwurdegeaendert = 1;
         });
     }
 
@@ -371,8 +377,7 @@ void FrmMain::enterBusyDisplay(int total, const QString& operation) {
         w->setEnabled(false);
     for (QMenu* m : {mnuDatei, mnuBearbeiten, mnuExtras, mnuFragezeichen})
         m->setEnabled(false);
-    DataGrid1->hide();
-    fraDatensaetze->show();
+    m_gridPlace->setCurrentWidget(fraDatensaetze);
     ProgressBar1->setMinimum(1);
     ProgressBar1->setMaximum(std::max(1, total));
     ProgressBar1->setValue(1);
@@ -386,8 +391,7 @@ void FrmMain::showProgress(int counter, int total, const QString& ending) {
 }
 
 void FrmMain::leaveBusyDisplay() {
-    DataGrid1->show();
-    fraDatensaetze->hide();
+    m_gridPlace->setCurrentWidget(DataGrid1);
     lblDatensatzvorgang->setText(QString());
     for (QWidget* w : {static_cast<QWidget*>(fraFrame1), static_cast<QWidget*>(fraFrame2),
                        static_cast<QWidget*>(fraFrame3)})
@@ -397,7 +401,7 @@ void FrmMain::leaveBusyDisplay() {
 }
 
 bool FrmMain::isBusy() const {
-    return fraDatensaetze->isVisible() || !fraFrame2->isEnabled();
+    return m_gridPlace->currentWidget() == fraDatensaetze || !fraFrame2->isEnabled();
 }
 
 void FrmMain::Timer2_Timer() {
@@ -415,7 +419,7 @@ void FrmMain::Timer2_Timer() {
     setWindowState(windowState() & ~Qt::WindowMinimized);
     raise();
     activateWindow();
-    txtName->setFocus();
+    m_entry->focusNameBox();
 }
 
 void FrmMain::splashFinished() {

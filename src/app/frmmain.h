@@ -17,6 +17,7 @@ class QLineEdit;
 class QMenu;
 class QProgressBar;
 class QPushButton;
+class QStackedWidget;
 class QTableView;
 class QTimer;
 class QToolButton;
@@ -192,6 +193,7 @@ private:
     bool m_autoStart = false;
     MainState m_state;
     GridModel* m_model = nullptr;
+    QStackedWidget* m_gridPlace = nullptr; // the grid, or the busy display in its place
     GridSelection* m_selection = nullptr;
     bool m_binding = false;     // the form is being filled from the record
     bool m_syncingGrid = false; // the grid follows the cursor

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -17,6 +18,8 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QStackedWidget>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -79,7 +82,11 @@ void FrmMain::buildWidgets() {
     DataGrid1Caption->setFont(bold);
     outer->addWidget(DataGrid1Caption);
 
-    DataGrid1 = new QTableView(central);
+    // The grid and the busy display share one place; switching between them never changes
+    // the size the window asks for (a grid shown again with scroll bars would grow it).
+    m_gridPlace = new QStackedWidget(central);
+    m_gridPlace->setObjectName(QStringLiteral("gridPlace"));
+    DataGrid1 = new QTableView(m_gridPlace);
     DataGrid1->setObjectName(QStringLiteral("DataGrid1"));
     m_model = new GridModel(m_cursor, this);
     DataGrid1->setModel(m_model);
@@ -95,13 +102,15 @@ void FrmMain::buildWidgets() {
     for (int c = 0; c < GridModel::columnCount_; ++c)
         DataGrid1->setColumnWidth(c, std::max(GridModel::columnWidthPixels(c),
                                               DataGrid1->horizontalHeader()->sectionSizeHint(c)));
-    DataGrid1->horizontalHeader()->setStretchLastSection(true);
+    // Spare width goes to the names, which are cut first.
+    DataGrid1->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     DataGrid1->setMinimumHeight(220);
-    outer->addWidget(DataGrid1, 1);
+    m_gridPlace->addWidget(DataGrid1);
+    outer->addWidget(m_gridPlace, 1);
     m_selection = new GridSelection(*DataGrid1, m_cursor, this);
 
     // The busy display takes the grid's place while a list is loaded or emptied.
-    fraDatensaetze = new QGroupBox(central);
+    fraDatensaetze = new QGroupBox(m_gridPlace);
     fraDatensaetze->setObjectName(QStringLiteral("fraDatensaetze"));
     auto* busy = new QVBoxLayout(fraDatensaetze);
     busy->addStretch();
@@ -121,8 +130,8 @@ void FrmMain::buildWidgets() {
     busy->addWidget(lblDatensatzfortschritt);
     busy->addStretch();
     fraDatensaetze->setMinimumHeight(220);
-    fraDatensaetze->hide();
-    outer->addWidget(fraDatensaetze, 1);
+    m_gridPlace->addWidget(fraDatensaetze);
+    m_gridPlace->setCurrentWidget(DataGrid1);
 
     adoDatenBar = new QWidget(central);
     adoDatenBar->setObjectName(QStringLiteral("adoDaten"));
@@ -177,7 +186,12 @@ void FrmMain::buildWidgets() {
     buildRecordForm();
     buildButtons();
     setCentralWidget(central);
-    resize(980, 690);
+    // Wide enough for a whole name of 40 characters where the screen has room for it.
+    const int nameRoom = DataGrid1->fontMetrics().averageCharWidth() * 40 + 12;
+    int width = 980 + std::max(0, nameRoom - GridModel::columnWidthPixels(1));
+    if (const QScreen* s = QGuiApplication::primaryScreen())
+        width = std::min(width, std::max(980, s->availableGeometry().width() - 40));
+    resize(width, 690);
 }
 
 int FrmMain::dateBoxOffset(int twips) const {

@@ -154,7 +154,8 @@ int runWindowApp(int argc, char* argv[], const CommandLine& cl) {
     }
 
     QString optionsError;
-    const Options options = optioneneinlesen(dir.optionsPath(), &optionsError);
+    const Options options =
+        optioneneinlesen(dir.optionsPath(), &optionsError, optionsTemplatePath());
     QtServices services;
     std::unique_ptr<TableStore> store = openDatabaseForWindow(services, dir, options);
     if (!store)

@@ -6,6 +6,8 @@
 #include "table/safefile.h"
 #include "table/textnumber.h"
 
+#include <QFileInfo>
+
 #include <cmath>
 
 namespace natalix {
@@ -91,7 +93,12 @@ bool writeOptionsFile(const QString& path, const Options& options, QString* erro
     return false;
 }
 
-Options optioneneinlesen(const QString& path, QString* writeError) {
+Options optioneneinlesen(const QString& path, QString* writeError, const QString& templatePath) {
+    if (!templatePath.isEmpty() && !QFileInfo::exists(path) && !isSymbolicLink(path)) {
+        const OptionsReadResult installed = readOptionsFile(templatePath);
+        if (installed.fromFile)
+            writeOptionsFile(path, installed.options, writeError);
+    }
     OptionsReadResult read = readOptionsFile(path);
     if (!read.fromFile)
         writeOptionsFile(path, read.options, writeError);

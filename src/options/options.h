@@ -37,7 +37,10 @@ QByteArray renderOptionsFile(const Options& options);
 bool writeOptionsFile(const QString& path, const Options& options, QString* error = nullptr);
 
 // optioneneinlesen: the options of the data directory; after a read error the defaults are
-// written back without a message. *writeError reports a failing write of that file.
-Options optioneneinlesen(const QString& path, QString* writeError = nullptr);
+// written back without a message. *writeError reports a failing write of that file. A data
+// directory without an options file takes the installed one (`templatePath`, whose first-start
+// flag is set), so that the first start after installation offers to save the sample list.
+Options optioneneinlesen(const QString& path, QString* writeError = nullptr,
+                         const QString& templatePath = QString());
 
 } // namespace natalix

@@ -84,7 +84,7 @@ int runSyncCommandLine(const CommandLine& cl) {
         return 1;
     }
     protectDataFiles(dir);
-    const Options options = optioneneinlesen(dir.optionsPath());
+    const Options options = optioneneinlesen(dir.optionsPath(), nullptr, optionsTemplatePath());
     TableStore::Opened opened =
         TableStore::openChecked(dir.databasePath(), sampleRecord(options.reminderDefaults()));
     if (!opened.store) {

@@ -152,8 +152,11 @@ void EntryCommands::cmdUebernehmen_Click() {
         return;
     MainState& s = m_ctx.state;
     // A date field is left now, while its record is still current: its corrections and the
-    // cleared markers belong to that record, not to the next one.
+    // cleared markers belong to that record, not to the next one. The record check comes
+    // first, as Enter runs it before the field is left: "19650" is cut to 1965, not pulled
+    // to 2099.
     if (s.aktuellesfeld >= 2) {
+        m_ctx.form.datensatzpruefen();
         m_ctx.form.nameBox()->setFocus(Qt::OtherFocusReason);
         if (s.aktuellesfeld == 2)
             dateBox_LostFocus(m_ctx.form.dayBox());
@@ -172,6 +175,21 @@ void EntryCommands::cmdUebernehmen_Click() {
     else
         c.update();
     m_ctx.form.nameBox()->setFocus(Qt::OtherFocusReason);
+}
+
+void EntryCommands::focusNameBox() {
+    MainState& s = m_ctx.state;
+    const int before = s.aktuellesfeld;
+    m_ctx.form.nameBox()->setFocus(Qt::OtherFocusReason);
+    if (s.aktuellesfeld == 1)
+        return;
+    if (before == 2)
+        dateBox_LostFocus(m_ctx.form.dayBox());
+    else if (before == 3)
+        dateBox_LostFocus(m_ctx.form.monthBox());
+    else if (before == 4)
+        dateBox_LostFocus(m_ctx.form.yearBox());
+    txtName_GotFocus();
 }
 
 void EntryCommands::erinnerungenzuruecksetzen() {

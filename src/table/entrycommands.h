@@ -29,6 +29,10 @@ public:
     void txtName_LostFocus();
     void dateBox_GotFocus(QComboBox* box);
     void dateBox_LostFocus(QComboBox* box);
+    // The cursor into the name box, as a click would put it there: the field left and the
+    // name box run their rules even while the window is not active yet and no focus event
+    // comes, so the clipboard commands act on the name.
+    void focusNameBox();
     // Returns true when the key is to be discarded.
     bool txtName_KeyPress(int keyAscii);
 

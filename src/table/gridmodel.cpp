@@ -2,6 +2,10 @@
 
 #include "table/cursor.h"
 
+#include <QColor>
+#include <QGuiApplication>
+#include <QPalette>
+
 namespace natalix {
 
 namespace {
@@ -25,6 +29,7 @@ GridModel::GridModel(Cursor& cursor, QObject* parent)
     connect(&cursor, &Cursor::rowsReset, this, &GridModel::resetAll);
     connect(&cursor, &Cursor::rowInserted, this, &GridModel::resetAll);
     connect(&cursor, &Cursor::rowRemoved, this, &GridModel::resetAll);
+    connect(&cursor, &Cursor::currentChanged, this, &GridModel::currentMoved);
     connect(&cursor, &Cursor::rowChanged, this, [this](int row) {
         if (row >= 0 && row < rowCount())
             emit dataChanged(index(row, 0), index(row, columnCount_ - 1));
@@ -35,7 +40,19 @@ int GridModel::columnWidthPixels(int column) {
     return widthTwips[column] / 15;
 }
 
+void GridModel::currentMoved(int row) {
+    const int before = m_current;
+    m_current = row;
+    for (int r : {before, row}) {
+        if (r >= 0 && r < rowCount()) {
+            emit dataChanged(index(r, 0), index(r, columnCount_ - 1), {Qt::BackgroundRole});
+            emit headerDataChanged(Qt::Vertical, r, r);
+        }
+    }
+}
+
 void GridModel::resetAll() {
+    m_current = m_cursor.absolutePosition() - 1;
     beginResetModel();
     endResetModel();
     emit resetDone();
@@ -58,6 +75,11 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
         return r.display(field);
     if (role == Qt::TextAlignmentRole && isWholeNumberField(field))
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    if (role == Qt::BackgroundRole && index.row() == m_current) {
+        QColor tint = QGuiApplication::palette().color(QPalette::Highlight);
+        tint.setAlpha(48);
+        return tint;
+    }
     return {};
 }
 
@@ -66,7 +88,7 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
         section < columnCount_)
         return QString::fromUtf16(captions[section]);
     if (orientation == Qt::Vertical && role == Qt::DisplayRole)
-        return QString();
+        return section == m_current ? currentRowMarker() : QString();
     return {};
 }
 

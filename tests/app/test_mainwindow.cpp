@@ -1,7 +1,9 @@
 #include "app/commandline.h"
 #include "app/frmsplash.h"
+#include "listfile/listfile.h"
 #include "reminder/remindercommands.h"
 #include "support/windowharness.h"
+#include "table/gridmodel.h"
 #include "table/gridselection.h"
 #include "table/sortcommands.h"
 #include "ui/qtservices.h"
@@ -62,6 +64,8 @@ private slots:
     void autoStartKeepsTheWindowHidden();
     void splashShowsTheWindowAfterThreeTicks();
     void secondProcessEndsAndWakesTheFirst();
+    void broughtBackWindowCopiesTheName();
+    void gridShowsTheCurrentRowAndWholeNames();
     void accessCheckRetriesUntilTheDatabaseOpens();
     void standardDialogsSpeakGerman();
     void extremeNumbersFromAFileBreakNoCommand();
@@ -391,6 +395,12 @@ void TestMainWindow::autoStartKeepsTheWindowHidden() {
     QVERIFY(parseCommandLine({QStringLiteral("/auto")}).autoStart);
     QVERIFY(parseCommandLine({QStringLiteral("x/autostart")}).autoStart);
     QVERIFY(!parseCommandLine({QStringLiteral("/AUTO")}).autoStart);
+    // Only the program's own arguments count, not the value of --datadir.
+    QVERIFY(
+        !parseCommandLine({QStringLiteral("--datadir"), QStringLiteral("/home/a/auto")}).autoStart);
+    QVERIFY(parseCommandLine(
+                {QStringLiteral("--datadir"), QStringLiteral("/tmp"), QStringLiteral("/auto")})
+                .autoStart);
     WindowHarness h({}, Options(), true);
     h.window().splashFinished();
     QVERIFY(!h.window().isVisible());
@@ -436,6 +446,68 @@ void TestMainWindow::secondProcessEndsAndWakesTheFirst() {
     QTRY_VERIFY_WITH_TIMEOUT(w.isVisible(), 2500);
     QCOMPARE(SettingsStore(h.dir).value(QStringLiteral("windowopen")), QString());
     QVERIFY(!(w.windowFlags() & Qt::WindowStaysOnTopHint));
+}
+
+// The current record is marked; names get the spare width; loading a list that needs scroll
+// bars leaves the window's size alone.
+void TestMainWindow::gridShowsTheCurrentRowAndWholeNames() {
+    WindowHarness h(fourRecords());
+    FrmMain& w = h.window();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QSize size = w.size();
+    QAbstractItemModel* model = w.DataGrid1->model();
+    const auto marked = [&] {
+        QList<int> rows;
+        for (int r = 0; r < model->rowCount(); ++r)
+            if (model->headerData(r, Qt::Vertical).toString() == GridModel::currentRowMarker())
+                rows << r;
+        return rows;
+    };
+    QCOMPARE(marked(), QList<int>{0});
+    h.clickRow(2);
+    QCOMPARE(marked(), QList<int>{2});
+    QVERIFY(model->data(model->index(2, 1), Qt::BackgroundRole).isValid());
+    QVERIFY(!model->data(model->index(1, 1), Qt::BackgroundRole).isValid());
+    // Widening the window widens the names, not the last column.
+    const int name = w.DataGrid1->columnWidth(1), last = w.DataGrid1->columnWidth(9);
+    w.resize(size.width() + 200, size.height());
+    QCoreApplication::processEvents();
+    QCOMPARE(w.DataGrid1->columnWidth(9), last);
+    QVERIFY2(w.DataGrid1->columnWidth(1) >= name + 190,
+             qPrintable(QString::number(w.DataGrid1->columnWidth(1))));
+    w.resize(size);
+    QCoreApplication::processEvents();
+    std::vector<Record> many;
+    for (int i = 1; i <= 300; ++i)
+        many.push_back(makeRecord(i, QStringLiteral("Person %1").arg(i), 1970, 1 + i % 12, 1));
+    const QString list = h.dataDir.file(QStringLiteral("viele.nxd"));
+    QVERIFY(writeFileBytes(list, renderListFile(many)));
+    h.services.answerOpen(list);
+    w.mnuDateioeffnen->trigger();
+    QCoreApplication::processEvents();
+    QCOMPARE(h.cursor().recordCount(), 300);
+    QCOMPARE(w.size(), size);
+    QCOMPARE(marked(), QList<int>{0});
+}
+
+// Brought back while a date box held the cursor: the clipboard commands act on the name.
+void TestMainWindow::broughtBackWindowCopiesTheName() {
+    WindowHarness h;
+    FrmMain& w = h.window();
+    h.finishSplash();
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.cboTag->setFocus(Qt::TabFocusReason);
+    QCOMPARE(h.state().aktuellesfeld, 2);
+    w.hide();
+    SettingsStore(h.dir).setValue(QStringLiteral("windowopen"), QStringLiteral("1"));
+    w.Timer2_Timer();
+    QCOMPARE(h.state().aktuellesfeld, 1);
+    w.txtName->selectAll();
+    w.mnuBearbeitenkopieren->trigger();
+    QCOMPARE(h.services.clipboard(), std::optional<QString>(w.txtName->text()));
 }
 
 void TestMainWindow::accessCheckRetriesUntilTheDatabaseOpens() {

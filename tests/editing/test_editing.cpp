@@ -270,6 +270,47 @@ private slots:
         QCOMPARE(stored.at(next - 1).marker, next == row + 1 ? kCleared : kMarked);
     }
 
+    // Enter in the year box runs the record check first: a five-digit year is cut to four
+    // digits, as the check cuts it, not pulled to the upper bound.
+    void enterOnAFiveDigitYear() {
+        WindowHarness h(numbered(2));
+        FrmMain& w = shown(h);
+        w.cboJahr->setFocus(Qt::TabFocusReason);
+        w.cboJahr->lineEdit()->selectAll();
+        typeText(w.cboJahr, u"19650"_qs);
+        QTest::keyClick(w.cboJahr, Qt::Key_Return);
+        QCOMPARE(h.storedRecords().at(0).jahr, 1965);
+        QCOMPARE(h.cursor().currentRecord().nummer, 2);
+    }
+
+    // A reminder, the start or the cycle picked in the main window changes the list: the way
+    // out saves it.
+    void reminderSettingsMarkTheListChanged_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("item");
+        QTest::newRow("1. Erinnerung") << "cboErsteerinnerung" << 3;
+        QTest::newRow("Ab dem") << "cboErinnerungsbeginn" << 17;
+        QTest::newRow("Zyklus") << "cboErinnerungszyklus" << 4;
+    }
+    void reminderSettingsMarkTheListChanged() {
+        QFETCH(QString, box);
+        QFETCH(int, item);
+        WindowHarness h(numbered(2));
+        FrmMain& w = shown(h);
+        const QString path = h.dataDir.file(u"liste.nxd"_qs);
+        h.state().dateinamemitpfad = path;
+        auto* b = w.findChild<QComboBox*>(box);
+        b->setCurrentIndex(item);
+        emit b->activated(item);
+        QCOMPARE(h.state().dateiwurdegeaendert, 1);
+        w.mnuDateibeenden->trigger();
+        QVERIFY(readFileBytes(path).contains(b->itemText(item).toLatin1() + "\r\n"));
+        QCOMPARE(h.state().dateiwurdegeaendert, 0);
+        // Picking what is already there changes nothing.
+        emit b->activated(item);
+        QCOMPARE(h.state().dateiwurdegeaendert, 0);
+    }
+
     void clipboardOnFocusedField_data() {
         QTest::addColumn<ClipCase>("c");
         const QString old = u"vorher"_qs, lines = u"Anna\r\nBerg"_qs, n35(35, u'n');

@@ -39,7 +39,25 @@ private slots:
     void readsValues();
     void failingWriteKeepsOldFile_data();
     void failingWriteKeepsOldFile();
+    void installedFileSeedsANewDataFolder();
 };
+
+// The installed options file starts a new data folder with the first-start flag set; an
+// existing options file is never replaced by it.
+void TestOptions::installedFileSeedsANewDataFolder() {
+    const QString installed = QStringLiteral(NATALIX_TEST_DATA "/../../packaging/natalix.ini");
+    Options first;
+    first.programmwurdeerstmalsgestartet = 1;
+    QCOMPARE(readFileBytes(installed), renderOptionsFile(first));
+    TempDataDir dir;
+    const QString path = dir.file(optionsFileName());
+    QVERIFY(optioneneinlesen(path, nullptr, installed) == first);
+    QCOMPARE(readFileBytes(path), renderOptionsFile(first));
+    QVERIFY(writeFileBytes(path, customFile));
+    QCOMPARE(optioneneinlesen(path, nullptr, installed).optionzyklus,
+             QStringLiteral("alle 5 Jahre"));
+    QCOMPARE(readFileBytes(path), customFile);
+}
 
 void TestOptions::missingOrBrokenFileGivesDefaults_data() {
     QTest::addColumn<QByteArray>("bytes"); // null: no file
