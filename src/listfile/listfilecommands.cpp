@@ -332,14 +332,14 @@ void ListFileCommands::mnuDateioeffnen_Click() {
         std::vector<Record>& records = contents.records;
         const int total = static_cast<int>(records.size());
         m_ctx.busy.enterBusyDisplay(total, QStringLiteral("Datei wird geladen ..."));
+        // Every reminder of a loaded record may be given again.
+        for (Record& r : records)
+            r.marker = {0, 0, 0};
         RepaintPacer pacer(services());
-        for (int counter = 1; counter <= total; ++counter) {
+        // The progress follows the records as they are stored, not ahead of them.
+        ok = cursor().replaceAll(records, [&](int counter) {
             progressStep(m_ctx.busy, pacer, counter, total, total, loadEnding());
-            // Every reminder of a loaded record may be given again.
-            records[counter - 1].marker = {0, 0, 0};
-        }
-        pacer.now();
-        ok = cursor().replaceAll(records);
+        });
         pacer.now();
         ok = ok && cursor().commit();
     }

@@ -360,9 +360,10 @@ qint64 Cursor::bookmarkAt(int row) const {
     return row >= 0 && row < recordCount() ? m_rows[row].rowid : 0;
 }
 
-bool Cursor::replaceAll(const std::vector<Record>& records) {
+bool Cursor::replaceAll(const std::vector<Record>& records,
+                        const std::function<void(int)>& before) {
     std::vector<qint64> ids;
-    if (!m_store.replaceAll(records, &ids))
+    if (!m_store.replaceAll(records, &ids, before))
         return failed();
     m_pending.reset();
     m_rows.clear();

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QVariant>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -66,7 +67,9 @@ public:
     qint64 bookmarkAt(int row) const;
 
     // Whole-table work, in one transaction each.
-    bool replaceAll(const std::vector<Record>& records);
+    // `before` hears the 1-based number of each record before it is stored.
+    bool replaceAll(const std::vector<Record>& records,
+                    const std::function<void(int)>& before = {});
     bool deleteAllButFirst();
     bool begin();
     bool commit();

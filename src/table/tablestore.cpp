@@ -415,15 +415,19 @@ bool TableStore::removeAllExcept(qint64 rowid) {
     return ok;
 }
 
-bool TableStore::replaceAll(const std::vector<Record>& records, std::vector<qint64>* rowids) {
+bool TableStore::replaceAll(const std::vector<Record>& records, std::vector<qint64>* rowids,
+                            const std::function<void(int)>& before) {
     if (!begin())
         return false;
     bool ok = exec("DELETE FROM Geburtstage");
     if (rowids)
         rowids->clear();
+    int counter = 0;
     for (const Record& r : records) {
         if (!ok)
             break;
+        if (before)
+            before(++counter);
         const qint64 id = insert(r);
         ok = id != 0;
         if (rowids)

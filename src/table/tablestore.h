@@ -69,7 +69,9 @@ public:
     bool remove(qint64 rowid);
     bool removeAllExcept(qint64 rowid);
     // Replaces every row by `records`, inside the caller's transaction or one of its own.
-    bool replaceAll(const std::vector<Record>& records, std::vector<qint64>* rowids = nullptr);
+    // `before` hears the 1-based number of each record before it is stored.
+    bool replaceAll(const std::vector<Record>& records, std::vector<qint64>* rowids = nullptr,
+                    const std::function<void(int)>& before = {});
 
     // Every row in storage order, without building records.
     bool forEachRow(const std::function<void(const ScanRowView&)>& visit);

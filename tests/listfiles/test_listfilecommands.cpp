@@ -14,6 +14,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <sqlite3.h>
+
 using namespace natalix;
 using namespace natalix::test;
 
@@ -209,6 +211,20 @@ void TestListFileCommands::openLoadsFileWithProgress() {
     const QString old = h.dataDir.file(QStringLiteral("alt.nxd"));
     QVERIFY(writeFileBytes(path, renderListFile(file)));
     recordProgress(h.window(), shown);
+    // Each line shows work done: the records before it are already stored.
+    QList<int> aheadOfTheWork;
+    QObject::connect(
+        h.window().ProgressBar1, &QProgressBar::valueChanged, &h.window(), [&](int counter) {
+            sqlite3_stmt* st = nullptr;
+            sqlite3_prepare_v2(h.cursor().store().handle(), "SELECT COUNT(*) FROM Geburtstage", -1,
+                               &st, nullptr);
+            const int stored = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int(st, 0) : -1;
+            sqlite3_finalize(st);
+            const bool loading =
+                h.window().lblDatensatzvorgang->text() == QStringLiteral("Datei wird geladen ...");
+            if (loading && counter >= 2 && stored != counter - 1)
+                aheadOfTheWork << counter;
+        });
     bool closed = true, busy = false;
     QTimer::singleShot(0, &h.window(), [&] {
         busy = !h.window().fraFrame2->isEnabled();
@@ -230,6 +246,7 @@ void TestListFileCommands::openLoadsFileWithProgress() {
     const QStringList lines = progressLines(h.window(), shown, ending);
     QCOMPARE(lines.value(0), QStringLiteral(" 1 von 25 Datensätzen wurden geladen ..."));
     QCOMPARE(lines, countUp(25, 25, ending));
+    QCOMPARE(aheadOfTheWork, QList<int>());
     std::vector<int> byNumber(25);
     std::iota(byNumber.begin(), byNumber.end(), 1);
     QVERIFY(h.numbersInOrder() == byNumber);
