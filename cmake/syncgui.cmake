@@ -12,5 +12,6 @@ if(UNIX AND NOT APPLE)
 endif()
 target_sources(natalix_gui PRIVATE
     ${CMAKE_SOURCE_DIR}/src/sync/synccontroller.cpp
-    ${CMAKE_SOURCE_DIR}/src/sync/syncsettingspage.cpp)
+    ${CMAKE_SOURCE_DIR}/src/sync/syncsettingspage.cpp
+    ${CMAKE_SOURCE_DIR}/src/sync/syncwindow.cpp)
 target_link_libraries(natalix_gui PUBLIC natalix_sync)

@@ -6,55 +6,28 @@
 #include <QDeadlineTimer>
 
 #include <cstdio>
-
-using namespace natalix;
-
-namespace {
-
-const char* statusName(KeyringResult::Status s) {
-    switch (s) {
-    case KeyringResult::Status::Ok:
-        return "Ok";
-    case KeyringResult::Status::NotFound:
-        return "NotFound";
-    case KeyringResult::Status::NoService:
-        return "NoService";
-    case KeyringResult::Status::Denied:
-        return "Denied";
-    case KeyringResult::Status::Failed:
-        return "Failed";
-    case KeyringResult::Status::Timeout:
-        return "Timeout";
-    }
-    return "?";
-}
-
-} // namespace
+#include <optional>
 
 int main(int argc, char** argv) {
+    using natalix::KeyringResult;
     QCoreApplication app(argc, argv);
-    Keyring keyring(QStringLiteral("Natalix"));
+    natalix::Keyring keyring(QStringLiteral("Natalix"));
     keyring.setTimeout(10000);
-    const QString key = QStringLiteral("probe");
+    const char* names[] = {"Ok", "NotFound", "NoService", "Denied", "Failed", "Timeout"};
     for (const QString& op : app.arguments().mid(1)) {
-        bool done = false;
-        KeyringResult result;
-        auto take = [&](const KeyringResult& r) {
-            result = r;
-            done = true;
-        };
+        std::optional<KeyringResult> result;
+        auto take = [&](const KeyringResult& r) { result = r; };
         if (op.startsWith(QStringLiteral("write:")))
-            keyring.write(key, op.mid(6), &app, take);
-        else if (op == u"read")
-            keyring.read(key, &app, take);
+            keyring.write(QStringLiteral("probe"), op.mid(6), &app, take);
         else
-            keyring.remove(key, &app, take);
-        for (QDeadlineTimer deadline(20000); !done && !deadline.hasExpired();)
+            (keyring.*(op == u"read" ? &natalix::Keyring::read : &natalix::Keyring::remove))(
+                QStringLiteral("probe"), &app, take);
+        for (QDeadlineTimer deadline(20000); !result && !deadline.hasExpired();)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-        const QString line = done ? QStringLiteral("%1|%2|%3\n")
-                                        .arg(QLatin1String(statusName(result.status)),
-                                             result.password, result.message)
-                                  : QStringLiteral("no answer\n");
+        const QString line = result ? QStringLiteral("%1|%2|%3\n")
+                                          .arg(QLatin1String(names[int(result->status)]),
+                                               result->password, result->message)
+                                    : QStringLiteral("no answer\n");
         std::fputs(line.toUtf8().constData(), stdout);
         std::fflush(stdout);
     }
