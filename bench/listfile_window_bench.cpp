@@ -1,9 +1,12 @@
-// Times the list commands through the real main window: loading, emptying and saving a list
-// of 10,000 records. Run offscreen: QT_QPA_PLATFORM=offscreen ./natalix_window_bench
+// Times the main window's work on big lists, through the real window: opening a list file,
+// each of the five sort buttons, the daily scan (first and repeated), scrolling the grid from
+// top to bottom, saving, and the new list. Each figure is printed beside its limit.
+// Run offscreen: QT_QPA_PLATFORM=offscreen ./natalix_window_bench [COUNT ...]
 #include "app/datadir.h"
 #include "app/frmmain.h"
 #include "listfile/listfile.h"
 #include "options/options.h"
+#include "reminder/remindercore.h"
 #include "table/cursor.h"
 #include "table/tablestore.h"
 #include "ui/services.h"
@@ -13,10 +16,15 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
 #include <QTemporaryDir>
+#include <QWidget>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -45,6 +53,7 @@ public:
     std::optional<QString> openFileName(const FileDialogRequest&) override { return openAnswer; }
     std::optional<QString> saveFileName(const FileDialogRequest&) override { return {}; }
     int execDialog(QDialog&) override { return QDialog::Rejected; }
+    void showWindow(QWidget* window) override { window->deleteLater(); }
     bool choosePrinter(QPrinter&, QWidget*) override { return false; }
     QDateTime now() override { return QDateTime(QDate(2025, 3, 9), QTime(9, 0)); }
     void clipboardClear() override {}
@@ -60,13 +69,28 @@ public:
     }
 };
 
+// Names as a real list has them: many first and last names, in no order.
+QString someName(int i) {
+    static const char* const first[] = {"Anna",    "Jürgen", "Özlem",   "Ulrike", "Björn",
+                                        "Heike",   "Ömer",   "Käthe",   "Lars",   "Zoë",
+                                        "Thomas",  "Sabine", "Michael", "Petra",  "Andreas",
+                                        "Claudia", "Stefan", "Monika",  "Frank",  "Gabriele"};
+    static const char* const last[] = {"Müller",   "Groß",      "Schäfer",  "Weiß",       "Bäcker",
+                                       "Hoffmann", "Köhler",    "Schulz",   "Krüger",     "Neumann",
+                                       "Schmidt",  "Schneider", "Fischer",  "Meyer",      "Wagner",
+                                       "Becker",   "Wolf",      "Schröder", "Zimmermann", "Braun"};
+    const quint32 h = static_cast<quint32>(i) * 2654435761u;
+    return QString::fromUtf8(last[(h >> 8) % 20]) + u' ' +
+           QString::fromUtf8(first[(h >> 16) % 20]) + u' ' + QString::number(h % 997);
+}
+
 std::vector<Record> manyRecords(int count) {
     std::vector<Record> out;
     out.reserve(count);
     const ReminderDefaults defaults;
     for (int i = 1; i <= count; ++i) {
         Record r = newRecord(count + 1 - i, defaults);
-        r.name = QStringLiteral("Vorname%1 Nachname-Müller").arg(i);
+        r.name = someName(i);
         r.jahr = 1900 + i % 120;
         r.monat = 1 + i % 12;
         r.tag = 1 + i % 28;
@@ -82,11 +106,13 @@ double timeIt(const std::function<void()>& work) {
     return static_cast<double>(t.nsecsElapsed()) / 1e6;
 }
 
-} // namespace
+void line(const char* what, double ms, double limit, const char* extra = "") {
+    std::printf("  %-44s %8.1f ms   limit %6.0f ms  %s%s\n", what, ms, limit,
+                ms <= limit ? "met" : "NOT MET", extra);
+}
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    constexpr int count = 10000;
+// One list size through the window.
+void run(int count) {
     QTemporaryDir temp;
     DataDir dir{temp.path(), true};
     const Options options;
@@ -97,11 +123,12 @@ int main(int argc, char** argv) {
         TableStore::open(dir.databasePath(), sampleRecord(options.reminderDefaults()), &error);
     if (!store) {
         std::fprintf(stderr, "no database: %s\n", qPrintable(error));
-        return 1;
+        std::exit(1);
     }
     Cursor cursor(*store);
     BenchServices services;
     FrmMain window({services, cursor, settings, dir, options, false});
+    window.resize(980, 690);
     window.show();
     QCoreApplication::processEvents();
 
@@ -109,31 +136,97 @@ int main(int argc, char** argv) {
     {
         QFile f(listPath);
         if (!f.open(QIODevice::WriteOnly) || !writeListFile(f, manyRecords(count)))
-            return 1;
+            std::exit(1);
     }
     services.openAnswer = listPath;
+    std::printf("\n%d records (window shown, offscreen):\n", count);
 
-    struct Figure {
-        double ms;
-        int repaints;
-        double longestGapMs;
-        int recordsAfter;
-    };
-    auto measure = [&](QAction* command) {
+    auto command = [&](QAction* action) {
         services.startCommand();
-        const double ms = timeIt([&] { command->trigger(); });
+        const double ms = timeIt([&] { action->trigger(); });
         services.endCommand();
-        return Figure{ms, services.processEventsCalls, services.longestGapMs, cursor.recordCount()};
+        return ms;
     };
-    auto report = [](const char* what, const Figure& f) {
-        std::printf("%-42s %7.1f ms  records after: %5d  repaints: %2d  longest gap: %5.1f ms\n",
-                    what, f.ms, f.recordsAfter, f.repaints, f.longestGapMs);
-    };
+    const double openMs = command(window.mnuDateioeffnen);
+    const QByteArray repaints = QByteArray(" (repaints ") +
+                                QByteArray::number(services.processEventsCalls) + ", longest gap " +
+                                QByteArray::number(services.longestGapMs, 'f', 1) + " ms)";
+    if (cursor.recordCount() != count)
+        std::fprintf(stderr, "the list did not load: %d records\n", cursor.recordCount());
+    line("open the list", openMs, 1000, repaints.constData());
 
-    report("open 10,000 records into a table of 1", measure(window.mnuDateioeffnen));
-    report("open 10,000 records into a table of 10,000", measure(window.mnuDateioeffnen));
+    const struct {
+        const char* what;
+        QPushButton* button;
+    } sorts[] = {{"sort by name", window.cmdSortierennachnamen},
+                 {"sort by year", window.cmdSortierennachjahr},
+                 {"sort by month", window.cmdSortierennachmonat},
+                 {"sort by day", window.cmdSortierennachtag},
+                 {"sort by number", window.cmdSortierennachnummer},
+                 {"sort by name again (descending)", window.cmdSortierennachnamen},
+                 {"sort by name again (ascending)", window.cmdSortierennachnamen}};
+    for (const auto& s : sorts) {
+        const double ms = timeIt([&] {
+            s.button->click();
+            window.DataGrid1->viewport()->repaint();
+        });
+        line(s.what, ms, 100);
+    }
+
+    // A loaded list has every marker at 0: the first scan marks, the repeated one finds all.
+    ReminderCore& reminders = window.reminders();
+    line("daily scan, markers written", timeIt([&] {
+             reminders.erinnerungenpruefen();
+             window.DataGrid1->viewport()->repaint();
+         }),
+         100);
+    line("daily scan again, nothing new", timeIt([&] {
+             reminders.erinnerungenpruefen();
+             window.DataGrid1->viewport()->repaint();
+         }),
+         100);
+
+    // Dragging the scroll bar from top to bottom in 200 steps, then paging down the last
+    // screens; every step painted. A stall is a step that takes longer than a frame or two.
+    QScrollBar* bar = window.DataGrid1->verticalScrollBar();
+    bar->setValue(0);
+    std::vector<double> steps;
+    const double scrollMs = timeIt([&] {
+        for (int i = 1; i <= 200; ++i) {
+            steps.push_back(timeIt([&] {
+                bar->setValue(static_cast<int>(static_cast<qint64>(bar->maximum()) * i / 200));
+                window.DataGrid1->viewport()->repaint();
+            }));
+        }
+        for (int i = 0; i < 20; ++i) {
+            steps.push_back(timeIt([&] {
+                bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+                window.DataGrid1->viewport()->repaint();
+            }));
+        }
+    });
+    std::sort(steps.begin(), steps.end());
+    char extra[96];
+    std::snprintf(extra, sizeof extra, " (220 painted steps: median %.1f ms, longest %.1f ms)",
+                  steps[steps.size() / 2], steps.back());
+    line("scroll the grid top to bottom, longest step", steps.back(), 50, extra);
+    std::printf("  %-44s %8.1f ms\n", "  the whole scroll", scrollMs);
+
     window.state().dateiwurdegeaendert = 1;
-    report("save 10,000 records (named list)", measure(window.mnuDateispeichern));
-    report("new list over 10,000 records", measure(window.mnuDateineu));
+    line("save the list (named)", command(window.mnuDateispeichern), count <= 10000 ? 100 : 1000);
+    line("new list over the whole list", command(window.mnuDateineu), 1000);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    std::vector<int> counts;
+    for (int i = 1; i < argc; ++i)
+        counts.push_back(std::atoi(argv[i]));
+    if (counts.empty())
+        counts = {10000, 100000};
+    for (int n : counts)
+        run(n);
     return 0;
 }

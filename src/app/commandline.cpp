@@ -103,13 +103,13 @@ int runImport(const CommandLine& cl) {
         printError(o.error);
         return 1;
     }
-    Cursor cursor(*o.store);
     // The list about to be replaced is kept in today's backup, if there is none yet.
     makeDailyBackup(*o.store, o.dir.path, programNow().date());
-    if (!cursor.replaceAll(contents.records)) {
+    // Straight into the store: a cursor would first read and sort the rows being replaced.
+    if (!o.store->replaceAll(contents.records)) {
         printError(QStringLiteral("Die Liste konnte nicht in die Datenbank geschrieben werden; "
                                   "die bisherige Liste bleibt erhalten. (%1)")
-                       .arg(cursor.lastError()));
+                       .arg(o.store->lastError()));
         return 1;
     }
     SettingsStore settings(o.dir);
@@ -162,9 +162,11 @@ int runScan(const CommandLine& cl) {
     }
     const ScanRun run =
         runReminderScan(*o.store, programNow().date(), o.options.optiondatumsanzeigehauptfenster);
-    if (!run.read) {
+    // Damage SQLite meets while writing the markers ends the scan as damage met at the open.
+    if (!run.read || (!run.marksStored && o.store->lastErrorIsDamage())) {
         printError(QStringLiteral("Die Erinnerungen können nicht geprüft werden: %1")
-                       .arg(o.store->lastError()));
+                       .arg(o.store->lastError()) +
+                   (o.store->lastErrorIsDamage() ? damagedHint() : QString()));
         return 1;
     }
     for (const QString& line : run.lines)

@@ -1,5 +1,6 @@
 #include "app/datadir.h"
 
+#include "app/modules.h"
 #include "options/options.h"
 #include "table/safefile.h"
 #include "table/tablestore.h"
@@ -160,8 +161,10 @@ DataDir resolveDataDir(const QString& fromCommandLine, QString* error) {
 }
 
 QString optionsTemplatePath() {
-    const QString path = QDir(QCoreApplication::applicationDirPath())
-                             .filePath(QStringLiteral("../share/natalix/natalix.ini"));
+    // The command line runs without an application object.
+    const QString program =
+        QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : programDirectory();
+    const QString path = QDir(program).filePath(QStringLiteral("../share/natalix/natalix.ini"));
     return QFileInfo(path).isFile() ? QDir::cleanPath(path) : QString();
 }
 

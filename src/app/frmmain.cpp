@@ -3,6 +3,7 @@
 #include "listfile/listfilecommands.h"
 #include "reminder/remindercodes.h"
 #include "reminder/remindercore.h"
+#include "table/birthyear.h"
 #include "table/cursor.h"
 #include "table/entrycommands.h"
 #include "table/gridmodel.h"
@@ -142,7 +143,7 @@ void FrmMain::wireBinding() {
         const Field f = field;
         connect(box, &QComboBox::editTextChanged, this, [this, f](const QString& text) {
             if (!m_binding)
-                m_cursor.setField(f, text);
+                storeDateBoxText(f, text);
         });
     }
     const std::pair<QComboBox*, Field> reminderBoxes[] = {
@@ -200,7 +201,7 @@ void FrmMain::showRecord() {
         lblNummer->setText(QString::number(r.nummer));
         if (txtName->text() != r.name)
             txtName->setText(r.name);
-        cboJahr->setEditText(QString::number(r.jahr));
+        cboJahr->setEditText(yearBoxText(r.jahr));
         cboMonat->setEditText(QString::number(r.monat));
         cboTag->setEditText(QString::number(r.tag));
         showInList(cboErsteerinnerung, r.erinnerung[0]);
@@ -258,27 +259,40 @@ void FrmMain::setDateBoxText(QComboBox* box, const QString& text) {
     if (box->currentText() != text)
         box->setEditText(text);
     else
-        m_cursor.setField(box == cboJahr    ? Field::Jahr
-                          : box == cboMonat ? Field::Monat
-                                            : Field::Tag,
-                          text);
+        storeDateBoxText(box == cboJahr    ? Field::Jahr
+                         : box == cboMonat ? Field::Monat
+                                           : Field::Tag,
+                         text);
+}
+
+void FrmMain::storeDateBoxText(Field field, const QString& text) {
+    // An empty or unreadable year box is the unknown year.
+    if (field == Field::Jahr && leadingWholeNumber(text) == unknownYear)
+        m_cursor.setField(field, unknownYear);
+    else
+        m_cursor.setField(field, text);
 }
 
 void FrmMain::datensatzpruefen() {
     if (m_state.testengesperrt == 1 || m_cursor.absolutePosition() < 1)
         return;
     // The date boxes: the whole number at the start of the text, cut to 4 or 2 characters.
+    // The year 0 (unknown) stays, as an empty box.
     const std::pair<QComboBox*, int> boxes[] = {{cboJahr, 4}, {cboMonat, 2}, {cboTag, 2}};
-    for (const auto& [box, keep] : boxes)
-        setDateBoxText(box, QString::number(leadingWholeNumber(box->currentText())).left(keep));
+    for (const auto& [box, keep] : boxes) {
+        const int n = leadingWholeNumber(box->currentText());
+        setDateBoxText(box,
+                       box == cboJahr ? yearBoxText(n).left(keep) : QString::number(n).left(keep));
+    }
+    const bool yearKnown = !cboJahr->currentText().isEmpty();
     // Pulled into range.
-    if (leadingNumber(cboJahr->currentText()) < 1880)
+    if (yearKnown && leadingNumber(cboJahr->currentText()) < 1880)
         setDateBoxText(cboJahr, QStringLiteral("1880"));
     if (leadingNumber(cboMonat->currentText()) < 1)
         setDateBoxText(cboMonat, QStringLiteral("1"));
     if (leadingNumber(cboTag->currentText()) < 1)
         setDateBoxText(cboTag, QStringLiteral("1"));
-    if (leadingNumber(cboJahr->currentText()) > 2099)
+    if (yearKnown && leadingNumber(cboJahr->currentText()) > 2099)
         setDateBoxText(cboJahr, QStringLiteral("2099"));
     if (leadingNumber(cboMonat->currentText()) > 12)
         setDateBoxText(cboMonat, QStringLiteral("12"));

@@ -3,6 +3,7 @@
 #include "app/datadir.h"
 #include "app/formparts.h"
 #include "app/mainstate.h"
+#include "table/record.h"
 
 #include <QMainWindow>
 
@@ -136,6 +137,8 @@ public:
     QAction* mnuDateioeffnen = nullptr;
     QAction* mnuDateispeichern = nullptr;
     QAction* mnuDateispeichernunter = nullptr;
+    QAction* mnuDateikontakteimportieren = nullptr;
+    QAction* mnuDateikalenderexportieren = nullptr;
     QAction* mnuDateidrucken = nullptr;
     QAction* mnuDateieigenschaften = nullptr;
     QAction* mnuDateibeenden = nullptr;
@@ -184,6 +187,8 @@ private:
     void onGridRowChanged(int row);
     void moveGrid(int row); // as a click on that row would
     void reportStoreFailure(const QString& error);
+    // A date box's text as a pending change of its field.
+    void storeDateBoxText(Field field, const QString& text);
     int dateBoxOffset(int twips) const;
 
     Services& m_services;

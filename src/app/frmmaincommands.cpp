@@ -1,5 +1,6 @@
 #include "app/frmmain.h"
 
+#include "contacts/contactcommands.h"
 #include "extras/extrascommands.h"
 #include "extras/weekdaycommand.h"
 #include "listfile/listfilecommands.h"
@@ -66,6 +67,12 @@ void FrmMain::installCommands() {
     wire(mnuDateieigenschaften, [files] { files->mnuDateieigenschaften_Click(); });
     wire(mnuDateibeenden, [files] { files->mnuDateibeenden_Click(); });
     wire(mnuErinnerungsmodulbeenden, [files] { files->mnuErinnerungsmodulbeenden_Click(); });
+
+    auto* contacts = new ContactCommands(c, this);
+    wire(mnuDateikontakteimportieren,
+         [contacts] { contacts->mnuDateikontakteimportieren_Click(); });
+    wire(mnuDateikalenderexportieren,
+         [contacts] { contacts->mnuDateikalenderexportieren_Click(); });
 
     auto* print = new PrintCommands(c, this);
     wire(mnuDateidrucken, [print] { print->mnuDateidrucken_Click(); });

@@ -339,6 +339,11 @@ void FrmMain::buildMenus() {
     mnuDateispeichernunter = makeAction(mnuDatei, "mnuDateispeichernunter",
                                         QStringLiteral("Geburtstagsliste speichern &unter..."));
     mnuDatei->addSeparator();
+    mnuDateikontakteimportieren = makeAction(mnuDatei, "mnuDateikontakteimportieren",
+                                             QStringLiteral("&Kontakte importieren..."));
+    mnuDateikalenderexportieren = makeAction(mnuDatei, "mnuDateikalenderexportieren",
+                                             QStringLiteral("&Als Kalender exportieren (.ics)..."));
+    mnuDatei->addSeparator();
     mnuDateidrucken =
         makeAction(mnuDatei, "mnuDateidrucken", QStringLiteral("Geburtstagsliste &drucken..."),
                    QKeySequence(Qt::CTRL | Qt::Key_P));

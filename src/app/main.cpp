@@ -1,8 +1,6 @@
 #include "app/commandline.h"
-#include "app/windowapp.h"
-#include "sync/synccommand.h"
+#include "app/modules.h"
 
-#include <QCoreApplication>
 #include <QStringList>
 
 #ifdef Q_OS_UNIX
@@ -19,11 +17,20 @@ int main(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const natalix::CommandLine cl = natalix::parseCommandLine(arguments);
-    if (cl.mode != natalix::CommandLine::Mode::Window) {
-        QCoreApplication app(argc, argv);
-        if (natalix::isSyncMode(cl.mode))
-            return natalix::runSyncCommandLine(cl);
-        return natalix::runCommandLine(cl);
-    }
-    return natalix::runWindowApp(argc, argv, cl);
+    // The window and the sync come with their modules, and with them the widget and network
+    // libraries.
+    if (cl.mode == natalix::CommandLine::Mode::Window)
+        return natalix::runModule(
+            argc, argv,
+            {QStringLiteral(NATALIX_WINDOW_MODULE), QStringLiteral(NATALIX_MODULE_DIR),
+             natalix::windowEntryName,
+             QStringLiteral("Das Fenster von Natalix kann nicht gestartet werden")});
+    if (natalix::isSyncMode(cl.mode))
+        return natalix::runModule(argc, argv,
+                                  {QStringLiteral(NATALIX_SYNC_MODULE),
+                                   QStringLiteral(NATALIX_MODULE_DIR), natalix::syncEntryName,
+                                   QStringLiteral("Der Abgleich kann nicht gestartet werden")});
+    // The rest of the command line needs no application object: it has no events, and its
+    // names come from setProgramIdentity. Creating one would cost a scan a tenth of its time.
+    return natalix::runCommandLine(cl);
 }

@@ -167,6 +167,8 @@ int runWindowApp(int argc, char* argv[], const CommandLine& cl) {
                             .arg(QDir::toNativeSeparators(dir.databasePath()), store->lastError()));
         return 1;
     }
+    // The rows are in memory now; the program runs all day, so it gives the map back.
+    store->setMemoryMapped(false);
     FrmMain main({services, cursor, settings, dir, options, cl.autoStart});
     services.setDialogParent(&main);
     if (!optionsError.isEmpty())

@@ -3,6 +3,7 @@
 #include "app/formparts.h"
 #include "app/mainstate.h"
 #include "reminder/daynumber.h"
+#include "table/birthyear.h"
 #include "table/cursor.h"
 #include "table/textnumber.h"
 #include "ui/services.h"
@@ -22,14 +23,21 @@ void WeekdayCommand::mnuWochentagausgeben_Click() {
     const int jahre = leadingWholeNumber(m_ctx.form.yearBox()->currentText());
     const int monate = leadingWholeNumber(m_ctx.form.monthBox()->currentText());
     const int tage = leadingWholeNumber(m_ctx.form.dayBox()->currentText());
-    tagegesamt = berechnetage(jahre, monate, tage);
-    wochentag = weekdayIndex(tagegesamt);
-    wochentagzeichen = QString::fromLatin1(weekdayName(tagegesamt));
+    const bool yearKnown = jahre != unknownYear;
+    if (yearKnown) {
+        tagegesamt = berechnetage(jahre, monate, tage);
+        wochentag = weekdayIndex(tagegesamt);
+        wochentagzeichen = QString::fromLatin1(weekdayName(tagegesamt));
+    }
 
     const Cursor& c = m_ctx.cursor;
     const QString name = c.field(Field::Name).toString();
     const QString tail =
-        QStringLiteral(" ist an einem ") + wochentagzeichen + QStringLiteral(" geboren.");
+        yearKnown
+            ? QStringLiteral(" ist an einem ") + wochentagzeichen + QStringLiteral(" geboren.")
+            : QStringLiteral(" ist ohne Geburtsjahr eingetragen. Den Wochentag der Geburt "
+                             "kann Natalix nur mit dem Jahr bestimmen; bitte tragen Sie "
+                             "es ein.");
     MessageRequest m;
     if (name.isEmpty() || name == u" ")
         m.text = QStringLiteral("Das Geburtstags-Kind aus Datensatz ") +

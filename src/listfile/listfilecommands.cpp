@@ -285,12 +285,13 @@ void ListFileCommands::dateischreiben() {
     }
 }
 
-Links ListFileCommands::linksOf(const QString& path) const {
-    // The program's own folder may hold a link someone planted; elsewhere a link the user
-    // made to their own list is followed.
-    const bool inDataDir =
-        QFileInfo(QFileInfo(path).absolutePath()) == QFileInfo(m_ctx.dataDir.path);
+Links linksFor(const QString& path, const DataDir& dataDir) {
+    const bool inDataDir = QFileInfo(QFileInfo(path).absolutePath()) == QFileInfo(dataDir.path);
     return inDataDir ? Links::DoNotFollow : Links::Follow;
+}
+
+Links ListFileCommands::linksOf(const QString& path) const {
+    return linksFor(path, m_ctx.dataDir);
 }
 
 void ListFileCommands::mnuDateioeffnen_Click() {

@@ -17,6 +17,11 @@ class Services;
 // reading, 103 writing) and code, followed by the code and its description.
 QString fileFailureMessage(int group, const FileError& error);
 
+struct DataDir;
+// The program's own folder may hold a link someone planted: it is not followed there.
+// Elsewhere a link the user made to their own file is.
+Links linksFor(const QString& path, const DataDir& dataDir);
+
 // New, open, save, save as, properties, and the ways out of the main window.
 class ListFileCommands : public QObject {
     Q_OBJECT

@@ -3,6 +3,7 @@
 #include "app/formparts.h"
 #include "app/mainstate.h"
 #include "print/frmdrucken.h"
+#include "table/birthyear.h"
 #include "table/cursor.h"
 #include "table/textnumber.h"
 #include "ui/services.h"
@@ -143,11 +144,13 @@ void PrintCommands::spaltentiteldrucken(PrintSurface& surface) {
 
 void PrintCommands::zeiledrucken(PrintSurface& surface, double y, const ConvertedRow& row) {
     const bool neu = neueAnzeige();
+    // An unknown year leaves its cell empty.
+    const QString jahr = row.jahr == unknownYear ? QString() : signedNumber(row.jahr);
     surface.text(nummerX, y, signedNumber(row.nummer));
     surface.text(nameX, y, nameCell(row.name));
-    surface.text(dateX1, y, signedNumber(neu ? row.jahr : row.tag));
+    surface.text(dateX1, y, neu ? jahr : signedNumber(row.tag));
     surface.text(dateX2, y, signedNumber(row.monat));
-    surface.text(dateX3, y, signedNumber(neu ? row.tag : row.jahr));
+    surface.text(dateX3, y, neu ? signedNumber(row.tag) : jahr);
 }
 
 } // namespace natalix

@@ -2,6 +2,9 @@
 
 #include "table/textnumber.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace natalix {
 
 namespace {
@@ -43,8 +46,11 @@ template <size_t N> std::vector<CodedUtf8> utf8Of(const Coded (&list)[N]) {
 }
 
 std::optional<int> lookUp(const std::vector<CodedUtf8>& list, QByteArrayView utf8) {
+    // Most texts of a list differ in length or in their first byte; a scan asks this for
+    // every reminder of every record it reads.
     for (const CodedUtf8& c : list) {
-        if (c.text == utf8)
+        if (c.text.size() == utf8.size() && c.text[0] == utf8[0] &&
+            std::memcmp(c.text.constData(), utf8.data(), static_cast<size_t>(utf8.size())) == 0)
             return c.number;
     }
     return std::nullopt;
@@ -88,7 +94,22 @@ std::optional<int> offsetDays(const QString& text) {
     return std::nullopt;
 }
 
+int longestLeadDays() {
+    int longest = hiddenOffset.number;
+    for (const Coded& c : offsets)
+        longest = std::max(longest, c.number);
+    return longest;
+}
+
 std::optional<double> startNumber(const QString& text) {
+    // The texts of the list ("18. Geburtstag") are read directly; anything else the long way.
+    static const QString suffix = QStringLiteral(". Geburtstag");
+    qsizetype digits = 0;
+    int listed = 0;
+    while (digits < text.size() && digits < 6 && text[digits] >= u'0' && text[digits] <= u'9')
+        listed = listed * 10 + (text[digits++].unicode() - u'0');
+    if (digits > 0 && digits < 6 && QStringView(text).sliced(digits) == suffix)
+        return listed;
     bool found = false;
     const double n = leadingNumber(text, &found);
     if (!found)
@@ -130,23 +151,26 @@ std::optional<int> cycleYears(QByteArrayView utf8) {
     return lookUp(list, utf8);
 }
 
+ConvertedRow convertRow(const Record& r) {
+    ConvertedRow c;
+    c.nummer = r.nummer;
+    c.name = r.name;
+    c.jahr = r.jahr;
+    c.monat = r.monat;
+    c.tag = r.tag;
+    for (int k = 0; k < 3; ++k)
+        c.offset[k] = offsetDays(r.erinnerung[k]);
+    c.start = startNumber(r.erinnerungsbeginn);
+    c.cycle = cycleYears(r.erinnerungszyklus);
+    c.marker = r.marker;
+    return c;
+}
+
 std::vector<ConvertedRow> erinnerungstexteumwandeln(const Snapshot& snapshot) {
     std::vector<ConvertedRow> rows;
     rows.reserve(snapshot.size());
-    for (const Record& r : snapshot) {
-        ConvertedRow c;
-        c.nummer = r.nummer;
-        c.name = r.name;
-        c.jahr = r.jahr;
-        c.monat = r.monat;
-        c.tag = r.tag;
-        for (int k = 0; k < 3; ++k)
-            c.offset[k] = offsetDays(r.erinnerung[k]);
-        c.start = startNumber(r.erinnerungsbeginn);
-        c.cycle = cycleYears(r.erinnerungszyklus);
-        c.marker = r.marker;
-        rows.push_back(std::move(c));
-    }
+    for (const Record& r : snapshot)
+        rows.push_back(convertRow(r));
     return rows;
 }
 

@@ -19,6 +19,8 @@ const QStringList& reminderCycleTexts();  // "jährlich" ... "alle 100 Jahre"
 
 // Lead time in days (-1 = no reminder); "4 Wochen vorher" is honoured as 28. Exact match only.
 std::optional<int> offsetDays(const QString& text);
+// The longest lead time any reminder text stands for ("3 Monate vorher").
+int longestLeadDays();
 // The leading number of the text; nothing when the text starts with no number.
 std::optional<double> startNumber(const QString& text);
 std::optional<int> cycleYears(const QString& text);
@@ -41,6 +43,7 @@ struct ConvertedRow {
     std::array<int, 3> marker{0, 0, 0};
 };
 
+ConvertedRow convertRow(const Record& record);
 std::vector<ConvertedRow> erinnerungstexteumwandeln(const Snapshot& snapshot);
 
 } // namespace natalix

@@ -17,17 +17,14 @@ struct Decision {
     std::array<bool, 3> reminders{false, false, false};
 };
 
-struct Today {
-    int year;
-    int month;
-    int dayNumber;
-};
+// From September on, a birthday in January to April is next year's.
+int referenceYear(int year, int month, int monat) {
+    return (month > 8 && monat < 5) ? year + 1 : year;
+}
 
-Decision erinnerungfaellig(const ConvertedRow& row, const Today& today) {
+Decision erinnerungfaellig(const ConvertedRow& row, const ScanDay& today) {
     Decision d;
-    // From September on, a birthday in January to April is next year's.
-    const int einjahrplus = (today.month > 8 && row.monat < 5) ? 1 : 0;
-    d.referenceYear = today.year + einjahrplus;
+    d.referenceYear = referenceYear(today.year(), today.month(), row.monat);
     d.age = static_cast<long long>(d.referenceYear) - row.jahr;
     // Without a year there is no age: every birthday is due, start and cycle do not apply.
     if (row.jahr != 0) {
@@ -43,8 +40,8 @@ Decision erinnerungfaellig(const ConvertedRow& row, const Today& today) {
     const auto active = [&](int k) { return row.offset[k] && *row.offset[k] != -1; };
     if (!active(0) && !active(1) && !active(2))
         return d;
-    d.days =
-        static_cast<long long>(berechnetage(d.referenceYear, row.monat, row.tag)) - today.dayNumber;
+    d.days = static_cast<long long>(berechnetage(d.referenceYear, row.monat, row.tag)) -
+             today.dayNumber();
     for (int k = 0; k < 3; ++k) {
         if (active(k) && row.marker[k] != d.referenceYear && d.days <= *row.offset[k] &&
             d.days >= 0) {
@@ -65,8 +62,7 @@ ScanResult geburtstagedurchgehen(const std::vector<ConvertedRow>& rows, const QD
 ScanResult geburtstagedurchgehen(const std::vector<ConvertedRow>& rows, const QDate& date,
                                  double dateDisplay, const std::function<QString(int)>& nameOf) {
     ScanResult result;
-    const Today today{date.year(), date.month(),
-                      berechnetage(date.year(), date.month(), date.day())};
+    const ScanDay today(date);
     for (int x = 0; x < static_cast<int>(rows.size()); ++x) {
         const Decision d = erinnerungfaellig(rows[x], today);
         if (!d.due)
@@ -80,6 +76,33 @@ ScanResult geburtstagedurchgehen(const std::vector<ConvertedRow>& rows, const QD
                                      d.referenceYear, d.days, dateDisplay);
     }
     return result;
+}
+
+ScanDay::ScanDay(const QDate& today)
+    : m_year(today.year()), m_month(today.month()),
+      m_dayNumber(berechnetage(today.year(), today.month(), today.day())) {
+    for (int monat = 1; monat <= 12; ++monat)
+        for (int tag = 1; tag <= 31; ++tag)
+            m_usual[(monat - 1) * 31 + tag - 1] = window(monat, tag);
+}
+
+bool ScanDay::window(int monat, int tag) const {
+    // The days to go as erinnerungfaellig counts them; a reminder is due only from its lead
+    // time ahead up to the day itself.
+    const long long days =
+        static_cast<long long>(berechnetage(referenceYear(m_year, m_month, monat), monat, tag)) -
+        m_dayNumber;
+    return days >= 0 && days <= longestLeadDays();
+}
+
+bool ScanDay::mayBeDue(int monat, int tag) const {
+    if (monat >= 1 && monat <= 12 && tag >= 1 && tag <= 31)
+        return m_usual[(monat - 1) * 31 + tag - 1];
+    return window(monat, tag);
+}
+
+bool ScanDay::anyDue(const ConvertedRow& row) const {
+    return erinnerungfaellig(row, *this).due;
 }
 
 QString reminderLine(const QString& name, int nummer, int jahr, int monat, int tag,

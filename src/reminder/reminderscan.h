@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <functional>
 #include <vector>
 
@@ -30,6 +31,28 @@ ScanResult geburtstagedurchgehen(const std::vector<ConvertedRow>& rows, const QD
 // The same, with the names supplied only for the rows that get a line.
 ScanResult geburtstagedurchgehen(const std::vector<ConvertedRow>& rows, const QDate& today,
                                  double dateDisplay, const std::function<QString(int)>& nameOf);
+
+// Today as a scan sees it.
+class ScanDay {
+public:
+    explicit ScanDay(const QDate& today);
+    int year() const { return m_year; }
+    int month() const { return m_month; }
+    int dayNumber() const { return m_dayNumber; }
+
+    // Whether a record with this month and day can have a reminder due: its birthday lies
+    // between today and the longest lead time ahead. A scan need not read any other record.
+    bool mayBeDue(int monat, int tag) const;
+    // Whether erinnerungfaellig gives at least one reminder of the row.
+    bool anyDue(const ConvertedRow& row) const;
+
+private:
+    bool window(int monat, int tag) const;
+    int m_year;
+    int m_month;
+    int m_dayNumber;
+    std::array<bool, 12 * 31> m_usual{}; // mayBeDue of 1 January to 31 December
+};
 
 // The line of a record with a due reminder: `days` to its birthday in `referenceYear`, at the
 // age reached then; a record of unknown year (Jahr 0) gets the line without an age.

@@ -3,39 +3,97 @@
 #include "table/textnumber.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
+#include <memory>
 #include <numeric>
+#include <string>
+#include <string_view>
 
 namespace natalix {
 
 namespace {
 
-QString foldText(const QString& s) {
-    QString out;
-    out.reserve(s.size() + 4);
-    for (const QChar c : s) {
-        switch (c.unicode()) {
+// Case and umlauts folded (ä = a, ß = ss), written from `out` on (room for two units a
+// character); returns the end.
+char16_t* foldInto(char16_t* out, QStringView s) {
+    const char16_t* p = s.utf16();
+    const char16_t* const end = p + s.size();
+    while (p < end) {
+        const char16_t u = *p++;
+        if (u < 0x80) {
+            *out++ = (u >= u'A' && u <= u'Z') ? static_cast<char16_t>(u + 32) : u;
+            continue;
+        }
+        switch (u) {
         case u'ä':
         case u'Ä':
-            out += u'a';
+            *out++ = u'a';
             break;
         case u'ö':
         case u'Ö':
-            out += u'o';
+            *out++ = u'o';
             break;
         case u'ü':
         case u'Ü':
-            out += u'u';
+            *out++ = u'u';
             break;
         case u'ß':
-            out += QStringLiteral("ss");
+            *out++ = u's';
+            *out++ = u's';
             break;
         default:
-            out += c.toCaseFolded();
+            *out++ = QChar(u).toCaseFolded().unicode();
         }
     }
     return out;
 }
+
+QString foldText(const QString& s) {
+    QString out(s.size() * 2, Qt::Uninitialized);
+    auto* begin = reinterpret_cast<char16_t*>(out.data());
+    out.truncate(foldInto(begin, s) - begin);
+    return out;
+}
+
+// One text key of a sort, folded for every row into one buffer.
+struct FoldedKey {
+    std::u16string chars;
+    std::vector<size_t> start; // row i is chars[start[i], start[i + 1])
+
+    FoldedKey(const std::vector<QStringView>& texts) {
+        size_t room = 0;
+        for (QStringView t : texts)
+            room += static_cast<size_t>(t.size()) * 2;
+        chars.resize(room);
+        start.reserve(texts.size() + 1);
+        char16_t* out = chars.data();
+        start.push_back(0);
+        for (QStringView t : texts) {
+            out = foldInto(out, t);
+            start.push_back(static_cast<size_t>(out - chars.data()));
+        }
+        chars.resize(start.back());
+    }
+    std::u16string_view at(int row) const {
+        return std::u16string_view(chars.data() + start[row], start[row + 1] - start[row]);
+    }
+    // The first sixteen units as four numbers that order as the texts do (shorter first).
+    std::array<quint64, 4> head(int row) const {
+        const std::u16string_view t = at(row);
+        std::array<quint64, 4> h{0, 0, 0, 0};
+        for (size_t k = 0; k < 16; ++k)
+            h[k / 4] = (h[k / 4] << 16) | (k < t.size() ? t[k] : 0);
+        return h;
+    }
+};
+
+// What a sort moves around: the leading keys packed into two numbers, so that most
+// comparisons are two integer comparisons on memory that lies together.
+struct SortItem {
+    std::array<quint64, 4> head;
+    int row;
+};
 
 } // namespace
 
@@ -60,10 +118,7 @@ bool Cursor::reload() {
     std::vector<StoredRow> stored = m_store.loadAll(&ok);
     if (!ok)
         return false;
-    m_rows.clear();
-    m_rows.reserve(stored.size());
-    for (StoredRow& s : stored)
-        m_rows.push_back({s.rowid, std::move(s.record)});
+    m_rows = std::move(stored);
     m_pending.reset();
     m_onDeleted = false;
     applySort();
@@ -266,53 +321,112 @@ bool Cursor::setSort(const QString& expression) {
 }
 
 void Cursor::applySort() {
+    m_indexValid = false;
     const int n = recordCount();
-    // Text keys are folded once per row, not once per comparison.
-    std::vector<std::vector<QString>> folded(m_sort.size());
-    for (size_t k = 0; k < m_sort.size(); ++k) {
-        if (isWholeNumberField(m_sort[k].field))
+    const size_t keys = m_sort.size();
+    // Every key is read once per row, not once per comparison: whole numbers as unsigned
+    // values that order ascending (turned round for DESC), texts folded.
+    std::vector<quint32> numbers(static_cast<size_t>(n) * keys);
+    std::vector<std::unique_ptr<FoldedKey>> folded(keys);
+    for (size_t k = 0; k < keys; ++k) {
+        const SortKey& key = m_sort[k];
+        if (isWholeNumberField(key.field)) {
+            const quint32 flip = key.descending ? 0x7fffffffu : 0x80000000u;
+            for (int i = 0; i < n; ++i)
+                numbers[static_cast<size_t>(i) * keys + k] =
+                    static_cast<quint32>(m_rows[i].record.wholeNumber(key.field)) ^ flip;
             continue;
-        folded[k].reserve(n);
+        }
+        std::vector<QStringView> texts;
+        texts.reserve(n);
         for (const Row& r : m_rows)
-            folded[k].push_back(foldText(r.record.text(m_sort[k].field)));
+            texts.push_back(r.record.text(key.field));
+        folded[k] = std::make_unique<FoldedKey>(texts);
     }
-    std::vector<int> order(n);
-    std::iota(order.begin(), order.end(), 0);
-    auto idOrder = [](qint64 id) { return id == 0 ? std::numeric_limits<qint64>::max() : id; };
-    std::sort(order.begin(), order.end(), [&](int a, int b) {
-        const Record& ra = m_rows[a].record;
-        const Record& rb = m_rows[b].record;
-        for (size_t k = 0; k < m_sort.size(); ++k) {
+    // Equal keys keep the order in which the records were stored; new ones come last.
+    std::vector<qint64> stored(n);
+    for (int i = 0; i < n; ++i)
+        stored[i] = m_rows[i].rowid == 0 ? std::numeric_limits<qint64>::max() : m_rows[i].rowid;
+    const auto before = [&](int a, int b) {
+        const quint32* na = numbers.data() + static_cast<size_t>(a) * keys;
+        const quint32* nb = numbers.data() + static_cast<size_t>(b) * keys;
+        for (size_t k = 0; k < keys; ++k) {
             const SortKey& key = m_sort[k];
-            int c = 0;
-            if (isWholeNumberField(key.field)) {
-                const int va = ra.wholeNumber(key.field);
-                const int vb = rb.wholeNumber(key.field);
-                c = va < vb ? -1 : (va > vb ? 1 : 0);
-            } else {
-                c = folded[k][a].compare(folded[k][b]);
-                if (c == 0)
-                    c = ra.text(key.field).compare(rb.text(key.field));
+            if (!folded[k]) {
+                if (na[k] != nb[k])
+                    return na[k] < nb[k];
+                continue;
             }
+            int c = folded[k]->at(a).compare(folded[k]->at(b));
+            if (c == 0)
+                c = m_rows[a].record.text(key.field).compare(m_rows[b].record.text(key.field));
             if (c != 0)
                 return key.descending ? c > 0 : c < 0;
         }
-        // Equal keys keep the order in which the records were stored.
-        return idOrder(m_rows[a].rowid) < idOrder(m_rows[b].rowid);
-    });
+        return stored[a] < stored[b];
+    };
+    // The head: up to four leading number keys, or the first sixteen units of a leading text
+    // (turned round for DESC). Equal heads fall back to the full comparison.
+    std::vector<SortItem> items(n);
+    for (int i = 0; i < n; ++i) {
+        SortItem& item = items[i];
+        item.row = i;
+        item.head = {0, 0, 0, 0};
+        if (keys == 0)
+            continue;
+        if (folded[0]) {
+            item.head = folded[0]->head(i);
+            if (m_sort[0].descending)
+                for (quint64& h : item.head)
+                    h = ~h;
+            continue;
+        }
+        size_t packed = 0;
+        for (; packed < keys && packed < 4 && !folded[packed]; ++packed)
+            item.head[packed / 2] |=
+                static_cast<quint64>(numbers[static_cast<size_t>(i) * keys + packed])
+                << (packed % 2 ? 0 : 32);
+        // All number keys packed: the stored order follows, and the head decides alone.
+        if (packed == keys)
+            item.head[2] = static_cast<quint64>(stored[i]) ^ (quint64(1) << 63);
+    }
+    const auto itemBefore = [&](const SortItem& a, const SortItem& b) {
+        for (size_t k = 0; k < 4; ++k)
+            if (a.head[k] != b.head[k])
+                return a.head[k] < b.head[k];
+        return before(a.row, b.row);
+    };
+    // A table already in this order (a repeated scan, say) keeps its rows where they are.
+    if (std::is_sorted(items.begin(), items.end(), itemBefore))
+        return;
+    std::sort(items.begin(), items.end(), itemBefore);
     std::vector<Row> sorted;
     sorted.reserve(n);
-    for (int i : order)
-        sorted.push_back(std::move(m_rows[i]));
+    for (const SortItem& item : items)
+        sorted.push_back(std::move(m_rows[item.row]));
     m_rows = std::move(sorted);
     m_indexValid = false;
 }
 
 void Cursor::rebuildIndex() const {
     m_rowOfId.clear();
-    m_rowOfId.reserve(recordCount());
-    for (int i = 0; i < recordCount(); ++i)
-        m_rowOfId.insert(m_rows[i].rowid, i);
+    m_rowOfIdDense.clear();
+    qint64 smallest = 0, largest = 0;
+    for (const Row& r : m_rows) {
+        smallest = std::min(smallest, r.rowid);
+        largest = std::max(largest, r.rowid);
+    }
+    // Rowids mostly run from 1 to the record count: an array then, a hash for a sparse table.
+    if (smallest >= 0 && largest <= 4LL * recordCount() + 1024) {
+        m_rowOfIdDense.assign(static_cast<size_t>(largest) + 1, -1);
+        for (int i = 0; i < recordCount(); ++i)
+            if (m_rows[i].rowid > 0)
+                m_rowOfIdDense[static_cast<size_t>(m_rows[i].rowid)] = i;
+    } else {
+        m_rowOfId.reserve(recordCount());
+        for (int i = 0; i < recordCount(); ++i)
+            m_rowOfId.insert(m_rows[i].rowid, i);
+    }
     m_indexValid = true;
 }
 
@@ -326,7 +440,11 @@ int Cursor::rowOfBookmark(qint64 bookmark) const {
         return -1;
     if (!m_indexValid)
         rebuildIndex();
-    return m_rowOfId.value(bookmark, -1);
+    if (m_rowOfIdDense.empty())
+        return m_rowOfId.value(bookmark, -1);
+    return bookmark > 0 && bookmark < static_cast<qint64>(m_rowOfIdDense.size())
+               ? m_rowOfIdDense[static_cast<size_t>(bookmark)]
+               : -1;
 }
 
 bool Cursor::setBookmark(qint64 bookmark) {
@@ -430,6 +548,30 @@ bool Cursor::writeRecord(qint64 bookmark, const Record& r) {
         return failed();
     m_rows[row].record = r;
     emit rowChanged(row);
+    return true;
+}
+
+bool Cursor::writeMarkers(const std::vector<std::pair<int, std::array<int, 3>>>& rows) {
+    if (!storePending())
+        return false;
+    std::vector<std::pair<qint64, std::array<int, 3>>> byId;
+    byId.reserve(rows.size());
+    for (const auto& [row, marker] : rows)
+        byId.emplace_back(bookmarkAt(row), marker);
+    // Only the three fields: a scan that marks thousands of records binds no text. A failed
+    // write changes no row in memory, so the reminders are given again next time; it rolls
+    // back an enclosing transaction too, whose rows are then read again.
+    const bool enclosed = m_store.inTransaction();
+    if (!m_store.writeMarkers(byId)) {
+        failed();
+        if (enclosed)
+            reload();
+        return false;
+    }
+    for (const auto& [row, marker] : rows) {
+        m_rows[row].record.marker = marker;
+        emit rowChanged(row);
+    }
     return true;
 }
 

@@ -76,6 +76,8 @@ public:
     bool rollback(); // also restores the rows in memory
     // Writes a record by bookmark without moving the current record.
     bool writeRecord(qint64 bookmark, const Record& r);
+    // Writes the reminder markers of the given rows (0-based), all in one transaction.
+    bool writeMarkers(const std::vector<std::pair<int, std::array<int, 3>>>& rows);
 
     TableStore& store() { return m_store; }
     QString lastError() const { return m_store.lastError(); }
@@ -91,10 +93,9 @@ signals:
     void storeFailed(const QString& error);
 
 private:
-    struct Row {
-        qint64 rowid = 0; // 0 while a new record has not been stored yet
-        Record record;
-    };
+    // rowid 0 while a new record has not been stored yet. The rows come from the store as
+    // they are, without a copy.
+    using Row = StoredRow;
     bool failed(); // reports the store's error; always false
     bool storePending();
     bool moveTo(int index); // stores pending changes first
@@ -111,6 +112,7 @@ private:
     bool m_loaded = false;
     std::optional<Record> m_pending;
     mutable QHash<qint64, int> m_rowOfId;
+    mutable std::vector<int> m_rowOfIdDense; // by rowid, when rowids are dense
     mutable bool m_indexValid = false;
 };
 

@@ -3,6 +3,7 @@
 #include "app/formparts.h"
 #include "app/mainstate.h"
 #include "listfile/cp1252.h"
+#include "table/birthyear.h"
 #include "table/cursor.h"
 #include "table/sortcommands.h"
 #include "table/textnumber.h"
@@ -223,10 +224,13 @@ void EntryCommands::dateBox_GotFocus(QComboBox* box) {
 
 void EntryCommands::dateBox_LostFocus(QComboBox* box) {
     const DateBounds b = boundsOf(m_ctx.form, box);
-    m_ctx.form.setDateBoxText(box, QString::number(leadingWholeNumber(box->currentText())));
-    if (leadingNumber(box->currentText()) < b.low)
+    const int n = leadingWholeNumber(box->currentText());
+    // A year left empty (or unreadable) is the unknown year 0, shown as an empty box.
+    const bool unknown = box == m_ctx.form.yearBox() && n == unknownYear;
+    m_ctx.form.setDateBoxText(box, unknown ? yearBoxText(n) : QString::number(n));
+    if (!unknown && leadingNumber(box->currentText()) < b.low)
         m_ctx.form.setDateBoxText(box, QString::number(b.low));
-    if (leadingNumber(box->currentText()) > b.high)
+    if (!unknown && leadingNumber(box->currentText()) > b.high)
         m_ctx.form.setDateBoxText(box, QString::number(b.high));
     MainState& s = m_ctx.state;
     s.dateiwurdegeaendert = 1;

@@ -1,5 +1,6 @@
 #include "table/gridmodel.h"
 
+#include "table/birthyear.h"
 #include "table/cursor.h"
 
 #include <QColor>
@@ -71,6 +72,8 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
         return {};
     const Record& r = m_cursor.rowAt(index.row());
     const auto field = static_cast<Field>(index.column());
+    if (role == Qt::DisplayRole && field == Field::Jahr)
+        return yearBoxText(r.jahr);
     if (role == Qt::DisplayRole)
         return r.display(field);
     if (role == Qt::TextAlignmentRole && isWholeNumberField(field))

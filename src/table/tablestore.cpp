@@ -78,6 +78,51 @@ QByteArrayView columnBytes(sqlite3_stmt* st, int col) {
     return data ? QByteArrayView(data, sqlite3_column_bytes(st, col)) : QByteArrayView();
 }
 
+// UTF-16 to UTF-8 at up to three bytes per unit, as QStringEncoder writes it (a lone
+// surrogate becomes U+FFFD), but without its per-call set-up: an import binds a million texts.
+char* appendUtf8(char* out, QStringView text) {
+    const char16_t* p = text.utf16();
+    const char16_t* const end = p + text.size();
+    const auto put = [&out](char32_t c) { *out++ = static_cast<char>(c); };
+    while (p < end) {
+        char32_t c = *p++;
+        if (c < 0x80) {
+            put(c);
+            continue;
+        }
+        if (c < 0x800) {
+            put(0xC0 | (c >> 6));
+            put(0x80 | (c & 0x3F));
+            continue;
+        }
+        if (QChar::isSurrogate(c)) {
+            if (QChar::isHighSurrogate(c) && p < end && QChar::isLowSurrogate(*p)) {
+                c = QChar::surrogateToUcs4(static_cast<char16_t>(c), *p++);
+                put(0xF0 | (c >> 18));
+                put(0x80 | ((c >> 12) & 0x3F));
+                put(0x80 | ((c >> 6) & 0x3F));
+                put(0x80 | (c & 0x3F));
+                continue;
+            }
+            c = 0xFFFD;
+        }
+        put(0xE0 | (c >> 12));
+        put(0x80 | ((c >> 6) & 0x3F));
+        put(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+// The SQL side of a month-and-day filter. The values arrive as sqlite3_column_int would give
+// them, so the filter sees what the reader of the row would see.
+const char* const filterFunction = "natalix_wanted";
+
+void callMonthDayFilter(sqlite3_context* context, int, sqlite3_value** values) {
+    const auto& wanted =
+        *static_cast<const TableStore::MonthDayFilter*>(sqlite3_user_data(context));
+    sqlite3_result_int(context, wanted(sqlite3_value_int(values[0]), sqlite3_value_int(values[1])));
+}
+
 } // namespace
 
 TableStore::~TableStore() {
@@ -123,7 +168,11 @@ TableStore::Opened TableStore::openChecked(const QString& path, const Record& se
     sqlite3_extended_result_codes(store->m_db, 1);
     sqlite3_busy_timeout(store->m_db, 2000);
     // Reading through a memory map spares a system call and a copy per page.
-    sqlite3_exec(store->m_db, "PRAGMA mmap_size=268435456", nullptr, nullptr, nullptr);
+    store->setMemoryMapped(true);
+    // A transaction keeps its changed pages in memory until the commit: spilling them early
+    // syncs the journal once more per spill (eight more times for the markers of 100,000
+    // records).
+    sqlite3_exec(store->m_db, "PRAGMA cache_spill=OFF", nullptr, nullptr, nullptr);
     QString why;
     o.problem = store->checkAndPrepare(&seed, &why);
     if (o.problem == Problem::None) {
@@ -169,30 +218,38 @@ std::unique_ptr<TableStore> TableStore::open(const QString& path, const Record& 
     return std::move(o.store);
 }
 
+TableStore::Problem TableStore::checkPages(QString* message) {
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, "PRAGMA quick_check(1)", -1, &st, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(st);
+        if (rc == SQLITE_ROW && columnText(st, 0) != u"ok")
+            rc = SQLITE_CORRUPT;
+    }
+    sqlite3_finalize(st);
+    if (rc == SQLITE_ROW)
+        return Problem::None;
+    *message = germanDatabaseError(rc);
+    return isDamage(rc) ? Problem::Damaged : Problem::Unavailable;
+}
+
 TableStore::Problem TableStore::checkAndPrepare(const Record* seed, QString* message) {
     const auto problemOf = [&](int rc) {
         *message = germanDatabaseError(rc);
         return isDamage(rc) ? Problem::Damaged : Problem::Unavailable;
     };
     // The pages first: a damaged file must never pass for an empty list.
-    sqlite3_stmt* st = nullptr;
-    int rc = sqlite3_prepare_v2(m_db, "PRAGMA quick_check(1)", -1, &st, nullptr);
-    if (rc != SQLITE_OK)
-        return problemOf(rc);
-    rc = sqlite3_step(st);
-    const QString verdict = rc == SQLITE_ROW ? columnText(st, 0) : QString();
-    sqlite3_finalize(st);
-    if (rc != SQLITE_ROW)
-        return problemOf(rc);
-    if (verdict != u"ok") {
-        *message = germanDatabaseError(SQLITE_CORRUPT);
-        return Problem::Damaged;
-    }
+    // Every mode checks them, the scan too: reading every row finds damaged pages, but not
+    // a wrong cell count or a child page named twice, and a table read that way would be a
+    // shorter list without a word.
+    if (const Problem p = checkPages(message); p != Problem::None)
+        return p;
 
     // The table and its thirteen fields, as the program made them.
     int objects = 0;
     bool hasTable = false;
-    rc = sqlite3_prepare_v2(m_db, "SELECT type, name FROM sqlite_schema", -1, &st, nullptr);
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, "SELECT type, name FROM sqlite_schema", -1, &st, nullptr);
     if (rc != SQLITE_OK)
         return problemOf(rc);
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
@@ -283,6 +340,7 @@ bool TableStore::fail() {
     // A file that may grow no further is a full disk, whatever SQLite calls it.
     if ((rc & 0xff) == SQLITE_IOERR && isNoRoom(systemErrno))
         rc = SQLITE_FULL;
+    m_lastErrorDamage = isDamage(rc);
     // A trigger's own words say why better than any general text.
     m_lastError = rc == SQLITE_CONSTRAINT_TRIGGER ? QString::fromUtf8(sqlite3_errmsg(m_db))
                                                   : germanDatabaseError(rc);
@@ -312,7 +370,6 @@ void TableStore::bindRecord(sqlite3_stmt* st, const Record& r) {
     // Never empty: an empty text needs a pointer, or SQLite would store NULL.
     if (m_utf8.size() < static_cast<size_t>(space) + 1)
         m_utf8.resize(static_cast<size_t>(space) + 1);
-    QStringEncoder utf8(QStringEncoder::Utf8);
     char* out = m_utf8.data();
     for (int i = 0; i < fieldCount; ++i) {
         const auto f = static_cast<Field>(i);
@@ -321,7 +378,7 @@ void TableStore::bindRecord(sqlite3_stmt* st, const Record& r) {
             continue;
         }
         char* const begin = out;
-        out = utf8.appendToBuffer(out, r.text(f));
+        out = appendUtf8(out, r.text(f));
         sqlite3_bind_text(st, i + 1, begin, static_cast<int>(out - begin), SQLITE_STATIC);
     }
 }
@@ -335,6 +392,34 @@ std::vector<StoredRow> TableStore::loadAll(bool* ok) {
         *ok = st != nullptr;
     if (!st)
         return rows;
+    sqlite3_stmt* counted = nullptr;
+    if (sqlite3_prepare_v2(m_db, "SELECT count(*) FROM Geburtstage", -1, &counted, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_step(counted) == SQLITE_ROW)
+        rows.reserve(static_cast<size_t>(sqlite3_column_int64(counted, 0)));
+    sqlite3_finalize(counted);
+    // The reminder settings come from short closed lists: rows with the same text share one
+    // string, which keeps a big list small in memory (the program runs all day).
+    struct Shared {
+        QByteArray bytes;
+        QString text;
+    };
+    std::array<std::vector<Shared>, fieldCount> shared;
+    const auto textOf = [&](int i) {
+        const QByteArrayView bytes = columnBytes(st, i + 1);
+        std::vector<Shared>& known = shared[i];
+        const bool settings = i >= static_cast<int>(Field::Erinnerung1) &&
+                              i <= static_cast<int>(Field::Erinnerungszyklus);
+        if (settings) {
+            for (const Shared& s : known)
+                if (s.bytes == bytes)
+                    return s.text;
+        }
+        QString text = QString::fromUtf8(bytes);
+        if (settings && known.size() < 32)
+            known.push_back({bytes.toByteArray(), text});
+        return text;
+    };
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         StoredRow row;
@@ -344,7 +429,7 @@ std::vector<StoredRow> TableStore::loadAll(bool* ok) {
             if (isWholeNumberField(f))
                 row.record.setWholeNumber(f, static_cast<int>(sqlite3_column_int64(st, i + 1)));
             else
-                row.record.setText(f, columnText(st, i + 1));
+                row.record.setText(f, textOf(i));
         }
         rows.push_back(std::move(row));
     }
@@ -442,34 +527,47 @@ bool TableStore::replaceAll(const std::vector<Record>& records, std::vector<qint
     return commit();
 }
 
-bool TableStore::forEachRow(const std::function<void(const ScanRowView&)>& visit) {
-    sqlite3_stmt* st = nullptr;
-    static const QByteArray sql = QByteArray("SELECT rowid, ") + columns + " FROM Geburtstage";
-    if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &st, nullptr) != SQLITE_OK)
+bool TableStore::forEachRow(const std::function<void(const ScanRowView&)>& visit,
+                            const MonthDayFilter& wanted) {
+    static const QByteArray all = QByteArray("SELECT rowid, ") + columns + " FROM Geburtstage";
+    static const QByteArray some = all + " WHERE " + filterFunction + "(Monat, Tag)";
+    // Registered for this one query: DIRECTONLY keeps it out of triggers and views.
+    if (wanted &&
+        sqlite3_create_function_v2(m_db, filterFunction, 2, SQLITE_UTF8 | SQLITE_DIRECTONLY,
+                                   const_cast<MonthDayFilter*>(&wanted), callMonthDayFilter,
+                                   nullptr, nullptr, nullptr) != SQLITE_OK)
         return fail();
-    int rc;
-    ScanRowView row;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-        row.rowid = sqlite3_column_int64(st, 0);
-        row.nummer = sqlite3_column_int(st, 1);
-        row.name = columnBytes(st, 2);
-        row.jahr = sqlite3_column_int(st, 3);
-        row.monat = sqlite3_column_int(st, 4);
-        row.tag = sqlite3_column_int(st, 5);
-        for (int i = 0; i < 5; ++i)
-            row.settings[i] = columnBytes(st, 6 + i);
-        for (int i = 0; i < 3; ++i)
-            row.marker[i] = sqlite3_column_int(st, 11 + i);
-        visit(row);
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, (wanted ? some : all).constData(), -1, &st, nullptr);
+    if (rc == SQLITE_OK) {
+        ScanRowView row;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            row.rowid = sqlite3_column_int64(st, 0);
+            row.nummer = sqlite3_column_int(st, 1);
+            row.name = columnBytes(st, 2);
+            row.jahr = sqlite3_column_int(st, 3);
+            row.monat = sqlite3_column_int(st, 4);
+            row.tag = sqlite3_column_int(st, 5);
+            for (int i = 0; i < 5; ++i)
+                row.settings[i] = columnBytes(st, 6 + i);
+            for (int i = 0; i < 3; ++i)
+                row.marker[i] = sqlite3_column_int(st, 11 + i);
+            visit(row);
+        }
     }
     const bool ok = rc == SQLITE_DONE;
     if (!ok)
         fail();
     sqlite3_finalize(st);
+    if (wanted)
+        sqlite3_create_function_v2(m_db, filterFunction, 2, SQLITE_UTF8, nullptr, nullptr, nullptr,
+                                   nullptr, nullptr);
     return ok;
 }
 
 bool TableStore::writeMarkers(const std::vector<std::pair<qint64, std::array<int, 3>>>& rows) {
+    if (rows.empty())
+        return true;
     if (!begin())
         return false;
     sqlite3_stmt* st = nullptr;
@@ -485,13 +583,18 @@ bool TableStore::writeMarkers(const std::vector<std::pair<qint64, std::array<int
     if (!ok)
         fail();
     sqlite3_finalize(st);
-    if (!ok) {
-        const QString error = m_lastError;
+    // A COMMIT refused (full disk, busy) leaves the transaction open: it is rolled back too,
+    // so that no marker is taken as stored. The rollback keeps the first cause.
+    if (ok)
+        ok = commit();
+    if (!ok)
         rollback();
-        m_lastError = error;
-        return false;
-    }
-    return commit();
+    return ok;
+}
+
+void TableStore::setMemoryMapped(bool on) {
+    sqlite3_exec(m_db, on ? "PRAGMA mmap_size=268435456" : "PRAGMA mmap_size=0", nullptr, nullptr,
+                 nullptr);
 }
 
 bool TableStore::begin() {

@@ -73,10 +73,16 @@ public:
     bool replaceAll(const std::vector<Record>& records, std::vector<qint64>* rowids = nullptr,
                     const std::function<void(int)>& before = {});
 
-    // Every row in storage order, without building records.
-    bool forEachRow(const std::function<void(const ScanRowView&)>& visit);
+    // Every row in storage order, without building records. With `wanted`, only the rows
+    // it accepts by month and day: the others are never decoded beyond those two fields.
+    using MonthDayFilter = std::function<bool(int monat, int tag)>;
+    bool forEachRow(const std::function<void(const ScanRowView&)>& visit,
+                    const MonthDayFilter& wanted = {});
     // Writes the markers E1 to E3 of the given rows, all in one transaction.
     bool writeMarkers(const std::vector<std::pair<qint64, std::array<int, 3>>>& rows);
+
+    // Reads go through a memory map of the file (the default), or through SQLite's cache.
+    void setMemoryMapped(bool on);
 
     bool begin();
     bool commit();
@@ -84,6 +90,8 @@ public:
     bool inTransaction() const { return m_transactionDepth > 0; }
 
     QString lastError() const { return m_lastError; }
+    // The last failure came from damaged pages.
+    bool lastErrorIsDamage() const { return m_lastErrorDamage; }
     QString path() const { return m_path; }
     // For tables that live beside Geburtstage and share its transactions (the sync's links).
     sqlite3* handle() const { return m_db; }
@@ -92,6 +100,7 @@ private:
     TableStore() = default;
     // Without a seed the file is only checked, never changed.
     Problem checkAndPrepare(const Record* seed, QString* message);
+    Problem checkPages(QString* message);
     bool hasExpectedColumns();
     bool exec(const char* sql);
     sqlite3_stmt* prepare(sqlite3_stmt*& cache, const char* sql);
@@ -106,6 +115,7 @@ private:
     std::vector<char> m_utf8; // the texts of the row being bound, reused from row to row
     int m_transactionDepth = 0;
     QString m_lastError;
+    bool m_lastErrorDamage = false;
     QString m_path;
 };
 

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QtEndian>
 #include <QtTest>
 
 using natalix::test::readFileBytes;
@@ -276,6 +277,94 @@ private slots:
         }
         // Scanning marks reminders only; the list itself is as imported.
         QCOMPARE(f.exported(), listFile(marchList));
+    }
+
+    // The scan leaves the pages to its own reading of the table: damage anywhere in it still
+    // ends the scan with a message, no line and not one byte written.
+    void scanOfADamagedDatabase_data() {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("message");
+        const QString broken = QStringLiteral("Die Datenbank-Datei ist beschädigt.");
+        QTest::newRow("a page in the middle") << "page 20" << broken;
+        QTest::newRow("the table's first page") << "page 2" << broken;
+        QTest::newRow("the last page") << "last page" << broken;
+        QTest::newRow("cut in half") << "half" << broken;
+        QTest::newRow("not a database") << "garbage" << broken;
+        // A free list that hands out a page rows live on: SQLite would write over them with
+        // the markers of the due reminders; found before a byte is written.
+        QTest::newRow("a page in use on the free list") << "free list" << broken;
+        // Damage the reading of the rows alone would not see: each makes the list shorter.
+        // The day's reminders are marked before, so the scan has nothing to write.
+        QTest::newRow("a leaf's cell count") << "cell count" << broken;
+        QTest::newRow("a child page named twice") << "child twice" << broken;
+    }
+
+    void scanOfADamagedDatabase() {
+        QFETCH(QString, damage);
+        QFETCH(QString, message);
+        QList<Entry> many;
+        for (int i = 1; i <= 2000; ++i)
+            many.append(
+                {i, QStringLiteral("Person %1").arg(i), 1950 + i % 60, 3, 1 + i % 14, usual});
+        Fixture f;
+        QVERIFY(f.import(many));
+        // A shorter list leaves the pages of the longer one free.
+        if (damage == u"free list")
+            QVERIFY(f.import(many.mid(0, 500)));
+        const bool marked = damage == u"cell count" || damage == u"child twice";
+        if (marked)
+            QCOMPARE(f.run({QStringLiteral("--scan")}, QStringLiteral("2025-03-07T08:00:00")).code,
+                     0);
+        const QString db = QDir(f.data()).filePath(QStringLiteral("Geburtstage.db"));
+        QByteArray bytes = readFileBytes(db);
+        const qsizetype page = 4096;
+        QVERIFY(bytes.size() > 30 * page);
+        const auto header = [&](qsizetype at) {
+            return qFromBigEndian<quint32>(bytes.constData() + at);
+        };
+        if (damage == u"free list") {
+            QVERIFY(header(36) > 10); // free pages
+            // One trunk page lists them all; the sixth page in use takes the first free's place.
+            const qsizetype trunk = (header(32) - 1) * page;
+            QCOMPARE(header(trunk), 0u);
+            QSet<quint32> free{header(32)};
+            for (quint32 i = 0; i < header(trunk + 4); ++i)
+                free.insert(header(trunk + 8 + 4 * i));
+            QList<quint32> used;
+            for (quint32 p = 3; p <= bytes.size() / page; ++p)
+                if (!free.contains(p))
+                    used << p;
+            QVERIFY(used.size() > 5);
+            qToBigEndian(used[5], bytes.data() + trunk + 8);
+        } else if (damage == u"cell count") {
+            const qsizetype leaf = 9 * page;
+            QCOMPARE(bytes[leaf], '\x0d');
+            qToBigEndian<quint16>(qFromBigEndian<quint16>(bytes.constData() + leaf + 3) - 5,
+                                  bytes.data() + leaf + 3);
+        } else if (damage == u"child twice") {
+            // The table's root (page 2) points to its leaves; the second names the first.
+            const qsizetype root = page;
+            QCOMPARE(bytes[root], '\x05');
+            const auto cell = [&](int i) {
+                return root + qFromBigEndian<quint16>(bytes.constData() + root + 12 + 2 * i);
+            };
+            qToBigEndian(header(cell(0)), bytes.data() + cell(1));
+        } else if (damage == u"half")
+            bytes.truncate(bytes.size() / 2);
+        else if (damage == u"garbage")
+            bytes = QByteArray(bytes.size(), '\x5a');
+        else
+            bytes.replace(damage == u"last page" ? bytes.size() - page
+                                                 : (damage.mid(5).toInt() - 1) * page,
+                          page, QByteArray(page, '\xff'));
+        QVERIFY(writeFileBytes(db, bytes));
+        const Result r = f.run({QStringLiteral("--scan")}, QStringLiteral("2025-03-07T09:00:00"));
+        QCOMPARE(r.code, 1);
+        QVERIFY(r.out.isEmpty());
+        QVERIFY2(QString::fromUtf8(r.err).contains(message), r.err.constData());
+        // The way back is named: the window offers the newest backup.
+        QVERIFY2(QString::fromUtf8(r.err).contains(QStringLiteral("Sicherung")), r.err.constData());
+        QCOMPARE(readFileBytes(db), bytes);
     }
 
     void refusedContactsChangeNothing_data() {

@@ -92,7 +92,16 @@ void TestMainWindow::recordCheckCorrectsTheFields_data() {
         {"year fraction", "Anna", "1965.7", "3", "7", "Anna", 1965, 3, 7},
         {"year too small", "Anna", "1700", "3", "7", "Anna", 1880, 3, 7},
         {"year too large", "Anna", "2150", "3", "7", "Anna", 2099, 3, 7},
-        {"no numbers", "Anna", "abc", "x", "", "Anna", 1880, 1, 1},
+        {"no numbers", "Anna", "abc", "x", "", "Anna", 0, 1, 1},
+        {"empty year is unknown", "Anna", "", "3", "7", "Anna", 0, 3, 7},
+        {"year 0 is unknown", "Anna", "0", "3", "7", "Anna", 0, 3, 7},
+        {"year 0.7 is unknown", "Anna", "0.7", "3", "7", "Anna", 0, 3, 7},
+        {"year 5", "Anna", "5", "3", "7", "Anna", 1880, 3, 7},
+        {"year 1879", "Anna", "1879", "3", "7", "Anna", 1880, 3, 7},
+        {"year -3", "Anna", "-3", "3", "7", "Anna", 1880, 3, 7},
+        {"29 February, year unknown", "Anna", "", "2", "29", "Anna", 0, 2, 29},
+        {"31 February, year unknown", "Anna", "", "2", "31", "Anna", 0, 2, 29},
+        {"31 April, year unknown", "Anna", "", "4", "31", "Anna", 0, 4, 30},
         {"month and day too large", "Anna", "1980", "13", "45", "Anna", 1980, 12, 31},
         {"31 April", "Anna", "1980", "4", "31", "Anna", 1980, 4, 30},
         {"30 February 1999", "Anna", "1999", "2", "30", "Anna", 1999, 2, 28},
@@ -140,7 +149,8 @@ void TestMainWindow::recordCheckCorrectsTheFields() {
     QTEST(r.monat, "storedMonat");
     QTEST(r.tag, "storedTag");
     QTEST(w.txtName->text(), "storedName");
-    QCOMPARE(w.cboJahr->currentText(), QString::number(r.jahr));
+    // An unknown year shows as an empty box, never as "0".
+    QCOMPARE(w.cboJahr->currentText(), r.jahr == 0 ? QString() : QString::number(r.jahr));
     QCOMPARE(w.cboTag->currentText(), QString::number(r.tag));
     QVERIFY(h.services.allAnswered());
 }
@@ -338,6 +348,9 @@ void TestMainWindow::menusAndShortcuts() {
                                  "-",
                                  "Geburtstagsliste &speichern|Ctrl+S",
                                  "Geburtstagsliste speichern &unter...|",
+                                 "-",
+                                 "&Kontakte importieren...|",
+                                 "&Als Kalender exportieren (.ics)...|",
                                  "-",
                                  "Geburtstagsliste &drucken...|Ctrl+P",
                                  "-",

@@ -158,10 +158,24 @@ private slots:
         QTest::addColumn<int>("fixed");
         // In February 31 stays: fitting the day to the month is the record check's job.
         const std::tuple<const char*, const char*, int> rows[] = {
-            {"cboJahr", "abc", 1880},  {"cboJahr", "1965.8", 1965}, {"cboJahr", "3000", 2099},
-            {"cboJahr", "2050", 2050}, {"cboJahr", "-5", 1880},     {"cboJahr", "19 65", 1965},
-            {"cboMonat", "0", 1},      {"cboMonat", "13", 12},      {"cboMonat", "", 1},
-            {"cboTag", "0", 1},        {"cboTag", "45", 31},        {"cboTag", "31", 31}};
+            {"cboJahr", "1965.8", 1965},
+            {"cboJahr", "3000", 2099},
+            {"cboJahr", "2050", 2050},
+            {"cboJahr", "-5", 1880},
+            {"cboJahr", "19 65", 1965},
+            {"cboJahr", "5", 1880},
+            {"cboJahr", "1879", 1880},
+            {"cboJahr", "19650", 2099},
+            // Left empty or unreadable: the year is unknown (0), and the box stays empty.
+            {"cboJahr", "", 0},
+            {"cboJahr", "abc", 0},
+            {"cboJahr", "0", 0},
+            {"cboMonat", "0", 1},
+            {"cboMonat", "13", 12},
+            {"cboMonat", "", 1},
+            {"cboTag", "0", 1},
+            {"cboTag", "45", 31},
+            {"cboTag", "31", 31}};
         for (auto [box, typed, fixed] : rows)
             QTest::addRow("%s '%s'", box, typed) << QString(box) << QString(typed) << fixed;
     }
@@ -185,7 +199,7 @@ private slots:
 
         w.cboErsteerinnerung->setFocus(Qt::TabFocusReason);
 
-        QCOMPARE(combo->currentText(), QString::number(fixed));
+        QCOMPARE(combo->currentText(), fixed == 0 ? QString() : QString::number(fixed));
         QCOMPARE(h.state().aktuellesfeld, 0);
         QCOMPARE(h.state().dateiwurdegeaendert, 1);
         QCOMPARE(h.cursor().currentRecord().wholeNumber(field), fixed);
@@ -600,6 +614,13 @@ private slots:
         row("Anna", 1971, 12, 22, "Anna ist an einem Mittwoch geboren.");
         row(" ", 1880, 1, 5, "Das Geburtstags-Kind aus Datensatz 7 ist an einem Montag geboren.");
         row("Fritz", 1900, 2, 29, "Fritz ist an einem Mittwoch geboren."); // checked: 28 Feb
+        // Without a year there is no weekday to tell.
+        row("Paula", 0, 8, 15,
+            "Paula ist ohne Geburtsjahr eingetragen. Den Wochentag der Geburt kann Natalix nur "
+            "mit dem Jahr bestimmen; bitte tragen Sie es ein.");
+        row(" ", 0, 2, 29,
+            "Das Geburtstags-Kind aus Datensatz 7 ist ohne Geburtsjahr eingetragen. Den Wochentag "
+            "der Geburt kann Natalix nur mit dem Jahr bestimmen; bitte tragen Sie es ein.");
     }
 
     void weekday() {

@@ -6,9 +6,13 @@
 
 #include <QtTest>
 
+#include <algorithm>
+#include <climits>
 #include <memory>
+#include <numeric>
 
 using namespace natalix;
+using natalix::test::FileSizeLimit;
 using natalix::test::TempDataDir;
 
 Q_DECLARE_METATYPE(natalix::Record)
@@ -106,6 +110,44 @@ private slots:
                 gotMarks << m.reminder;
         }
         QCOMPARE(gotMarks, marked);
+    }
+
+    // The command line reads the settings from the stored UTF-8 bytes, the window from texts:
+    // both must give the same numbers for every text of the lists and for near misses.
+    void codesFromStoredBytes_data() {
+        QTest::addColumn<QString>("text");
+        QStringList texts = reminderOffsetTexts() + reminderStartTexts() + reminderCycleTexts();
+        texts << "4 Wochen vorher"
+              << "1 monat vorher"
+              << "1 Tag vorher "
+              << ""
+              << " "
+              << "5 Tage Vorher"
+              << "8 Tage vorher"
+              << "alle 11 Jahre"
+              << "alle 0 Jahre"
+              << "Jährlich"
+              << "jahrlich"
+              << "007. Geburtstag"
+              << "Geburtstag"
+              << "1.5 Geburtstag"
+              << "126. Geburtstag"
+              << "-3. Geburtstag"
+              << "1. Geburtstag!";
+        for (const QString& t : texts)
+            QTest::newRow(qPrintable(u'"' + t + u'"')) << t;
+    }
+
+    void codesFromStoredBytes() {
+        QFETCH(QString, text);
+        if (const qsizetype start = reminderStartTexts().indexOf(text); start >= 0)
+            QCOMPARE(startNumber(text), std::optional<double>(start + 1));
+        if (text == u"007. Geburtstag" || text == u"-3. Geburtstag")
+            QCOMPARE(startNumber(text), std::optional<double>(text.startsWith(u'-') ? -3 : 7));
+        const QByteArray utf8 = text.toUtf8();
+        QCOMPARE(offsetDays(QByteArrayView(utf8)), offsetDays(text));
+        QCOMPARE(startNumber(QByteArrayView(utf8)), startNumber(text));
+        QCOMPARE(cycleYears(QByteArrayView(utf8)), cycleYears(text));
     }
 
     void dueOrNot_data() {
@@ -242,6 +284,143 @@ private slots:
         QCOMPARE(cursor.sort(), scanSortExpression());
         // The same cursor knows its markers too: a second scan that day finds nothing new.
         QVERIFY(runReminderScan(cursor, QDate(2025, 3, 6), 1).lines.isEmpty());
+    }
+
+    // A full disk while the markers are written: the lines are given, nothing is taken as
+    // marked (on disk or in memory), and the next scan gives the same lines again.
+    void failedMarkerWriteRemindsAgain_data() {
+        QTest::addColumn<int>("path");
+        QTest::newRow("command line, from the store") << 0;
+        QTest::newRow("window, through the cursor") << 1;
+        QTest::newRow("window, inside a transaction") << 2;
+    }
+
+    void failedMarkerWriteRemindsAgain() {
+        QFETCH(int, path);
+        // Enough records that Anna's row lies on another page than the last one's.
+        std::vector<Record> records{anna};
+        for (int n = 2; n <= 300; ++n)
+            records.push_back(birthday(n, QStringLiteral("Sommer Kind %1").arg(n), 1970, 7, 15,
+                                       {QStringLiteral("1 Tag vorher")}));
+        Table t(records);
+        Cursor cursor(*t.store);
+        Record renamed = records.back();
+        renamed.name = QStringLiteral("Umbenannt");
+        if (path == 2)
+            QVERIFY(cursor.begin() && cursor.writeRecord(cursor.bookmarkAt(299), renamed));
+        const QDate day(2025, 3, 6);
+        const auto scan = [&] {
+            return path == 0 ? runReminderScan(*t.store, day, 1) : runReminderScan(cursor, day, 1);
+        };
+        const QStringList morgen{QStringLiteral("Anna Beispiel wird morgen 45 Jahre alt ...")};
+        {
+            FileSizeLimit full(0);
+            const ScanRun run = scan();
+            QVERIFY(!run.marksStored);
+            QCOMPARE(run.lines, morgen);
+        }
+        QCOMPARE(t.store->lastError(), QStringLiteral("Der Datenträger ist voll."));
+        QVERIFY(!t.store->inTransaction());
+        QCOMPARE(t.markers(1), (QList<int>{0, 0, 0}));
+        // The cursor holds what the database holds: the enclosing change is gone as well.
+        const Snapshot stored = Cursor(*t.store).snapshot();
+        QVERIFY(stored == records);
+        Snapshot inMemory = cursor.snapshot();
+        std::sort(inMemory.begin(), inMemory.end(),
+                  [](const Record& a, const Record& b) { return a.nummer < b.nummer; });
+        QVERIFY(inMemory == stored);
+        const ScanRun again = scan();
+        QVERIFY(again.marksStored);
+        QCOMPARE(again.lines, morgen);
+        QCOMPARE(t.markers(1), (QList<int>{2025, 2025, 0}));
+    }
+
+    // A scan may leave a record unread only when none of its reminders can be due: with the
+    // longest lead time, a record is due exactly on the days it is not left out.
+    void dueWindowLeavesOutOnlyRecordsNotDue_data() {
+        QTest::addColumn<int>("year");
+        QTest::newRow("leap year") << 2024;
+        QTest::newRow("common year") << 2025;
+    }
+
+    void dueWindowLeavesOutOnlyRecordsNotDue() {
+        QFETCH(int, year);
+        std::vector<std::pair<int, int>> monthDays;
+        for (int monat = -1; monat <= 14; ++monat)
+            for (int tag = -1; tag <= 33; ++tag)
+                monthDays.emplace_back(monat, tag);
+        for (int huge : {INT_MIN, INT_MAX})
+            monthDays.insert(monthDays.end(), {{huge, 1}, {3, huge}});
+        const std::vector<ConvertedRow> rows = erinnerungstexteumwandeln(
+            {birthday(1, "Kind", 1950, 1, 1, {QStringLiteral("3 Monate vorher")})});
+        for (QDate day(year, 1, 1); day.year() == year; day = day.addDays(1)) {
+            const ScanDay scanDay(day);
+            for (const auto& [monat, tag] : monthDays) {
+                ConvertedRow row = rows.front();
+                row.monat = monat;
+                row.tag = tag;
+                if (scanDay.mayBeDue(monat, tag) != scanDay.anyDue(row))
+                    QFAIL(qPrintable(QStringLiteral("%1: %2.%3.")
+                                         .arg(day.toString(Qt::ISODate))
+                                         .arg(tag)
+                                         .arg(monat)));
+            }
+        }
+    }
+
+    // The command line's scan reads only the records that may be due, straight from the
+    // database; on the days where the window turns it gives the lines and markers of the scan
+    // over every row.
+    void storeScanMatchesTheFullScan() {
+        const QStringList leads[] = {
+            {QStringLiteral("3 Monate vorher"), QStringLiteral("1 Woche vorher"), amTage},
+            {QStringLiteral("4 Wochen vorher"), QStringLiteral("1 Tag vorher"), keine},
+            {keine, keine, amTage},
+        };
+        std::vector<Record> records;
+        auto add = [&](int monat, int tag) {
+            const int n = static_cast<int>(records.size()) + 1;
+            records.push_back(birthday(n, n % 7 ? QStringLiteral("Kind %1").arg(n) : " ",
+                                       1940 + n % 70, monat, tag, leads[n % 3]));
+        };
+        // Every month and day, the ones that do not exist included, stored out of order.
+        for (int tag = 31; tag >= 1; --tag)
+            for (int monat = 1; monat <= 12; ++monat)
+                add(monat, tag);
+        // Hand-edited values outside any calendar.
+        for (const auto& [monat, tag] : {std::pair{0, 10},
+                                         {13, 5},
+                                         {-3, 40},
+                                         {2, 0},
+                                         {12, 45},
+                                         {1, -20},
+                                         {6, INT_MAX},
+                                         {INT_MAX, 1}})
+            add(monat, tag);
+        Table t(records);
+        Snapshot model = records; // what the table must hold, in storage order
+        for (const QDate day :
+             {QDate(2024, 2, 28), QDate(2024, 2, 29), QDate(2024, 3, 1), QDate(2024, 8, 31),
+              QDate(2024, 9, 1), QDate(2024, 12, 31), QDate(2025, 1, 1), QDate(2025, 2, 28),
+              QDate(2025, 3, 2), QDate(2025, 10, 31), QDate(2025, 12, 20), QDate(2025, 12, 20)}) {
+            std::vector<int> order(model.size());
+            std::iota(order.begin(), order.end(), 0);
+            std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+                return std::pair(model[a].monat, model[a].tag) <
+                       std::pair(model[b].monat, model[b].tag);
+            });
+            Snapshot sorted;
+            for (int i : order)
+                sorted.push_back(model[i]);
+            const ScanResult expected = scanRows(sorted, day);
+            for (const ReminderMark& m : expected.marks)
+                model[order[m.row]].marker[m.reminder] = m.year;
+            const ScanRun got = runReminderScan(*t.store, day, 1);
+            const QByteArray when = day.toString(Qt::ISODate).toLatin1();
+            QVERIFY2(got.marksStored, when);
+            QVERIFY2(got.lines == expected.lines, when + ": " + got.lines.join(u'/').toUtf8());
+            QVERIFY2(Cursor(*t.store).snapshot() == model, when);
+        }
     }
 
     void linesInMonthDayOrder() {

@@ -4,6 +4,7 @@
 
 #include <QtTest>
 
+#include <climits>
 #include <memory>
 
 using namespace natalix;
@@ -110,6 +111,43 @@ private slots:
         QVERIFY2(store, qPrintable(error));
         QCOMPARE(Cursor(*store).absolutePosition(), 1);
         QCOMPARE(describe(stored(path)), describe({seed}));
+    }
+
+    // Texts go into the database as UTF-8 written by the store itself and come back as they
+    // were; a surrogate without its partner comes back as U+FFFD.
+    void textsStoredAsUtf8_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("back");
+        auto same = [](const char* name, const QString& t) { QTest::newRow(name) << t << t; };
+        same("plain", QStringLiteral("Anna Beispiel"));
+        same("empty", QString());
+        same("umlauts", QStringLiteral("Jürgen Groß-Öztürk"));
+        same("three bytes", QStringLiteral("€ und ‰"));
+        same("outside the first plane", QStringLiteral("Zoë 🎂 𝄞"));
+        same("long", QString(300, u'ß') + QStringLiteral("x"));
+        QTest::newRow("lone high surrogate at the end")
+            << QString::fromUtf16(u"Ende\xD83C") << QString::fromUtf16(u"Ende\xFFFD");
+        QTest::newRow("lone low surrogate") << QString::fromUtf16(u"a\xDF82"
+                                                                  u"b")
+                                            << QString::fromUtf16(u"a\xFFFD"
+                                                                  u"b");
+        QTest::newRow("two high surrogates") << QString::fromUtf16(u"\xD83C\xD83C\xDF82")
+                                             << QString::fromUtf16(u"\xFFFD\xD83C\xDF82");
+    }
+
+    void textsStoredAsUtf8() {
+        QFETCH(QString, text);
+        QFETCH(QString, back);
+        Record r = makeRecord(3, text, 1980, 3, 7);
+        r.erinnerung[1] = text;
+        r.erinnerungszyklus = text + text;
+        Table t({makeRecord(1, "vorher", 1970, 1, 1), r});
+        const std::vector<Record> read = stored(t.path);
+        QCOMPARE(read.size(), size_t(2));
+        QCOMPARE(read[1].name, back);
+        QCOMPARE(read[1].erinnerung[1], back);
+        QCOMPARE(read[1].erinnerungszyklus, back + back);
+        QCOMPARE(read[0].name, QStringLiteral("vorher"));
     }
 
     void moves_data() {
@@ -220,6 +258,50 @@ private slots:
         for (const char* refused : {"Nummer", "Nummer ASC; DROP TABLE Geburtstage", "Foo ASC",
                                     "Nummer UP", "", "Name ASC,"})
             QTest::addRow("refused: %s", refused) << refused << QList<int>{};
+    }
+
+    // Whole numbers from hand-edited lists reach both ends of their range.
+    void extremeNumbersSort_data() {
+        QTest::addColumn<QString>("expression");
+        QTest::addColumn<QList<int>>("numbers");
+        QTest::newRow("Jahr ASC") << "Jahr ASC" << QList<int>{3, 1, 5, 6, 2, 4};
+        QTest::newRow("Jahr DESC") << "Jahr DESC" << QList<int>{4, 2, 6, 5, 1, 3};
+        QTest::newRow("Monat ASC,Jahr DESC")
+            << "Monat ASC,Jahr DESC" << QList<int>{2, 1, 3, 4, 6, 5};
+        QTest::newRow("Tag DESC,Nummer DESC")
+            << "Tag DESC,Nummer DESC" << QList<int>{6, 5, 4, 3, 2, 1};
+    }
+
+    void extremeNumbersSort() {
+        QFETCH(QString, expression);
+        QFETCH(QList<int>, numbers);
+        Table t({makeRecord(1, "a", -1, 1, 7), makeRecord(2, "b", INT_MAX - 1, 1, 7),
+                 makeRecord(3, "c", INT_MIN, 1, 7), makeRecord(4, "d", INT_MAX, 2, 7),
+                 makeRecord(5, "e", 0, 2, 7), makeRecord(6, "f", 1, 2, 7)});
+        QVERIFY(t.c.setSort(expression));
+        QCOMPARE(numbersOf(t.c.snapshot()), numbers);
+    }
+
+    // Names alike in their first sixteen folded characters are told apart further on; equal
+    // folded names by their exact characters.
+    void longNamesSort_data() {
+        QTest::addColumn<QString>("expression");
+        QTest::addColumn<QList<int>>("numbers");
+        QTest::newRow("Name ASC") << "Name ASC" << QList<int>{6, 3, 1, 2, 4, 5};
+        QTest::newRow("Name DESC") << "Name DESC" << QList<int>{5, 4, 2, 1, 3, 6};
+    }
+
+    void longNamesSort() {
+        QFETCH(QString, expression);
+        QFETCH(QList<int>, numbers);
+        Table t({makeRecord(1, "Mustermann-Schmidt, Anna-Lena", 1980, 1, 1),
+                 makeRecord(2, "mustermann-schmidt, anna-lena", 1980, 1, 1),
+                 makeRecord(3, "Mustermann-Schmidt, Anna-Lea", 1980, 1, 1),
+                 makeRecord(4, "Mustermann-Schmidt, Änne", 1980, 1, 1),
+                 makeRecord(5, "Mustermann-Schmiß", 1980, 1, 1),
+                 makeRecord(6, "Mustermann", 1980, 1, 1)});
+        QVERIFY(t.c.setSort(expression));
+        QCOMPARE(numbersOf(t.c.snapshot()), numbers);
     }
 
     void sortOrders() {

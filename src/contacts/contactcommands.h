@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QObject>
+
+namespace natalix {
+
+struct CommandContext;
+
+// "Kontakte importieren..." and "Als Kalender exportieren (.ics)..." of the menu "&Datei":
+// the window's side of the contacts import and the calendar export of the core.
+class ContactCommands : public QObject {
+    Q_OBJECT
+public:
+    ContactCommands(const CommandContext& context, QObject* parent);
+
+    void mnuDateikontakteimportieren_Click();
+    void mnuDateikalenderexportieren_Click();
+
+private:
+    const CommandContext& m_ctx;
+};
+
+} // namespace natalix

@@ -1,0 +1,382 @@
+// The window's side of contacts and calendars: the unknown birth year in the form, the grid
+// and the printed list, "Kontakte importieren..." with its preview, and "Als Kalender
+// exportieren (.ics)..." beside the command line's export.
+#include "contacts/frmkontakte.h"
+#include "print/printcommands.h"
+#include "printing/recordingsurface.h"
+#include "support/processes.h"
+#include "support/windowharness.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace natalix;
+using namespace natalix::test;
+
+namespace {
+
+// Focus events only reach the fields of an active window.
+FrmMain& shown(WindowHarness& h) {
+    h.window().show();
+    QApplication::setActiveWindow(&h.window());
+    QTest::qVerify(QTest::qWaitForWindowActive(&h.window()), "active", "", __FILE__, __LINE__);
+    return h.window();
+}
+
+QStringList gridYears(WindowHarness& h) {
+    QAbstractItemModel* m = h.window().DataGrid1->model();
+    QStringList out;
+    for (int row = 0; row < m->rowCount(); ++row)
+        out << m->data(m->index(row, 2)).toString();
+    return out;
+}
+
+// What the preview shows: check box, name, date, note; then the count below.
+QStringList preview(const FrmKontakte& d) {
+    QStringList out;
+    for (int i = 0; i < d.lstKontakte->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* it = d.lstKontakte->topLevelItem(i);
+        out << QStringLiteral("%1|%2|%3|%4")
+                   .arg(it->checkState(0) ? u"x" : u" ", it->text(0), it->text(1), it->text(2));
+    }
+    return out << d.lblAnzahl->text();
+}
+
+Options importOptions() {
+    Options o;
+    o.option1erinnerung = QStringLiteral("2 Wochen vorher");
+    o.optionabjahr = QStringLiteral("18. Geburtstag");
+    o.optionzyklus = QStringLiteral("alle 2 Jahre");
+    return o;
+}
+
+// A record as the import makes it: the reminders of importOptions(), markers 0.
+Record imported(int nummer, const char* name, int jahr, int monat, int tag) {
+    Record r = newRecord(nummer, importOptions().reminderDefaults());
+    std::tie(r.name, r.jahr, r.monat, r.tag) = std::tuple(QString(name), jahr, monat, tag);
+    return r;
+}
+
+// Anna is in the list (her year unknown in the file), Ohne Jahr and Bert are new, two cards
+// have no birthday the list could hold.
+const QByteArray
+    cards("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Anna Beispiel\r\nBDAY:--0307\r\n"
+          "END:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ohne Jahr\r\n"
+          "BDAY:--0308\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:4.0\r\n"
+          "FN:Kein Datum\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nFN:Bert Berg\r\n"
+          "BDAY:1990-05-06\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:4.0\r\n"
+          "FN:Irgendwann\r\nBDAY;VALUE=text:someday\r\nEND:VCARD\r\n");
+
+std::vector<Record> listBeforeImport() {
+    std::vector<Record> list{makeRecord(1, QStringLiteral("Anna Beispiel"), 1980, 3, 7),
+                             makeRecord(4, QStringLiteral("April Kind"), 1990, 4, 12)};
+    list[0].marker = {2024, 2024, 0};
+    return list;
+}
+
+// "Kontakte importieren..." with `file` chosen; `work` answers the preview, if there is one.
+void importFrom(WindowHarness& h, const QString& file, std::function<int(FrmKontakte&)> work) {
+    h.services.answerOpen(file);
+    if (work)
+        h.services.answerDialog([work](QDialog& d) { return work(dynamic_cast<FrmKontakte&>(d)); });
+    h.window().mnuDateikontakteimportieren->trigger();
+}
+
+// The calendar the command line writes of the same data directory at the same instant.
+QByteArray exportedByCommandLine(WindowHarness& h) {
+    const QString target = h.dataDir.file(QStringLiteral("cli.ics"));
+    RunSetup setup;
+    setup.home = h.dataDir.path();
+    setup.env.insert(QStringLiteral("NATALIX_NOW"), h.services.now().toString(Qt::ISODate));
+    const RunResult r = runNatalix({"--datadir", h.dir.path, "--export-ics", target}, setup);
+    return r.finished && r.code == 0 ? readFileBytes(target) : "failed: " + r.err;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(std::vector<natalix::Record>)
+
+class TestContactWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The roads to the year not covered by the record check's and the date box's own tables:
+    // Enter, and the clipboard commands, which leave " " in an emptied box. Left empty or
+    // unreadable the year is the unknown 0 (and 29 February stays), 1 to 1879 become 1880.
+    void yearReachesTheRecord_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("stored");
+        const std::tuple<const char*, const char*, int> rows[] = {
+            {"enter", "", 0},         {"enter", "abc", 0}, {"enter", "5", 1880}, {"paste", " x", 0},
+            {"paste", "19650", 2099}, {"cut", "", 0},      {"delete", "", 0}};
+        for (auto [path, typed, stored] : rows)
+            QTest::addRow("%s '%s'", path, typed) << QString(path) << QString(typed) << stored;
+    }
+    void yearReachesTheRecord() {
+        QFETCH(QString, path);
+        QFETCH(QString, typed);
+        QFETCH(int, stored);
+        WindowHarness h({makeRecord(1, QStringLiteral("Anna"), 1964, 2, 29),
+                         makeRecord(2, QStringLiteral("Bert"), 1970, 5, 6)});
+        FrmMain& w = shown(h);
+        QLineEdit* year = w.cboJahr->lineEdit();
+        w.cboJahr->setFocus(Qt::TabFocusReason);
+        year->selectAll();
+        if (path == u"enter") {
+            QTest::keyClick(year, Qt::Key_Backspace);
+            QTest::keyClicks(year, typed);
+            QTest::keyClick(year, Qt::Key_Return);
+        } else {
+            h.services.setClipboard(typed);
+            (path == u"paste" ? w.mnuBearbeiteneinfuegen
+             : path == u"cut" ? w.mnuBearbeitenausschneiden
+                              : w.mnuBearbeitenloeschen)
+                ->trigger();
+            w.cboErsteerinnerung->setFocus(Qt::TabFocusReason);
+            QCOMPARE(w.cboJahr->currentText(), stored ? QString::number(stored) : QString());
+            w.storePendingEdit();
+        }
+        const std::vector<Record> records = h.storedRecords();
+        QCOMPARE(std::tuple(records[0].jahr, records[0].tag, records[1].jahr),
+                 std::tuple(stored, stored == 0 || QDate::isLeapYear(stored) ? 29 : 28, 1970));
+    }
+
+    // Sorting by year puts the unknown years first; the grid and the printed list show none.
+    void unknownYearIsShownEmpty_data() {
+        QTest::addColumn<int>("printDisplay");
+        QTest::addColumn<double>("yearX");
+        QTest::newRow("new print display") << 0 << 67.0;
+        QTest::newRow("old print display") << 1 << 83.0;
+    }
+    void unknownYearIsShownEmpty() {
+        QFETCH(int, printDisplay);
+        QFETCH(double, yearX);
+        Options options;
+        options.optiondatumsanzeigedrucken = printDisplay;
+        WindowHarness h({makeRecord(1, QStringLiteral("Alt"), 1950, 1, 2),
+                         makeRecord(2, QStringLiteral("Ohne März"), 0, 3, 1),
+                         makeRecord(3, QStringLiteral("Jung"), 1930, 6, 7),
+                         makeRecord(4, QStringLiteral("Ohne Januar"), 0, 1, 9)},
+                        options);
+        FrmMain& w = shown(h);
+        QTest::mouseClick(w.cmdSortierennachjahr, Qt::LeftButton);
+        QCOMPARE(h.numbersInOrder(), (std::vector<int>{4, 2, 3, 1}));
+        QCOMPARE(gridYears(h), (QStringList{"", "", "1930", "1950"}));
+        h.clickRow(0);
+        QCOMPARE(w.cboJahr->currentText(), QString());
+
+        PrintLog log;
+        h.services.answerPrinter(true);
+        h.services.answerDialog([](QDialog& d) {
+            d.findChild<QPushButton*>(QStringLiteral("cmdDrucken"))->click();
+            return d.result();
+        });
+        w.findChild<PrintCommands*>()->setSurfaceFactory(recordingFactory(log));
+        w.mnuDateidrucken->trigger();
+        QCOMPARE(log.jobs.size(), 1);
+        QCOMPARE(log.jobs[0].pages[0].column(yearX), (QStringList{"", "", " 1930", " 1950"}));
+        QCOMPARE(log.jobs[0].pages[0].column(75), (QStringList{" 1", " 3", " 6", " 1"}));
+    }
+
+    // The preview: a row per contact with a birthday, the list's own unchecked and marked, the
+    // count kept current; the chosen ones appended in one go, numbered on, sorted by number;
+    // the same file once more adds nothing.
+    void importThroughThePreview_data() {
+        QTest::addColumn<double>("dateDisplay");
+        QTest::addColumn<QStringList>("toggle");
+        QTest::addColumn<QStringList>("seen"); // the preview, and the count after each toggle
+        QTest::addColumn<std::vector<Record>>("added");
+        QTest::addColumn<QString>("summary");
+        QTest::newRow("as offered")
+            << 1.0 << QStringList()
+            << QStringList{" |Anna Beispiel|7.3.|schon in der Liste",
+                           "x|Ohne Jahr|8.3.|Geburtsjahr unbekannt", "x|Bert Berg|6.5.1990|",
+                           "2 von 3 Geburtstagen werden übernommen."}
+            << std::vector<Record>{imported(5, "Ohne Jahr", 0, 3, 8),
+                                   imported(6, "Bert Berg", 1990, 5, 6)}
+            << "2 Geburtstage übernommen, 1 schon in der Liste, 2 ohne lesbares Geburtsdatum";
+        QTest::newRow("the duplicate too, Bert not")
+            << 0.0 << QStringList{"Bert Berg", "Anna Beispiel"}
+            << QStringList{" |Anna Beispiel|3-7|schon in der Liste",
+                           "x|Ohne Jahr|3-8|Geburtsjahr unbekannt",
+                           "x|Bert Berg|1990-5-6|",
+                           "2 von 3 Geburtstagen werden übernommen.",
+                           "1 von 3 Geburtstagen werden übernommen.",
+                           "2 von 3 Geburtstagen werden übernommen."}
+            << std::vector<Record>{imported(5, "Anna Beispiel", 0, 3, 7),
+                                   imported(6, "Ohne Jahr", 0, 3, 8)}
+            << "2 Geburtstage übernommen, 0 schon in der Liste, 2 ohne lesbares Geburtsdatum";
+    }
+    void importThroughThePreview() {
+        QFETCH(double, dateDisplay);
+        QFETCH(QStringList, toggle);
+        QFETCH(QStringList, seen);
+        QFETCH(std::vector<Record>, added);
+        QFETCH(QString, summary);
+        Options options = importOptions();
+        options.optiondatumsanzeigehauptfenster = dateDisplay;
+        WindowHarness h(listBeforeImport(), options);
+        FrmMain& w = shown(h);
+        const QString file = h.dataDir.file(QStringLiteral("kontakte.vcf"));
+        QVERIFY(writeFileBytes(file, cards));
+        // Another order in force, and day 31 typed into the April record: checked first.
+        QTest::mouseClick(w.cmdSortierennachnamen, Qt::LeftButton);
+        h.clickRow(1);
+        w.cboTag->setEditText(QStringLiteral("31"));
+        h.services.answerMessage(answer::ok);
+        QStringList shownRows;
+        int aprilDay = 0;
+        importFrom(h, file, [&](FrmKontakte& d) {
+            aprilDay = h.storedRecords()[1].tag;
+            shownRows = preview(d);
+            for (const QString& name : toggle) {
+                QTreeWidgetItem* it = d.lstKontakte->findItems(name, Qt::MatchExactly)[0];
+                it->setCheckState(0, it->checkState(0) ? Qt::Unchecked : Qt::Checked);
+                shownRows << d.lblAnzahl->text();
+            }
+            d.cmdUebernehmen->click();
+            return d.result();
+        });
+        QCOMPARE(aprilDay, 30);
+        QCOMPARE(shownRows, seen);
+        const MessageRequest& m = h.services.messages.value(0);
+        QCOMPARE(std::tuple(m.text, m.title, m.icon),
+                 std::tuple(summary, QStringLiteral("Kontakte importieren"), Icon::Information));
+        std::vector<Record> expected = listBeforeImport();
+        expected[1].tag = 30;
+        expected.insert(expected.end(), added.begin(), added.end());
+        QCOMPARE(h.storedRecords(), expected);
+        QCOMPARE(h.state().dateiwurdegeaendert, 1);
+        QVERIFY(h.services.allAnswered());
+        // Sorted by number as after a first click on "Nummer", the first new record current.
+        QCOMPARE(h.numbersInOrder(), (std::vector<int>{1, 4, 5, 6}));
+        QCOMPARE(w.gridCaption(),
+                 QStringLiteral("Alle Datensätze - sortiert nach Nr. - aufsteigend"));
+        QCOMPARE(std::tuple(h.state().sortieren1, h.state().sortieren2), std::tuple(1, 0));
+        QCOMPARE(std::tuple(w.lblNummer->text(), w.txtName->text(), w.cboJahr->currentText()),
+                 std::tuple(QStringLiteral("5"), added[0].name, QString()));
+
+        if (!toggle.isEmpty())
+            return;
+        // Twice imported adds nothing: every row is marked, none checked.
+        h.state().dateiwurdegeaendert = 0;
+        h.services.answerMessage(answer::ok);
+        importFrom(h, file, [&](FrmKontakte& d) {
+            shownRows = preview(d);
+            d.cmdUebernehmen->click();
+            return d.result();
+        });
+        QCOMPARE(shownRows.filter(QStringLiteral("schon in der Liste")).size(), 3);
+        QCOMPARE(shownRows.filter(QRegularExpression(QStringLiteral("^x"))).size(), 0);
+        QCOMPARE(h.services.messages.last().text,
+                 QStringLiteral("0 Geburtstage übernommen, 3 schon in der Liste, 2 ohne lesbares "
+                                "Geburtsdatum"));
+        QCOMPARE(h.storedRecords(), expected);
+        QCOMPARE(h.state().dateiwurdegeaendert, 0);
+    }
+
+    // A file that is neither vCard nor CSV gets the core's German message; nothing changes.
+    void refusedFileChangesNothing_data() {
+        QTest::addColumn<QByteArray>("bytes"); // null: no file at all
+        QTest::addColumn<QString>("reason");
+        const QString neither =
+            QStringLiteral("Die Datei ist weder eine vCard-Datei noch eine CSV-Kontaktliste.");
+        QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << neither;
+        QTest::newRow("missing") << QByteArray()
+                                 << QStringLiteral("Die Datei kann nicht gelesen werden (53 : "
+                                                   "Datei nicht gefunden).");
+    }
+    void refusedFileChangesNothing() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        WindowHarness h(listBeforeImport());
+        const QString file = h.dataDir.file(QStringLiteral("kontakte.vcf"));
+        QVERIFY(bytes.isNull() || writeFileBytes(file, bytes));
+        h.services.answerMessage(answer::ok);
+        importFrom(h, file, {});
+        QVERIFY(h.services.allAnswered());
+        const MessageRequest& m = h.services.messages.value(0);
+        QCOMPARE(
+            std::tuple(m.text, m.icon),
+            std::tuple(
+                QStringLiteral("Die Datei \"%1\" wurde nicht eingelesen: %2").arg(file, reason),
+                Icon::Exclamation));
+        QCOMPARE(h.storedRecords(), listBeforeImport());
+        QCOMPARE(h.state().dateiwurdegeaendert, 0);
+    }
+
+    // The window writes the command line's bytes, in number order whatever the grid shows,
+    // after the record check; the list itself is not touched. A failed write keeps the old
+    // calendar and shows the list save's message of its group and code; Retry once there is
+    // room writes it.
+    void calendarExport_data() {
+        QTest::addColumn<qint64>("limit"); // -1: no full disk
+        QTest::addColumn<int>("answerCode");
+        QTest::addColumn<QString>("message"); // how it begins and its group and code
+        const QString full = QStringLiteral("Auf dem Datenträger ist kein Platz mehr.*103 / 61 : ");
+        QTest::newRow("written") << qint64(-1) << 0 << QString();
+        QTest::newRow("full disk, cancel") << qint64(200) << answer::cancel << full;
+        QTest::newRow("full disk, retry with room") << qint64(200) << answer::retry << full;
+    }
+    void calendarExport() {
+        QFETCH(qint64, limit);
+        QFETCH(int, answerCode);
+        QFETCH(QString, message);
+        std::vector<Record> records = listBeforeImport();
+        records.push_back(makeRecord(2, QStringLiteral("Schalt Tag"), 0, 2, 29));
+        WindowHarness h(records);
+        FrmMain& w = shown(h);
+        h.state().dateinamemitpfad = QStringLiteral("/irgendwo/liste.nxd");
+        QTest::mouseClick(w.cmdSortierennachnamen, Qt::LeftButton);
+        h.clickRow(1); // April Kind
+        // Day 31 typed: checked and stored first (where the disk is not full already).
+        if (limit < 0)
+            w.cboTag->setEditText(QStringLiteral("31"));
+        const QString target = h.dataDir.file(QStringLiteral("natalix.ics"));
+        const QByteArray old("BEGIN:VCALENDAR\r\nder alte Kalender\r\nEND:VCALENDAR\r\n");
+        QVERIFY(writeFileBytes(target, old));
+        h.services.answerSave(target);
+        if (answerCode)
+            h.services.answerMessage(answerCode);
+        std::optional<FileSizeLimit> diskFull;
+        if (limit >= 0)
+            diskFull.emplace(limit);
+        h.services.onMessage = [&](const MessageRequest&) { diskFull.reset(); };
+        w.mnuDateikalenderexportieren->trigger();
+        diskFull.reset();
+
+        QVERIFY(h.services.allAnswered());
+        const FileDialogRequest& d = h.services.saveRequests.value(0);
+        QCOMPARE(
+            std::tuple(d.fileName, d.filter, d.defaultSuffix, d.confirmOverwrite),
+            std::tuple(target, QStringLiteral("iCalendar (*.ics)"), QStringLiteral("ics"), true));
+        QCOMPARE(h.services.messages.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            const MessageRequest& m = h.services.messages[0];
+            QVERIFY2(QRegularExpression(u'^' + message).match(m.text).hasMatch(),
+                     qPrintable(m.text));
+            QCOMPARE(std::tuple(m.buttons, m.icon),
+                     std::tuple(Buttons::RetryCancel, Icon::Exclamation));
+        }
+        // Nothing but the calendar is left in the folder.
+        QCOMPARE(QDir(h.dir.path).entryList({"*.ics*"}, QDir::Files | QDir::Hidden),
+                 QStringList{"natalix.ics"});
+        QCOMPARE(h.storedRecords()[1].tag, limit < 0 ? 30 : 12);
+        QCOMPARE(readFileBytes(target),
+                 answerCode == answer::cancel ? old : exportedByCommandLine(h));
+        QCOMPARE(h.state().dateiwurdegeaendert, 0);
+        QCOMPARE(h.state().dateinamemitpfad, QStringLiteral("/irgendwo/liste.nxd"));
+        QCOMPARE(h.numbersInOrder(), (std::vector<int>{1, 4, 2}));
+    }
+};
+
+QTEST_MAIN(TestContactWindow)
+#include "test_contactwindow.moc"
