@@ -2,7 +2,8 @@
 # Sourced by run.sh and test.sh.
 natalix_install_deps() {
     local wanted=(qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libqt6sql6-sqlite
-        libqt6dbus6 libsqlite3-dev libgl1-mesa-dev fonts-dejavu-core cmake ninja-build g++ "$@")
+        libqt6dbus6 libsqlite3-dev libgl1-mesa-dev fonts-dejavu-core cmake ninja-build g++
+        qtkeychain-qt6-dev libqt6keychain1 libsecret-1-0 "$@")
     local missing=()
     local p
     for p in "${wanted[@]}"; do

@@ -12,6 +12,7 @@ namespace natalix {
 namespace {
 
 constexpr int maxRedirects = 5;
+constexpr int holdRetryMs = 100;
 
 bool sameHost(const QUrl& from, const QUrl& to) {
     if (from.host().compare(to.host(), Qt::CaseInsensitive) != 0)
@@ -151,6 +152,11 @@ void DavClient::start(Pending* p) {
 
 void DavClient::finish(Pending* p, QNetworkReply* reply) {
     p->timer.stop();
+    if (m_hold && m_hold()) {
+        // The answer is complete; only its callback waits. An abort drops it with `p`.
+        QTimer::singleShot(holdRetryMs, p, [this, p, reply] { finish(p, reply); });
+        return;
+    }
     if (p->failure != DavFailure::TooLarge && reply->isOpen())
         p->received += reply->readAll();
     reply->deleteLater();
@@ -215,7 +221,8 @@ void DavClient::abortAll() {
     }
 }
 
-QString describeFailure(const DavResponse& r, int timeoutMs, qint64 maxBytes) {
+QString describeFailure(const DavResponse& r, int timeoutMs, qint64 maxBytes,
+                        const QString& credentialsSource) {
     const QString host = r.url.host();
     switch (r.failure) {
     case DavFailure::Unreachable:
@@ -245,8 +252,8 @@ QString describeFailure(const DavResponse& r, int timeoutMs, qint64 maxBytes) {
     }
     if (r.status == 401)
         return QStringLiteral("Der Server %1 hat die Anmeldung abgelehnt (401). Benutzername und "
-                              "Passwort prüfen (NATALIX_DAV_USER, NATALIX_DAV_PASSWORD).")
-            .arg(host);
+                              "Passwort prüfen (%2).")
+            .arg(host, credentialsSource);
     return QStringLiteral("Der Server %1 antwortet auf %2 mit dem Status %3 %4.")
         .arg(host, r.url.path())
         .arg(r.status)

@@ -54,6 +54,12 @@ public:
     int timeout() const { return m_timeoutMs; }
     void setMaxResponseBytes(qint64 bytes) { m_maxBytes = bytes; }
     qint64 maxResponseBytes() const { return m_maxBytes; }
+    // Where the user name and password come from, named when a login is refused.
+    void setCredentialsSource(const QString& where) { m_credentialsSource = where; }
+    QString credentialsSource() const { return m_credentialsSource; }
+    // While `holding` answers true, finished answers wait before their callbacks run (the
+    // window's table is in the middle of other work); they follow, in order, once it is free.
+    void setDeliveryHold(std::function<bool()> holding) { m_hold = std::move(holding); }
 
     using Callback = std::function<void(const DavResponse&)>;
     void send(const QByteArray& method, const QUrl& url, const QByteArray& body,
@@ -72,6 +78,8 @@ private:
 
     QNetworkAccessManager* m_manager;
     QByteArray m_authorization;
+    std::function<bool()> m_hold;
+    QString m_credentialsSource = QStringLiteral("NATALIX_DAV_USER, NATALIX_DAV_PASSWORD");
     int m_timeoutMs = 30000;
     qint64 m_maxBytes = 32 * 1024 * 1024;
     int m_requests = 0;
@@ -80,6 +88,8 @@ private:
 };
 
 // "Status 404 (Not Found)" style wording is left to the caller; this names the failure kind.
-QString describeFailure(const DavResponse& r, int timeoutMs, qint64 maxBytes);
+QString describeFailure(
+    const DavResponse& r, int timeoutMs, qint64 maxBytes,
+    const QString& credentialsSource = QStringLiteral("NATALIX_DAV_USER, NATALIX_DAV_PASSWORD"));
 
 } // namespace natalix

@@ -3,7 +3,8 @@
 namespace natalix {
 
 QString davErrorMessage(const DavClient& client, const DavResponse& r) {
-    return describeFailure(r, client.timeout(), client.maxResponseBytes());
+    return describeFailure(r, client.timeout(), client.maxResponseBytes(),
+                           client.credentialsSource());
 }
 
 QString multistatusErrorMessage(const DavResponse& r, const Multistatus& m) {

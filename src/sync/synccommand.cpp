@@ -7,6 +7,8 @@
 #include "sync/calendarsync.h"
 #include "sync/contactsync.h"
 #include "sync/davclient.h"
+#include "sync/keyring.h"
+#include "sync/syncaccount.h"
 #include "table/tablestore.h"
 
 #include <QCoreApplication>
@@ -24,22 +26,38 @@ void print(FILE* to, const QString& text) {
     std::fflush(to);
 }
 
-QUrl serverUrl(const QString& text, QString* error) {
-    const QUrl url(text, QUrl::StrictMode);
-    if (url.isValid() && (url.scheme() == u"http" || url.scheme() == u"https") &&
-        !url.host().isEmpty())
-        return url;
-    *error = QStringLiteral("\"%1\" ist keine http- oder https-Adresse.").arg(text);
-    return {};
-}
-
-// The password stays out of the URL; it comes from the environment only.
-void takeCredentials(DavClient& client, QUrl* url) {
+// The password stays out of the URL. The environment wins (scripts, tests); otherwise the
+// account the window stored: the user from the settings, the password from the keyring.
+// Returns why the keyring gave none, for when the server then refuses.
+QString takeCredentials(DavClient& client, QUrl* url, const DataDir& dir) {
     QString user = qEnvironmentVariable("NATALIX_DAV_USER");
     if (user.isEmpty())
         user = url->userName();
-    client.setCredentials(user, qEnvironmentVariable("NATALIX_DAV_PASSWORD"));
     *url = url->adjusted(QUrl::RemoveUserInfo);
+    if (user.isEmpty()) {
+        SettingsStore settings(dir);
+        user = loadSyncAccount(settings).user;
+    }
+    if (qEnvironmentVariableIsSet("NATALIX_DAV_PASSWORD") || user.isEmpty()) {
+        client.setCredentials(user, qEnvironmentVariable("NATALIX_DAV_PASSWORD"));
+        return {};
+    }
+    client.setCredentialsSource(QStringLiteral("Optionen, Seite \"Adressbuch und Kalender\", "
+                                               "oder NATALIX_DAV_USER, NATALIX_DAV_PASSWORD"));
+    Keyring keyring(keyringService());
+    keyring.setTimeout(20000);
+    QEventLoop loop;
+    KeyringResult found;
+    bool answered = false;
+    keyring.read(passwordKey(dir), &loop, [&](const KeyringResult& r) {
+        found = r;
+        answered = true;
+        loop.quit();
+    });
+    if (!answered)
+        loop.exec();
+    client.setCredentials(user, found.password);
+    return found.message;
 }
 
 } // namespace
@@ -47,7 +65,7 @@ void takeCredentials(DavClient& client, QUrl* url) {
 int runSyncCommandLine(const CommandLine& cl) {
     const bool contacts = cl.mode == CommandLine::Mode::SyncContacts;
     QString error;
-    QUrl url = serverUrl(cl.file, &error);
+    QUrl url = parseServerUrl(cl.file, &error);
     const DataDir dir = url.isValid() ? resolveDataDir(cl.dataDir, &error) : DataDir();
     if (!error.isEmpty()) {
         print(stderr, error);
@@ -77,10 +95,10 @@ int runSyncCommandLine(const CommandLine& cl) {
 
     QEventLoop loop;
     bool ok = false, finished = false;
-    QString message;
+    QString message, keyringNote;
     if (contacts) {
         ContactSync sync(*store, importRulesReader(options.reminderDefaults()), isSameBirthday);
-        takeCredentials(sync.client(), &url);
+        keyringNote = takeCredentials(sync.client(), &url, dir);
         QObject::connect(&sync, &ContactSync::finished, &loop, [&](const ContactSyncOutcome& o) {
             ok = o.ok;
             message = o.message;
@@ -93,7 +111,7 @@ int runSyncCommandLine(const CommandLine& cl) {
     } else {
         const QDateTime now = programNow();
         CalendarSync sync(*store, {now.date(), now, options.optiondatumsanzeigehauptfenster});
-        takeCredentials(sync.client(), &url);
+        keyringNote = takeCredentials(sync.client(), &url, dir);
         QObject::connect(&sync, &CalendarSync::finished, &loop, [&](const CalendarSyncOutcome& o) {
             ok = o.ok;
             message = o.message;
@@ -106,6 +124,8 @@ int runSyncCommandLine(const CommandLine& cl) {
     }
     // The replies and connections the sync let go are deleted later: now, before the exit.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    if (!ok && !keyringNote.isEmpty())
+        message += u'\n' + keyringNote;
     print(ok ? stdout : stderr, message);
     return ok ? 0 : 1;
 }

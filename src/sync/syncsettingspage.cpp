@@ -1,0 +1,178 @@
+#include "sync/syncsettingspage.h"
+
+#include "sync/synccontroller.h"
+
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace natalix {
+
+namespace {
+
+QLineEdit* field(QWidget* parent, const char* name, const QString& accessible, const QString& tip) {
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QString::fromLatin1(name));
+    e->setAccessibleName(accessible);
+    e->setToolTip(tip);
+    return e;
+}
+
+} // namespace
+
+SyncSettingsPage::SyncSettingsPage(SyncController& controller, QWidget* parent)
+    : QWidget(parent), m_controller(controller) {
+    setObjectName(QStringLiteral("SyncSettingsPage"));
+    setWindowTitle(caption());
+
+    txtAdressbuch = field(
+        this, "txtAdressbuch", QStringLiteral("Adresse des Adressbuchs"),
+        QStringLiteral("Die Adresse (http:// oder https://) Ihres CardDAV-Adressbuchs oder "
+                       "Ihres Servers: die Geburtstage der Kontakte kommen in die Liste ..."));
+    txtKalender =
+        field(this, "txtKalender", QStringLiteral("Adresse des Kalenders"),
+              QStringLiteral("Die Adresse (http:// oder https://) eines CalDAV-Kalenders: Natalix "
+                             "trägt dort die Geburtstage mit ihren Erinnerungen ein ..."));
+    txtBenutzer = field(this, "txtBenutzer", QStringLiteral("Benutzername"),
+                        QStringLiteral("Ihr Benutzername beim Server von Adressbuch und "
+                                       "Kalender ..."));
+    txtPasswort = field(this, "txtPasswort", QStringLiteral("Passwort"),
+                        QStringLiteral("Ihr Passwort beim Server; es wird nur im "
+                                       "Schlüsselbund des Systems gespeichert ..."));
+    txtPasswort->setEchoMode(QLineEdit::Password);
+    connect(txtPasswort, &QLineEdit::textEdited, this, [this] { m_passwordEdited = true; });
+
+    cmdJetztabgleichen = new QPushButton(QStringLiteral("Jetzt abgleichen"), this);
+    cmdJetztabgleichen->setObjectName(QStringLiteral("cmdJetztabgleichen"));
+    cmdJetztabgleichen->setAccessibleName(QStringLiteral("Jetzt abgleichen"));
+    cmdJetztabgleichen->setToolTip(
+        QStringLiteral("Gleicht die Liste sofort mit dem Adressbuch und dem Kalender ab, mit "
+                       "den Angaben dieser Seite ..."));
+    connect(cmdJetztabgleichen, &QPushButton::clicked, this,
+            &SyncSettingsPage::cmdJetztabgleichen_Click);
+
+    ProgressBarAbgleich = new QProgressBar(this);
+    ProgressBarAbgleich->setObjectName(QStringLiteral("ProgressBarAbgleich"));
+    ProgressBarAbgleich->setAccessibleName(QStringLiteral("Fortschritt des Abgleichs"));
+    ProgressBarAbgleich->setRange(0, 0); // runs without an end known in advance
+    ProgressBarAbgleich->setTextVisible(false);
+    ProgressBarAbgleich->setVisible(false);
+
+    lblAbgleich = new QLabel(this);
+    lblAbgleich->setObjectName(QStringLiteral("lblAbgleich"));
+    lblAbgleich->setAccessibleName(QStringLiteral("Ergebnis des Abgleichs"));
+    lblAbgleich->setWordWrap(true);
+    lblAbgleich->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* form = new QFormLayout;
+    const std::pair<const char*, QLineEdit*> rows[] = {{"&Adressbuch:", txtAdressbuch},
+                                                       {"&Kalender:", txtKalender},
+                                                       {"&Benutzer:", txtBenutzer},
+                                                       {"&Passwort:", txtPasswort}};
+    for (const auto& [text, edit] : rows) {
+        auto* label = new QLabel(QString::fromUtf8(text), this);
+        label->setBuddy(edit);
+        form->addRow(label, edit);
+    }
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(cmdJetztabgleichen, 0, Qt::AlignLeft);
+    layout->addWidget(ProgressBarAbgleich);
+    layout->addWidget(lblAbgleich);
+    layout->addStretch();
+
+    connect(&m_controller, &SyncController::started, this, [this] { showRunning(true); });
+    connect(&m_controller, &SyncController::progress, this, &SyncSettingsPage::syncStep);
+    connect(&m_controller, &SyncController::finished, this, &SyncSettingsPage::syncFinished);
+    showRunning(m_controller.isRunning());
+}
+
+void SyncSettingsPage::load() {
+    const SyncAccount a = m_controller.storedAccount();
+    txtAdressbuch->setText(a.addressBook);
+    txtKalender->setText(a.calendar);
+    txtBenutzer->setText(a.user);
+    txtPasswort->clear();
+    m_storedPassword.clear();
+    m_passwordEdited = false;
+    m_controller.readPassword(this, [this](const KeyringResult& r) {
+        if (r.ok())
+            m_storedPassword = r.password;
+        // What the user typed meanwhile stays.
+        if (!m_passwordEdited)
+            txtPasswort->setText(m_storedPassword);
+        if (!r.message.isEmpty())
+            showStatus(r.message);
+        emit passwordRead(r);
+    });
+}
+
+SyncAccount SyncSettingsPage::enteredAccount() const {
+    SyncAccount a;
+    a.addressBook = txtAdressbuch->text().trimmed();
+    a.calendar = txtKalender->text().trimmed();
+    a.user = txtBenutzer->text();
+    a.password = txtPasswort->text();
+    return a;
+}
+
+bool SyncSettingsPage::apply() {
+    const SyncAccount a = enteredAccount();
+    QStringList problems;
+    const std::pair<QString, QString> urls[] = {{QStringLiteral("Adressbuch"), a.addressBook},
+                                                {QStringLiteral("Kalender"), a.calendar}};
+    for (const auto& [what, text] : urls) {
+        QString error;
+        const QUrl url = text.isEmpty() ? QUrl() : parseServerUrl(text, &error);
+        if (!error.isEmpty())
+            problems << what + QStringLiteral(": ") + error;
+        else if (!url.password().isEmpty())
+            // The settings file is no place for it.
+            problems << what + QStringLiteral(": Die Adresse enthält ein Passwort; bitte "
+                                              "tragen Sie es unter \"Passwort\" ein.");
+    }
+    if (!problems.isEmpty()) {
+        showStatus(problems.join(u'\n'));
+        return false;
+    }
+    const bool passwordChanged = a.password != m_storedPassword;
+    QString error;
+    if (!m_controller.saveAccount(a, passwordChanged, &error)) {
+        showStatus(error);
+        return false;
+    }
+    m_storedPassword = a.password;
+    m_passwordEdited = false;
+    return true;
+}
+
+void SyncSettingsPage::cmdJetztabgleichen_Click() {
+    if (m_controller.isRunning()) {
+        showStatus(QStringLiteral("Ein Abgleich läuft bereits."));
+        return;
+    }
+    m_controller.syncNow(enteredAccount());
+}
+
+void SyncSettingsPage::showRunning(bool running) {
+    cmdJetztabgleichen->setEnabled(!running);
+    ProgressBarAbgleich->setVisible(running);
+}
+
+void SyncSettingsPage::syncStep(const QString& step) {
+    showStatus(step);
+}
+
+void SyncSettingsPage::syncFinished(const SyncReport& report) {
+    showRunning(false);
+    showStatus(report.message);
+}
+
+void SyncSettingsPage::showStatus(const QString& text) {
+    lblAbgleich->setText(text);
+}
+
+} // namespace natalix

@@ -1,0 +1,22 @@
+# The window's side of the sync: the keyring through a probe where none can take the password
+# (no service, none on the bus, a locked one), the page and the controller against Radicale and
+# scripted servers. A case that needs the GNOME keyring where it cannot run skips, and ctest
+# then reports the whole test as skipped, not as passed.
+add_executable(keyring_probe sync/keyring_probe.cpp)
+target_link_libraries(keyring_probe PRIVATE natalix_sync)
+natalix_test(test_keyring SOURCES sync/test_keyring.cpp)
+target_compile_definitions(test_keyring PRIVATE
+    NATALIX_KEYRING_PROBE="$<TARGET_FILE:keyring_probe>")
+add_dependencies(test_keyring keyring_probe)
+set_tests_properties(test_keyring PROPERTIES TIMEOUT 120 SKIP_REGULAR_EXPRESSION "SKIP   : ")
+
+# The page and the controller in the real main window, on a session bus of its own with an
+# unlocked Secret Service, against Radicale, scripted servers and the command line.
+add_executable(test_syncwindow sync/test_syncwindow.cpp)
+target_link_libraries(test_syncwindow PRIVATE natalix_windowsupport natalix_syncsupport)
+add_dependencies(test_syncwindow natalix)
+add_test(NAME test_syncwindow
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/support/with-keyring.sh $<TARGET_FILE:test_syncwindow>)
+set_tests_properties(test_syncwindow PROPERTIES TIMEOUT 240
+    SKIP_REGULAR_EXPRESSION "SKIP   : " ENVIRONMENT
+    "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/lsan.supp:print_suppressions=0")
