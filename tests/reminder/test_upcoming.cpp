@@ -122,10 +122,6 @@ private slots:
                  expected);
     }
 
-    void newDateDisplay() {
-        QCOMPARE(displayDate(QDate(2025, 3, 7), 0), QStringLiteral("2025-3-7"));
-    }
-
     // The window makes the record current by its bookmark, whatever the grid's order.
     void bookmarkMakesTheRecordCurrent() {
         test::TempDataDir dir;
