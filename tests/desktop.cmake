@@ -47,5 +47,5 @@ add_test(NAME test_presence_notray
 set_tests_properties(test_presence test_presence_notray PROPERTIES TIMEOUT 150
     ENVIRONMENT "LC_ALL=C.UTF-8;${natalix_x11_asan};${natalix_qtdbus_lsan}")
 
-# "Nächste Geburtstage..." in the main window.
-natalix_test(test_upcomingwindow GUI SOURCES extras/test_upcomingwindow.cpp)
+# Finding a record: "Nächste Geburtstage..." and "&Suchen..." in the main window.
+natalix_test(test_findrecord GUI SOURCES extras/test_findrecord.cpp)

@@ -1,3 +1,2 @@
 # Tests of the editing commands (natalix_test(...) lines).
 natalix_test(test_editing GUI SOURCES editing/test_editing.cpp)
-natalix_test(test_search GUI SOURCES editing/test_search.cpp)
