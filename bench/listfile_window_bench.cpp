@@ -52,6 +52,7 @@ public:
     int message(const MessageRequest&) override { return answer::ok; }
     std::optional<QString> openFileName(const FileDialogRequest&) override { return openAnswer; }
     std::optional<QString> saveFileName(const FileDialogRequest&) override { return {}; }
+    std::optional<QString> inputText(const InputRequest&) override { return {}; }
     int execDialog(QDialog&) override { return QDialog::Rejected; }
     void showWindow(QWidget* window) override { window->deleteLater(); }
     bool choosePrinter(QPrinter&, QWidget*) override { return false; }

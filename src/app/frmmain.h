@@ -149,9 +149,11 @@ public:
     QAction* mnuBearbeitenloeschen = nullptr;
     QAction* mnuBearbeitenalledatensaetzemarkieren = nullptr;
     QAction* mnuBearbeitenmarkierungenloeschen = nullptr;
+    QAction* mnuBearbeitensuchen = nullptr;
     QMenu* mnuExtras = nullptr;
     QAction* mnuExtrasoptionen = nullptr;
     QAction* mnuWochentagausgeben = nullptr;
+    QAction* mnuExtrasnaechstegeburtstage = nullptr;
     QAction* mnuErinnerungsmodulbeenden = nullptr;
     QMenu* mnuFragezeichen = nullptr;
     QAction* mnuHilfe = nullptr;

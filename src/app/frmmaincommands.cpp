@@ -2,6 +2,7 @@
 
 #include "contacts/contactcommands.h"
 #include "extras/extrascommands.h"
+#include "extras/upcomingcommands.h"
 #include "extras/weekdaycommand.h"
 #include "listfile/listfilecommands.h"
 #include "options/frmoptions.h"
@@ -11,6 +12,7 @@
 #include "table/deletecommands.h"
 #include "table/entrycommands.h"
 #include "table/frmaendern.h"
+#include "table/searchcommand.h"
 #include "table/sortcommands.h"
 
 #include <QAction>
@@ -51,6 +53,9 @@ void FrmMain::installCommands() {
     wire(mnuBearbeitenmarkierungenloeschen,
          [selection] { selection->mnuBearbeitenmarkierungenloeschen_Click(); });
 
+    auto* search = new SearchCommand(c, this);
+    wire(mnuBearbeitensuchen, [search] { search->mnuBearbeitensuchen_Click(); });
+
     SortCommands* sort = m_sort.get();
     wire(cmdSortierennachnummer, [sort] { sort->cmdSortierennachnummer_Click(); });
     wire(cmdSortierennachnamen, [sort] { sort->cmdSortierennachnamen_Click(); });
@@ -81,6 +86,11 @@ void FrmMain::installCommands() {
     wire(mnuExtrasoptionen, [options] { options->mnuExtrasoptionen_Click(); });
     auto* weekday = new WeekdayCommand(c, this);
     wire(mnuWochentagausgeben, [weekday] { weekday->mnuWochentagausgeben_Click(); });
+
+    auto* upcoming = new UpcomingCommands(
+        c, [this] { bringToFront(); }, this);
+    wire(mnuExtrasnaechstegeburtstage,
+         [upcoming] { upcoming->mnuExtrasnaechstegeburtstage_Click(); });
 
     auto* extras = new ExtrasCommands(c, this);
     wire(mnuHilfe, [extras] { extras->mnuHilfe_Click(); });

@@ -374,12 +374,18 @@ void FrmMain::buildMenus() {
     mnuBearbeitenmarkierungenloeschen =
         makeAction(mnuBearbeiten, "mnuBearbeitenmarkierungenloeschen",
                    QStringLiteral("&Markierungen löschen"));
+    mnuBearbeiten->addSeparator();
+    mnuBearbeitensuchen =
+        makeAction(mnuBearbeiten, "mnuBearbeitensuchen", QStringLiteral("&Suchen..."),
+                   QKeySequence(Qt::CTRL | Qt::Key_F));
 
     mnuExtras = menuBar()->addMenu(QStringLiteral("&Extras"));
     mnuExtras->setObjectName(QStringLiteral("mnuExtras"));
     mnuExtrasoptionen = makeAction(mnuExtras, "mnuExtrasoptionen", QStringLiteral("&Optionen..."));
     mnuWochentagausgeben =
         makeAction(mnuExtras, "mnuWochentagausgeben", QStringLiteral("&Wochentag ausgeben"));
+    mnuExtrasnaechstegeburtstage = makeAction(mnuExtras, "mnuExtrasnaechstegeburtstage",
+                                              QStringLiteral("&Nächste Geburtstage..."));
     mnuExtras->addSeparator();
     mnuErinnerungsmodulbeenden =
         makeAction(mnuExtras, "mnuErinnerungsmodulbeenden",

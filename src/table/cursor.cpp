@@ -49,13 +49,6 @@ char16_t* foldInto(char16_t* out, QStringView s) {
     return out;
 }
 
-QString foldText(const QString& s) {
-    QString out(s.size() * 2, Qt::Uninitialized);
-    auto* begin = reinterpret_cast<char16_t*>(out.data());
-    out.truncate(foldInto(begin, s) - begin);
-    return out;
-}
-
 // One text key of a sort, folded for every row into one buffer.
 struct FoldedKey {
     std::u16string chars;
@@ -96,6 +89,13 @@ struct SortItem {
 };
 
 } // namespace
+
+QString foldText(const QString& s) {
+    QString out(s.size() * 2, Qt::Uninitialized);
+    auto* begin = reinterpret_cast<char16_t*>(out.data());
+    out.truncate(foldInto(begin, s) - begin);
+    return out;
+}
 
 int compareText(const QString& a, const QString& b) {
     const int folded = foldText(a).compare(foldText(b));

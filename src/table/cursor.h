@@ -116,6 +116,8 @@ private:
     mutable bool m_indexValid = false;
 };
 
+// A text as sorting compares it: case and umlauts folded (ä = a, ß = ss).
+QString foldText(const QString& s);
 // The order of a sort key over text: case and umlauts folded (ä = a, ß = ss), then exact.
 int compareText(const QString& a, const QString& b);
 

@@ -7,6 +7,7 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QMimeData>
@@ -131,6 +132,19 @@ std::optional<QString> QtServices::openFileName(const FileDialogRequest& r) {
 
 std::optional<QString> QtServices::saveFileName(const FileDialogRequest& r) {
     return runFileDialog(m_parent, r, QFileDialog::AcceptSave);
+}
+
+std::optional<QString> QtServices::inputText(const InputRequest& r) {
+    QWidget* parent = m_parent && m_parent->isVisible() ? m_parent : nullptr;
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(r.title.isEmpty() ? QStringLiteral("Natalix") : r.title);
+    dialog.setLabelText(r.prompt);
+    dialog.setTextValue(r.text);
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("Abbrechen"));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
 }
 
 int QtServices::execDialog(QDialog& dialog) {

@@ -15,6 +15,7 @@ public:
     int message(const MessageRequest& request) override;
     std::optional<QString> openFileName(const FileDialogRequest& request) override;
     std::optional<QString> saveFileName(const FileDialogRequest& request) override;
+    std::optional<QString> inputText(const InputRequest& request) override;
     int execDialog(QDialog& dialog) override;
     void showWindow(QWidget* window) override;
     bool choosePrinter(QPrinter& printer, QWidget* parent) override;

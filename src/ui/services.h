@@ -52,6 +52,13 @@ struct FileDialogRequest {
     bool confirmOverwrite = true;
 };
 
+// A one-line text asked of the user (an input box with OK and Abbrechen).
+struct InputRequest {
+    QString prompt;
+    QString title; // empty: the program's title "Natalix"
+    QString text;  // offered, selected
+};
+
 // Everything a test must control or observe: dialogs, clock, clipboard, shell, events.
 class Services {
 public:
@@ -61,6 +68,8 @@ public:
     // The chosen file, or nothing when the user cancelled.
     virtual std::optional<QString> openFileName(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> saveFileName(const FileDialogRequest& request) = 0;
+    // The text entered, or nothing when the user cancelled.
+    virtual std::optional<QString> inputText(const InputRequest& request) = 0;
     // Runs one of the program's own modal windows; returns its result code.
     virtual int execDialog(QDialog& dialog) = 0;
     // Shows a window that lives on its own, without waiting for it; it deletes itself when

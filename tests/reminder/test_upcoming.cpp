@@ -2,8 +2,6 @@
 #include "desktop/desktopsettings.h"
 #include "reminder/upcoming.h"
 #include "support/testsupport.h"
-#include "table/cursor.h"
-#include "table/tablestore.h"
 
 #include <QtTest>
 
@@ -120,27 +118,6 @@ private slots:
         QFETCH(QString, expected);
         QCOMPARE(upcomingToolTip(upcomingBirthdays(records(rows), QDate(2025, 3, 6), 365)),
                  expected);
-    }
-
-    void newDateDisplay() {
-        QCOMPARE(displayDate(QDate(2025, 3, 7), 0), QStringLiteral("2025-3-7"));
-    }
-
-    // The window makes the record current by its bookmark, whatever the grid's order.
-    void bookmarkMakesTheRecordCurrent() {
-        test::TempDataDir dir;
-        const Snapshot rows = records("Anna:1980-3-9 Bert:1980-3-7 Carl:1980-8-1");
-        auto store =
-            TableStore::open(dir.file(TableStore::databaseFileName()), rows.front(), nullptr);
-        QVERIFY(store && store->replaceAll(rows));
-        Cursor cursor(*store);
-        QVERIFY(cursor.setSort(QStringLiteral("Name DESC")));
-        const auto list = upcomingBirthdays(cursor, QDate(2025, 3, 6), 30);
-        QCOMPARE(list.size(), size_t(2));
-        for (const UpcomingBirthday& b : list) {
-            QVERIFY(cursor.moveFirst() && cursor.setBookmark(b.bookmark));
-            QCOMPARE(cursor.currentRecord().name, b.name);
-        }
     }
 
     // The settings store's text, as another version or a hand edit may leave it.

@@ -21,7 +21,8 @@ void ScriptedServices::fail(const QString& what) {
 
 bool ScriptedServices::allAnswered() const {
     return unexpected.isEmpty() && m_messageAnswers.empty() && m_openAnswers.empty() &&
-           m_saveAnswers.empty() && m_dialogHandlers.empty() && m_printerAnswers.empty();
+           m_saveAnswers.empty() && m_inputAnswers.empty() && m_dialogHandlers.empty() &&
+           m_printerAnswers.empty();
 }
 
 int ScriptedServices::message(const MessageRequest& request) {
@@ -56,6 +57,17 @@ std::optional<QString> ScriptedServices::saveFileName(const FileDialogRequest& r
     }
     auto a = m_saveAnswers.front();
     m_saveAnswers.pop_front();
+    return a;
+}
+
+std::optional<QString> ScriptedServices::inputText(const InputRequest& request) {
+    inputRequests << request;
+    if (m_inputAnswers.empty()) {
+        fail(QStringLiteral("input box: ") + request.prompt);
+        return std::nullopt;
+    }
+    auto a = m_inputAnswers.front();
+    m_inputAnswers.pop_front();
     return a;
 }
 

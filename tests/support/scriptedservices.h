@@ -28,11 +28,14 @@ public:
     void answerDialog(std::function<int(QDialog&)> handler) {
         m_dialogHandlers.push_back(std::move(handler));
     }
+    // The text an input box returns; nothing: the user cancelled.
+    void answerInput(std::optional<QString> text) { m_inputAnswers.push_back(std::move(text)); }
     void answerPrinter(bool accept) { m_printerAnswers.push_back(accept); }
 
     QList<MessageRequest> messages;
     QList<FileDialogRequest> openRequests;
     QList<FileDialogRequest> saveRequests;
+    QList<InputRequest> inputRequests;
     QStringList shellOpened;
     QStringList programsStarted;
     int processEventsCalls = 0;
@@ -52,6 +55,7 @@ public:
     int message(const MessageRequest& request) override;
     std::optional<QString> openFileName(const FileDialogRequest& request) override;
     std::optional<QString> saveFileName(const FileDialogRequest& request) override;
+    std::optional<QString> inputText(const InputRequest& request) override;
     int execDialog(QDialog& dialog) override;
     void showWindow(QWidget* window) override;
     // The windows shown without waiting, in the order they came; closed ones are null.
@@ -74,6 +78,7 @@ private:
     std::deque<int> m_messageAnswers;
     std::deque<std::optional<QString>> m_openAnswers;
     std::deque<std::optional<QString>> m_saveAnswers;
+    std::deque<std::optional<QString>> m_inputAnswers;
     std::deque<std::function<int(QDialog&)>> m_dialogHandlers;
     std::deque<bool> m_printerAnswers;
     QDateTime m_now = QDateTime(QDate(2025, 3, 7), QTime(9, 0, 0));
