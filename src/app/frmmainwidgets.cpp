@@ -385,7 +385,7 @@ void FrmMain::buildMenus() {
     mnuWochentagausgeben =
         makeAction(mnuExtras, "mnuWochentagausgeben", QStringLiteral("&Wochentag ausgeben"));
     mnuExtrasnaechstegeburtstage = makeAction(mnuExtras, "mnuExtrasnaechstegeburtstage",
-                                              QStringLiteral("&Nächste Geburtstage..."));
+                                              QStringLiteral("Nächste &Geburtstage..."));
     mnuExtras->addSeparator();
     mnuErinnerungsmodulbeenden =
         makeAction(mnuExtras, "mnuErinnerungsmodulbeenden",

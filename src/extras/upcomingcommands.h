@@ -12,7 +12,7 @@ namespace natalix {
 struct CommandContext;
 class FrmNaechste;
 
-// "&Nächste Geburtstage...": one window at a time, kept up to date while it is open; a row
+// "Nächste &Geburtstage...": one window at a time, kept up to date while it is open; a row
 // chosen there becomes the main window's current record.
 class UpcomingCommands : public QObject {
     Q_OBJECT

@@ -371,7 +371,7 @@ void TestMainWindow::menusAndShortcuts() {
                                  "&Extras",
                                  "&Optionen...|",
                                  "&Wochentag ausgeben|",
-                                 "&Nächste Geburtstage...|",
+                                 "Nächste &Geburtstage...|",
                                  "-",
                                  "&Natalix und Erinnerungs-Modul beenden|",
                                  "&?",
