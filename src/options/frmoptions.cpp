@@ -26,11 +26,14 @@ namespace natalix {
 
 namespace {
 
-QRadioButton* optionButton(QWidget* parent, const char* name, const QString& caption,
+QRadioButton* optionButton(QGroupBox* parent, const char* name, const QString& caption,
                            const QString& tip) {
     auto* b = new QRadioButton(caption, parent);
     b->setObjectName(QString::fromLatin1(name));
     b->setToolTip(tip);
+    // Both frames offer the same two captions; the name says which date display it sets.
+    b->setAccessibleName(static_cast<QGroupBox*>(parent)->title() + QStringLiteral(": ") +
+                         caption.simplified());
     return b;
 }
 
@@ -62,6 +65,7 @@ const QString newDisplay = QStringLiteral("neue Anzeige    (1971-12-22)");
 FrmOptions::FrmOptions(const CommandContext& context) : QDialog(&context.window), m_ctx(context) {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Optionen"));
+    setFixedDialogFrame(this);
     setModal(true);
 
     Frame1 = new QGroupBox(QStringLiteral("Datums-Anzeige im Hauptfenster"), this);
