@@ -6,6 +6,7 @@
 #include "app/frmsplash.h"
 #include "options/options.h"
 #include "reminder/remindercore.h"
+#include "sync/syncwindow.h"
 #include "table/backups.h"
 #include "table/cursor.h"
 #include "table/tablestore.h"
@@ -180,6 +181,7 @@ int runWindowApp(int argc, char* argv[], const CommandLine& cl) {
         services.message({optionsError, {}, Buttons::Ok, Icon::Exclamation});
     storePendingEditOnTermination(main);
     new DesktopPresence(main);
+    attachSync(main.commandContext());
     // One copy of the list a day, the newest seven kept: today's now, later days' at their
     // first tick.
     makeDailyBackup(*store, dir.path, services.today());

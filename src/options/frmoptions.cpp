@@ -7,6 +7,8 @@
 #include "desktop/desktopsettings.h"
 #include "options/options.h"
 #include "reminder/remindercodes.h"
+#include "sync/syncsettingspage.h"
+#include "sync/syncwindow.h"
 #include "ui/services.h"
 #include "ui/widgets.h"
 
@@ -20,6 +22,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace natalix {
@@ -144,10 +147,20 @@ FrmOptions::FrmOptions(const CommandContext& context) : QDialog(&context.window)
     auto* displays = new QHBoxLayout;
     displays->addWidget(Frame1);
     displays->addWidget(Frame3);
+    auto* general = new QWidget(this);
+    general->setObjectName(QStringLiteral("tabAllgemein"));
+    auto* generalLayout = new QVBoxLayout(general);
+    generalLayout->addLayout(displays);
+    generalLayout->addWidget(Frame2);
+    generalLayout->addWidget(Frame4);
+    generalLayout->addStretch();
+    tabs = new QTabWidget(this);
+    tabs->setObjectName(QStringLiteral("tabOptionen"));
+    tabs->addTab(general, QStringLiteral("Allgemein"));
+    if (SyncController* sync = syncControllerOf(context.window))
+        syncPage = addSyncPage(*tabs, *sync);
     auto* outer = new QVBoxLayout(this);
-    outer->addLayout(displays);
-    outer->addWidget(Frame2);
-    outer->addWidget(Frame4);
+    outer->addWidget(tabs);
     outer->addLayout(buttons);
     setFixedSize(sizeHint());
 
@@ -199,7 +212,7 @@ void FrmOptions::applyDesktopSettings() {
     m_ctx.services.message(failed);
 }
 
-void FrmOptions::optionenuebernehmen() {
+bool FrmOptions::optionenuebernehmen() {
     Options& o = m_ctx.state.options;
     o.option1erinnerung = settings.cbo1Erinnerung->currentText();
     o.option2erinnerung = settings.cbo2Erinnerung->currentText();
@@ -221,18 +234,23 @@ void FrmOptions::optionenuebernehmen() {
 
     applyDesktopSettings();
     QString error;
-    if (writeOptionsFile(m_ctx.dataDir.optionsPath(), o, &error))
-        return;
-    // The values stay in effect; the user learns that they will not survive a restart.
-    MessageRequest failed;
-    failed.text = error;
-    failed.icon = Icon::Exclamation;
-    m_ctx.services.message(failed);
+    if (!writeOptionsFile(m_ctx.dataDir.optionsPath(), o, &error)) {
+        // The values stay in effect; the user learns that they will not survive a restart.
+        MessageRequest failed;
+        failed.text = error;
+        failed.icon = Icon::Exclamation;
+        m_ctx.services.message(failed);
+    }
+    if (syncPage && !syncPage->apply()) {
+        tabs->setCurrentWidget(syncPage);
+        return false;
+    }
+    return true;
 }
 
 void FrmOptions::cmdOK_Click() {
-    optionenuebernehmen();
-    accept();
+    if (optionenuebernehmen())
+        accept();
 }
 
 void FrmOptions::cmdCancel_Click() {

@@ -11,10 +11,12 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
+class QTabWidget;
 
 namespace natalix {
 
 struct CommandContext;
+class SyncSettingsPage;
 
 // "Optionen": the defaults of new records and the two date displays.
 class FrmOptions : public QDialog {
@@ -22,8 +24,9 @@ class FrmOptions : public QDialog {
 public:
     explicit FrmOptions(const CommandContext& context);
 
-    // Takes the dialog's values into effect and writes the options file.
-    void optionenuebernehmen();
+    // Takes the dialog's values into effect and writes the options file; false when the
+    // account page refused its input (it says why, the dialog stays open).
+    bool optionenuebernehmen();
     void cmdOK_Click();
     void cmdCancel_Click();
     void cmdApply_Click();
@@ -39,6 +42,8 @@ public:
     QGroupBox* Frame4 = nullptr;     // the desktop: autostart, notifications
     QCheckBox* chkAutostart = nullptr;
     QCheckBox* chkBenachrichtigungen = nullptr;
+    QTabWidget* tabs = nullptr; // "Allgemein", and "Adressbuch und Kalender" where synced
+    SyncSettingsPage* syncPage = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
     QPushButton* cmdApply = nullptr;

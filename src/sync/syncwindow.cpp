@@ -10,6 +10,8 @@
 namespace natalix {
 
 SyncController* attachSync(const CommandContext& context) {
+    if (SyncController* attached = syncControllerOf(context.window))
+        return attached;
     auto* controller = new SyncController(context, &context.window);
     QObject::connect(&context.reminders, &ReminderCore::dayBegan, controller,
                      &SyncController::dayBegan);

@@ -12,10 +12,10 @@ using namespace natalix;
 namespace {
 
 // "Name:Jahr-Monat-Tag ..." with the numbers 1, 2, ... in order; "_" is the blank name.
-Snapshot records(const QString& specs) {
+Snapshot records(const QString& entries) {
     Snapshot rows;
-    for (const QString& spec : specs.split(u' ', Qt::SkipEmptyParts)) {
-        const QStringList name = spec.split(u':');
+    for (const QString& entry : entries.split(u' ', Qt::SkipEmptyParts)) {
+        const QStringList name = entry.split(u':');
         const QStringList d = name[1].split(u'-');
         rows.push_back(test::makeRecord(int(rows.size()) + 1, name[0] == u"_" ? " " : name[0],
                                         d[0].toInt(), d[1].toInt(), d[2].toInt()));
