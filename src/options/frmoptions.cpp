@@ -156,6 +156,7 @@ FrmOptions::FrmOptions(const CommandContext& context) : QDialog(&context.window)
     generalLayout->addStretch();
     tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("tabOptionen"));
+    tabs->setAccessibleName(QStringLiteral("Bereiche der Optionen"));
     tabs->addTab(general, QStringLiteral("Allgemein"));
     if (SyncController* sync = syncControllerOf(context.window))
         syncPage = addSyncPage(*tabs, *sync);
