@@ -99,8 +99,9 @@ QString DesktopPresence::hiddenHintText() {
 }
 
 bool DesktopPresence::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &m_main && event->type() == QEvent::Hide && !m_tray && !m_hintShown &&
-        m_main.state().programmbeenden != 1)
+    // The window hides once more while it is destroyed, when it is no FrmMain any longer.
+    if (watched == &m_main && event->type() == QEvent::Hide && qobject_cast<FrmMain*>(watched) &&
+        !m_tray && !m_hintShown && m_main.state().programmbeenden != 1)
         // After the hide has run its course, not inside it.
         QTimer::singleShot(0, this, &DesktopPresence::tellHowToComeBack);
     return QObject::eventFilter(watched, event);

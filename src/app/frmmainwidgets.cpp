@@ -4,6 +4,7 @@
 #include "table/cursor.h"
 #include "table/gridmodel.h"
 #include "table/gridselection.h"
+#include "ui/namedcombobox.h"
 #include "ui/widgets.h"
 
 #include <QAction>
@@ -37,7 +38,7 @@ constexpr int dateRowOriginTwips = 1560;
 
 // A date box: a list to pick from and free text to type.
 QComboBox* makeDateBox(QWidget* parent, const char* name) {
-    auto* c = new QComboBox(parent);
+    auto* c = new NamedComboBox(parent);
     c->setObjectName(QString::fromLatin1(name));
     c->setEditable(true);
     c->setInsertPolicy(QComboBox::NoInsert);
@@ -88,6 +89,7 @@ void FrmMain::buildWidgets() {
     m_gridPlace->setObjectName(QStringLiteral("gridPlace"));
     DataGrid1 = new QTableView(m_gridPlace);
     DataGrid1->setObjectName(QStringLiteral("DataGrid1"));
+    DataGrid1->setAccessibleName(QStringLiteral("Geburtstagsliste"));
     m_model = new GridModel(m_cursor, this);
     DataGrid1->setModel(m_model);
     DataGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -139,9 +141,11 @@ void FrmMain::buildWidgets() {
         "Mit diesem Steuer-Element können Sie durch die einzelnen Datensätze navigieren ..."));
     auto* nav = new QHBoxLayout(adoDatenBar);
     nav->setContentsMargins(0, 0, 0, 0);
-    auto navButton = [&](const char* name, Qt::ArrowType arrow, const QString& text) {
+    auto navButton = [&](const char* name, Qt::ArrowType arrow, const QString& text,
+                         const QString& accessibleName) {
         auto* b = new QToolButton(adoDatenBar);
         b->setObjectName(QString::fromLatin1(name));
+        b->setAccessibleName(accessibleName);
         b->setArrowType(arrow);
         if (!text.isEmpty()) {
             b->setArrowType(Qt::NoArrow);
@@ -151,15 +155,19 @@ void FrmMain::buildWidgets() {
         nav->addWidget(b);
         return b;
     };
-    cmdAuswahlErster = navButton("cmdAuswahlErster", Qt::NoArrow, QStringLiteral("|◀"));
-    cmdAuswahlVorher = navButton("cmdAuswahlVorher", Qt::LeftArrow, QString());
+    cmdAuswahlErster = navButton("cmdAuswahlErster", Qt::NoArrow, QStringLiteral("|◀"),
+                                 QStringLiteral("Erster Datensatz"));
+    cmdAuswahlVorher = navButton("cmdAuswahlVorher", Qt::LeftArrow, QString(),
+                                 QStringLiteral("Vorheriger Datensatz"));
     auto* navCaption = new QLabel(QStringLiteral("Auswahl"), adoDatenBar);
     navCaption->setObjectName(QStringLiteral("lblAuswahl"));
     navCaption->setAlignment(Qt::AlignCenter);
     navCaption->setFrameShape(QFrame::StyledPanel);
     nav->addWidget(navCaption, 1);
-    cmdAuswahlNaechster = navButton("cmdAuswahlNaechster", Qt::RightArrow, QString());
-    cmdAuswahlLetzter = navButton("cmdAuswahlLetzter", Qt::NoArrow, QStringLiteral("▶|"));
+    cmdAuswahlNaechster = navButton("cmdAuswahlNaechster", Qt::RightArrow, QString(),
+                                    QStringLiteral("Nächster Datensatz"));
+    cmdAuswahlLetzter = navButton("cmdAuswahlLetzter", Qt::NoArrow, QStringLiteral("▶|"),
+                                  QStringLiteral("Letzter Datensatz"));
     outer->addWidget(adoDatenBar);
     connect(cmdAuswahlErster, &QToolButton::clicked, this, [this] { moveGrid(0); });
     connect(cmdAuswahlVorher, &QToolButton::clicked, this,
@@ -275,6 +283,14 @@ void FrmMain::buildRecordForm() {
     grid->addWidget(cboErinnerungszyklus, 6, 2);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
+
+    // What a screen reader calls each field; the combo boxes would read only their value.
+    txtName->setAccessibleName(QStringLiteral("Name"));
+    setInputName(cboJahr, QStringLiteral("Geburtsjahr"));
+    setInputName(cboMonat, QStringLiteral("Geburtsmonat"));
+    setInputName(cboTag, QStringLiteral("Geburtstag"));
+    setReminderAccessibleNames(cboErsteerinnerung, cboZweiteerinnerung, cboDritteerinnerung,
+                               cboErinnerungsbeginn, cboErinnerungszyklus);
 }
 
 void FrmMain::buildButtons() {

@@ -11,6 +11,7 @@
 #include "table/cursor.h"
 #include "table/tablestore.h"
 #include "ui/qtservices.h"
+#include "ui/widgets.h"
 
 #include <QApplication>
 #include <QDir>
@@ -129,6 +130,7 @@ int runWindowApp(int argc, char* argv[], const CommandLine& cl) {
     // The main window is often hidden; only the final exit ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
     installGermanTranslations();
+    installToolTipWrapping();
 
     QString error;
     const DataDir dir = resolveDataDir(cl.dataDir, &error);

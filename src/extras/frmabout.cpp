@@ -2,6 +2,7 @@
 
 #include "app/commandline.h"
 #include "ui/services.h"
+#include "ui/widgets.h"
 
 #include <QFileInfo>
 #include <QFrame>
@@ -30,12 +31,6 @@ QPixmap iconPixmap(int size) {
     QPainter painter(&pixmap);
     paintNatalixIcon(painter, QRectF(0, 0, size, size));
     return pixmap;
-}
-
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    return l;
 }
 
 #ifdef Q_OS_WIN
@@ -112,6 +107,7 @@ FrmAbout::FrmAbout(Services& services, const QStringList& sysInfoTools, QWidget*
     : QDialog(parent), m_services(services), m_sysInfoTools(sysInfoTools) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("Über den Natalix"));
+    setFixedDialogFrame(this);
 
     auto* grid = new QGridLayout(this);
     grid->setHorizontalSpacing(16);
@@ -119,6 +115,7 @@ FrmAbout::FrmAbout(Services& services, const QStringList& sysInfoTools, QWidget*
     picIcon = makeLabel(this, "picIcon", QString());
     picIcon->setPixmap(iconPixmap(32));
     picIcon->setFixedSize(32, 32);
+    picIcon->setAccessibleName(QStringLiteral("Programm-Symbol"));
     grid->addWidget(picIcon, 0, 0, Qt::AlignTop | Qt::AlignHCenter);
 
     lblTitle = makeLabel(this, "lblTitle", QStringLiteral("Natalix"));
@@ -135,6 +132,7 @@ FrmAbout::FrmAbout(Services& services, const QStringList& sysInfoTools, QWidget*
     Image1 = makeLabel(this, "Image1", QString());
     Image1->setPixmap(iconPixmap(96));
     Image1->setFixedSize(96, 96);
+    Image1->setAccessibleName(QStringLiteral("Natalix-Bild"));
     grid->addWidget(Image1, 1, 0, 2, 1, Qt::AlignTop);
 
     auto* maker = new QVBoxLayout;

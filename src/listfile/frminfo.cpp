@@ -1,6 +1,7 @@
 #include "listfile/frminfo.h"
 
 #include "listfile/listfile.h"
+#include "ui/widgets.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -60,6 +61,7 @@ FrmInfo::FrmInfo(const QString& dateinamemitpfad, const Snapshot& table, QWidget
     : QDialog(parent) {
     setObjectName(QStringLiteral("frmInfo"));
     setWindowTitle(QStringLiteral("Eigenschaften"));
+    setFixedDialogFrame(this);
     setModal(true);
 
     auto* grid = new QGridLayout(this);
@@ -106,6 +108,7 @@ FrmInfo::FrmInfo(const QString& dateinamemitpfad, const Snapshot& table, QWidget
     buttons->addStretch();
     buttons->addWidget(cmdOK);
     grid->addLayout(buttons, row, 0, 1, 2);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
 
     // Form_Load: the values are written once; the window never reads them back.

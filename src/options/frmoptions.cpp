@@ -29,11 +29,14 @@ namespace natalix {
 
 namespace {
 
-QRadioButton* optionButton(QWidget* parent, const char* name, const QString& caption,
+QRadioButton* optionButton(QGroupBox* parent, const char* name, const QString& caption,
                            const QString& tip) {
     auto* b = new QRadioButton(caption, parent);
     b->setObjectName(QString::fromLatin1(name));
     b->setToolTip(tip);
+    // Both frames offer the same two captions; the name says which date display it sets.
+    b->setAccessibleName(static_cast<QGroupBox*>(parent)->title() + QStringLiteral(": ") +
+                         caption.simplified());
     return b;
 }
 
@@ -65,6 +68,7 @@ const QString newDisplay = QStringLiteral("neue Anzeige    (1971-12-22)");
 FrmOptions::FrmOptions(const CommandContext& context) : QDialog(&context.window), m_ctx(context) {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Optionen"));
+    setFixedDialogFrame(this);
     setModal(true);
 
     Frame1 = new QGroupBox(QStringLiteral("Datums-Anzeige im Hauptfenster"), this);
@@ -152,6 +156,7 @@ FrmOptions::FrmOptions(const CommandContext& context) : QDialog(&context.window)
     generalLayout->addStretch();
     tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("tabOptionen"));
+    tabs->setAccessibleName(QStringLiteral("Bereiche der Optionen"));
     tabs->addTab(general, QStringLiteral("Allgemein"));
     if (SyncController* sync = syncControllerOf(context.window))
         syncPage = addSyncPage(*tabs, *sync);

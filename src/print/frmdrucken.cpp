@@ -3,6 +3,7 @@
 #include "app/mainstate.h"
 #include "table/textnumber.h"
 #include "ui/services.h"
+#include "ui/widgets.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -38,6 +39,7 @@ FrmDrucken::FrmDrucken(MainState& state, Services& services, QWidget* parent)
     : QDialog(parent), m_state(state), m_services(services) {
     setObjectName(QStringLiteral("frmDrucken"));
     setWindowTitle(QStringLiteral("Drucken der Geburtstage"));
+    setFixedDialogFrame(this);
     m_state.druckerexemplare = 0;
 
     auto* outer = new QVBoxLayout(this);
@@ -50,6 +52,7 @@ FrmDrucken::FrmDrucken(MainState& state, Services& services, QWidget* parent)
     txtExemplare = new QLineEdit(QStringLiteral("1"), Frame2);
     txtExemplare->setObjectName(QStringLiteral("txtExemplare"));
     txtExemplare->setMaxLength(3);
+    txtExemplare->setAccessibleName(QStringLiteral("Anzahl Exemplare"));
     txtExemplare->setAlignment(Qt::AlignRight);
     txtExemplare->setFixedWidth(txtExemplare->fontMetrics().horizontalAdvance(u'0') * 5 + 12);
     Label1->setBuddy(txtExemplare);
@@ -61,6 +64,8 @@ FrmDrucken::FrmDrucken(MainState& state, Services& services, QWidget* parent)
         b->setFixedWidth(b->sizeHint().height() + 4);
         row->addWidget(b);
     }
+    cmdMinus->setAccessibleName(QStringLiteral("Ein Exemplar weniger"));
+    cmdPlus->setAccessibleName(QStringLiteral("Ein Exemplar mehr"));
     row->addStretch();
     outer->addWidget(Frame2);
 

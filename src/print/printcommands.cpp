@@ -3,13 +3,13 @@
 #include "app/formparts.h"
 #include "app/mainstate.h"
 #include "print/frmdrucken.h"
+#include "reminder/upcoming.h"
 #include "table/birthyear.h"
 #include "table/cursor.h"
 #include "table/textnumber.h"
 #include "ui/services.h"
 
 #include <QAction>
-#include <QLocale>
 #include <QPrinter>
 
 #include <algorithm>
@@ -73,14 +73,10 @@ bool PrintCommands::neueAnzeige() const {
 QString PrintCommands::kopftext() {
     const QDate today = m_ctx.services.today();
     const int display = m_ctx.state.options.optiondatumsanzeigedrucken;
-    QString date;
-    if (display == 0)
-        date = QStringLiteral("%1-%2-%3").arg(today.year()).arg(today.month()).arg(today.day());
-    else if (display == 1)
-        date = QLocale().toString(today, QLocale::ShortFormat);
-    else
+    if (display != 0 && display != 1)
         return QString(); // a hand-edited option: no header
-    return date + QStringLiteral("  ") + m_ctx.grid.gridCaption();
+    // The date display of the options, whatever the system's locale writes.
+    return displayDate(today, display) + QStringLiteral("  ") + m_ctx.grid.gridCaption();
 }
 
 void PrintCommands::listedrucken(QPrinter& printer, const std::vector<ConvertedRow>& rows) {
@@ -88,13 +84,24 @@ void PrintCommands::listedrucken(QPrinter& printer, const std::vector<ConvertedR
         return;
     const QString header = kopftext();
     const QFont font = printFont();
+    // A file holds one job: a job per copy would leave only the last copy in it, so there
+    // every copy follows the one before on pages of its own.
+    const bool toFile = !printer.outputFileName().isEmpty();
+    const int copies = m_ctx.state.druckerexemplare;
 
-    for (int copy = 1; copy <= m_ctx.state.druckerexemplare; ++copy) {
-        std::unique_ptr<PrintSurface> surface = m_factory(printer);
-        // A job that cannot start is abandoned without a message, as any failing print run.
-        if (!surface || !surface->begin())
+    std::unique_ptr<PrintSurface> surface;
+    for (int copy = 1; copy <= copies; ++copy) {
+        if (!toFile || copy == 1) {
+            surface = m_factory(printer);
+            // A job that cannot start is abandoned without a message, as any failing run.
+            if (!surface || !surface->begin())
+                return;
+            surface->setFont(font);
+        } else if (!surface->newPage()) {
             return;
-        surface->setFont(font);
+        }
+        // Every copy counts its pages from 1.
+        const int pagesBefore = surface->pageNumber() - 1;
         // Sixty lines must stay inside the frame, also with a taller fallback font or a
         // shorter paper than the list was laid out for.
         const double pitch = std::min(surface->lineHeight(), (bottom - firstLineY) / linesPerPage);
@@ -113,7 +120,8 @@ void PrintCommands::listedrucken(QPrinter& printer, const std::vector<ConvertedR
                 if (!header.isEmpty())
                     surface->text(headerX, headerY, header);
                 surface->text(pageLabelX, headerY,
-                              QStringLiteral("Seite: ") + QString::number(surface->pageNumber()));
+                              QStringLiteral("Seite: ") +
+                                  QString::number(surface->pageNumber() - pagesBefore));
                 rahmendrucken(*surface);
                 spaltentiteldrucken(*surface);
                 lineTop = firstLineY;
@@ -121,7 +129,7 @@ void PrintCommands::listedrucken(QPrinter& printer, const std::vector<ConvertedR
             zeiledrucken(*surface, lineTop, rows[z]);
             lineTop += pitch;
         }
-        if (!surface->endJob())
+        if ((!toFile || copy == copies) && !surface->endJob())
             return;
     }
 }

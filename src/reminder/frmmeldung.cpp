@@ -1,5 +1,8 @@
 #include "reminder/frmmeldung.h"
 
+#include "ui/widgets.h"
+
+#include <QApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -8,7 +11,11 @@
 #include <QPainterPath>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace natalix {
 
@@ -44,6 +51,21 @@ QPixmap cakePicture() {
     return pixmap;
 }
 
+// The box grows with the lines up to this many, then scrolls.
+constexpr int fewestLines = 4;
+constexpr int mostLines = 12;
+constexpr int boxWidth = 420;
+
+// Lines the text takes in a box whose text is `width` pixels wide.
+int wrappedLines(const QString& text, const QFontMetrics& metrics, int width) {
+    int lines = 0;
+    for (const QString& line : text.split(u'\n')) {
+        const QRect r = metrics.boundingRect(QRect(0, 0, width, 100000), Qt::TextWordWrap, line);
+        lines += std::max(1, (r.height() + metrics.lineSpacing() - 1) / metrics.lineSpacing());
+    }
+    return lines;
+}
+
 QLabel* namedLabel(const char* name, const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
@@ -58,9 +80,12 @@ FrmMeldung::FrmMeldung(const QString& texterinnerungen, double dateDisplay, cons
     setObjectName(QStringLiteral("frmMeldung"));
     setWindowTitle(QStringLiteral("Geburtstags-Erinnerung"));
     // In front of every other program's windows: with "/auto" it is the only window shown.
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
-    setWindowModality(Qt::ApplicationModal);
+    setWindowFlags(fixedDialogFlags() | Qt::WindowStaysOnTopHint);
+    // It comes at its own time: whatever the user is typing into keeps the keyboard, and a
+    // stray Enter cannot dismiss it unseen. A modal window would be activated by the window
+    // system whatever it asks, so the other windows are held off by a filter instead.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    qApp->installEventFilter(this);
     // Closing it while the main window is hidden must not end the program.
     setAttribute(Qt::WA_QuitOnClose, false);
 
@@ -80,12 +105,14 @@ FrmMeldung::FrmMeldung(const QString& texterinnerungen, double dateDisplay, cons
     Picture1 = namedLabel("Picture1", QString(), this);
     Picture1->setPixmap(cakePicture());
     Picture1->setFixedSize(48, 48);
+    Picture1->setAccessibleName(QStringLiteral("Geburtstagstorte"));
 
     Frame1 = new QGroupBox(QStringLiteral("Geburtstage"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     txtErinnerung = new QPlainTextEdit(Frame1);
     txtErinnerung->setObjectName(QStringLiteral("txtErinnerung"));
     txtErinnerung->setReadOnly(true);
+    txtErinnerung->setAccessibleName(QStringLiteral("Geburtstage"));
     // The lines end in CR LF; the box keeps a line per paragraph, so a CR would stay behind
     // as a stray character in every line.
     QString shown = texterinnerungen;
@@ -110,7 +137,28 @@ FrmMeldung::FrmMeldung(const QString& texterinnerungen, double dateDisplay, cons
     layout->addLayout(top);
     layout->addWidget(Frame1, 1);
     layout->addLayout(bottom);
-    resize(440, 320);
+    sizeBox(shown);
+}
+
+void FrmMeldung::sizeBox(const QString& shown) {
+    const QFontMetrics metrics(txtErinnerung->font());
+    const int chrome = 2 * (txtErinnerung->frameWidth() +
+                            static_cast<int>(txtErinnerung->document()->documentMargin()));
+    const int scrollBar = txtErinnerung->verticalScrollBar()->sizeHint().width();
+    const int lines = std::clamp(wrappedLines(shown, metrics, boxWidth - chrome - scrollBar),
+                                 fewestLines, mostLines);
+    txtErinnerung->setFixedWidth(boxWidth);
+    // The box scrolls once its last line comes within a pixel of the bottom margin.
+    const int lineHeight = std::max(metrics.lineSpacing(), metrics.height());
+    txtErinnerung->setFixedHeight(lines * lineHeight + chrome + 2);
+    // Within the screen, where a small one has no room for all the lines.
+    if (const QScreen* s = screen()) {
+        const int over = layout()->sizeHint().height() - s->availableGeometry().height() * 9 / 10;
+        if (over > 0)
+            txtErinnerung->setFixedHeight(
+                std::max(fewestLines * lineHeight + chrome, txtErinnerung->height() - over));
+    }
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 QString FrmMeldung::dateText(const QDate& date, double dateDisplay) {
@@ -123,11 +171,44 @@ QString FrmMeldung::timeText(const QTime& time) {
     return QStringLiteral("%1:%2:%3").arg(time.hour()).arg(time.minute()).arg(time.second());
 }
 
+bool FrmMeldung::eventFilter(QObject* watched, QEvent* event) {
+    if (isVisible() && holdsOff(watched, event))
+        return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+bool FrmMeldung::holdsOff(QObject* watched, QEvent* event) {
+    // Windows that may take input while a reminder is open: the reminders themselves, modal
+    // dialogs (they came later, or wait for an answer), menus and tool tips.
+    auto mayTakeInput = [](const QWidget* top) {
+        return !top || qobject_cast<const FrmMeldung*>(top) || top->isModal() ||
+               top->windowType() == Qt::Popup || top->windowType() == Qt::ToolTip;
+    };
+    switch (event->type()) {
+    case QEvent::Shortcut:
+        return !mayTakeInput(QApplication::activeWindow());
+    case QEvent::Close:
+        if (!event->spontaneous())
+            return false;
+        [[fallthrough]];
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+        return watched->isWidgetType() && !mayTakeInput(static_cast<QWidget*>(watched)->window());
+    default:
+        return false;
+    }
+}
+
 void FrmMeldung::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // In sight, but not in the way: it does not take the keyboard.
     raise();
-    activateWindow();
-    Command1->setFocus();
 }
 
 } // namespace natalix

@@ -31,8 +31,15 @@ public:
     static QString dateText(const QDate& date, double dateDisplay);
     static QString timeText(const QTime& time);
 
+    // While it is open the program's other windows take no input, as under a modal window.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
+
+private:
+    void sizeBox(const QString& shown);
+    static bool holdsOff(QObject* watched, QEvent* event);
 };
 
 } // namespace natalix

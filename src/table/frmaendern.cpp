@@ -21,6 +21,7 @@ namespace natalix {
 FrmAendern::FrmAendern(const CommandContext& context) : QDialog(&context.window), m_ctx(context) {
     setObjectName(QStringLiteral("frmAendern"));
     setWindowTitle(QStringLiteral("Mehrere Datensätze ändern"));
+    setFixedDialogFrame(this);
     setModal(true);
 
     Frame2 = new QGroupBox(QStringLiteral("Einstellungen für ausgewählte Datensätze"), this);

@@ -1,6 +1,7 @@
 #include "ui/qtservices.h"
 
 #include "app/commandline.h"
+#include "ui/widgets.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -92,6 +93,7 @@ int QtServices::message(const MessageRequest& r) {
                     buttonsOf(r.buttons), parent);
     if (r.defaultButton != 0)
         box.setDefaultButton(standardButton(r.defaultButton));
+    setFixedDialogFrame(&box);
     if (r.onTop || !parent)
         box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
     // Escape means Cancel, or No where there is no Cancel.

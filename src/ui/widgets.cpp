@@ -2,17 +2,73 @@
 
 #include "options/options.h"
 #include "reminder/remindercodes.h"
+#include "ui/namedcombobox.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QToolTip>
 
 namespace natalix {
 
+namespace {
+
+// A tip of more characters than this is shown as a paragraph the tool tip wraps.
+constexpr int longToolTip = 60;
+
+class ToolTipWrapper : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::ToolTip || !watched->isWidgetType())
+            return false;
+        auto* widget = static_cast<QWidget*>(watched);
+        const QString tip = widget->toolTip();
+        const QString shown = wrappedToolTip(tip);
+        if (shown == tip)
+            return false; // Qt shows it as it is
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), shown, widget, QRect(),
+                           widget->toolTipDuration());
+        return true;
+    }
+};
+
+} // namespace
+
+Qt::WindowFlags fixedDialogFlags() {
+    return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+}
+
+void setFixedDialogFrame(QWidget* dialog) {
+    dialog->setWindowFlags(fixedDialogFlags() | (dialog->windowFlags() & Qt::WindowStaysOnTopHint));
+}
+
+QString wrappedToolTip(const QString& toolTip) {
+    if (toolTip.size() <= longToolTip || Qt::mightBeRichText(toolTip))
+        return toolTip;
+    // Rich text makes the tool tip wrap its words instead of running on in one line.
+    return QStringLiteral("<p>") + toolTip.toHtmlEscaped() + QStringLiteral("</p>");
+}
+
+void installToolTipWrapping() {
+    static QPointer<ToolTipWrapper> wrapper;
+    if (wrapper || !qApp)
+        return;
+    wrapper = new ToolTipWrapper(qApp);
+    qApp->installEventFilter(wrapper);
+}
+
 QComboBox* makeListCombo(QWidget* parent, const char* name, const QStringList& items,
                          const QString& toolTip) {
-    auto* box = new QComboBox(parent);
+    auto* box = new NamedComboBox(parent);
     box->setObjectName(QString::fromLatin1(name));
     box->setEditable(false);
     box->addItems(items);
@@ -42,6 +98,22 @@ void showInList(QComboBox* box, const QString& value) {
     box->setCurrentIndex(i);
 }
 
+void setInputName(QWidget* input, const QString& name) {
+    input->setAccessibleName(name);
+    // The text field of a box one can type into is an input of its own.
+    if (auto* box = qobject_cast<QComboBox*>(input); box && box->lineEdit())
+        box->lineEdit()->setAccessibleName(name);
+}
+
+void setReminderAccessibleNames(QComboBox* first, QComboBox* second, QComboBox* third,
+                                QComboBox* start, QComboBox* cycle) {
+    setInputName(first, QStringLiteral("1. Erinnerung"));
+    setInputName(second, QStringLiteral("2. Erinnerung"));
+    setInputName(third, QStringLiteral("3. Erinnerung"));
+    setInputName(start, QStringLiteral("Beginn der Erinnerungen"));
+    setInputName(cycle, QStringLiteral("Zyklus der Erinnerungen"));
+}
+
 void ReminderSettingsFields::build(QGroupBox* frame, const QString& offsetTip,
                                    const QString& startTip, const QString& cycleTip) {
     lbl5 = makeLabel(frame, "lbl5", QStringLiteral("1. Erinnerung:"));
@@ -55,6 +127,12 @@ void ReminderSettingsFields::build(QGroupBox* frame, const QString& offsetTip,
         makeListCombo(frame, "cboErinnerungsbeginn", reminderStartTexts(), startTip);
     cboErinnerungszyklus =
         makeListCombo(frame, "cboErinnerungszyklus", reminderCycleTexts(), cycleTip);
+    setReminderAccessibleNames(cbo1Erinnerung, cbo2Erinnerung, cbo3Erinnerung, cboErinnerungsbeginn,
+                               cboErinnerungszyklus);
+    lbl5->setBuddy(cbo1Erinnerung);
+    lbl6->setBuddy(cbo2Erinnerung);
+    lbl7->setBuddy(cbo3Erinnerung);
+    Label1->setBuddy(cboErinnerungsbeginn);
     auto* grid = new QGridLayout(frame);
     grid->addWidget(lbl5, 0, 0);
     grid->addWidget(cbo1Erinnerung, 0, 1, 1, 2);

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <Qt>
 
 class QComboBox;
 class QGroupBox;
@@ -18,6 +19,25 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text);
 // file or a hand-edited options file) is shown as one extra entry, so that it is neither
 // hidden nor changed unasked.
 void showInList(QComboBox* box, const QString& value);
+
+// The frame of a dialog of one size: a title and a close button, nothing to minimise or
+// maximise.
+Qt::WindowFlags fixedDialogFlags();
+// Gives `dialog` that frame; a stay-on-top request it had stays. Call before it is shown.
+void setFixedDialogFrame(QWidget* dialog);
+
+// Shows long plain tool tips of every widget of the application as wrapped paragraphs,
+// narrow enough for any screen; toolTip() keeps its text. Called once, by the window's start.
+void installToolTipWrapping();
+// A tool tip as the wrapping shows it: rich text for a long plain one, else unchanged.
+QString wrappedToolTip(const QString& toolTip);
+
+// The name a screen reader gives an input, also to the text field of an editable combo box.
+void setInputName(QWidget* input, const QString& name);
+// The names a screen reader gives the five reminder settings of a record, as their labels
+// say ("1. Erinnerung" ... "Beginn der Erinnerungen", "Zyklus der Erinnerungen").
+void setReminderAccessibleNames(QComboBox* first, QComboBox* second, QComboBox* third,
+                                QComboBox* start, QComboBox* cycle);
 
 struct Options;
 

@@ -6,10 +6,12 @@ of time fails.  Usage: desktopsession.py [--x11] [--timeout S] -- COMMAND ARGS..
 """
 import argparse
 import os
+import random
 import select
 import signal
 import subprocess
 import sys
+import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -40,9 +42,21 @@ def start_bus():
 
 
 def start_x():
+    # The first free display may be taken at the same moment by a server of another test;
+    # ours then ends at once, and the next try takes a display number of its own.
+    for attempt in range(5):
+        server, display = start_x_once(None if attempt == 0 else random.randrange(100, 900))
+        time.sleep(0.5)
+        if server.poll() is None:
+            return server, display
+    sys.exit("desktopsession: Xvfb ended right after its start, five times")
+
+
+def start_x_once(number):
     read_end, write_end = os.pipe()
     server = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24",
+        ["Xvfb"] + ([f":{number}"] if number else []) +
+        ["-displayfd", str(write_end), "-screen", "0", "1280x800x24",
          "-nolisten", "tcp", "-noreset"],
         pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
         stderr=subprocess.DEVNULL, start_new_session=True)

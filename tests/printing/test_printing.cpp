@@ -222,38 +222,98 @@ private slots:
         QVERIFY(services.allAnswered());
     }
 
-    // A real PDF through QPrinter (old date display), read back as text.
-    void pdfThroughQPrinter() {
+    // The header date follows the print display of the options, never the system's locale.
+    void headerDate_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<int>("display");
+        QTest::addColumn<QString>("header");
+        const QString caption =
+            QStringLiteral("  Alle Datensätze - sortiert nach Nr. - aufsteigend");
+        for (const char* locale : {"C", "en_US", "de_DE"}) {
+            QTest::addRow("%s new", locale) << locale << 0 << QStringLiteral("2025-3-7") + caption;
+            QTest::addRow("%s old", locale) << locale << 1 << QStringLiteral("7.3.2025") + caption;
+        }
+        QTest::newRow("hand-edited") << "C" << 2 << "<none>";
+    }
+    void headerDate() {
+        QFETCH(QString, locale);
+        QFETCH(int, display);
+        QFETCH(QString, header);
+        const QLocale before;
+        QLocale::setDefault(QLocale(locale));
+        Options options;
+        options.optiondatumsanzeigedrucken = display;
+        WindowHarness h(people(3), options);
+        h.services.setToday(2025, 3, 7);
+        print(h);
+        QLocale::setDefault(before);
+        QCOMPARE(log.jobs.size(), 1);
+        QCOMPARE(log.jobs[0].pages[0].textAt(10, 2), header);
+        QCOMPARE(log.jobs[0].pages[0].textAt(80, 2), QStringLiteral("Seite: 1"));
+    }
+
+    // A real PDF through QPrinter: every copy in the one file, each counting its pages from
+    // 1; the page count read by pypdf, the texts by pdftotext.
+    void pdfHoldsEveryCopy_data() {
+        QTest::addColumn<int>("records");
+        QTest::addColumn<int>("copies");
+        QTest::newRow("one copy of one page") << 2 << 1;
+        QTest::newRow("three copies of two pages") << 61 << 3;
+        QTest::newRow("two copies of one page") << 60 << 2;
+    }
+    void pdfHoldsEveryCopy() {
+        QFETCH(int, records);
+        QFETCH(int, copies);
         const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
         if (pdftotext.isEmpty())
             QSKIP("pdftotext (poppler-utils) is not installed");
-        QTemporaryDir dir;
-        const QString pdf = dir.filePath(QStringLiteral("liste.pdf"));
-        WindowHarness h({makeRecord(1, QStringLiteral("Anna Beispiel"), 1971, 12, 22),
-                         makeRecord(2, QStringLiteral("Bernd Muster"), 1980, 3, 7)});
+        std::vector<Record> list = people(records);
+        list[0] = makeRecord(1, QStringLiteral("Anna Beispiel"), 1971, 12, 22);
+        WindowHarness h(list);
         h.services.setToday(2025, 3, 7);
-        print(h, true, {}, [pdf](QPrinter& printer) {
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(pdf);
-            return makePrinterSurface(printer);
-        });
+        h.services.printToPdf = h.dataDir.file(QStringLiteral("liste.pdf"));
+        print(
+            h, true,
+            [copies](FrmDrucken& d) {
+                setCopies(d, QString::number(copies));
+                d.cmdDrucken->click();
+            },
+            makePrinterSurface);
+
+        QProcess pypdf;
+        pypdf.start(
+            QStringLiteral("/usr/bin/python3"),
+            {QStringLiteral("-c"),
+             QStringLiteral("import sys, pypdf; print(len(pypdf.PdfReader(sys.argv[1]).pages))"),
+             h.services.printToPdf});
+        QVERIFY(pypdf.waitForFinished(20000));
+        QVERIFY2(pypdf.exitCode() == 0, pypdf.readAllStandardError().constData());
+        const int pagesPerCopy = (records + 59) / 60;
+        QCOMPARE(pypdf.readAllStandardOutput().trimmed().toInt(), copies * pagesPerCopy);
+
         QProcess p;
-        p.start(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-        QVERIFY(p.waitForFinished(10000));
-        // The reader widens blanks, so lines are compared simplified.
-        QStringList lines;
-        for (const QString& l : QString::fromUtf8(p.readAllStandardOutput()).split(u'\n'))
-            if (!l.trimmed().isEmpty())
-                lines << l.simplified();
-        const QString date = QLocale().toString(QDate(2025, 3, 7), QLocale::ShortFormat);
-        QCOMPARE(lines.mid(0, 4),
-                 QStringList({date + QStringLiteral(" Alle Datensätze - sortiert nach Nr. - "
-                                                    "aufsteigend Seite: 1"),
-                              QStringLiteral("Nr. Name Tag Monat Jahr"),
-                              QStringLiteral("1 Anna Beispiel") + QString(29, u'_') +
-                                  QStringLiteral(" 22 12 1971"),
-                              QStringLiteral("2 Bernd Muster") + QString(30, u'_') +
-                                  QStringLiteral(" 7 3 1980")}));
+        p.start(pdftotext, {QStringLiteral("-layout"), h.services.printToPdf, QStringLiteral("-")});
+        QVERIFY(p.waitForFinished(20000));
+        QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(u'\f');
+        pages.removeAll(QString());
+        QCOMPARE(pages.size(), copies * pagesPerCopy);
+        for (int i = 0; i < pages.size(); ++i) {
+            // The reader widens blanks, so lines are compared simplified.
+            QStringList lines;
+            for (const QString& l : pages[i].split(u'\n'))
+                if (!l.trimmed().isEmpty())
+                    lines << l.simplified();
+            const int page = i % pagesPerCopy + 1;
+            QCOMPARE(lines.value(0),
+                     QStringLiteral("7.3.2025 Alle Datensätze - sortiert nach Nr. - aufsteigend "
+                                    "Seite: %1")
+                         .arg(page));
+            QCOMPARE(lines.value(1), QStringLiteral("Nr. Name Tag Monat Jahr"));
+            if (page == 1)
+                QCOMPARE(lines.value(2), QStringLiteral("1 Anna Beispiel") + QString(29, u'_') +
+                                             QStringLiteral(" 22 12 1971"));
+            QCOMPARE(lines.size(), 2 + (page < pagesPerCopy ? 60 : records - 60 * (page - 1)));
+        }
     }
 };
 

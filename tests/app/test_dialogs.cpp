@@ -1,0 +1,287 @@
+#include "app/frmmain.h"
+#include "reminder/frmmeldung.h"
+#include "reminder/reminderscan.h"
+#include "support/windowharness.h"
+#include "ui/qtservices.h"
+#include "ui/widgets.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextDocumentFragment>
+#include <QTimer>
+#include <QToolTip>
+#include <QtTest>
+
+#include <functional>
+#include <map>
+
+using namespace natalix;
+using namespace natalix::test;
+
+namespace {
+
+using Look = std::function<void(QWidget&)>;
+
+// Opens one of the program's windows the way the user does and lets `look` at it while it
+// is shown. Anna's birthday is today, so a scan brings up the reminder window.
+void openWindow(WindowHarness& h, const QString& which, const Look& look) {
+    FrmMain& w = h.window();
+    const std::map<QString, std::function<void()>> opens{
+        {"options", [&] { w.mnuExtrasoptionen->trigger(); }},
+        {"print", [&] { h.services.answerPrinter(true), w.mnuDateidrucken->trigger(); }},
+        {"about", [&] { w.mnuUeberdennatalix->trigger(); }},
+        {"bulk change", [&] { w.cmdDatensaetzeaendern->click(); }},
+        {"properties", [&] { w.mnuDateieigenschaften->trigger(); }}};
+    if (opens.count(which)) {
+        h.services.answerDialog([&](QDialog& d) { return look(d), int(QDialog::Rejected); });
+        opens.at(which)();
+    } else if (which == u"main") {
+        w.show();
+        look(w);
+    } else if (which == u"reminder") {
+        w.Timer1->stop();
+        h.finishSplash();
+        w.timer1Tick();
+        QWidget* reminder = h.services.shownWindows.value(0);
+        QVERIFY(reminder);
+        look(*reminder);
+        reminder->close();
+    } else { // the weekday and every other message: a real box of the platform services
+        QTimer poll;
+        bool looked = false;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                looked = true, look(*box), box->done(QMessageBox::Ok);
+        });
+        poll.start(20);
+        MessageRequest m;
+        m.text = QStringLiteral("Anna Beispiel ist an einem Freitag geboren.");
+        m.onTop = true;
+        QtServices().message(m);
+        QVERIFY(looked);
+    }
+    QVERIFY2(h.services.allAnswered(), qPrintable(h.services.unexpected));
+}
+
+std::vector<Record> annaAndBernd() {
+    return {makeRecord(1, QStringLiteral("Anna Beispiel"), 1980, 3, 7),
+            makeRecord(2, QStringLiteral("Bernd Muster"), 1975, 8, 1)};
+}
+
+// The name a screen reader gets.
+QString accessibleName(QWidget* w) {
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
+    return iface ? iface->text(QAccessible::Name) : QString();
+}
+
+bool hasLetter(const QString& s) {
+    return std::any_of(s.begin(), s.end(), [](QChar c) { return c.isLetter(); });
+}
+
+} // namespace
+
+class TestDialogs : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { installToolTipWrapping(); }
+
+    // Every window of one size: a title and a close button, nothing to minimise or maximise.
+    void fixedSizeFrames_data() {
+        QTest::addColumn<QString>("window");
+        for (const char* w :
+             {"options", "print", "about", "bulk change", "properties", "reminder", "message box"})
+            QTest::newRow(w) << w;
+    }
+    void fixedSizeFrames() {
+        QFETCH(QString, window);
+        WindowHarness h(annaAndBernd());
+        bool looked = false;
+        openWindow(h, window, [&](QWidget& w) {
+            looked = true;
+            const Qt::WindowFlags f = w.windowFlags();
+            QCOMPARE(w.windowType(), Qt::Dialog);
+            QVERIFY(f.testFlags(Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                Qt::WindowCloseButtonHint));
+            QVERIFY(!f.testAnyFlags(Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                                    Qt::WindowContextHelpButtonHint));
+            QVERIFY(w.isVisible());
+            QCOMPARE(w.minimumSize(), w.maximumSize());
+        });
+        QVERIFY(looked);
+    }
+
+    // Each input says what it is; the named ones by the label the window shows next to them.
+    void inputsHaveNames_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QStringList>("names"); // objectName=name
+        const QStringList startAndCycle{"cboErinnerungsbeginn=Beginn der Erinnerungen",
+                                        "cboErinnerungszyklus=Zyklus der Erinnerungen"};
+        auto with = [&](const QStringList& boxes) { return boxes + startAndCycle; };
+        QTest::newRow("main")
+            << "main"
+            << with({"txtName=Name", "cboJahr=Geburtsjahr", "cboMonat=Geburtsmonat",
+                     "cboTag=Geburtstag", "cboErsteerinnerung=1. Erinnerung",
+                     "cboZweiteerinnerung=2. Erinnerung", "cboDritteerinnerung=3. Erinnerung",
+                     "cmdAuswahlErster=Erster Datensatz", "cmdAuswahlVorher=Vorheriger Datensatz",
+                     "cmdAuswahlNaechster=Nächster Datensatz",
+                     "cmdAuswahlLetzter=Letzter Datensatz", "DataGrid1=Geburtstagsliste"});
+        const QStringList dialogBoxes{"cbo1Erinnerung=1. Erinnerung",
+                                      "cbo2Erinnerung=2. Erinnerung",
+                                      "cbo3Erinnerung=3. Erinnerung"};
+        QTest::newRow("options")
+            << "options"
+            << with(dialogBoxes +
+                    QStringList{"optOptionalteanzeigehauptfenster=Datums-Anzeige im Hauptfenster: "
+                                "alte Anzeige (22.12.1971)",
+                                "optOptionneueanzeigedrucken=Datums-Anzeige beim Drucken: neue "
+                                "Anzeige (1971-12-22)"});
+        QTest::newRow("bulk change") << "bulk change" << with(dialogBoxes);
+        QTest::newRow("print") << "print"
+                               << QStringList{"txtExemplare=Anzahl Exemplare",
+                                              "cmdMinus=Ein Exemplar weniger",
+                                              "cmdPlus=Ein Exemplar mehr"};
+        QTest::newRow("reminder") << "reminder"
+                                  << QStringList{"txtErinnerung=Geburtstage",
+                                                 "Picture1=Geburtstagstorte"};
+        QTest::newRow("about") << "about"
+                               << QStringList{"picIcon=Programm-Symbol", "Image1=Natalix-Bild"};
+    }
+    void inputsHaveNames() {
+        QFETCH(QString, window);
+        QFETCH(QStringList, names);
+        WindowHarness h(annaAndBernd());
+        QStringList wrong;
+        int inputs = 0;
+        openWindow(h, window, [&](QWidget& top) {
+            for (const QString& pair : names) {
+                const QString object = pair.section(u'=', 0, 0);
+                const QString expected = pair.section(u'=', 1);
+                auto* w = top.findChild<QWidget*>(object);
+                if (!w || accessibleName(w) != expected)
+                    wrong << object + QStringLiteral(": ") +
+                                 (w ? accessibleName(w) : QStringLiteral("<missing>"));
+            }
+            for (QWidget* w : top.findChildren<QWidget*>()) {
+                if (w->focusPolicy() == Qt::NoFocus || !w->isVisibleTo(&top))
+                    continue;
+                ++inputs;
+                // A combo box's own name, not its value; a button may be named by its text.
+                const QString name =
+                    qobject_cast<QComboBox*>(w) ? w->accessibleName() : accessibleName(w);
+                if (!hasLetter(name))
+                    wrong << w->metaObject()->className() + QStringLiteral(" ") + w->objectName() +
+                                 QStringLiteral(" without a name");
+            }
+        });
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral("; "))));
+        QVERIFY(inputs >= names.size() / 2);
+    }
+
+    // Every tool tip of the options is shown as a paragraph narrow enough for any screen,
+    // with its text unchanged; toolTip() keeps it too.
+    void toolTipsWrap() {
+        WindowHarness h;
+        QStringList wrong;
+        int tips = 0;
+        openWindow(h, QStringLiteral("options"), [&](QWidget& dialog) {
+            for (QWidget* w : dialog.findChildren<QWidget*>()) {
+                const QString tip = w->toolTip();
+                if (tip.isEmpty())
+                    continue;
+                ++tips;
+                const QPoint at = w->rect().center();
+                QHelpEvent help(QEvent::ToolTip, at, w->mapToGlobal(at));
+                QApplication::sendEvent(w, &help);
+                QLabel* shown = nullptr;
+                for (QWidget* top : QApplication::topLevelWidgets())
+                    if (top->objectName() == u"qtooltip_label" && top->isVisible())
+                        shown = qobject_cast<QLabel*>(top);
+                if (!shown) {
+                    wrong << w->objectName() + QStringLiteral(": none shown");
+                    continue;
+                }
+                const QString text = QTextDocumentFragment::fromHtml(shown->text()).toPlainText();
+                const QRect screen = shown->screen()->availableGeometry();
+                const int widest = std::min(screen.width() / 2,
+                                            QFontMetrics(shown->font()).averageCharWidth() * 70);
+                if (text != tip || w->toolTip() != tip || shown->width() > widest ||
+                    !screen.contains(shown->geometry()))
+                    wrong << QStringLiteral("%1: %2 px, %3")
+                                 .arg(w->objectName())
+                                 .arg(shown->width())
+                                 .arg(text);
+                QToolTip::hideText();
+            }
+        });
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
+        QVERIFY(tips >= 12);
+    }
+
+    // The box shows up to a dozen lines before it scrolls, and the window stays on screen.
+    void reminderBoxGrows_data() {
+        QTest::addColumn<int>("reminders");
+        QTest::addColumn<bool>("scrolls");
+        QTest::newRow("one") << 1 << false;
+        QTest::newRow("three") << 3 << false;
+        QTest::newRow("five") << 5 << false;
+        QTest::newRow("twenty") << 20 << true;
+    }
+    void reminderBoxGrows() {
+        QFETCH(int, reminders);
+        QFETCH(bool, scrolls);
+        QStringList lines;
+        for (int i = 1; i <= reminders; ++i)
+            lines << QStringLiteral("Person %1 wird morgen 45 Jahre alt ...").arg(i);
+        FrmMeldung w(reminderWindowText(lines), 0, QDateTime(QDate(2025, 3, 7), QTime(9, 0)));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCoreApplication::processEvents();
+        QPlainTextEdit* box = w.txtErinnerung;
+        const int lineSpacing = box->fontMetrics().lineSpacing();
+        QCOMPARE(box->verticalScrollBar()->maximum() > 0, scrolls);
+        QVERIFY(box->viewport()->height() >= std::min(2 * reminders + 1, 10) * lineSpacing);
+        QVERIFY(w.screen()->availableGeometry().height() >= w.frameGeometry().height());
+    }
+
+    // A reminder comes at its own time: the user typing elsewhere keeps the keyboard, and
+    // the Enter meant for that field does not dismiss the reminder unseen.
+    void reminderLeavesTheKeyboard() {
+        QWidget other;
+        auto* field = new QLineEdit(&other);
+        other.show();
+        other.activateWindow();
+        if (!QTest::qWaitForWindowActive(&other))
+            QSKIP("this platform does not activate windows");
+        field->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), field);
+
+        WindowHarness h(annaAndBernd());
+        h.window().Timer1->stop();
+        h.finishSplash();
+        h.window().timer1Tick();
+        QPointer<QWidget> reminder = h.services.shownWindows.value(0);
+        QVERIFY(reminder && reminder->isVisible());
+        QVERIFY(reminder->testAttribute(Qt::WA_ShowWithoutActivating));
+        QTest::qWait(300);
+        QVERIFY(QApplication::activeWindow() != reminder);
+        QCOMPARE(QApplication::focusWidget(), field);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(reminder && reminder->isVisible());
+        reminder->close();
+    }
+};
+
+QTEST_MAIN(TestDialogs)
+#include "test_dialogs.moc"
