@@ -90,4 +90,14 @@ QJsonValue probe(const QStringList& arguments, int timeoutMs) {
     return doc.array().at(0);
 }
 
+QJsonObject registeredItem() {
+    QJsonArray items;
+    for (int attempt = 0; attempt < 100 && items.isEmpty(); ++attempt) {
+        items = probe({QStringLiteral("items")}).toArray();
+        if (items.isEmpty())
+            QTest::qWait(50);
+    }
+    return items.size() == 1 ? items[0].toObject() : QJsonObject();
+}
+
 } // namespace natalix::test

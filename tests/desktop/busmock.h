@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QJsonValue>
 #include <QProcess>
 #include <QString>
@@ -31,6 +32,10 @@ private:
 // Runs tests/desktop/busprobe.py with the arguments and returns what it printed (JSON).
 // The event loop keeps running meanwhile, so this process can answer the probe's calls.
 QJsonValue probe(const QStringList& arguments, int timeoutMs = 15000);
+
+// The one item the tray host (status_notifier_watcher.py) took, once it is there; empty when
+// none came within five seconds.
+QJsonObject registeredItem();
 
 // The folder of the desktop test scripts.
 QString desktopTestDir();

@@ -34,17 +34,6 @@ QJsonArray notifyCalls() {
         .toArray();
 }
 
-// The one item the tray host took, once it is there.
-QJsonObject registeredItem() {
-    QJsonArray items;
-    for (int attempt = 0; attempt < 100 && items.isEmpty(); ++attempt) {
-        items = probe({QStringLiteral("items")}).toArray();
-        if (items.isEmpty())
-            QTest::qWait(50);
-    }
-    return items.size() == 1 ? items[0].toObject() : QJsonObject();
-}
-
 std::vector<Record> twoPeople() {
     return {makeRecord(1, QStringLiteral("Anna Beispiel"), 1980, 3, 7),
             makeRecord(2, QStringLiteral("Bert Muster"), 1990, 3, 9)};

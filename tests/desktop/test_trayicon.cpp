@@ -30,17 +30,6 @@ std::vector<UpcomingBirthday> yearAhead(const QStringList& names) {
     return upcomingBirthdays(rows, QDate(2025, 3, 6), 365);
 }
 
-// The one item the watcher took, once it is there.
-QJsonObject registeredItem() {
-    QJsonArray items;
-    for (int attempt = 0; attempt < 100 && items.isEmpty(); ++attempt) {
-        items = test::probe({QStringLiteral("items")}).toArray();
-        if (items.isEmpty())
-            QTest::qWait(50);
-    }
-    return items.size() == 1 ? items[0].toObject() : QJsonObject();
-}
-
 } // namespace
 
 class TestTrayIcon : public QObject {
@@ -60,13 +49,13 @@ private slots:
         m_tray = std::make_unique<TrayIcon>();
         m_tray->setNextBirthdays(yearAhead({QStringLiteral("Anna Beispiel")}));
         m_tray->show();
-        const QJsonObject item = registeredItem();
+        const QJsonObject item = test::registeredItem();
         QVERIFY2(!item.isEmpty(), "the tray item did not register with the watcher");
         m_service = item[QStringLiteral("service")].toString();
     }
 
     void itemShowsIconToolTipAndMenu() {
-        const QJsonObject item = registeredItem();
+        const QJsonObject item = test::registeredItem();
         const QJsonObject props = item[QStringLiteral("properties")].toObject();
         QCOMPARE(props[QStringLiteral("Status")].toString(), QStringLiteral("Active"));
         QCOMPARE(props[QStringLiteral("Title")].toString(), QStringLiteral("Natalix"));
@@ -96,8 +85,8 @@ private slots:
         QFETCH(QString, expected);
         m_tray->setNextBirthdays(yearAhead(names));
         QCOMPARE(m_tray->toolTip(), expected);
-        QTRY_COMPARE_WITH_TIMEOUT(registeredItem()[QStringLiteral("toolTip")].toString(), expected,
-                                  10000);
+        QTRY_COMPARE_WITH_TIMEOUT(test::registeredItem()[QStringLiteral("toolTip")].toString(),
+                                  expected, 10000);
     }
 
     void clickShowsTheWindow() {
