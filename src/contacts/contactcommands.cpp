@@ -24,18 +24,6 @@ namespace {
 const QString importTitle = QStringLiteral("Kontakte importieren");
 const QString exportTitle = QStringLiteral("Als Kalender exportieren");
 
-// No reminder scan re-sorts or marks the table while an import works on it.
-class ScanHold {
-public:
-    explicit ScanHold(ReminderCore& reminders) : m_reminders(reminders) { m_reminders.hold(); }
-    ~ScanHold() { m_reminders.release(); }
-    ScanHold(const ScanHold&) = delete;
-    ScanHold& operator=(const ScanHold&) = delete;
-
-private:
-    ReminderCore& m_reminders;
-};
-
 MessageRequest okMessage(const QString& text, const QString& title, Icon icon) {
     MessageRequest m;
     m.text = text;

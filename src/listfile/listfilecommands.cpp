@@ -136,18 +136,6 @@ void progressStep(BusyDisplay& busy, RepaintPacer& pacer, int counter, int last,
         pacer.now();
 }
 
-// The reminder scan waits while the table is emptied or filled.
-class ScanHold {
-public:
-    explicit ScanHold(ReminderCore& reminders) : m_reminders(reminders) { m_reminders.hold(); }
-    ~ScanHold() { m_reminders.release(); }
-    ScanHold(const ScanHold&) = delete;
-    ScanHold& operator=(const ScanHold&) = delete;
-
-private:
-    ReminderCore& m_reminders;
-};
-
 MessageRequest retryCancel(const QString& text) {
     MessageRequest m;
     m.text = text;

@@ -66,4 +66,17 @@ private:
     bool m_retryPosted = false;
 };
 
+// Holds the scans for as long as it lives: no scan re-sorts or marks the table while a
+// command empties, fills or imports into it.
+class ScanHold {
+public:
+    explicit ScanHold(ReminderCore& reminders) : m_reminders(reminders) { m_reminders.hold(); }
+    ~ScanHold() { m_reminders.release(); }
+    ScanHold(const ScanHold&) = delete;
+    ScanHold& operator=(const ScanHold&) = delete;
+
+private:
+    ReminderCore& m_reminders;
+};
+
 } // namespace natalix
