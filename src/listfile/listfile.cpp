@@ -100,9 +100,10 @@ ListFileContents parseListFile(QByteArrayView bytes) {
         } else {
             numberMissing[b] = true;
         }
-        // A record never has an empty name: an empty line stands for the blank of no name.
-        if (!l[1].isEmpty())
-            r.name = decode(l[1]);
+        // A record never has an empty name: a line that decodes to nothing (empty, or only
+        // characters without a Windows-1252 form) stands for the blank of no name.
+        if (QString name = decode(l[1]); !name.isEmpty())
+            r.name = std::move(name);
         r.jahr = number(2).value_or(fresh.jahr);
         r.monat = number(3).value_or(fresh.monat);
         r.tag = number(4).value_or(fresh.tag);

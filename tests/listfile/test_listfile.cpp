@@ -196,6 +196,10 @@ void TestListFile::reading_data() {
         << QStringLiteral("7/Zoë ?mega €/1971/3/9; 12/ /2001/12/31");
     QTest::newRow("empty name line reads as blank")
         << fileOf(Lines{" 1 "} + block(" 4 ", "", " 1971 ", " 3 ", " 9 ")) << 1 << "4/ /1971/3/9";
+    QTest::newRow("name of a zero-width character reads as blank")
+        << utf8(fileOf(Lines{" 1 "} + block(" 4 ", "Anna", " 1971 ", " 3 ", " 9 ")),
+                QString(QChar(0xFEFF)))
+        << 1 << "4/ /1971/3/9";
 
     // Complete blocks count, not the count line.
     const Lines a = block(" 1 ", "A", " 1990 ", " 1 ", " 2 ");
