@@ -331,6 +331,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         } else if (a == u"--scan") {
             if (!setMode(CommandLine::Mode::Scan))
                 return cl;
+        } else if (a == u"--allow-removals") {
+            cl.allowRemovals = true;
         } else if (a == u"--help" || a == u"-h") {
             cl.mode = CommandLine::Mode::Help;
             return cl;
@@ -347,6 +349,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         if (a.contains(QStringLiteral("/auto")))
             cl.autoStart = true;
     }
+    if (cl.allowRemovals && cl.mode != CommandLine::Mode::SyncContacts) {
+        cl.mode = CommandLine::Mode::Invalid;
+        cl.error = QStringLiteral("--allow-removals gilt nur zusammen mit --sync-contacts.");
+    }
     return cl;
 }
 
@@ -355,7 +361,8 @@ QString commandLineHelp() {
         "Aufruf: natalix [/auto] [--datadir ORDNER]\n"
         "        natalix --import DATEI | --export DATEI | --scan [--datadir ORDNER]\n"
         "        natalix --import-contacts DATEI | --export-ics DATEI [--datadir ORDNER]\n"
-        "        natalix --sync-contacts URL | --sync-calendar URL [--datadir ORDNER]\n"
+        "        natalix --sync-contacts URL [--allow-removals] | --sync-calendar URL\n"
+        "                [--datadir ORDNER]\n"
         "\n"
         "Natalix erinnert an Geburtstage.\n"
         "\n"
@@ -375,6 +382,8 @@ QString commandLineHelp() {
         "                    gleicht die Geburtstage mit einem CardDAV-Adressbuch ab (URL des\n"
         "                    Adressbuchs oder des Servers); nur Einträge aus diesem Adressbuch\n"
         "                    werden geändert oder entfernt\n"
+        "  --allow-removals  bestätigt, dass der Abgleich alle oder die meisten Einträge dieses\n"
+        "                    Adressbuchs entfernen darf (sonst wird dann nichts geändert)\n"
         "  --sync-calendar URL\n"
         "                    legt für jeden Eintrag einen Termin mit Erinnerungen in einem\n"
         "                    CalDAV-Kalender an, ändert und löscht nur diese Termine\n"

@@ -25,7 +25,8 @@ struct CommandLine {
     Mode mode = Mode::Window;
     QString file; // the list file, or the address book's or calendar's URL for a sync
     QString dataDir;
-    bool autoStart = false; // "/auto" anywhere in the command line (case-sensitive)
+    bool autoStart = false;     // "/auto" anywhere in the command line (case-sensitive)
+    bool allowRemovals = false; // --sync-contacts may remove most of its address book's records
     QString error;
 };
 

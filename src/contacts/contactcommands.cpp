@@ -8,6 +8,7 @@
 #include "contacts/frmkontakte.h"
 #include "listfile/listfilecommands.h"
 #include "reminder/remindercore.h"
+#include "table/backups.h"
 #include "table/cursor.h"
 #include "table/safefile.h"
 #include "table/sortcommands.h"
@@ -96,6 +97,7 @@ void ContactCommands::mnuDateikontakteimportieren_Click() {
             ++duplicatesLeft;
 
     if (!records.empty()) {
+        makeDailyBackup(cursor.store(), m_ctx.dataDir.path, m_ctx.services.today());
         const int before = cursor.recordCount();
         m_ctx.grid.clearSelection();
         LockRecordCheck lock(s);

@@ -6,6 +6,7 @@
 #include "listfile/frminfo.h"
 #include "listfile/listfile.h"
 #include "reminder/remindercore.h"
+#include "table/backups.h"
 #include "table/cursor.h"
 #include "table/gridselection.h"
 #include "table/safefile.h"
@@ -315,6 +316,8 @@ void ListFileCommands::mnuDateioeffnen_Click() {
 
     ScanHold hold(m_ctx.reminders);
     LockRecordCheck lock(s);
+    // The list about to be replaced is kept in the day's backup, should it still be wanted.
+    makeDailyBackup(cursor().store(), m_ctx.dataDir.path, services().today());
     // Emptying and filling are one transaction: the old list stays if either fails.
     bool ok = cursor().begin() && emptyTable();
     if (ok) {

@@ -21,11 +21,15 @@ struct DesiredEvent {
 // The resource name of an event: its UID, made safe for a path, with ".ics".
 QString eventResourceName(const QString& uid);
 
+// The UID of the first component of an iCalendar object; empty when it has none.
+QString calendarObjectUid(const QByteArray& ics);
+
 struct CalendarPlan {
     struct Put {
         DesiredEvent event;
         QByteArray ifMatch; // empty: a new resource (If-None-Match: *)
         bool update = false;
+        bool overwrite = false; // puts back an event that was edited or deleted in the calendar
     };
     struct Delete {
         QString href;
@@ -40,10 +44,20 @@ struct CalendarPlan {
 };
 
 // Compares the list's events with what was published and with the calendar's members
-// (`server`: decoded path -> ETag). Only published events are ever changed or deleted; an
-// event changed or removed on the server by someone else is written again.
+// (`server`: decoded path -> ETag). Only published events are ever changed or deleted. The
+// list owns its events: one edited or deleted in the calendar since its publication (its ETag
+// is not the one stored then) is written again, as an overwrite the user is told of.
 CalendarPlan planCalendarSync(const std::vector<DesiredEvent>& desired,
                               const PublishedEvents& published,
                               const std::map<QString, QString>& server);
+
+// What the calendar's members say of a request that was sent but never confirmed.
+enum class PendingFate {
+    NotArrived, // nothing to settle: plan as if it had never been sent
+    Done,       // a DELETE that the server carried out
+    Verify,     // a PUT whose resource changed: ours if it carries our UID
+};
+PendingFate settlePending(const PendingEvent& pending, const PublishedEvent* published,
+                          const QString* serverEtag);
 
 } // namespace natalix

@@ -57,7 +57,11 @@ QUrl CalendarSync::resourceUrl(const QString& href) const {
 void CalendarSync::start(const QUrl& url) {
     m_outcome = {};
     m_plan = {};
-    m_putPos = m_deletePos = 0;
+    m_server.clear();
+    m_pending.clear();
+    m_verify.clear();
+    m_refusals.clear();
+    m_verifyPos = m_putPos = m_deletePos = 0;
     m_calendar = collectionUrl(url);
     m_key = m_calendar.toString(QUrl::RemoveUserInfo);
     const QByteArray body = propfindBody({{davns::dav, "resourcetype"}, {davns::dav, "getetag"}});
@@ -66,13 +70,12 @@ void CalendarSync::start(const QUrl& url) {
                            if (!error.isEmpty())
                                done(false, error);
                            else
-                               planned(r.url, m);
+                               listedMembers(r.url, m);
                        });
 }
 
-void CalendarSync::planned(const QUrl& base, const Multistatus& m) {
+void CalendarSync::listedMembers(const QUrl& base, const Multistatus& m) {
     bool isCalendar = false;
-    std::map<QString, QString> server;
     for (const DavResource& d : m.responses) {
         if (d.status >= 300 || d.href.isEmpty())
             continue;
@@ -82,8 +85,8 @@ void CalendarSync::planned(const QUrl& base, const Multistatus& m) {
             continue;
         }
         if (!type.elements.contains(davKey(davns::dav, u"collection")))
-            server.emplace(decodedPath(base, d.href),
-                           d.text(davKey(davns::dav, u"getetag")).trimmed());
+            m_server.emplace(decodedPath(base, d.href),
+                             d.text(davKey(davns::dav, u"getetag")).trimmed());
     }
     if (!isCalendar) {
         done(false, QStringLiteral("Unter %1 liegt kein CalDAV-Kalender.").arg(m_key));
@@ -91,9 +94,65 @@ void CalendarSync::planned(const QUrl& base, const Multistatus& m) {
     }
     DavLinkStore links(m_store);
     PublishedEvents published;
+    if (!links.ensureSchema() || !links.publishedEvents(m_key, &published) ||
+        !links.pendingEvents(m_key, &m_pending)) {
+        done(false, QStringLiteral("Die Liste ist nicht lesbar (%1).").arg(links.lastError()));
+        return;
+    }
+    // Requests of an earlier run that never heard their answer.
+    for (const auto& [href, pending] : m_pending) {
+        const auto p = published.find(href);
+        const auto s = m_server.find(href);
+        switch (settlePending(pending, p == published.end() ? nullptr : &p->second,
+                              s == m_server.end() ? nullptr : &s->second)) {
+        case PendingFate::NotArrived:
+            links.removePendingEvent(m_key, href);
+            break;
+        case PendingFate::Done:
+            links.settle(m_key, href, nullptr);
+            break;
+        case PendingFate::Verify:
+            m_verify.push_back(href);
+            break;
+        }
+    }
+    verifyNext();
+}
+
+// A PUT that may have arrived: the event at its name is ours when it carries our UID. It is
+// then taken as published with the server's ETag and an unknown content, so that the plan
+// writes the list's version once more.
+void CalendarSync::verifyNext() {
+    if (m_verifyPos >= m_verify.size()) {
+        plan();
+        return;
+    }
+    const QString href = m_verify[m_verifyPos];
+    m_client->send("GET", resourceUrl(href), {}, {}, [this, href](const DavResponse& r) {
+        // Only the event itself, or a plain "not found", settles it; else it stays pending.
+        if (!r.answered() || (!r.ok() && r.status != 404)) {
+            done(false, davErrorMessage(*m_client, r));
+            return;
+        }
+        DavLinkStore links(m_store);
+        const PendingEvent& pending = m_pending.at(href);
+        if (r.ok() && calendarObjectUid(r.body) == pending.uid) {
+            const PublishedEvent adopted{pending.uid, m_server.at(href), QString()};
+            links.settle(m_key, href, &adopted);
+        } else {
+            links.removePendingEvent(m_key, href);
+        }
+        ++m_verifyPos;
+        verifyNext();
+    });
+}
+
+void CalendarSync::plan() {
+    DavLinkStore links(m_store);
+    PublishedEvents published;
     bool ok = false;
     std::vector<StoredRow> rows = m_store.loadAll(&ok);
-    if (!ok || !links.ensureSchema() || !links.publishedEvents(m_key, &published)) {
+    if (!ok || !links.publishedEvents(m_key, &published)) {
         done(false, QStringLiteral("Die Liste ist nicht lesbar (%1).")
                         .arg(ok ? links.lastError() : m_store.lastError()));
         return;
@@ -106,7 +165,7 @@ void CalendarSync::planned(const QUrl& base, const Multistatus& m) {
         records.push_back(std::move(row.record));
     const std::vector<DesiredEvent> desired =
         desiredEvents(records, m_calendar, m_context, &m_outcome.withoutEvent);
-    m_plan = planCalendarSync(desired, published, server);
+    m_plan = planCalendarSync(desired, published, m_server);
     m_outcome.unchanged = m_plan.unchanged;
     for (const QString& href : m_plan.forget)
         links.removePublishedEvent(m_key, href);
@@ -120,76 +179,159 @@ void CalendarSync::planned(const QUrl& base, const Multistatus& m) {
 }
 
 void CalendarSync::next() {
-    if (m_putPos < m_plan.puts.size()) {
-        const CalendarPlan::Put& put = m_plan.puts[m_putPos];
-        DavHeaders headers{{"Content-Type", "text/calendar; charset=utf-8"}};
-        if (put.ifMatch.isEmpty())
-            headers.append(qMakePair(QByteArray("If-None-Match"), QByteArray("*")));
+    if (m_putPos < m_plan.puts.size())
+        sendPut();
+    else if (m_deletePos < m_plan.deletes.size())
+        sendDelete();
+    else
+        done(true, QString());
+}
+
+void CalendarSync::sendPut() {
+    const CalendarPlan::Put& put = m_plan.puts[m_putPos];
+    DavLinkStore links(m_store);
+    if (!links.setPendingEvent(m_key, put.event.href,
+                               {put.event.uid, PendingEvent::Action::Put, put.event.digest})) {
+        done(false, QStringLiteral("Der Termin %1 konnte nicht vermerkt werden (%2).")
+                        .arg(put.event.uid, links.lastError()));
+        return;
+    }
+    DavHeaders headers{{"Content-Type", "text/calendar; charset=utf-8"}};
+    if (put.ifMatch.isEmpty())
+        headers.append(qMakePair(QByteArray("If-None-Match"), QByteArray("*")));
+    else
+        headers.append(qMakePair(QByteArray("If-Match"), put.ifMatch));
+    m_client->send("PUT", resourceUrl(put.event.href), put.event.ics, headers,
+                   [this](const DavResponse& r) { putAnswered(r); });
+}
+
+void CalendarSync::putAnswered(const DavResponse& r) {
+    const CalendarPlan::Put& put = m_plan.puts[m_putPos];
+    const WriteAnswer a = judgeWrite(r);
+    if (!a.done) {
+        const QString name = put.event.href.section(u'/', -1);
+        QString line;
+        if (put.update && a.status == 412)
+            line = QStringLiteral("Der Termin %1 wurde während des Abgleichs im Kalender geändert "
+                                  "(%2); der nächste Abgleich schreibt die Fassung der Liste "
+                                  "zurück.")
+                       .arg(name, describeRefusal(a));
         else
-            headers.append(qMakePair(QByteArray("If-Match"), put.ifMatch));
-        m_client->send("PUT", resourceUrl(put.event.href), put.event.ics, headers,
-                       [this](const DavResponse& r) {
-                           const CalendarPlan::Put& put = m_plan.puts[m_putPos];
-                           if (!r.ok()) {
-                               done(false, r.status == 412
-                                               ? QStringLiteral("Der Termin %1 wurde "
-                                                                "inzwischen auf dem Server "
-                                                                "geändert.")
-                                                     .arg(put.event.uid)
-                                               : davErrorMessage(*m_client, r));
-                               return;
-                           }
-                           DavLinkStore links(m_store);
-                           if (!links.setPublishedEvent(
-                                   m_key, put.event.href,
-                                   {put.event.uid, QString::fromUtf8(r.etag), put.event.digest})) {
-                               done(false, QStringLiteral("Der Termin %1 wurde geschrieben, "
-                                                          "aber nicht vermerkt (%2).")
-                                               .arg(put.event.uid, links.lastError()));
-                               return;
-                           }
-                           ++(put.update ? m_outcome.updated : m_outcome.created);
-                           ++m_putPos;
-                           next();
-                       });
+            line = QStringLiteral("Der Server lehnt den Termin %1 ab: %2.")
+                       .arg(name, describeRefusal(a));
+        if (!put.update && (a.status == 409 || a.status == 412 || a.status == 403))
+            line += QStringLiteral(" Vielleicht steht ein Termin mit derselben UID schon im "
+                                   "Kalender, etwa aus einer importierten Kalenderdatei.");
+        if (refused(r, line)) {
+            ++m_putPos;
+            next();
+        }
         return;
     }
-    if (m_deletePos < m_plan.deletes.size()) {
-        const CalendarPlan::Delete& del = m_plan.deletes[m_deletePos];
-        m_client->send("DELETE", resourceUrl(del.href), {}, {{"If-Match", del.etag}},
-                       [this](const DavResponse& r) {
-                           const CalendarPlan::Delete& del = m_plan.deletes[m_deletePos];
-                           if (!r.ok() && r.status != 404) {
-                               done(false, r.status == 412
-                                               ? QStringLiteral("Der Termin %1 wurde "
-                                                                "inzwischen auf dem Server "
-                                                                "geändert.")
-                                                     .arg(del.href)
-                                               : davErrorMessage(*m_client, r));
-                               return;
-                           }
-                           DavLinkStore links(m_store);
-                           links.removePublishedEvent(m_key, del.href);
-                           ++m_outcome.deleted;
-                           ++m_deletePos;
-                           next();
-                       });
+    if (!r.etag.isEmpty() && r.status != 207) {
+        putConfirmed(r.etag);
         return;
     }
-    done(m_plan.foreign.empty(), QString());
+    // Stored, but the answer names no ETag: ask for it.
+    requestMultistatus(*m_client, "PROPFIND", resourceUrl(put.event.href), "0",
+                       propfindBody({{davns::dav, "getetag"}}),
+                       [this](const DavResponse&, const Multistatus& m, const QString&) {
+                           QByteArray etag;
+                           for (const DavResource& d : m.responses)
+                               if (etag.isEmpty())
+                                   etag = d.text(davKey(davns::dav, u"getetag")).trimmed().toUtf8();
+                           putConfirmed(etag);
+                       });
+}
+
+void CalendarSync::putConfirmed(const QByteArray& etag) {
+    const CalendarPlan::Put& put = m_plan.puts[m_putPos];
+    if (etag.isEmpty()) {
+        // Left pending: the next run finds the event and its ETag in the listing.
+        m_refusals << QStringLiteral("Der Server nennt für den Termin %1 kein ETag; er wird beim "
+                                     "nächsten Abgleich übernommen.")
+                          .arg(put.event.href.section(u'/', -1));
+    } else {
+        DavLinkStore links(m_store);
+        const PublishedEvent e{put.event.uid, QString::fromUtf8(etag), put.event.digest};
+        if (!links.settle(m_key, put.event.href, &e)) {
+            done(false, QStringLiteral("Der Termin %1 wurde geschrieben, aber nicht vermerkt (%2).")
+                            .arg(put.event.uid, links.lastError()));
+            return;
+        }
+        ++(put.overwrite ? m_outcome.overwritten
+           : put.update  ? m_outcome.updated
+                         : m_outcome.created);
+    }
+    ++m_putPos;
+    next();
+}
+
+void CalendarSync::sendDelete() {
+    const CalendarPlan::Delete& del = m_plan.deletes[m_deletePos];
+    DavLinkStore links(m_store);
+    if (!links.setPendingEvent(m_key, del.href, {QString(), PendingEvent::Action::Delete, {}})) {
+        done(false, QStringLiteral("Das Löschen des Termins %1 konnte nicht vermerkt werden (%2).")
+                        .arg(del.href.section(u'/', -1), links.lastError()));
+        return;
+    }
+    m_client->send("DELETE", resourceUrl(del.href), {}, {{"If-Match", del.etag}},
+                   [this](const DavResponse& r) { deleteAnswered(r); });
+}
+
+void CalendarSync::deleteAnswered(const DavResponse& r) {
+    const CalendarPlan::Delete& del = m_plan.deletes[m_deletePos];
+    const WriteAnswer a = judgeWrite(r);
+    if (a.done || (r.answered() && r.status == 404)) {
+        DavLinkStore links(m_store);
+        if (!links.settle(m_key, del.href, nullptr)) {
+            done(false, QStringLiteral("Der Termin %1 wurde gelöscht, aber nicht vermerkt (%2).")
+                            .arg(del.href.section(u'/', -1), links.lastError()));
+            return;
+        }
+        ++m_outcome.deleted;
+    } else if (!refused(r, QStringLiteral("Der Server lehnt das Löschen des Termins %1 ab: %2.")
+                               .arg(del.href.section(u'/', -1), describeRefusal(a)))) {
+        return;
+    }
+    ++m_deletePos;
+    next();
+}
+
+bool CalendarSync::refused(const DavResponse& r, const QString& line) {
+    const WriteAnswer a = judgeWrite(r);
+    // No answer, a refused login or a failing server: the rest would fare no better. The
+    // request stays pending, for the next run to settle.
+    if (!r.answered() || a.status == 401 || a.status >= 500 || a.status < 400) {
+        done(false, !r.answered() || r.status == 401
+                        ? davErrorMessage(*m_client, r)
+                        : QStringLiteral("Der Server %1 antwortet mit %2.")
+                              .arg(r.url.host(), describeRefusal(a)));
+        return false;
+    }
+    // The request stays pending even so: a 412 may answer a repetition of our own request
+    // that did arrive, and the next run tells the two apart by the event's UID.
+    m_refusals << line;
+    return true;
 }
 
 void CalendarSync::done(bool ok, const QString& error) {
-    m_outcome.ok = ok;
+    m_outcome.ok = ok && m_plan.foreign.empty() && m_refusals.isEmpty();
     m_outcome.requests = m_client->requestCount();
     m_outcome.bytes = m_client->bytesReceived();
     QString summary =
-        QStringLiteral("Kalender %1: %2 neu, %3 geändert, %4 gelöscht, %5 unverändert.")
+        QStringLiteral("Kalender %1: %2 neu, %3 geändert, %4 gelöscht, %5 unverändert")
             .arg(m_key)
             .arg(m_outcome.created)
             .arg(m_outcome.updated)
             .arg(m_outcome.deleted)
             .arg(m_outcome.unchanged);
+    if (m_outcome.overwritten == 1)
+        summary += QStringLiteral(", 1 im Kalender geänderter Termin überschrieben");
+    else if (m_outcome.overwritten > 1)
+        summary += QStringLiteral(", %1 im Kalender geänderte Termine überschrieben")
+                       .arg(m_outcome.overwritten);
+    summary += u'.';
     if (m_outcome.withoutEvent > 0)
         summary += QStringLiteral(" %1 Einträge ohne gültiges Datum bekommen keinen Termin.")
                        .arg(m_outcome.withoutEvent);
@@ -197,10 +339,13 @@ void CalendarSync::done(bool ok, const QString& error) {
         QStringList names;
         for (const QString& href : m_plan.foreign)
             names << href.section(u'/', -1);
-        summary += QStringLiteral("\nNicht geschrieben, weil im Kalender schon ein fremder "
-                                  "Eintrag dieses Namens steht: %1")
+        summary += QStringLiteral("\nNicht geschrieben, weil im Kalender schon ein Termin dieses "
+                                  "Namens steht, den Natalix nicht angelegt hat (vielleicht aus "
+                                  "einer importierten Kalenderdatei): %1")
                        .arg(names.join(QStringLiteral(", ")));
     }
+    for (const QString& line : std::as_const(m_refusals))
+        summary += u'\n' + line;
     m_outcome.message =
         error.isEmpty() ? summary : error + QStringLiteral("\nBis dahin: ") + summary;
     m_client->abortAll();

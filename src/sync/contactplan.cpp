@@ -6,6 +6,22 @@
 
 namespace natalix {
 
+bool removalsNeedConfirmation(int removals, int linkedRecords) {
+    return removals > 0 &&
+           (removals >= linkedRecords || (linkedRecords >= 5 && 2 * removals > linkedRecords));
+}
+
+int linkedRecordCount(const ContactLinks& links, const std::vector<StoredRow>& rows) {
+    std::set<qint64> present;
+    for (const StoredRow& row : rows)
+        present.insert(row.rowid);
+    std::set<qint64> linked;
+    for (const auto& [href, link] : links)
+        if (link.record && present.count(link.record))
+            linked.insert(link.record);
+    return static_cast<int>(linked.size());
+}
+
 std::vector<QString> hrefsToFetch(const ContactLinks& links, const AddressBookState& state) {
     std::vector<QString> out;
     for (const RemoteContact& c : state.contacts) {

@@ -60,6 +60,12 @@ struct ContactPlan {
     bool changesList() const { return !adds.empty() || !updates.empty() || !removals.empty(); }
 };
 
+// A sync that would remove every record linked to the address book, or more than half of at
+// least five, waits for the user's word: an emptied or replaced address book looks just so.
+bool removalsNeedConfirmation(int removals, int linkedRecords);
+// Records of the list that are linked to a contact of this address book.
+int linkedRecordCount(const ContactLinks& links, const std::vector<StoredRow>& rows);
+
 // Which contacts the server must still send: those new or with another ETag than last time.
 std::vector<QString> hrefsToFetch(const ContactLinks& links, const AddressBookState& state);
 

@@ -102,6 +102,7 @@ void ContactSync::fail(const QString& error) {
 void ContactSync::start(const QUrl& url) {
     m_outcome = {};
     m_state = {};
+    m_undelivered = 0;
     discoverAddressBook(*m_client, url, [this](const DiscoveredBooks& found) {
         if (!found.error.isEmpty()) {
             fail(found.error);
@@ -149,14 +150,25 @@ void ContactSync::list(bool withToken) {
             if (error.isEmpty()) {
                 m_state.syncToken = m.syncToken;
                 takeListing(r.url, m, !withToken);
-            } else if (withToken && r.answered() && r.status >= 400 && r.status < 500 &&
-                       r.status != 401) {
-                // The token is no longer valid: everything once more.
-                list(false);
-            } else {
+            } else if (!fallBack(r, withToken)) {
                 fail(error);
             }
         });
+}
+
+// A sync-collection the server cannot answer falls back to a full listing in the same run:
+// a token it no longer knows (a restore, a recreated collection) is dropped for the listing
+// without one; a server whose report fails even so is listed by PROPFIND. Only a missing
+// answer or a refused login ends the run here.
+bool ContactSync::fallBack(const DavResponse& r, bool withToken) {
+    if (!r.answered() || r.status == 401)
+        return false;
+    m_token.clear();
+    if (withToken)
+        list(false);
+    else
+        listByPropfind();
+    return true;
 }
 
 void ContactSync::listByPropfind() {
@@ -181,8 +193,16 @@ void ContactSync::takeListing(const QUrl& base, const Multistatus& m, bool compl
             continue;
         RemoteContact c;
         c.href = d.href;
-        c.removed = d.status == 404 || (d.status >= 400 && d.props.isEmpty());
         c.etag = d.text(davKey(davns::dav, u"getetag")).trimmed();
+        // Only a 404 says that a contact is gone. A member the server will not describe is
+        // kept as it was, never taken for deleted.
+        c.removed = d.status == 404;
+        if (!c.removed && (d.status < 200 || d.status >= 300)) {
+            const auto known = m_links.find(d.href);
+            if (known == m_links.end())
+                continue;
+            c.etag = known->second.etag;
+        }
         m_state.contacts.push_back(c);
     }
     m_toFetch = hrefsToFetch(m_links, m_state);
@@ -192,7 +212,14 @@ void ContactSync::takeListing(const QUrl& base, const Multistatus& m, bool compl
 
 void ContactSync::fetchNext() {
     if (m_fetchPos >= m_toFetch.size()) {
-        apply();
+        if (m_undelivered > 0)
+            fail(QStringLiteral("Der Server %1 hat %2 von %3 angefragten Kontakten nicht "
+                                "geliefert.")
+                     .arg(m_outcome.book.host())
+                     .arg(m_undelivered)
+                     .arg(m_toFetch.size()));
+        else
+            apply();
         return;
     }
     QStringList hrefs;
@@ -218,9 +245,15 @@ void ContactSync::fetchNext() {
                 RemoteContact* c = wanted.at(hrefKey(m_outcome.book, href));
                 const auto it = answers.find(hrefKey(m_outcome.book, href));
                 const QString dataKey = davKey(davns::carddav, u"address-data");
-                // Gone between the listing and now: the same as deleted.
-                if (it == answers.end() || !it->second->has(dataKey)) {
+                // Gone between the listing and now, in the server's own words.
+                if (it != answers.end() && it->second->status == 404) {
                     c->removed = true;
+                    continue;
+                }
+                // Left out, refused or sent without its vCard: nothing is known of it.
+                if (it == answers.end() || it->second->status < 200 || it->second->status >= 300 ||
+                    !it->second->has(dataKey)) {
+                    ++m_undelivered;
                     continue;
                 }
                 const QString etag = it->second->text(davKey(davns::dav, u"getetag")).trimmed();
@@ -254,6 +287,24 @@ void ContactSync::apply() {
         return;
     }
     ContactPlan plan = planContactSync(current, rows, elsewhere, m_state, m_same);
+    m_outcome.linkedRecords = linkedRecordCount(current, rows);
+    const int removals = static_cast<int>(plan.removals.size());
+    if (!m_allowRemovals && removalsNeedConfirmation(removals, m_outcome.linkedRecords)) {
+        m_outcome.heldRemovals = removals;
+        fail(QStringLiteral("Adressbuch %1: Der Abgleich würde %2 von %3 aus der Liste "
+                            "entfernen. Das muss bestätigt werden.")
+                 .arg(m_state.addressBook)
+                 .arg(removals)
+                 .arg(plural(m_outcome.linkedRecords, "verknüpften Eintrag",
+                             "verknüpften Einträgen")));
+        return;
+    }
+    QString why;
+    if (plan.changesList() && m_beforeChange && !m_beforeChange(&why)) {
+        fail(QStringLiteral("Vor dem Abgleich konnte die Liste nicht gesichert werden (%1).")
+                 .arg(why));
+        return;
+    }
     // A link lost while the server was asked (a record deleted meanwhile): that contact was
     // not fetched, so the next sync must look at everything again.
     for (const RemoteContact& c : m_state.contacts)

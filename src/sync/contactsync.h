@@ -9,6 +9,7 @@
 namespace natalix {
 
 class DavClient;
+struct DavResponse;
 class DavLinkStore;
 
 // Reads one vCard resource by the rules of the contacts import. False: it does not parse.
@@ -27,6 +28,10 @@ struct ContactSyncOutcome {
     int fetched = 0;  // vCards the server sent
     int requests = 0; // answers received
     qint64 bytes = 0; // their body bytes
+    // Set when the run stopped before removing this many of `linkedRecords` records, because
+    // that needs the user's word (nothing was changed then).
+    int heldRemovals = 0;
+    int linkedRecords = 0;
     bool listChanged() const { return added + updated + removed > 0; }
 };
 
@@ -45,6 +50,12 @@ public:
     ~ContactSync() override;
 
     DavClient& client() { return *m_client; }
+    // The user's word that the sync may remove most or all records of the address book.
+    void setAllowRemovals(bool allow) { m_allowRemovals = allow; }
+    // Run once before the list is changed (the day's backup); false with *error stops the sync.
+    void setBeforeChange(std::function<bool(QString* error)> hook) {
+        m_beforeChange = std::move(hook);
+    }
     void start(const QUrl& url);
 
 signals:
@@ -54,6 +65,7 @@ signals:
 private:
     void list(bool withToken);
     void listByPropfind();
+    bool fallBack(const DavResponse& r, bool withToken);
     void takeListing(const QUrl& base, const Multistatus& m, bool complete);
     void fetchNext();
     void apply();
@@ -69,6 +81,9 @@ private:
     AddressBookState m_state;
     std::vector<QString> m_toFetch;
     size_t m_fetchPos = 0;
+    int m_undelivered = 0;
+    bool m_allowRemovals = false;
+    std::function<bool(QString*)> m_beforeChange;
 };
 
 } // namespace natalix

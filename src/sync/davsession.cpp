@@ -12,6 +12,44 @@ QString multistatusErrorMessage(const DavResponse& r, const Multistatus& m) {
         .arg(r.url.host(), r.url.path(), m.error);
 }
 
+WriteAnswer judgeWrite(const DavResponse& r) {
+    WriteAnswer a;
+    a.status = r.status;
+    a.reason = QString::fromLatin1(r.reason);
+    if (!r.answered())
+        return a;
+    if (r.status == 207) {
+        const Multistatus m = parseMultistatus(r.body);
+        if (!m.ok) {
+            a.reason = m.error;
+            return a;
+        }
+        for (const DavResource& d : m.responses) {
+            if (d.status >= 200 && d.status < 300)
+                continue;
+            a.status = d.status;
+            a.reason = d.reason;
+            a.preconditions = d.preconditions;
+            return a;
+        }
+        a.done = true;
+        return a;
+    }
+    a.done = r.status >= 200 && r.status < 300;
+    if (!a.done)
+        a.preconditions = parseDavError(r.body);
+    return a;
+}
+
+QString describeRefusal(const WriteAnswer& a) {
+    QString text = QString::number(a.status);
+    if (!a.reason.isEmpty())
+        text += u' ' + a.reason;
+    if (!a.preconditions.isEmpty())
+        text += QStringLiteral(" (%1)").arg(a.preconditions.join(QStringLiteral(", ")));
+    return text;
+}
+
 void requestMultistatus(DavClient& client, const QByteArray& method, const QUrl& url,
                         const QByteArray& depth, const QByteArray& body, MultistatusDone done) {
     DavHeaders headers{{"Content-Type", "application/xml; charset=utf-8"}};

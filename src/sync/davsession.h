@@ -14,6 +14,18 @@ namespace natalix {
 QString davErrorMessage(const DavClient& client, const DavResponse& r);
 QString multistatusErrorMessage(const DavResponse& r, const Multistatus& m);
 
+// What the server said to a PUT or DELETE. Done only on a 2xx; a 207 is read, and any
+// status inside it outside 2xx is the request's failure.
+struct WriteAnswer {
+    bool done = false;
+    int status = 0;            // the failing status (inside a 207 too)
+    QString reason;            // its words
+    QStringList preconditions; // the DAV:error conditions the server named
+};
+WriteAnswer judgeWrite(const DavResponse& r);
+// "412 Precondition Failed (no-uid-conflict)"
+QString describeRefusal(const WriteAnswer& a);
+
 // PROPFIND or REPORT that must answer 207. `error` is empty on success.
 using MultistatusDone =
     std::function<void(const DavResponse& r, const Multistatus& m, const QString& error)>;

@@ -13,6 +13,10 @@ int statusCode(QStringView line) {
     return parts.size() >= 2 ? parts[1].toInt() : 0;
 }
 
+QString reasonPhrase(QStringView line) {
+    return line.trimmed().toString().section(u' ', 2, -1, QString::SectionSkipEmpty);
+}
+
 bool isDav(const QXmlStreamReader& xml, QStringView name) {
     return xml.namespaceUri() == davns::dav && xml.name() == name;
 }
@@ -71,17 +75,32 @@ void readPropstat(QXmlStreamReader& xml, DavResource& resource) {
         resource.props.insert(props);
 }
 
+// The children of a DAV:error element, by local name; the reader ends on its end tag.
+QStringList readConditions(QXmlStreamReader& xml) {
+    QStringList names;
+    while (xml.readNextStartElement()) {
+        names << xml.name().toString();
+        xml.skipCurrentElement();
+    }
+    return names;
+}
+
 DavResource readResponse(QXmlStreamReader& xml) {
     DavResource r;
     while (xml.readNextStartElement()) {
-        if (isDav(xml, u"href") && r.href.isEmpty())
+        if (isDav(xml, u"href") && r.href.isEmpty()) {
             r.href = xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
-        else if (isDav(xml, u"status"))
-            r.status = statusCode(xml.readElementText(QXmlStreamReader::IncludeChildElements));
-        else if (isDav(xml, u"propstat"))
+        } else if (isDav(xml, u"status")) {
+            const QString line = xml.readElementText(QXmlStreamReader::IncludeChildElements);
+            r.status = statusCode(line);
+            r.reason = reasonPhrase(line);
+        } else if (isDav(xml, u"error")) {
+            r.preconditions << readConditions(xml);
+        } else if (isDav(xml, u"propstat")) {
             readPropstat(xml, r);
-        else
+        } else {
             xml.skipCurrentElement();
+        }
     }
     if (r.status == 0 && !r.props.isEmpty())
         r.status = 200;
@@ -139,6 +158,14 @@ Multistatus parseMultistatus(const QByteArray& body) {
     }
     m.ok = true;
     return m;
+}
+
+QStringList parseDavError(const QByteArray& body) {
+    QXmlStreamReader xml(body);
+    if (!xml.readNextStartElement() || !isDav(xml, u"error"))
+        return {};
+    const QStringList names = readConditions(xml);
+    return xml.hasError() ? QStringList() : names;
 }
 
 QByteArray propfindBody(const DavPropNames& props) {

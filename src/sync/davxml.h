@@ -27,6 +27,8 @@ struct DavProperty {
 struct DavResource {
     QString href;
     int status = 0;                    // the response's own status (sync-collection: 404 = gone)
+    QString reason;                    // its status line's words ("Precondition Failed")
+    QStringList preconditions;         // local names inside its DAV:error ("no-uid-conflict")
     QHash<QString, DavProperty> props; // only properties found (2xx propstat)
     bool has(const QString& key) const { return props.contains(key); }
     QString text(const QString& key) const { return props.value(key).text; }
@@ -40,6 +42,8 @@ struct Multistatus {
 };
 
 Multistatus parseMultistatus(const QByteArray& body);
+// The local names of the conditions in a DAV:error body (RFC 4918, 16); empty for any other.
+QStringList parseDavError(const QByteArray& body);
 
 // Request bodies. Properties are given as (namespace, name) pairs.
 using DavPropNames = std::vector<std::pair<QString, QString>>;

@@ -21,6 +21,9 @@ const char* const schemaSql =
     " calendar TEXT NOT NULL, href TEXT NOT NULL, uid TEXT NOT NULL DEFAULT '',"
     " etag TEXT NOT NULL DEFAULT '', digest TEXT NOT NULL DEFAULT '',"
     " PRIMARY KEY (calendar, href));"
+    "CREATE TABLE IF NOT EXISTS DavPendingEvents ("
+    " calendar TEXT NOT NULL, href TEXT NOT NULL, uid TEXT NOT NULL DEFAULT '',"
+    " action TEXT NOT NULL, digest TEXT NOT NULL DEFAULT '', PRIMARY KEY (calendar, href));"
     "CREATE TRIGGER IF NOT EXISTS DavContactLinks_recordDeleted AFTER DELETE ON Geburtstage"
     " BEGIN"
     "  DELETE FROM DavSyncTokens WHERE collection IN"
@@ -168,6 +171,56 @@ bool DavLinkStore::setPublishedEvent(const QString& calendar, const QString& hre
 bool DavLinkStore::removePublishedEvent(const QString& calendar, const QString& href) {
     return run("DELETE FROM DavPublishedEvents WHERE calendar = ?1 AND href = ?2",
                {calendar, href});
+}
+
+bool DavLinkStore::pendingEvents(const QString& calendar, PendingEvents* out) {
+    out->clear();
+    Statement st(m_store.handle(),
+                 "SELECT href, uid, action, digest FROM DavPendingEvents WHERE calendar = ?1",
+                 {calendar});
+    int rc = st.get() ? SQLITE_ROW : SQLITE_ERROR;
+    while (st.get() && (rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+        const bool del = columnText(st.get(), 2) == u"DELETE";
+        out->insert_or_assign(
+            columnText(st.get(), 0),
+            PendingEvent{columnText(st.get(), 1),
+                         del ? PendingEvent::Action::Delete : PendingEvent::Action::Put,
+                         columnText(st.get(), 3)});
+    }
+    if (rc == SQLITE_DONE)
+        return true;
+    m_error = QString::fromUtf8(sqlite3_errmsg(m_store.handle()));
+    return false;
+}
+
+bool DavLinkStore::setPendingEvent(const QString& calendar, const QString& href,
+                                   const PendingEvent& e) {
+    const QString action =
+        e.action == PendingEvent::Action::Delete ? QStringLiteral("DELETE") : QStringLiteral("PUT");
+    return run("INSERT OR REPLACE INTO DavPendingEvents (calendar, href, uid, action, digest)"
+               " VALUES (?1, ?2, ?3, ?4, ?5)",
+               {calendar, href, e.uid, action, e.digest});
+}
+
+bool DavLinkStore::removePendingEvent(const QString& calendar, const QString& href) {
+    return run("DELETE FROM DavPendingEvents WHERE calendar = ?1 AND href = ?2", {calendar, href});
+}
+
+bool DavLinkStore::settle(const QString& calendar, const QString& href,
+                          const PublishedEvent* event) {
+    if (!m_store.begin()) {
+        m_error = m_store.lastError();
+        return false;
+    }
+    const bool ok = (event ? setPublishedEvent(calendar, href, *event)
+                           : removePublishedEvent(calendar, href)) &&
+                    removePendingEvent(calendar, href);
+    if (ok && m_store.commit())
+        return true;
+    if (ok)
+        m_error = m_store.lastError();
+    m_store.rollback();
+    return false;
 }
 
 } // namespace natalix

@@ -26,6 +26,16 @@ struct PublishedEvent {
 };
 using PublishedEvents = std::map<QString, PublishedEvent>; // by href
 
+// A request written down before it is sent, so that a run that ends before the answer
+// (killed, the reply lost) is settled by the next one.
+struct PendingEvent {
+    enum class Action { Put, Delete };
+    QString uid;
+    Action action = Action::Put;
+    QString digest; // of the event a PUT sends
+};
+using PendingEvents = std::map<QString, PendingEvent>; // by href
+
 // The sync's own tables in the list's database, beside Geburtstage and never in the list
 // file. Created on first use. A record deleted by any command loses its link through a
 // trigger, and its address book its sync token, so the next sync looks at every contact
@@ -49,6 +59,13 @@ public:
     bool publishedEvents(const QString& calendar, PublishedEvents* out);
     bool setPublishedEvent(const QString& calendar, const QString& href, const PublishedEvent& e);
     bool removePublishedEvent(const QString& calendar, const QString& href);
+
+    bool pendingEvents(const QString& calendar, PendingEvents* out);
+    bool setPendingEvent(const QString& calendar, const QString& href, const PendingEvent& e);
+    bool removePendingEvent(const QString& calendar, const QString& href);
+    // What the server confirmed, in one transaction with the end of its pending request:
+    // the event as published now, or (without `event`) no longer published.
+    bool settle(const QString& calendar, const QString& href, const PublishedEvent* event);
 
 private:
     bool run(const char* sql, const QStringList& texts, qint64 number = -1);

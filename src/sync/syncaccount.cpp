@@ -3,6 +3,7 @@
 #include "app/datadir.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 namespace natalix {
 
@@ -40,11 +41,24 @@ QString passwordKey(const DataDir& dir) {
 
 QUrl parseServerUrl(const QString& text, QString* error) {
     const QUrl url(text.trimmed(), QUrl::StrictMode);
-    if (url.isValid() && (url.scheme() == u"http" || url.scheme() == u"https") &&
-        !url.host().isEmpty())
+    QString why;
+    if (!url.isValid() || (url.scheme() != u"http" && url.scheme() != u"https") ||
+        url.host().isEmpty())
+        // Never echo a password, not even in a text that is no address.
+        why = QStringLiteral("\"%1\" ist keine http- oder https-Adresse.")
+                  .arg(url.isValid()
+                           ? url.toString(QUrl::RemoveUserInfo)
+                           : text.trimmed().replace(QRegularExpression(QStringLiteral("//[^/]*@")),
+                                                    QStringLiteral("//")));
+    else if (!url.userInfo().isEmpty())
+        // Settings files, shell histories and process lists are no place for credentials.
+        why = QStringLiteral("Die Adresse %1 enthält einen Benutzernamen oder ein Passwort; "
+                             "beides gehört nicht in die Adresse.")
+                  .arg(url.toString(QUrl::RemoveUserInfo));
+    if (why.isEmpty())
         return url;
     if (error)
-        *error = QStringLiteral("\"%1\" ist keine http- oder https-Adresse.").arg(text.trimmed());
+        *error = why;
     return {};
 }
 

@@ -35,7 +35,8 @@ bool saveSyncAccount(SettingsStore& settings, const SyncAccount& account, QStrin
 QString keyringService();
 QString passwordKey(const DataDir& dir);
 
-// An http or https URL with a host; otherwise *error names the text in German.
+// An http or https URL with a host and without user or password; otherwise *error says why
+// in German, never repeating a password.
 QUrl parseServerUrl(const QString& text, QString* error);
 
 } // namespace natalix

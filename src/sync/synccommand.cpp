@@ -9,6 +9,7 @@
 #include "sync/davclient.h"
 #include "sync/keyring.h"
 #include "sync/syncaccount.h"
+#include "table/backups.h"
 #include "table/tablestore.h"
 
 #include <QCoreApplication>
@@ -26,14 +27,11 @@ void print(FILE* to, const QString& text) {
     std::fflush(to);
 }
 
-// The password stays out of the URL. The environment wins (scripts, tests); otherwise the
+// The environment wins (scripts, tests); otherwise the
 // account the window stored: the user from the settings, the password from the keyring.
 // Returns why the keyring gave none, for when the server then refuses.
-QString takeCredentials(DavClient& client, QUrl* url, const DataDir& dir) {
+QString takeCredentials(DavClient& client, const DataDir& dir) {
     QString user = qEnvironmentVariable("NATALIX_DAV_USER");
-    if (user.isEmpty())
-        user = url->userName();
-    *url = url->adjusted(QUrl::RemoveUserInfo);
     if (user.isEmpty()) {
         SettingsStore settings(dir);
         user = loadSyncAccount(settings).user;
@@ -65,7 +63,7 @@ QString takeCredentials(DavClient& client, QUrl* url, const DataDir& dir) {
 int runSyncCommandLine(const CommandLine& cl) {
     const bool contacts = cl.mode == CommandLine::Mode::SyncContacts;
     QString error;
-    QUrl url = parseServerUrl(cl.file, &error);
+    const QUrl url = parseServerUrl(cl.file, &error);
     const DataDir dir = url.isValid() ? resolveDataDir(cl.dataDir, &error) : DataDir();
     if (!error.isEmpty()) {
         print(stderr, error);
@@ -94,14 +92,20 @@ int runSyncCommandLine(const CommandLine& cl) {
     TableStore* const store = opened.store.get();
 
     QEventLoop loop;
-    bool ok = false, finished = false;
+    bool ok = false, finished = false, heldRemovals = false;
     QString message, keyringNote;
     if (contacts) {
         ContactSync sync(*store, importRulesReader(options.reminderDefaults()), isSameBirthday);
-        keyringNote = takeCredentials(sync.client(), &url, dir);
+        keyringNote = takeCredentials(sync.client(), dir);
+        sync.setAllowRemovals(cl.allowRemovals);
+        // What the address book changes can be undone from the day's backup.
+        sync.setBeforeChange([&](QString* why) {
+            return makeDailyBackup(*store, dir.path, programNow().date(), why);
+        });
         QObject::connect(&sync, &ContactSync::finished, &loop, [&](const ContactSyncOutcome& o) {
             ok = o.ok;
             message = o.message;
+            heldRemovals = o.heldRemovals > 0;
             finished = true;
             loop.quit();
         });
@@ -111,7 +115,7 @@ int runSyncCommandLine(const CommandLine& cl) {
     } else {
         const QDateTime now = programNow();
         CalendarSync sync(*store, {now.date(), now, options.optiondatumsanzeigehauptfenster});
-        keyringNote = takeCredentials(sync.client(), &url, dir);
+        keyringNote = takeCredentials(sync.client(), dir);
         QObject::connect(&sync, &CalendarSync::finished, &loop, [&](const CalendarSyncOutcome& o) {
             ok = o.ok;
             message = o.message;
@@ -126,6 +130,10 @@ int runSyncCommandLine(const CommandLine& cl) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     if (!ok && !keyringNote.isEmpty())
         message += u'\n' + keyringNote;
+    if (heldRemovals)
+        message += QStringLiteral("\nSind die Kontakte wirklich gelöscht, bestätigen Sie mit: "
+                                  "natalix --sync-contacts %1 --allow-removals")
+                       .arg(url.toString());
     print(ok ? stdout : stderr, message);
     return ok ? 0 : 1;
 }

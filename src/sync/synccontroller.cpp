@@ -8,6 +8,7 @@
 #include "sync/calendarsync.h"
 #include "sync/contactsync.h"
 #include "sync/davclient.h"
+#include "table/backups.h"
 #include "table/cursor.h"
 #include "ui/services.h"
 
@@ -118,6 +119,7 @@ bool SyncController::begin(const SyncAccount& account, Trigger trigger) {
     m_report.ok = true;
     m_lines.clear();
     m_keyringNote.clear();
+    m_allowRemovals = false;
     emit started();
     if (!account.configured()) {
         m_report.ok = false;
@@ -176,18 +178,56 @@ void SyncController::runContacts() {
     client.setCredentialsSource(credentialsHere);
     client.setTimeout(m_requestTimeoutMs);
     client.setDeliveryHold([this] { return tableBusy(); });
+    m_contacts->setAllowRemovals(m_allowRemovals);
+    m_contacts->setBeforeChange([this](QString* why) {
+        return makeDailyBackup(m_ctx.cursor.store(), m_ctx.dataDir.path, m_ctx.services.today(),
+                               why);
+    });
     connect(m_contacts, &ContactSync::finished, this, &SyncController::contactsDone);
     m_contacts->start(url);
 }
 
 void SyncController::contactsDone(const ContactSyncOutcome& outcome) {
+    if (m_contacts)
+        m_contacts->deleteLater();
+    if (outcome.heldRemovals > 0 && m_trigger == Trigger::Now) {
+        // Asked once control is back in the event loop, not inside the sync's answer.
+        QTimer::singleShot(0, this, [this, outcome] { askForRemovals(outcome); });
+        return;
+    }
     m_lines << outcome.message;
+    if (outcome.heldRemovals > 0)
+        m_lines << QStringLiteral("Mit \"Jetzt abgleichen\" (Optionen, Seite \"Adressbuch und "
+                                  "Kalender\") lässt sich das Entfernen bestätigen.");
     if (!outcome.ok)
         m_report.ok = false;
     else if (outcome.listChanged())
         reloadList();
-    if (m_contacts)
-        m_contacts->deleteLater();
+    runCalendar();
+}
+
+// Most of the address book gone at once is more often a server's mistake or another address
+// book than the user's wish: the records go only with the user's word, "Nein" preset.
+void SyncController::askForRemovals(const ContactSyncOutcome& outcome) {
+    MessageRequest m;
+    m.text = QStringLiteral("Im Adressbuch %1 fehlen %2 von %3 Kontakten, die mit Einträgen der "
+                            "Liste verknüpft sind. Vielleicht wurde das Adressbuch geleert oder "
+                            "die Adresse zeigt auf ein anderes.\n\nSollen diese %2 Einträge aus "
+                            "der Liste entfernt werden?")
+                 .arg(outcome.book.toString(QUrl::RemoveUserInfo))
+                 .arg(outcome.heldRemovals)
+                 .arg(outcome.linkedRecords);
+    m.title = title;
+    m.buttons = Buttons::YesNo;
+    m.icon = Icon::Exclamation;
+    m.defaultButton = 7;
+    if (m_ctx.services.message(m) == 6) {
+        m_allowRemovals = true;
+        startWhenTableFree();
+        return;
+    }
+    m_report.ok = false;
+    m_lines << outcome.message;
     runCalendar();
 }
 

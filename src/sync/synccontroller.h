@@ -74,6 +74,7 @@ private:
     void startWhenTableFree();
     void runContacts();
     void contactsDone(const ContactSyncOutcome& outcome);
+    void askForRemovals(const ContactSyncOutcome& outcome);
     void runCalendar();
     void calendarDone(const CalendarSyncOutcome& outcome);
     void complete();
@@ -91,6 +92,7 @@ private:
 
     bool m_running = false;
     Trigger m_trigger = Trigger::Now;
+    bool m_allowRemovals = false; // the user confirmed the removals this sync would make
     SyncAccount m_account;
     QDate m_day; // the day of a daily sync
     QDate m_failureShownFor;

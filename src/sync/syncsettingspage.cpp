@@ -126,13 +126,10 @@ bool SyncSettingsPage::apply() {
                                                 {QStringLiteral("Kalender"), a.calendar}};
     for (const auto& [what, text] : urls) {
         QString error;
-        const QUrl url = text.isEmpty() ? QUrl() : parseServerUrl(text, &error);
+        if (!text.isEmpty())
+            parseServerUrl(text, &error);
         if (!error.isEmpty())
             problems << what + QStringLiteral(": ") + error;
-        else if (!url.password().isEmpty())
-            // The settings file is no place for it.
-            problems << what + QStringLiteral(": Die Adresse enthält ein Passwort; bitte "
-                                              "tragen Sie es unter \"Passwort\" ein.");
     }
     if (!problems.isEmpty()) {
         showStatus(problems.join(u'\n'));

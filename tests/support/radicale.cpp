@@ -84,8 +84,25 @@ bool Radicale::start(bool tls) {
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(python, {QStringLiteral("-m"), QStringLiteral("radicale"),
                              QStringLiteral("--config"), m_dir.filePath(QStringLiteral("config"))});
+    return listening(QStringLiteral("radicale"));
+}
+
+bool Radicale::startXandikos() {
+    m_port = freePort();
+    // It logs every request; a failing test says enough without.
+    m_process.setStandardOutputFile(QProcess::nullDevice());
+    m_process.setStandardErrorFile(QProcess::nullDevice());
+    m_process.start(QStringLiteral("/usr/bin/xandikos"),
+                    {QStringLiteral("-d"), m_dir.filePath(QStringLiteral("storage")),
+                     QStringLiteral("--current-user-principal"), QStringLiteral("/anna/"),
+                     QStringLiteral("--defaults"), QStringLiteral("-l"),
+                     QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(m_port)});
+    return listening(QStringLiteral("xandikos"));
+}
+
+bool Radicale::listening(const QString& what) {
     if (!m_process.waitForStarted(10000)) {
-        m_error = QStringLiteral("radicale does not start: ") + m_process.errorString();
+        m_error = what + QStringLiteral(" does not start: ") + m_process.errorString();
         return false;
     }
     for (QDeadlineTimer deadline(20000); !deadline.hasExpired();) {
@@ -97,7 +114,7 @@ bool Radicale::start(bool tls) {
             break;
         QThread::msleep(100);
     }
-    m_error = QStringLiteral("radicale does not listen on port %1").arg(m_port);
+    m_error = what + QStringLiteral(" does not listen on port %1").arg(m_port);
     return false;
 }
 
@@ -164,6 +181,52 @@ bool Radicale::makeCalendar(const QString& path) const {
                 "xmlns:C=\"urn:ietf:params:xml:ns:caldav\"><set><prop><resourcetype>"
                 "<collection/><C:calendar/></resourcetype></prop></set></mkcol>",
                 "application/xml") == 201;
+}
+
+DavProxy::~DavProxy() {
+    m_process.kill();
+    m_process.waitForFinished(5000);
+}
+
+bool DavProxy::start(const QUrl& upstream) {
+    if (!m_dir.isValid() || !setRules("[]"))
+        return false;
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.start(python, {QStringLiteral(NATALIX_TEST_SOURCES "/sync/davproxy.py"),
+                             upstream.toString(), m_dir.filePath(QStringLiteral("rules"))});
+    if (!m_process.waitForReadyRead(20000))
+        return false;
+    m_port = static_cast<quint16>(m_process.readLine().trimmed().toUInt());
+    return m_port != 0;
+}
+
+QUrl DavProxy::url(const QString& path) const {
+    QUrl u;
+    u.setScheme(QStringLiteral("http"));
+    u.setHost(QStringLiteral("127.0.0.1"));
+    u.setPort(m_port);
+    u.setPath(path);
+    return u;
+}
+
+bool DavProxy::setRules(const QByteArray& rulesJson) {
+    QFile::remove(m_dir.filePath(QStringLiteral("rules.log")));
+    return writeText(m_dir.filePath(QStringLiteral("rules")),
+                     "{\"run\": " + QByteArray::number(++m_run) + ", \"pidfile\": \"" +
+                         m_dir.filePath(QStringLiteral("pid")).toUtf8() +
+                         "\", \"rules\": " + rulesJson + "}");
+}
+
+QStringList DavProxy::killableCommand() const {
+    return {QStringLiteral("-c"), QStringLiteral("echo $$ > \"$0\"; exec \"$@\""),
+            m_dir.filePath(QStringLiteral("pid")), QStringLiteral(NATALIX_BINARY)};
+}
+
+QStringList DavProxy::requests() const {
+    QFile log(m_dir.filePath(QStringLiteral("rules.log")));
+    if (!log.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(log.readAll()).split(u'\n', Qt::SkipEmptyParts);
 }
 
 QByteArray vcard(const QString& uid, const QString& name, const QString& birthday) {

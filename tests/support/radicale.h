@@ -10,7 +10,8 @@ namespace natalix::test {
 
 // A real Radicale 3 on 127.0.0.1 with a free port, its own storage folder and an htpasswd
 // file (MD5-APR1, which Debian's Radicale checks without extra modules). Started and stopped
-// by the test; every wait is bounded.
+// by the test; every wait is bounded. Or, with startXandikos, a real Xandikos, which asks for
+// no password and keeps the user's collections below /anna/.
 class Radicale {
 public:
     static constexpr const char* user = "anna";
@@ -19,6 +20,7 @@ public:
     ~Radicale();
     // With `tls` the server speaks HTTPS with a self-signed certificate nobody trusts.
     bool start(bool tls = false);
+    bool startXandikos();
     void kill(); // at once, as a crash would
     QString error() const { return m_error; }
 
@@ -35,11 +37,32 @@ public:
 
 private:
     bool run(const QString& program, const QStringList& args, QByteArray* out = nullptr);
+    bool listening(const QString& what);
     QTemporaryDir m_dir;
     QProcess m_process;
     quint16 m_port = 0;
     bool m_tls = false;
     QString m_error;
+};
+
+// A misbehaving front for a real server (sync/davproxy.py): forwards every request, and plays
+// the faults of its rules, written as JSON before each run of the program.
+class DavProxy {
+public:
+    ~DavProxy();
+    bool start(const QUrl& upstream);
+    QUrl url(const QString& path) const;
+    // The rules of the next run (a JSON array, see davproxy.py); "[]" forwards everything.
+    bool setRules(const QByteArray& rulesJson);
+    // The program is started through `sh` so that the proxy can kill it: these go before it.
+    QStringList killableCommand() const;
+    QStringList requests() const; // "METHOD path" since the last setRules
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    quint16 m_port = 0;
+    int m_run = 0;
 };
 
 // A vCard 3.0 with CR LF line ends; an empty birthday leaves BDAY out.

@@ -4,6 +4,7 @@ fetches each with GET, parses it with icalendar and expands it with recurring_ic
 
 Prints one line per occurrence between START and END (ISO dates):
   UID DATE SUMMARY | alarm dates (occurrence + TRIGGER)
+or, with START "members", one line per resource: NAME UID SUMMARY
 Usage: calendar_dump.py URL USER PASSWORD START END
 """
 import base64
@@ -38,6 +39,11 @@ for href in hrefs:
     if href.rstrip("/") == base.rstrip("/"):
         continue
     calendar = icalendar.Calendar.from_ical(request("GET", urllib.parse.urljoin(url, href)))
+    if start == "members":
+        for event in calendar.walk("VEVENT"):
+            name = urllib.parse.unquote(href.rstrip("/").rsplit("/", 1)[-1])
+            lines.append(f"{name} {event['UID']} {event['SUMMARY']}")
+        continue
     for event in recurring_ical_events.of(calendar).between(
             datetime.date.fromisoformat(start), datetime.date.fromisoformat(end)):
         day = event.decoded("DTSTART")

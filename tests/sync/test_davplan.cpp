@@ -1,5 +1,6 @@
 #include "sync/calendarplan.h"
 #include "sync/contactplan.h"
+#include "sync/davsession.h"
 #include "sync/davxml.h"
 
 #include "contacts/contactimport.h"
@@ -156,6 +157,10 @@ private slots:
                           "END:VCARD</c:address-data></d:prop><d:status>HTTP/1.1 200 OK"
                           "</d:status></d:propstat></d:response></d:multistatus>")
             << "/a/1.vcf 200 address-data=BEGIN:VCARD\r\nFN:A & B\r\nEND:VCARD";
+        QTest::newRow("empty, the root closed at once")
+            << QByteArray(
+                   "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<multistatus xmlns=\"DAV:\"/>")
+            << "";
         QTest::newRow("cut off")
             << QByteArray("<d:multistatus xmlns:d='DAV:'><d:response><d:href>/a/")
             << "error: kein wohlgeformtes XML (Premature end of document., Zeile 1)";
@@ -342,9 +347,10 @@ private slots:
         const CalendarPlan plan = planCalendarSync(desired, published, server);
         QStringList out;
         for (const CalendarPlan::Put& p : plan.puts)
-            out << QStringLiteral("put %1 %2 %3")
+            out << QStringLiteral("put %1 %2 %3%4")
                        .arg(p.event.href, QString::fromUtf8(p.ifMatch),
-                            p.update ? QStringLiteral("update") : QStringLiteral("new"));
+                            p.update ? QStringLiteral("update") : QStringLiteral("new"),
+                            p.overwrite ? QStringLiteral(" overwrite") : QString());
         for (const CalendarPlan::Delete& d : plan.deletes)
             out << QStringLiteral("delete %1 %2").arg(d.href, QString::fromUtf8(d.etag));
         for (const QString& f : plan.forget)
@@ -355,16 +361,133 @@ private slots:
             out << QStringLiteral("foreign %1").arg(f);
         out << QStringLiteral("unchanged %1").arg(plan.unchanged);
         const QStringList expected{
-            "put /k/n-2.ics \"b\" update",  // the record changed
-            "put /k/n-3.ics \"c2\" update", // someone edited our event on the server
-            "put /k/n-5.ics  new",          // someone deleted our event on the server
-            "delete /k/n-8.ics \"h2\"",     // the record is gone: with the server's ETag
-            "forget /k/n-9.ics",            // gone from both
-            "learn /k/n-4.ics \"d\"",
+            "put /k/n-2.ics \"b\" update",            // the record changed: the stored ETag
+            "put /k/n-3.ics \"c2\" update overwrite", // edited in the calendar: put back
+            "put /k/n-5.ics  new overwrite",          // deleted in the calendar: put back
+            "delete /k/n-8.ics \"h2\"",               // the record is gone: the server's ETag
+            "forget /k/n-9.ics",                      // gone from both
+            "learn /k/n-4.ics \"d\"",                 // published before ETags were kept
             "foreign /k/n-6.ics", // the name is taken by an event we did not make
             "unchanged 2",
         };
         QCOMPARE(out, expected);
+    }
+
+    // An answer of the calendar's members to a request whose own answer never came.
+    void pendingRequests_data() {
+        QTest::addColumn<int>("action"); // 0 PUT, 1 DELETE
+        QTest::addColumn<QString>("published");
+        QTest::addColumn<QString>("server"); // "-": not on the server
+        QTest::addColumn<int>("fate");
+        const int notArrived = int(PendingFate::NotArrived), done = int(PendingFate::Done),
+                  verify = int(PendingFate::Verify);
+        QTest::newRow("new event, not there") << 0 << ""
+                                              << "-" << notArrived;
+        QTest::newRow("new event, there") << 0 << ""
+                                          << "\"e\"" << verify;
+        QTest::newRow("update, ETag as published") << 0 << "\"e\""
+                                                   << "\"e\"" << notArrived;
+        QTest::newRow("update, ETag changed") << 0 << "\"e\""
+                                              << "\"f\"" << verify;
+        QTest::newRow("update, gone") << 0 << "\"e\""
+                                      << "-" << notArrived;
+        QTest::newRow("delete, gone") << 1 << "\"e\""
+                                      << "-" << done;
+        QTest::newRow("delete, still there") << 1 << "\"e\""
+                                             << "\"e\"" << notArrived;
+    }
+
+    void pendingRequests() {
+        QFETCH(int, action);
+        QFETCH(QString, published);
+        QFETCH(QString, server);
+        QFETCH(int, fate);
+        const PendingEvent pending{
+            "n-1", action ? PendingEvent::Action::Delete : PendingEvent::Action::Put, "d"};
+        const PublishedEvent p{"n-1", published, "d0"};
+        QCOMPARE(int(settlePending(pending, published.isEmpty() ? nullptr : &p,
+                                   server == u"-" ? nullptr : &server)),
+                 fate);
+    }
+
+    void eventUids_data() {
+        QTest::addColumn<QByteArray>("ics");
+        QTest::addColumn<QString>("uid");
+        QTest::newRow("plain") << QByteArray("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:natalix-"
+                                             "12\r\nEND:VEVENT\r\n")
+                               << "natalix-12";
+        QTest::newRow("folded, with a parameter, LF only")
+            << QByteArray("BEGIN:VEVENT\nuid;X-A=b:natalix\n -7\nEND:VEVENT\n") << "natalix-7";
+        QTest::newRow("UID-like property is no UID")
+            << QByteArray("BEGIN:VEVENT\nUIDX:a\nEND:VEVENT\n") << "";
+    }
+
+    void eventUids() {
+        QFETCH(QByteArray, ics);
+        QFETCH(QString, uid);
+        QCOMPARE(calendarObjectUid(ics), uid);
+    }
+
+    // Every linked record, or more than half of at least five, waits for the user's word.
+    void removalGuard_data() {
+        QTest::addColumn<int>("removals");
+        QTest::addColumn<int>("linked");
+        QTest::addColumn<bool>("confirm");
+        QTest::newRow("none") << 0 << 0 << false;
+        QTest::newRow("the only one") << 1 << 1 << true;
+        QTest::newRow("all of four") << 4 << 4 << true;
+        QTest::newRow("three of four") << 3 << 4 << false;
+        QTest::newRow("half of six") << 3 << 6 << false;
+        QTest::newRow("four of six") << 4 << 6 << true;
+        QTest::newRow("three of five") << 3 << 5 << true;
+        QTest::newRow("two of five") << 2 << 5 << false;
+    }
+
+    void removalGuard() {
+        QFETCH(int, removals);
+        QFETCH(int, linked);
+        QFETCH(bool, confirm);
+        QCOMPARE(removalsNeedConfirmation(removals, linked), confirm);
+    }
+
+    // A PUT or DELETE is done only when the server says so, inside a 207 too.
+    void writeAnswers_data() {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("created") << 201 << QByteArray() << "done";
+        QTest::newRow("412 inside a 207")
+            << 207
+            << QByteArray("<multistatus xmlns='DAV:' xmlns:C='urn:ietf:params:xml:ns:caldav'>"
+                          "<response><href>/k/n-1.ics</href><status>HTTP/1.1 412 Precondition "
+                          "Failed</status><error><C:no-uid-conflict/></error></response>"
+                          "</multistatus>")
+            << "412 Precondition Failed (no-uid-conflict)";
+        QTest::newRow("207 of successes")
+            << 207
+            << QByteArray("<multistatus xmlns='DAV:'><response><href>/k/n-1.ics</href><status>"
+                          "HTTP/1.1 201 Created</status></response></multistatus>")
+            << "done";
+        QTest::newRow("207 that is no multistatus")
+            << 207 << QByteArray("<html/>") << "207 kein WebDAV-Multistatus";
+        QTest::newRow("409 with a precondition")
+            << 409
+            << QByteArray("<D:error xmlns:D='DAV:' xmlns:C='urn:ietf:params:xml:ns:caldav'>"
+                          "<C:no-uid-conflict><D:href>/k/x.ics</D:href></C:no-uid-conflict>"
+                          "</D:error>")
+            << "409 Conflict (no-uid-conflict)";
+    }
+
+    void writeAnswers() {
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, outcome);
+        DavResponse r;
+        r.status = status;
+        r.reason = status == 409 ? "Conflict" : status == 201 ? "Created" : "Multi-Status";
+        r.body = body;
+        const WriteAnswer a = judgeWrite(r);
+        QCOMPARE(a.done ? QStringLiteral("done") : describeRefusal(a), outcome);
     }
 
     void resourceNames_data() {

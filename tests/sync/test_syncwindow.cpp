@@ -167,8 +167,8 @@ private slots:
                            "Neu-Passwort-7"}
             << m_old
             << "Adressbuch: \"ftp://127.0.0.1/\" ist keine http- oder https-Adresse.\n"
-               "Kalender: Die Adresse enthält ein Passwort; bitte tragen Sie es unter "
-               "\"Passwort\" ein.";
+               "Kalender: Die Adresse https://dav.beispiel.de/k/ enthält einen Benutzernamen "
+               "oder ein Passwort; beides gehört nicht in die Adresse.";
     }
     void pageRoundTrip() {
         NEEDS_KEYRING();
@@ -266,14 +266,27 @@ private slots:
         page.txtBenutzer->setText(Radicale::user);
         page.txtPasswort->setText(Radicale::password);
 
-        // Each round: the cards put ("uid|name|birthday") or removed ("uid"), the list after.
-        const std::vector<std::pair<QStringList, QStringList>> rounds{
-            {{"a|Anna Beispiel|1980-03-07", "b|Bernd Brot|1975-06-01"}, // Anna linked
-             {"1 Anna Beispiel 1980-3-7", "2 Otto Eigen 1960-5-5", "3 Bernd Brot 1975-6-1"}},
-            {{"a|Anna Muster|1980-03-07", "b", "c|Carla Cello|--1224"},
-             {"1 Anna Muster 1980-3-7", "2 Otto Eigen 1960-5-5", "4 Carla Cello 0-12-24"}},
+        // Each round: the cards put ("uid|name|birthday") or removed ("uid"); the answer to the
+        // question before most of the address book goes (0: none asked) and what the command
+        // line then needs for the same; the list after.
+        struct Round {
+            QStringList cards;
+            int answer;
+            QStringList cliArgs;
+            QStringList expected;
         };
-        for (const auto& [cards, expected] : rounds) {
+        const QStringList emptied{"1 Anna Muster 1980-3-7", "2 Otto Eigen 1960-5-5",
+                                  "4 Carla Cello 0-12-24"};
+        const std::vector<Round> rounds{
+            {{"a|Anna Beispiel|1980-03-07", "b|Bernd Brot|1975-06-01"}, // Anna linked
+             0,
+             {},
+             {"1 Anna Beispiel 1980-3-7", "2 Otto Eigen 1960-5-5", "3 Bernd Brot 1975-6-1"}},
+            {{"a|Anna Muster|1980-03-07", "b", "c|Carla Cello|--1224"}, 0, {}, emptied},
+            {{"a", "c"}, answer::no, {}, emptied},
+            {{}, answer::yes, {"--allow-removals"}, {"2 Otto Eigen 1960-5-5"}},
+        };
+        for (const auto& [cards, answer, cliArgs, expected] : rounds) {
             for (const QString& card : cards) {
                 const QStringList f = card.split(u'|');
                 const QString href = book + f[0] + ".vcf";
@@ -284,18 +297,31 @@ private slots:
             w.harness.state().dateiwurdegeaendert = 0;
             const int reloads = w.reloads;
             const qsizetype reports = w.reports.size();
+            if (answer)
+                w.harness.services.answerMessage(answer);
             QTest::mouseClick(page.cmdJetztabgleichen, Qt::LeftButton);
             QVERIFY(!page.cmdJetztabgleichen->isEnabled());
             QVERIFY(page.ProgressBarAbgleich->isVisibleTo(&page));
             QVERIFY(waitFor([&] { return w.reports.size() > reports; }));
-            QVERIFY2(w.reports.last().ok, qPrintable(w.reports.last().message));
-            QVERIFY(w.reports.last().listChanged);
+            QVERIFY2(w.harness.services.allAnswered(), qPrintable(w.harness.services.unexpected));
+            const bool changed = answer != answer::no;
+            QVERIFY2(w.reports.last().ok == changed, qPrintable(w.reports.last().message));
+            QCOMPARE(w.reports.last().listChanged, changed);
             QCOMPARE(page.lblAbgleich->text(), w.reports.last().message);
             QVERIFY(page.cmdJetztabgleichen->isEnabled());
             QVERIFY(!page.ProgressBarAbgleich->isVisibleTo(&page));
-            QCOMPARE(w.reloads, reloads + 1);
-            QCOMPARE(w.harness.state().dateiwurdegeaendert, 1);
+            QCOMPARE(w.reloads, reloads + int(changed));
+            QCOMPARE(w.harness.state().dateiwurdegeaendert, int(changed));
             QCOMPARE(w.list(), expected);
+            if (answer) {
+                const MessageRequest& asked = w.harness.services.messages.last();
+                QCOMPARE(asked.text, "Im Adressbuch " + m_server.url(book).toString() +
+                                         " fehlen 2 von 2 Kontakten, die mit Einträgen der Liste "
+                                         "verknüpft sind. Vielleicht wurde das Adressbuch geleert "
+                                         "oder die Adresse zeigt auf ein anderes.\n\nSollen diese "
+                                         "2 Einträge aus der Liste entfernt werden?");
+                QCOMPARE(asked.defaultButton, answer::no);
+            }
             // The window's cursor holds the new rows, and the form shows the current one.
             QCOMPARE(w.harness.cursor().recordCount(), expected.size());
             QCOMPARE(w.harness.window().txtName->text(), w.harness.cursor().currentRecord().name);
@@ -303,8 +329,9 @@ private slots:
             for (const auto& [option, path] :
                  {std::pair{"--sync-contacts", book}, {"--sync-calendar", "/anna/zeile-kalender/"}})
                 run(NATALIX_BINARY,
-                    {"--datadir", cli.path(), option, m_server.url(path).toString()}, cli.path(),
-                    env);
+                    QStringList{"--datadir", cli.path(), option, m_server.url(path).toString()} +
+                        (option == QString("--sync-contacts") ? cliArgs : QStringList()),
+                    cli.path(), env);
             QString error;
             auto other = TableStore::open(cli.file("Geburtstage.db"), Record(), &error);
             QVERIFY2(other, qPrintable(error));
@@ -313,7 +340,7 @@ private slots:
                 theirs.push_back(r.record);
             QCOMPARE(w.harness.storedRecords(), theirs);
             const QString calendar = dumpCalendar(m_server, "/anna/fenster-kalender/");
-            QVERIFY2(calendar.contains("natalix-1 2026-03-07 "), qPrintable(calendar));
+            QVERIFY2(calendar.contains("natalix-2 2026-05-05 "), qPrintable(calendar));
             QCOMPARE(calendar, dumpCalendar(m_server, "/anna/zeile-kalender/"));
         }
     }
