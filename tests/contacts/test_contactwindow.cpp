@@ -58,21 +58,26 @@ Options importOptions() {
 }
 
 // A record as the import makes it: the reminders of importOptions(), markers 0.
-Record imported(int nummer, const char* name, int jahr, int monat, int tag) {
+Record imported(int nummer, const QString& name, int jahr, int monat, int tag) {
     Record r = newRecord(nummer, importOptions().reminderDefaults());
-    std::tie(r.name, r.jahr, r.monat, r.tag) = std::tuple(QString(name), jahr, monat, tag);
+    std::tie(r.name, r.jahr, r.monat, r.tag) = std::tuple(name, jahr, monat, tag);
     return r;
 }
 
-// Anna is in the list (her year unknown in the file), Ohne Jahr and Bert are new, two cards
-// have no birthday the list could hold.
+// Anna is in the list (her year unknown in the file), Małgorzata (a name too long, with
+// letters Windows-1252 lacks) and Bert are new, two cards have no birthday the list could
+// hold.
 const QByteArray
     cards("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Anna Beispiel\r\nBDAY:--0307\r\n"
-          "END:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ohne Jahr\r\n"
+          "END:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\n"
+          "FN:Ma\xC5\x82gorzata Ohne Jahr-Wi\xC5\x9Bniewska-Brz\xC4\x99"
+          "czyszczykiewicz\r\n"
           "BDAY:--0308\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:4.0\r\n"
           "FN:Kein Datum\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nFN:Bert Berg\r\n"
           "BDAY:1990-05-06\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:4.0\r\n"
           "FN:Irgendwann\r\nBDAY;VALUE=text:someday\r\nEND:VCARD\r\n");
+
+const QString cutName = QStringLiteral("Malgorzata Ohne Jahr-Wisniewska-Brzeczys");
 
 std::vector<Record> listBeforeImport() {
     std::vector<Record> list{makeRecord(1, QStringLiteral("Anna Beispiel"), 1980, 3, 7),
@@ -198,21 +203,25 @@ private slots:
         QTest::newRow("as offered")
             << 1.0 << QStringList()
             << QStringList{" |Anna Beispiel|7.3.|schon in der Liste",
-                           "x|Ohne Jahr|8.3.|Geburtsjahr unbekannt", "x|Bert Berg|6.5.1990|",
-                           "2 von 3 Geburtstagen werden übernommen."}
-            << std::vector<Record>{imported(5, "Ohne Jahr", 0, 3, 8),
+                           "x|" + cutName +
+                               "…|8.3.|Geburtsjahr unbekannt, Name auf 40 Zeichen "
+                               "gekürzt",
+                           "x|Bert Berg|6.5.1990|", "2 von 3 Geburtstagen werden übernommen."}
+            << std::vector<Record>{imported(5, cutName, 0, 3, 8),
                                    imported(6, "Bert Berg", 1990, 5, 6)}
             << "2 Geburtstage übernommen, 1 schon in der Liste, 2 ohne lesbares Geburtsdatum";
         QTest::newRow("the duplicate too, Bert not")
             << 0.0 << QStringList{"Bert Berg", "Anna Beispiel"}
             << QStringList{" |Anna Beispiel|3-7|schon in der Liste",
-                           "x|Ohne Jahr|3-8|Geburtsjahr unbekannt",
+                           "x|" + cutName +
+                               "…|3-8|Geburtsjahr unbekannt, Name auf 40 Zeichen "
+                               "gekürzt",
                            "x|Bert Berg|1990-5-6|",
                            "2 von 3 Geburtstagen werden übernommen.",
                            "1 von 3 Geburtstagen werden übernommen.",
                            "2 von 3 Geburtstagen werden übernommen."}
             << std::vector<Record>{imported(5, "Anna Beispiel", 0, 3, 7),
-                                   imported(6, "Ohne Jahr", 0, 3, 8)}
+                                   imported(6, cutName, 0, 3, 8)}
             << "2 Geburtstage übernommen, 0 schon in der Liste, 2 ohne lesbares Geburtsdatum";
     }
     void importThroughThePreview() {
