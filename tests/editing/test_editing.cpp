@@ -1,5 +1,6 @@
 // The editing commands of the main window and the dialogs "Datensätze ändern...",
 // "&Optionen..." and "&Wochentag ausgeben".
+#include "desktop/autostart.h"
 #include "desktop/desktopsettings.h"
 #include "support/windowharness.h"
 #include "table/gridselection.h"
@@ -611,8 +612,10 @@ private slots:
         const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
         const auto restore = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", oldConfig); });
-        const QString entry = config.path() + u"/autostart/natalix.desktop"_qs;
         WindowHarness h(numbered(1));
+        // The entry of the window's own data folder, which it starts.
+        const Autostart own(QCoreApplication::applicationFilePath(), h.dir.path);
+        const QString entry = own.entryPath();
         const QByteArray optionsBefore = readFileBytes(h.dir.optionsPath());
         // Both boxes show the state as it is, then the user turns both.
         const auto flip = [&h](bool autostartWas, bool notifyWas) {
@@ -632,7 +635,8 @@ private slots:
         QVERIFY(flip(false, true));
         const QByteArray written = readFileBytes(entry);
         const QByteArray exec =
-            "\nExec=\"" + QFile::encodeName(QCoreApplication::applicationFilePath()) + "\" /auto\n";
+            "\nExec=\"" + QFile::encodeName(QCoreApplication::applicationFilePath()) +
+            "\" --datadir " + Autostart::execArgument(h.dir.path).toUtf8() + " /auto\n";
         QVERIFY2(written.contains(exec), written);
         QCOMPARE(h.window().settings().value(QLatin1String(desktopsetting::notifications)),
                  u"0"_qs);
