@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTreeWidget>
 #include <QtTest>
@@ -323,9 +324,9 @@ private slots:
     }
 
     // The window writes the command line's bytes, in number order whatever the grid shows,
-    // after the record check; the list itself is not touched. A failed write keeps the old
-    // calendar and shows the list save's message of its group and code; Retry once there is
-    // room writes it.
+    // after the record check, offered in the documents folder, and says what it wrote; the
+    // list itself is not touched. A failed write keeps the old calendar and shows the list
+    // save's message of its group and code; Retry once there is room writes it.
     void calendarExport_data() {
         QTest::addColumn<qint64>("limit"); // -1: no full disk
         QTest::addColumn<int>("answerCode");
@@ -349,12 +350,17 @@ private slots:
         // Day 31 typed: checked and stored first (where the disk is not full already).
         if (limit < 0)
             w.cboTag->setEditText(QStringLiteral("31"));
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         const QString target = h.dataDir.file(QStringLiteral("natalix.ics"));
         const QByteArray old("BEGIN:VCALENDAR\r\nder alte Kalender\r\nEND:VCALENDAR\r\n");
         QVERIFY(writeFileBytes(target, old));
         h.services.answerSave(target);
         if (answerCode)
             h.services.answerMessage(answerCode);
+        const bool written = answerCode != answer::cancel;
+        if (written)
+            h.services.answerMessage(answer::ok);
         std::optional<FileSizeLimit> diskFull;
         if (limit >= 0)
             diskFull.emplace(limit);
@@ -364,10 +370,14 @@ private slots:
 
         QVERIFY(h.services.allAnswered());
         const FileDialogRequest& d = h.services.saveRequests.value(0);
-        QCOMPARE(
-            std::tuple(d.fileName, d.filter, d.defaultSuffix, d.confirmOverwrite),
-            std::tuple(target, QStringLiteral("iCalendar (*.ics)"), QStringLiteral("ics"), true));
-        QCOMPARE(h.services.messages.size(), message.isEmpty() ? 0 : 1);
+        QCOMPARE(std::tuple(d.fileName, d.folder, d.filter, d.defaultSuffix, d.confirmOverwrite),
+                 std::tuple(documents + QStringLiteral("/natalix.ics"), documents,
+                            QStringLiteral("iCalendar (*.ics)"), QStringLiteral("ics"), true));
+        QCOMPARE(h.services.messages.size(), (message.isEmpty() ? 0 : 1) + (written ? 1 : 0));
+        if (written)
+            QCOMPARE(std::tuple(h.services.messages.last().text, h.services.messages.last().icon),
+                     std::tuple(QStringLiteral("3 Geburtstage als Kalender gespeichert: ") + target,
+                                Icon::Information));
         if (!message.isEmpty()) {
             const MessageRequest& m = h.services.messages[0];
             QVERIFY2(QRegularExpression(u'^' + message).match(m.text).hasMatch(),
