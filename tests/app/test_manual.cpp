@@ -54,7 +54,10 @@ QString asInManual(const QAction* action) {
         {QStringLiteral("Ctrl"), QStringLiteral("Strg")},
         {QStringLiteral("Shift"), QStringLiteral("Umschalt")},
         {QStringLiteral("Del"), QStringLiteral("Entf")},
-        {QStringLiteral("Ins"), QStringLiteral("Einfg")}};
+        {QStringLiteral("Ins"), QStringLiteral("Einfg")},
+        {QStringLiteral("Return"), QStringLiteral("Eingabe")},
+        {QStringLiteral("Enter"), QStringLiteral("Eingabe")},
+        {QStringLiteral("Space"), QStringLiteral("Leertaste")}};
     QStringList keys;
     for (const QString& part :
          action->shortcut().toString(QKeySequence::PortableText).split(u'+', Qt::SkipEmptyParts))
