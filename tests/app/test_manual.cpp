@@ -21,14 +21,10 @@ QString manualHtml() {
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
-// What a reader sees: no tags, entities resolved, blanks collapsed.
+// What a reader sees (the manual writes its characters, not entities): no tags, blanks
+// collapsed.
 QString plain(QString html) {
-    html.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
-    html.replace(QStringLiteral("&lt;"), QStringLiteral("<"))
-        .replace(QStringLiteral("&gt;"), QStringLiteral(">"))
-        .replace(QStringLiteral("&nbsp;"), QStringLiteral(" "))
-        .replace(QStringLiteral("&amp;"), QStringLiteral("&"));
-    return html.simplified();
+    return html.remove(QRegularExpression(QStringLiteral("<[^>]*>"))).simplified();
 }
 
 // The items the manual lists under the heading of the menu `title`, as it writes them:
