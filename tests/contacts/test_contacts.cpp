@@ -266,7 +266,9 @@ private slots:
             << QByteArray("Vorname;Nachname;Geburtstag\r\nAnna;Beispiel;05/03/1980\r\n")
             << QStringList{"Anna Beispiel|1980-3-5"};
         QTest::newRow("a NUL byte is skipped")
-            << QByteArray("Name,Birthday\r\nAn\0na Beispiel,1980-03-07\r\n", 42)
+            << QByteArray("Name,Birthday\r\nAnna Beispiel,1980-03-\0"
+                          "07\r\n",
+                          42)
             << QStringList{"Anna Beispiel|1980-3-7"};
     }
 
