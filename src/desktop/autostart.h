@@ -29,7 +29,6 @@ public:
     bool disable(QString* error = nullptr) const;
 
     QString program() const { return m_program; }
-    QStringList arguments() const { return m_arguments; }
 #ifndef Q_OS_WIN
     // natalix.desktop, or natalix-<12 hex digits of the folder's hash>.desktop.
     QString entryFileName() const;
