@@ -389,7 +389,11 @@ QString commandLineHelp() {
         "                    CalDAV-Kalender an, ändert und löscht nur diese Termine\n"
         "                    (Anmeldung für beide: NATALIX_DAV_USER, NATALIX_DAV_PASSWORD)\n"
         "  --help            zeigt diese Hilfe\n"
-        "  --version         zeigt die Version\n");
+        "  --version         zeigt die Version\n"
+        "\n"
+        "Rückgabewert: 0 erledigt; 1 fehlgeschlagen (die Meldung steht auf der Fehlerausgabe,\n"
+        "Liste und Zieldatei bleiben unverändert); 2 Natalix läuft bereits mit diesem\n"
+        "Datenordner (--import, --import-contacts, --scan und die Abgleiche tun dann nichts).\n");
 }
 
 int runCommandLine(const CommandLine& cl) {

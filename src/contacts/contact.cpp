@@ -6,6 +6,9 @@ namespace natalix {
 
 ContactBirthday checkedBirthday(int year, int month, int day) {
     ContactBirthday b;
+    // Apple and Android write a birthday without a year in the year 1604.
+    if (year == yearUnknownMarker)
+        year = 0;
     b.year = year;
     b.month = month;
     b.day = day;

@@ -21,8 +21,11 @@ struct ContactBirthday {
     bool operator==(const ContactBirthday&) const = default;
 };
 
-// The verdict on a date read from a contact: Known when year is 0 or 1880..2099 and the day
-// exists in that month (29 February without a year is fine, with a common year it is not).
+constexpr int yearUnknownMarker = 1604;
+
+// The verdict on a date read from a contact: Known when year is 0 (or the marker 1604) or
+// 1880..2099 and the day exists in that month (29 February without a year is fine, with a
+// common year it is not).
 ContactBirthday checkedBirthday(int year, int month, int day);
 
 // One contact of an address-book export, reduced to what a birthday list needs.

@@ -15,6 +15,7 @@
 #include "ui/services.h"
 
 #include <QDir>
+#include <QStandardPaths>
 
 #include <algorithm>
 
@@ -136,8 +137,13 @@ void ContactCommands::mnuDateikalenderexportieren_Click() {
     d.title = exportTitle;
     d.filter = QStringLiteral("iCalendar (*.ics)");
     d.defaultSuffix = QStringLiteral("ics");
-    d.fileName = m_ctx.dataDir.file(QStringLiteral("natalix.ics"));
-    d.folder = m_ctx.dataDir.path;
+    // A calendar is for other programs: offered where the user keeps documents, not in the
+    // hidden data folder.
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty())
+        documents = QDir::homePath();
+    d.fileName = QDir(documents).filePath(QStringLiteral("natalix.ics"));
+    d.folder = documents;
     d.confirmOverwrite = true;
     const std::optional<QString> target = m_ctx.services.saveFileName(d);
     if (!target || target->isEmpty())
@@ -161,13 +167,19 @@ void ContactCommands::mnuDateikalenderexportieren_Click() {
             saved = saveFileSafely(*target, calendar, linksFor(*target, m_ctx.dataDir));
         }
         if (saved.ok) {
+            const int written = static_cast<int>(records.size()) - skipped;
+            QString text = QStringLiteral("%1 %2 als Kalender gespeichert: %3")
+                               .arg(written)
+                               .arg(written == 1 ? QStringLiteral("Geburtstag")
+                                                 : QStringLiteral("Geburtstage"))
+                               .arg(QDir::toNativeSeparators(*target));
             if (skipped > 0)
-                m_ctx.services.message(okMessage(
-                    QStringLiteral("Nicht im Kalender, weil ohne gültiges Geburtsdatum: %1 %2")
-                        .arg(skipped)
-                        .arg(skipped == 1 ? QStringLiteral("Datensatz")
-                                          : QStringLiteral("Datensätze")),
-                    exportTitle, Icon::Information));
+                text += QStringLiteral("\n\nNicht im Kalender, weil ohne gültiges Geburtsdatum: "
+                                       "%1 %2")
+                            .arg(skipped)
+                            .arg(skipped == 1 ? QStringLiteral("Datensatz")
+                                              : QStringLiteral("Datensätze"));
+            m_ctx.services.message(okMessage(text, exportTitle, Icon::Information));
             return;
         }
         // The calendar that was there before is untouched; the list is not concerned.

@@ -2,7 +2,7 @@
 
 #include "contacts/csvcontacts.h"
 #include "contacts/vcard.h"
-#include "listfile/cp1252.h"
+#include "listfile/transliterate.h"
 #include "table/safefile.h"
 #include "table/tablestore.h"
 
@@ -32,33 +32,20 @@ size_t qHash(const DuplicateKey& k, size_t seed = 0) {
 
 } // namespace
 
-QString importedName(const Contact& contact) {
-    QString raw = contact.formattedName.trimmed();
-    if (raw.isEmpty()) {
+QString fullImportedName(const Contact& contact) {
+    QString name = transliterateName(contact.formattedName).trimmed();
+    if (name.isEmpty()) {
         QStringList parts;
         for (const QString& p : {contact.givenName, contact.familyName})
-            if (!p.trimmed().isEmpty())
-                parts << p.trimmed();
-        raw = parts.join(u' ');
+            if (const QString part = transliterateName(p).trimmed(); !part.isEmpty())
+                parts << part;
+        name = parts.join(u' ');
     }
-    // By code point, so that a character beyond the BMP becomes one "?", not two.
-    QString name;
-    int length = 0;
-    const QList<uint> codePoints = raw.toUcs4();
-    for (uint cp : codePoints) {
-        if (length == maxNameLength)
-            break;
-        const auto c = static_cast<char32_t>(cp);
-        // A line break or tab in a name would break the list file's one line per field.
-        if (QChar::category(c) == QChar::Other_Control)
-            name += u' ';
-        else if (!isCp1252(c))
-            name += u'?';
-        else
-            name += QChar(static_cast<char16_t>(c));
-        ++length;
-    }
-    name = name.trimmed();
+    return name;
+}
+
+QString importedName(const Contact& contact) {
+    const QString name = fullImportedName(contact).left(maxNameLength).trimmed();
     return name.isEmpty() ? QStringLiteral(" ") : name;
 }
 
@@ -87,6 +74,8 @@ ImportPlan planContactImport(const std::vector<Contact>& contacts, const Snapsho
         }
         Record r = newRecord(0, defaults);
         r.name = importedName(c);
+        if (const QString full = fullImportedName(c); full.size() > maxNameLength)
+            row.uncutName = full;
         r.jahr = c.birthday.year;
         r.monat = c.birthday.month;
         r.tag = c.birthday.day;
@@ -152,10 +141,13 @@ ContactFile parseContactFile(QByteArrayView bytes) {
         return file;
     }
     const bool utf16 = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
-    // Text holds no NUL byte; a file with one is binary, whatever its name says.
+    // A stray NUL byte (a phone's padding, a cut transfer) is skipped like any control
+    // character; a binary file is still refused, for it has no contacts header.
+    QByteArray withoutNul;
     if (!utf16 && bytes.contains('\0')) {
-        file.error = notAContactsFile();
-        return file;
+        withoutNul = bytes.toByteArray();
+        withoutNul.removeIf([](char c) { return c == '\0'; });
+        bytes = withoutNul;
     }
     if (!utf16 && looksLikeVCard(bytes)) {
         file.kind = ContactFile::Kind::VCard;

@@ -13,9 +13,11 @@ namespace natalix {
 class TableStore;
 
 // The name a contact gets in the list: FN, else given and family name from N (or the CSV
-// name columns); characters Windows-1252 cannot hold become "?", line breaks and tabs a
-// blank; trimmed and cut to 40 characters; " " when nothing is left.
+// name columns), transliterated to Windows-1252 (line breaks and tabs a blank) and trimmed;
+// cut to 40 characters, " " when nothing is left.
 QString importedName(const Contact& contact);
+// The same before the cut.
+QString fullImportedName(const Contact& contact);
 
 // The duplicate rule: same name, same day and month, and the same year or either unknown.
 bool isSameBirthday(const Record& a, const Record& b);
@@ -29,7 +31,8 @@ struct ImportRow {
     };
     int contact = 0; // index into the contacts read
     Outcome outcome = Outcome::NoBirthday;
-    Record record; // what it becomes (not for NoBirthday); Nummer 0 for a duplicate
+    Record record;     // what it becomes (not for NoBirthday); Nummer 0 for a duplicate
+    QString uncutName; // the name before the cut to 40 characters; empty when it fits
 };
 
 struct ImportPlan {

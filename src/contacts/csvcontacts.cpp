@@ -4,6 +4,8 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace natalix {
 
 namespace {
@@ -42,7 +44,9 @@ QChar separatorOf(QStringView text) {
     return u',';
 }
 
-enum class Column { FullName, First, Middle, Last, Birthday };
+// Birthday is a whole date (Google, Outlook), the three Birth columns its parts (Thunderbird).
+enum class Column { FullName, First, Middle, Last, Birthday, BirthYear, BirthMonth, BirthDay };
+constexpr int columnCount = 8;
 
 std::optional<Column> columnOf(const QString& header) {
     static const struct {
@@ -57,6 +61,9 @@ std::optional<Column> columnOf(const QString& header) {
         {u"last name", Column::Last},          {u"family name", Column::Last},
         {u"nachname", Column::Last},           {u"birthday", Column::Birthday},
         {u"geburtstag", Column::Birthday},     {u"geburtsdatum", Column::Birthday},
+        {u"birth year", Column::BirthYear},    {u"geburtsjahr", Column::BirthYear},
+        {u"birth month", Column::BirthMonth},  {u"geburtsmonat", Column::BirthMonth},
+        {u"birth day", Column::BirthDay},
     };
     const QString h = header.trimmed().toLower();
     for (const auto& k : known)
@@ -86,6 +93,28 @@ bool splitDate(const QString& v, QChar sep, int yearAt, int (&out)[3]) {
         out[i] = parts[i].toInt();
     }
     return true;
+}
+
+// The date part of a cell: a time after it ("1980-03-07 00:00:00") is dropped.
+QString datePart(const QString& value) {
+    return value.trimmed().section(u' ', 0, 0).section(u'T', 0, 0);
+}
+
+// Day and month with the year last, separated by '/' or '-': in either order.
+bool splitYearLast(const QString& date, int (&out)[3]) {
+    return splitDate(date, u'/', 2, out) || splitDate(date, u'-', 2, out);
+}
+
+// Thunderbird's three columns; an empty year is the unknown one.
+ContactBirthday splitBirthday(const QString& year, const QString& month, const QString& day) {
+    ContactBirthday b;
+    if (year.isEmpty() && month.isEmpty() && day.isEmpty())
+        return b; // Missing
+    b.status = ContactBirthday::Status::Unreadable;
+    if (!allDigits(month) || !allDigits(day) || month.size() > 2 || day.size() > 2 ||
+        (!year.isEmpty() && (!allDigits(year) || year.size() != 4)))
+        return b;
+    return checkedBirthday(year.toInt(), month.toInt(), day.toInt());
 }
 
 QString joined(std::initializer_list<QString> parts) {
@@ -144,7 +173,7 @@ std::vector<QStringList> splitCsv(QStringView text, QChar separator) {
     return records;
 }
 
-ContactBirthday parseCsvBirthday(const QString& value) {
+ContactBirthday parseCsvBirthday(const QString& value, DayOrder order) {
     ContactBirthday b;
     const QString v = value.trimmed();
     if (v.isEmpty() || v == u"0.0.00" || v == u"0/0/00" || v == u"00.00.00")
@@ -159,15 +188,28 @@ ContactBirthday parseCsvBirthday(const QString& value) {
     }
     if (v.size() == 8 && allDigits(v))
         return checkedBirthday(v.left(4).toInt(), v.mid(4, 2).toInt(), v.mid(6).toInt());
-    // A time part after the date ("1980-03-07 00:00:00") is dropped.
-    const QString date = v.section(u' ', 0, 0).section(u'T', 0, 0);
+    const QString date = datePart(v);
     if (splitDate(date, u'-', 0, n))
         return n[0] == 0 ? b : checkedBirthday(n[0], n[1], n[2]);
     if (splitDate(date, u'.', 2, n))
         return checkedBirthday(n[2], n[1], n[0]);
-    if (splitDate(date, u'/', 2, n))
-        return checkedBirthday(n[2], n[0], n[1]);
+    if (splitYearLast(date, n))
+        return order == DayOrder::DayFirst ? checkedBirthday(n[2], n[1], n[0])
+                                           : checkedBirthday(n[2], n[0], n[1]);
     return b;
+}
+
+DayOrder dayOrderOf(const QStringList& values, DayOrder fallback) {
+    for (const QString& value : values) {
+        int n[3] = {0, 0, 0};
+        if (!splitYearLast(datePart(value), n))
+            continue;
+        if (n[0] > 12 && n[1] <= 12)
+            return DayOrder::DayFirst;
+        if (n[1] > 12 && n[0] <= 12)
+            return DayOrder::MonthFirst;
+    }
+    return fallback;
 }
 
 CsvContacts readCsvContacts(QByteArrayView bytes) {
@@ -177,11 +219,19 @@ CsvContacts readCsvContacts(QByteArrayView bytes) {
     if (records.empty())
         return result;
     // The first column that carries each meaning wins (Outlook repeats none, Google neither).
-    int at[5] = {-1, -1, -1, -1, -1};
+    int at[columnCount];
+    std::fill(std::begin(at), std::end(at), -1);
     const QStringList& header = records.front();
     for (int i = 0; i < header.size(); ++i) {
         if (const auto c = columnOf(header[i]); c && at[int(*c)] < 0)
             at[int(*c)] = i;
+    }
+    int& birthday = at[int(Column::Birthday)];
+    // Beside a year and a month column, the German "Geburtstag" is the day of the month.
+    if (birthday >= 0 && at[int(Column::BirthDay)] < 0 &&
+        (at[int(Column::BirthYear)] >= 0 || at[int(Column::BirthMonth)] >= 0)) {
+        at[int(Column::BirthDay)] = birthday;
+        birthday = -1;
     }
     bool known = false;
     for (int i : at)
@@ -193,14 +243,31 @@ CsvContacts readCsvContacts(QByteArrayView bytes) {
         const int i = at[int(c)];
         return i >= 0 ? row.value(i).trimmed() : QString();
     };
+    // Dates such as 05/03/1980 follow one order per file: a day above 12 tells it, else the
+    // language of the columns does.
+    QStringList dates;
+    for (size_t r = 1; r < records.size(); ++r)
+        dates << cell(records[r], Column::Birthday);
+    const bool german = birthday >= 0 && header[birthday].trimmed().toLower().startsWith(u"geburt");
+    const DayOrder order = dayOrderOf(dates, german ? DayOrder::DayFirst : DayOrder::MonthFirst);
     for (size_t r = 1; r < records.size(); ++r) {
         const QStringList& row = records[r];
         Contact c;
         c.formattedName = cell(row, Column::FullName);
         c.givenName = joined({cell(row, Column::First), cell(row, Column::Middle)});
         c.familyName = cell(row, Column::Last);
-        c.birthdayText = cell(row, Column::Birthday);
-        c.birthday = parseCsvBirthday(c.birthdayText);
+        if (birthday >= 0) {
+            c.birthdayText = cell(row, Column::Birthday);
+            c.birthday = parseCsvBirthday(c.birthdayText, order);
+        } else {
+            const QString year = cell(row, Column::BirthYear);
+            const QString month = cell(row, Column::BirthMonth);
+            const QString day = cell(row, Column::BirthDay);
+            c.birthday = splitBirthday(year, month, day);
+            if (c.birthday.status != ContactBirthday::Status::Missing)
+                c.birthdayText =
+                    (year.isEmpty() ? QStringLiteral("-") : year) + u'-' + month + u'-' + day;
+        }
         result.contacts.push_back(std::move(c));
     }
     return result;

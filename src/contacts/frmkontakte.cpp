@@ -64,13 +64,21 @@ FrmKontakte::FrmKontakte(const ImportPlan& plan, int total, double dateDisplay, 
             continue;
         const Record& r = row.record;
         const bool duplicate = row.outcome == ImportRow::Outcome::Duplicate;
-        QString note;
+        QStringList notes;
         if (duplicate)
-            note = QStringLiteral("schon in der Liste");
+            notes << QStringLiteral("schon in der Liste");
         else if (r.jahr == unknownYear)
-            note = QStringLiteral("Geburtsjahr unbekannt");
-        auto* item = new QTreeWidgetItem(
-            lstKontakte, {r.name, birthDateText(r.jahr, r.monat, r.tag, dateDisplay), note});
+            notes << QStringLiteral("Geburtsjahr unbekannt");
+        // The list holds 40 characters of a name: what it will keep, and that it is cut.
+        const bool cut = !row.uncutName.isEmpty();
+        if (cut)
+            notes << QStringLiteral("Name auf 40 Zeichen gekürzt");
+        auto* item =
+            new QTreeWidgetItem(lstKontakte, {cut ? r.name + QStringLiteral("…") : r.name,
+                                              birthDateText(r.jahr, r.monat, r.tag, dateDisplay),
+                                              notes.join(QStringLiteral(", "))});
+        if (cut)
+            item->setToolTip(NameColumn, row.uncutName);
         item->setData(NameColumn, planRowRole, static_cast<int>(i));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(NameColumn, duplicate ? Qt::Unchecked : Qt::Checked);

@@ -5,6 +5,8 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#include <cctype>
+
 namespace natalix {
 
 namespace {
@@ -18,15 +20,31 @@ QByteArrayView withoutBom(QByteArrayView bytes) {
     return bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3) : bytes;
 }
 
-// The physical lines; CR LF, LF and a single CR all end a line.
+// Whether `rest` begins a property line: a name (with a group) and then ';' or ':'.
+bool beginsProperty(QByteArrayView rest) {
+    qsizetype i = 0;
+    while (i < rest.size() &&
+           (std::isalnum(static_cast<unsigned char>(rest[i])) || rest[i] == '-' || rest[i] == '.'))
+        ++i;
+    return i > 0 && i < rest.size() && (rest[i] == ';' || rest[i] == ':');
+}
+
+// The physical lines; CR LF and LF end a line. A single CR ends one in a file without LF (as
+// old Macs wrote them), at the end or where a property follows; otherwise it is part of the
+// value, a line break inside a name.
 std::vector<QByteArrayView> physicalLines(QByteArrayView bytes) {
     std::vector<QByteArrayView> lines;
+    const bool crOnly = !bytes.contains('\n');
     qsizetype start = 0;
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         if (bytes[i] != '\r' && bytes[i] != '\n')
             continue;
+        const bool crlf = bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n';
+        const QByteArrayView rest = bytes.sliced(i + 1);
+        if (bytes[i] == '\r' && !crlf && !crOnly && !rest.isEmpty() && !beginsProperty(rest))
+            continue;
         lines.push_back(bytes.sliced(start, i - start));
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+        if (crlf)
             ++i;
         start = i + 1;
     }

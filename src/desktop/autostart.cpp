@@ -1,5 +1,6 @@
 #include "desktop/autostart.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -65,20 +66,38 @@ EntryState entryState(const QString& path) {
     return EntryState::Active;
 }
 
-bool systemProvidesEntry() {
-    for (const QString& path : Autostart::systemEntryPaths()) {
+bool providedByTheSystem(const QStringList& paths) {
+    for (const QString& path : paths) {
         if (entryState(path) == EntryState::Active)
             return true;
     }
     return false;
 }
 
+// A value of a desktop entry's string key: its backslashes escaped.
+QString entryValue(const QString& text) {
+    return QString(text).replace(u'\\', QStringLiteral("\\\\"));
+}
+
 #endif
 
 } // namespace
 
-Autostart::Autostart(const QString& programPath, const QStringList& arguments)
-    : m_program(QFileInfo(programPath).absoluteFilePath()), m_arguments(arguments) {}
+Autostart::Autostart(const QString& programPath, const QString& dataDir)
+    : m_program(QFileInfo(programPath).absoluteFilePath()),
+      m_dataDir(dataDir.isEmpty() ? QString() : QDir::cleanPath(QDir(dataDir).absolutePath())) {
+    if (!m_dataDir.isEmpty())
+        m_arguments << QStringLiteral("--datadir") << QDir::toNativeSeparators(m_dataDir);
+    m_arguments << QStringLiteral("/auto");
+}
+
+QString Autostart::folderKey() const {
+    if (m_dataDir.isEmpty())
+        return {};
+    const QByteArray hash =
+        QCryptographicHash::hash(m_dataDir.toUtf8(), QCryptographicHash::Sha256).toHex();
+    return QString::fromLatin1(hash.left(12));
+}
 
 #ifndef Q_OS_WIN
 
@@ -88,11 +107,20 @@ QString Autostart::autostartFolder() {
     return configHome + QStringLiteral("/autostart");
 }
 
+QString Autostart::entryFileName() const {
+    const QString key = folderKey();
+    return key.isEmpty() ? QStringLiteral("natalix.desktop")
+                         : QStringLiteral("natalix-%1.desktop").arg(key);
+}
+
 QString Autostart::entryPath() const {
     return autostartFolder() + u'/' + entryFileName();
 }
 
-QStringList Autostart::systemEntryPaths() {
+QStringList Autostart::systemEntryPaths() const {
+    // What the system provides starts the per-user folder, never another one.
+    if (!m_dataDir.isEmpty())
+        return {};
     QStringList dirs = qEnvironmentVariable("XDG_CONFIG_DIRS").split(u':', Qt::SkipEmptyParts);
     dirs.removeIf([](const QString& dir) { return !QDir::isAbsolutePath(dir); });
     if (dirs.isEmpty())
@@ -130,13 +158,16 @@ QByteArray Autostart::desktopEntry(bool hidden) const {
     QString exec = execArgument(m_program, true);
     for (const QString& argument : m_arguments)
         exec += u' ' + execArgument(argument);
+    // Where there are several, the comment tells them apart in the desktop's list.
+    QString comment = QStringLiteral("Erinnert im Hintergrund an Geburtstage");
+    if (!m_dataDir.isEmpty())
+        comment += QStringLiteral(" (Datenordner %1)").arg(entryValue(m_dataDir));
     QString text = QStringLiteral("[Desktop Entry]\n"
                                   "Type=Application\n"
                                   "Version=1.0\n"
                                   "Name=Natalix\n"
-                                  "Name[de]=Natalix (Erinnerungen im Hintergrund)\n"
-                                  "Comment=Erinnert im Hintergrund an Geburtstage\n"
-                                  "Comment[de]=Erinnert im Hintergrund an Geburtstage\n");
+                                  "Name[de]=Natalix (Erinnerungen im Hintergrund)\n");
+    text += QStringLiteral("Comment=%1\nComment[de]=%1\n").arg(comment);
     text += QStringLiteral("Exec=") + exec + u'\n';
     text += QStringLiteral("Icon=natalix\n"
                            "Terminal=false\n");
@@ -156,7 +187,7 @@ bool Autostart::isEnabled() const {
     case EntryState::Missing:
         break;
     }
-    return systemProvidesEntry();
+    return providedByTheSystem(systemEntryPaths());
 }
 
 namespace {
@@ -185,7 +216,7 @@ bool Autostart::enable(QString* error) const {
         if (holdsControlCharacters(part)) {
             setError(error, QStringLiteral("Der Aufruf %1 enthält Steuerzeichen und kann nicht in "
                                            "den Autostart eingetragen werden.")
-                                .arg(m_program));
+                                .arg(part));
             return false;
         }
     }
@@ -194,7 +225,7 @@ bool Autostart::enable(QString* error) const {
 
 bool Autostart::disable(QString* error) const {
     const QString path = entryPath();
-    if (systemProvidesEntry())
+    if (providedByTheSystem(systemEntryPaths()))
         return writeEntry(path, desktopEntry(true), error);
     QFile file(path);
     if ((file.exists() || QFileInfo(path).isSymLink()) && !file.remove()) {
@@ -210,8 +241,12 @@ bool Autostart::disable(QString* error) const {
 namespace {
 const QString runKey =
     QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
-const QString valueName = QStringLiteral("Natalix");
 } // namespace
+
+QString Autostart::valueName() const {
+    const QString key = folderKey();
+    return key.isEmpty() ? QStringLiteral("Natalix") : QStringLiteral("Natalix %1").arg(key);
+}
 
 QString Autostart::runCommand() const {
     QString command = u'"' + QDir::toNativeSeparators(m_program) + u'"';
@@ -222,12 +257,12 @@ QString Autostart::runCommand() const {
 
 bool Autostart::isEnabled() const {
     QSettings run(runKey, QSettings::NativeFormat);
-    return run.contains(valueName);
+    return run.contains(valueName());
 }
 
 bool Autostart::enable(QString* error) const {
     QSettings run(runKey, QSettings::NativeFormat);
-    run.setValue(valueName, runCommand());
+    run.setValue(valueName(), runCommand());
     run.sync();
     if (run.status() != QSettings::NoError) {
         setError(error, QStringLiteral("Der Autostart-Eintrag kann nicht geschrieben werden."));
@@ -238,7 +273,7 @@ bool Autostart::enable(QString* error) const {
 
 bool Autostart::disable(QString* error) const {
     QSettings run(runKey, QSettings::NativeFormat);
-    run.remove(valueName);
+    run.remove(valueName());
     run.sync();
     if (run.status() != QSettings::NoError) {
         setError(error, QStringLiteral("Der Autostart-Eintrag kann nicht entfernt werden."));

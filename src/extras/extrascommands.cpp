@@ -42,8 +42,20 @@ void ExtrasCommands::mnuHilfe_Click() {
 #else
     const QString sourceDir;
 #endif
-    // A missing file or browser is not reported.
-    m_ctx.services.shellOpen(documentationPath(QCoreApplication::applicationDirPath(), sourceDir));
+    const QString path = documentationPath(QCoreApplication::applicationDirPath(), sourceDir);
+    const QString shown = QDir::toNativeSeparators(path);
+    MessageRequest m;
+    m.icon = Icon::Information;
+    if (!QFileInfo(path).isFile())
+        m.text =
+            QStringLiteral("Das Handbuch fehlt: Die Datei \"%1\" ist nicht vorhanden.").arg(shown);
+    else if (!m_ctx.services.shellOpen(path))
+        m.text = QStringLiteral("Das Handbuch kann nicht angezeigt werden, weil kein Browser "
+                                "bereitsteht. Sie finden es in der Datei \"%1\".")
+                     .arg(shown);
+    else
+        return;
+    m_ctx.services.message(m);
 }
 
 void ExtrasCommands::mnuUeberdennatalix_Click() {

@@ -73,14 +73,4 @@ bool isCp1252(QStringView text) {
     return all;
 }
 
-QString keepCp1252(QStringView text) {
-    QString out;
-    out.reserve(text.size());
-    forEachCodePoint(text, [&](char32_t cp) {
-        if (byteFor(cp) >= 0)
-            out += QChar(static_cast<char16_t>(cp));
-    });
-    return out;
-}
-
 } // namespace natalix

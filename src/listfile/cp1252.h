@@ -15,7 +15,5 @@ QByteArray encodeCp1252(QStringView text);
 void appendCp1252(QByteArray& out, QStringView text);
 bool isCp1252(char32_t codePoint);
 bool isCp1252(QStringView text);
-// The text without the characters that Windows-1252 cannot hold.
-QString keepCp1252(QStringView text);
 
 } // namespace natalix

@@ -1,6 +1,7 @@
 #include "listfile/textlines.h"
 
 #include "listfile/cp1252.h"
+#include "listfile/transliterate.h"
 
 #include <algorithm>
 
@@ -102,7 +103,8 @@ TextLines splitTextFile(QByteArrayView bytes) {
 QString decodeLine(QByteArrayView line, TextEncoding encoding) {
     if (encoding == TextEncoding::Cp1252)
         return decodeCp1252(line);
-    return decodeCp1252(encodeCp1252(QString::fromUtf8(line)));
+    // What the code page lacks is transliterated, as a typed name would be: Łukasz → Lukasz.
+    return transliterateCp1252(QString::fromUtf8(line));
 }
 
 } // namespace natalix

@@ -22,7 +22,8 @@ struct TextLines {
 };
 TextLines splitTextFile(QByteArrayView bytes);
 
-// One line as text. UTF-8 text keeps only what Windows-1252 can hold; the rest becomes '?'.
+// One line as text. UTF-8 text is transliterated to what Windows-1252 can hold (Łukasz →
+// Lukasz); what has no Latin form becomes '?'.
 QString decodeLine(QByteArrayView line, TextEncoding encoding);
 
 bool isValidUtf8(QByteArrayView bytes);

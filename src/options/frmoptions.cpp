@@ -48,9 +48,10 @@ QCheckBox* checkBox(QWidget* parent, const char* name, const QString& caption, c
     return b;
 }
 
-// The program the desktop starts at login: this very one.
-Autostart programAutostart() {
-    return Autostart(QCoreApplication::applicationFilePath());
+// The program the desktop starts at login: this very one, on this data folder.
+Autostart programAutostart(const DataDir& dir) {
+    return Autostart(QCoreApplication::applicationFilePath(),
+                     dir.explicitlyGiven ? dir.path : QString());
 }
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& tip) {
@@ -186,13 +187,13 @@ void FrmOptions::Form_Load() {
         optOptionneueanzeigedrucken->setChecked(true);
     if (o.optiondatumsanzeigedrucken == 1)
         optOptionalteanzeigedrucken->setChecked(true);
-    chkAutostart->setChecked(programAutostart().isEnabled());
+    chkAutostart->setChecked(programAutostart(m_ctx.dataDir).isEnabled());
     chkBenachrichtigungen->setChecked(notificationsEnabled(m_ctx.settings));
 }
 
 void FrmOptions::applyDesktopSettings() {
     QStringList problems;
-    const Autostart autostart = programAutostart();
+    const Autostart autostart = programAutostart(m_ctx.dataDir);
     if (chkAutostart->isChecked() != autostart.isEnabled()) {
         QString error;
         const bool done =

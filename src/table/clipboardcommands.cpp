@@ -2,7 +2,7 @@
 
 #include "app/formparts.h"
 #include "app/mainstate.h"
-#include "listfile/cp1252.h"
+#include "listfile/transliterate.h"
 #include "ui/services.h"
 
 #include <QComboBox>
@@ -96,9 +96,9 @@ void ClipboardCommands::mnuBearbeiteneinfuegen_Click() {
         return;
     m_ctx.state.dateiwurdegeaendert = 1;
     QString text = steuerzeichenentfernen(services.clipboardText());
-    // A list file holds Windows-1252 only; anything else would be lost at the next save.
+    // A list file holds Windows-1252 only: what it lacks is transliterated (Łukasz → Lukasz).
     if (field == m_ctx.form.nameBox())
-        text = keepCp1252(QStringView(text));
+        text = transliterateName(text);
     replaceSelection(field, text);
 }
 

@@ -2,7 +2,7 @@
 
 #include "app/formparts.h"
 #include "app/mainstate.h"
-#include "listfile/cp1252.h"
+#include "listfile/transliterate.h"
 #include "table/birthyear.h"
 #include "table/cursor.h"
 #include "table/sortcommands.h"
@@ -79,9 +79,9 @@ EntryCommands::EntryCommands(const CommandContext& context, QObject* parent)
     form.nameBox()->installEventFilter(this);
     for (QComboBox* box : {form.yearBox(), form.monthBox(), form.dayBox()})
         box->installEventFilter(this);
-    // Text that reaches the name by other roads (drag and drop, an input method) is kept
-    // to what a list file can hold, as typed keys are.
-    connect(form.nameBox(), &QLineEdit::textEdited, this, &EntryCommands::dropForeignCharacters);
+    // Text that reaches the name by other roads (drag and drop, an input method) is
+    // transliterated as typed keys are.
+    connect(form.nameBox(), &QLineEdit::textEdited, this, &EntryCommands::transliterateEdit);
 }
 
 bool EntryCommands::eventFilter(QObject* watched, QEvent* event) {
@@ -108,10 +108,17 @@ bool EntryCommands::eventFilter(QObject* watched, QEvent* event) {
             return txtName_KeyPress(backspace);
         if (!typesText(key))
             return false;
-        // A list file holds Windows-1252 only; anything else would be lost at the next save.
-        if (!isCp1252(QStringView(key->text())))
+        // A list file holds Windows-1252 only: a letter it lacks is typed as its closest
+        // letter there (ı as i), one without a Latin form as "?".
+        const QString typed = transliterateName(key->text());
+        if (typed.isEmpty())
             return true;
-        return txtName_KeyPress(key->text().at(0).unicode());
+        if (txtName_KeyPress(typed.at(0).unicode()))
+            return true;
+        if (typed == key->text())
+            return false;
+        m_ctx.form.nameBox()->insert(typed);
+        return true;
     }
     return false;
 }
@@ -259,17 +266,18 @@ bool EntryCommands::txtName_KeyPress(int keyAscii) {
     return discard;
 }
 
-void EntryCommands::dropForeignCharacters(const QString& text) {
+void EntryCommands::transliterateEdit(const QString& text) {
     // Every edit of the name counts, also one that came past the key filter (an input method,
     // undo, a dropped text): the list changed and the name is reminded of afresh.
     m_ctx.state.dateiwurdegeaendert = 1;
     erinnerungenzuruecksetzen();
-    if (isCp1252(QStringView(text)))
+    const QString name = transliterateName(text);
+    if (name == text)
         return;
     QLineEdit* edit = m_ctx.form.nameBox();
     const int cursorAt =
-        static_cast<int>(keepCp1252(QStringView(text).left(edit->cursorPosition())).size());
-    m_ctx.form.setNameText(keepCp1252(QStringView(text)));
+        static_cast<int>(transliterateName(QStringView(text).left(edit->cursorPosition())).size());
+    m_ctx.form.setNameText(name.left(edit->maxLength()));
     edit->setCursorPosition(cursorAt);
 }
 

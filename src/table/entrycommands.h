@@ -40,7 +40,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void dropForeignCharacters(const QString& text);
+    void transliterateEdit(const QString& text);
     const CommandContext& m_ctx;
 };
 

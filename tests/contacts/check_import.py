@@ -76,19 +76,30 @@ def cp1252_char(c):
         return False
 
 
+# Letters without a decomposition, as the list writes them in Latin script.
+LATIN = {"ı": "i", "ł": "l", "Ł": "L", "đ": "d", "Đ": "D", "ħ": "h", "Ħ": "H"}
+
+
+def latin(c):
+    """A character as Windows-1252 can hold it: itself, its letter without marks, or "?"."""
+    if cp1252_char(c):
+        return c
+    if c in LATIN:
+        return LATIN[c]
+    if unicodedata.category(c) in ("Mn", "Cf", "Cc"):
+        return ""
+    bare = "".join(x for x in unicodedata.normalize("NFKD", c) if not unicodedata.combining(x))
+    return bare if bare != c and all(cp1252_char(x) for x in bare) else "?"
+
+
 def list_name(fn, given, family):
-    raw = (fn or "").strip()
-    if not raw:
-        raw = " ".join(p.strip() for p in (given, family) if p and p.strip())
-    out = []
-    for c in raw[:40]:
-        if unicodedata.category(c) == "Cc":
-            out.append(" ")
-        elif not cp1252_char(c):
-            out.append("?")
-        else:
-            out.append(c)
-    return "".join(out).strip() or " "
+    def clean(text):
+        text = re.sub(r"\r\n|[\r\n\t]", " ", text or "")
+        return "".join(latin(c) for c in unicodedata.normalize("NFC", text)).strip()
+    name = clean(fn)
+    if not name:
+        name = " ".join(p for p in (clean(given), clean(family)) if p)
+    return name[:40].strip() or " "
 
 
 def real_date(year, month, day):
@@ -114,7 +125,7 @@ def vcard_birthday(prop):
         if m:
             parts = [int(g) for g in m.groups()]
             year, month, day = (0, *parts) if order == "md" else parts
-            if omit is not None and str(year) == omit:
+            if (omit is not None and str(year) == omit) or year == 1604:
                 year = 0
             return real_date(year, month, day)
     return None

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTreeWidget>
 #include <QtTest>
@@ -58,21 +59,26 @@ Options importOptions() {
 }
 
 // A record as the import makes it: the reminders of importOptions(), markers 0.
-Record imported(int nummer, const char* name, int jahr, int monat, int tag) {
+Record imported(int nummer, const QString& name, int jahr, int monat, int tag) {
     Record r = newRecord(nummer, importOptions().reminderDefaults());
-    std::tie(r.name, r.jahr, r.monat, r.tag) = std::tuple(QString(name), jahr, monat, tag);
+    std::tie(r.name, r.jahr, r.monat, r.tag) = std::tuple(name, jahr, monat, tag);
     return r;
 }
 
-// Anna is in the list (her year unknown in the file), Ohne Jahr and Bert are new, two cards
-// have no birthday the list could hold.
+// Anna is in the list (her year unknown in the file), Małgorzata (a name too long, with
+// letters Windows-1252 lacks) and Bert are new, two cards have no birthday the list could
+// hold.
 const QByteArray
     cards("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Anna Beispiel\r\nBDAY:--0307\r\n"
-          "END:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ohne Jahr\r\n"
+          "END:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\n"
+          "FN:Ma\xC5\x82gorzata Ohne Jahr-Wi\xC5\x9Bniewska-Brz\xC4\x99"
+          "czyszczykiewicz\r\n"
           "BDAY:--0308\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:4.0\r\n"
           "FN:Kein Datum\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nFN:Bert Berg\r\n"
           "BDAY:1990-05-06\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:4.0\r\n"
           "FN:Irgendwann\r\nBDAY;VALUE=text:someday\r\nEND:VCARD\r\n");
+
+const QString cutName = QStringLiteral("Malgorzata Ohne Jahr-Wisniewska-Brzeczys");
 
 std::vector<Record> listBeforeImport() {
     std::vector<Record> list{makeRecord(1, QStringLiteral("Anna Beispiel"), 1980, 3, 7),
@@ -198,21 +204,25 @@ private slots:
         QTest::newRow("as offered")
             << 1.0 << QStringList()
             << QStringList{" |Anna Beispiel|7.3.|schon in der Liste",
-                           "x|Ohne Jahr|8.3.|Geburtsjahr unbekannt", "x|Bert Berg|6.5.1990|",
-                           "2 von 3 Geburtstagen werden übernommen."}
-            << std::vector<Record>{imported(5, "Ohne Jahr", 0, 3, 8),
+                           "x|" + cutName +
+                               "…|8.3.|Geburtsjahr unbekannt, Name auf 40 Zeichen "
+                               "gekürzt",
+                           "x|Bert Berg|6.5.1990|", "2 von 3 Geburtstagen werden übernommen."}
+            << std::vector<Record>{imported(5, cutName, 0, 3, 8),
                                    imported(6, "Bert Berg", 1990, 5, 6)}
             << "2 Geburtstage übernommen, 1 schon in der Liste, 2 ohne lesbares Geburtsdatum";
         QTest::newRow("the duplicate too, Bert not")
             << 0.0 << QStringList{"Bert Berg", "Anna Beispiel"}
             << QStringList{" |Anna Beispiel|3-7|schon in der Liste",
-                           "x|Ohne Jahr|3-8|Geburtsjahr unbekannt",
+                           "x|" + cutName +
+                               "…|3-8|Geburtsjahr unbekannt, Name auf 40 Zeichen "
+                               "gekürzt",
                            "x|Bert Berg|1990-5-6|",
                            "2 von 3 Geburtstagen werden übernommen.",
                            "1 von 3 Geburtstagen werden übernommen.",
                            "2 von 3 Geburtstagen werden übernommen."}
             << std::vector<Record>{imported(5, "Anna Beispiel", 0, 3, 7),
-                                   imported(6, "Ohne Jahr", 0, 3, 8)}
+                                   imported(6, cutName, 0, 3, 8)}
             << "2 Geburtstage übernommen, 0 schon in der Liste, 2 ohne lesbares Geburtsdatum";
     }
     void importThroughThePreview() {
@@ -314,9 +324,9 @@ private slots:
     }
 
     // The window writes the command line's bytes, in number order whatever the grid shows,
-    // after the record check; the list itself is not touched. A failed write keeps the old
-    // calendar and shows the list save's message of its group and code; Retry once there is
-    // room writes it.
+    // after the record check, offered in the documents folder, and says what it wrote; the
+    // list itself is not touched. A failed write keeps the old calendar and shows the list
+    // save's message of its group and code; Retry once there is room writes it.
     void calendarExport_data() {
         QTest::addColumn<qint64>("limit"); // -1: no full disk
         QTest::addColumn<int>("answerCode");
@@ -340,12 +350,17 @@ private slots:
         // Day 31 typed: checked and stored first (where the disk is not full already).
         if (limit < 0)
             w.cboTag->setEditText(QStringLiteral("31"));
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         const QString target = h.dataDir.file(QStringLiteral("natalix.ics"));
         const QByteArray old("BEGIN:VCALENDAR\r\nder alte Kalender\r\nEND:VCALENDAR\r\n");
         QVERIFY(writeFileBytes(target, old));
         h.services.answerSave(target);
         if (answerCode)
             h.services.answerMessage(answerCode);
+        const bool written = answerCode != answer::cancel;
+        if (written)
+            h.services.answerMessage(answer::ok);
         std::optional<FileSizeLimit> diskFull;
         if (limit >= 0)
             diskFull.emplace(limit);
@@ -355,10 +370,14 @@ private slots:
 
         QVERIFY(h.services.allAnswered());
         const FileDialogRequest& d = h.services.saveRequests.value(0);
-        QCOMPARE(
-            std::tuple(d.fileName, d.filter, d.defaultSuffix, d.confirmOverwrite),
-            std::tuple(target, QStringLiteral("iCalendar (*.ics)"), QStringLiteral("ics"), true));
-        QCOMPARE(h.services.messages.size(), message.isEmpty() ? 0 : 1);
+        QCOMPARE(std::tuple(d.fileName, d.folder, d.filter, d.defaultSuffix, d.confirmOverwrite),
+                 std::tuple(documents + QStringLiteral("/natalix.ics"), documents,
+                            QStringLiteral("iCalendar (*.ics)"), QStringLiteral("ics"), true));
+        QCOMPARE(h.services.messages.size(), (message.isEmpty() ? 0 : 1) + (written ? 1 : 0));
+        if (written)
+            QCOMPARE(std::tuple(h.services.messages.last().text, h.services.messages.last().icon),
+                     std::tuple(QStringLiteral("3 Geburtstage als Kalender gespeichert: ") + target,
+                                Icon::Information));
         if (!message.isEmpty()) {
             const MessageRequest& m = h.services.messages[0];
             QVERIFY2(QRegularExpression(u'^' + message).match(m.text).hasMatch(),

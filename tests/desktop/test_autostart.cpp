@@ -65,41 +65,65 @@ private slots:
         qputenv("XDG_CONFIG_DIRS", home(QStringLiteral("xdg")).toLocal8Bit());
     }
 
-    // Wherever the program lives, the desktop starts that very program with "/auto".
+    // Wherever the program lives, the desktop starts that very program with "/auto", and on
+    // the data folder it runs with, if one was given.
     void entryStartsTheProgram_data() {
         QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("dataDir"); // below HOME; empty: the per-user folder
         QTest::addColumn<bool>("glibLoads");
-        QTest::newRow("plain") << "bin" << true;
-        QTest::newRow("blanks, quotes") << "Jörgs \"beste\" 'Sachen'" << true;
-        QTest::newRow("shell characters") << "a$HOME`id`;b&c|d<e>f*?#(g)~=" << true;
-        QTest::newRow("backslash") << "C:\\Natalix\\" << true;
+        QTest::newRow("plain") << "bin"
+                               << "" << true;
+        QTest::newRow("blanks, quotes") << "Jörgs \"beste\" 'Sachen'"
+                                        << "" << true;
+        QTest::newRow("shell characters") << "a$HOME`id`;b&c|d<e>f*?#(g)~="
+                                          << "" << true;
+        QTest::newRow("backslash") << "C:\\Natalix\\"
+                                   << "" << true;
         // GLib looks for the program before it turns "%%" into "%", finds none and drops the
         // entry (GNOME will not start it); other desktops read the line as written.
-        QTest::newRow("percent") << "100% %f %u" << false;
+        QTest::newRow("percent") << "100% %f %u"
+                                 << "" << false;
+        QTest::newRow("a data folder")
+            << "bin"
+            << "Vereins Liste/\"Geburtstage\" 100% $HOME\\ /auto" << true;
     }
     void entryStartsTheProgram() {
         QFETCH(QString, folder);
+        QFETCH(QString, dataDir);
         QFETCH(bool, glibLoads);
         const QString program = home(folder) + QStringLiteral("/natalix");
         QVERIFY(QDir().mkpath(home(folder)) && writeFileBytes(program, argvRecorder));
         QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
 
-        const Autostart autostart(program);
+        const QString data = dataDir.isEmpty() ? QString() : home(dataDir);
+        const Autostart autostart(program, data);
         QString error;
         QVERIFY2(autostart.enable(&error), qPrintable(error));
-        QCOMPARE(autostart.entryPath(), userEntry());
+        // One entry per data folder, named after it.
+        const QString path = autostart.entryPath();
+        QVERIFY2(data.isEmpty()
+                     ? path == userEntry()
+                     : QRegularExpression(QStringLiteral("/natalix-[0-9a-f]{12}\\.desktop$"))
+                           .match(path)
+                           .hasMatch(),
+                 qPrintable(path));
         QVERIFY(autostart.isEnabled());
-        QCOMPARE(run(QStringLiteral("desktop-file-validate"), {userEntry()}), QByteArray());
+        QCOMPARE(run(QStringLiteral("desktop-file-validate"), {path}), QByteArray());
 
-        QJsonObject entry = readEntry(userEntry(), home(QStringLiteral("argv")));
-        const QJsonArray expected{program, "/auto"};
+        QJsonObject entry = readEntry(path, home(QStringLiteral("argv")));
+        const QJsonArray expected = data.isEmpty()
+                                        ? QJsonArray{program, "/auto"}
+                                        : QJsonArray{program, "--datadir", data, "/auto"};
         QCOMPARE(entry.take(QStringLiteral("launched")), glibLoads ? expected : QJsonValue());
         entry.remove(QStringLiteral("Exec"));
+        const QString comment =
+            QStringLiteral("Erinnert im Hintergrund an Geburtstage") +
+            (data.isEmpty() ? QString() : QStringLiteral(" (Datenordner %1)").arg(data));
         const QJsonObject fields{{"Type", "Application"},
                                  {"Name", "Natalix"},
                                  {"Name[de]", "Natalix (Erinnerungen im Hintergrund)"},
-                                 {"Comment", "Erinnert im Hintergrund an Geburtstage"},
-                                 {"Comment[de]", "Erinnert im Hintergrund an Geburtstage"},
+                                 {"Comment", comment},
+                                 {"Comment[de]", comment},
                                  {"Icon", "natalix"},
                                  {"Hidden", QJsonValue()},
                                  {"argv", expected},
@@ -111,26 +135,31 @@ private slots:
     void switching_data() {
         QTest::addColumn<QString>("user");   // the user's entry before: "", "active", "hidden"
         QTest::addColumn<QString>("system"); // the system's
+        QTest::addColumn<bool>("ofDataDir"); // the switch of a data folder given by --datadir
         QTest::addColumn<bool>("enabled");
         QTest::addColumn<bool>("hiddenAfterDisable"); // else the user's entry is removed
         QTest::newRow("nothing") << ""
-                                 << "" << false << false;
+                                 << "" << false << false << false;
         QTest::newRow("own") << "active"
-                             << "" << true << false;
+                             << "" << false << true << false;
         QTest::newRow("own, switched off by the desktop") << "hidden"
-                                                          << "" << false << false;
+                                                          << "" << false << false << false;
         QTest::newRow("the system's") << ""
-                                      << "active" << true << true;
+                                      << "active" << false << true << true;
         QTest::newRow("the system's, overridden") << "hidden"
-                                                  << "active" << false << true;
+                                                  << "active" << false << false << true;
         QTest::newRow("own over the system's") << "active"
-                                               << "active" << true << true;
+                                               << "active" << false << true << true;
         QTest::newRow("the system's, hidden itself") << ""
-                                                     << "hidden" << false << false;
+                                                     << "hidden" << false << false << false;
+        // Those start the per-user folder: a data folder's switch neither shows nor touches them.
+        QTest::newRow("a data folder") << "active"
+                                       << "active" << true << false << false;
     }
     void switching() {
         QFETCH(QString, user);
         QFETCH(QString, system);
+        QFETCH(bool, ofDataDir);
         QFETCH(bool, enabled);
         QFETCH(bool, hiddenAfterDisable);
         const std::pair<QString, QString> placed[] = {{userEntry(), user}, {systemEntry(), system}};
@@ -142,20 +171,27 @@ private slots:
                         writeFileBytes(path, state == u"hidden" ? entry + "Hidden=true\n" : entry));
         }
         const QByteArray systemBefore = readFileBytes(systemEntry());
-        const Autostart autostart(QStringLiteral("/opt/natalix/natalix"));
+        const QByteArray userBefore = readFileBytes(userEntry());
+        const QString data = ofDataDir ? home(QStringLiteral("Daten")) : QString();
+        const Autostart autostart(QStringLiteral("/opt/natalix/natalix"), data);
+        const QString own = autostart.entryPath();
         QCOMPARE(autostart.isEnabled(), enabled);
 
         QVERIFY(autostart.disable() && !autostart.isEnabled());
-        QCOMPARE(QFile::exists(userEntry()), hiddenAfterDisable);
+        QCOMPARE(QFile::exists(own), hiddenAfterDisable);
         if (hiddenAfterDisable) {
-            QCOMPARE(readEntry(userEntry())[QStringLiteral("Hidden")], QJsonValue("true"));
-            QCOMPARE(run(QStringLiteral("desktop-file-validate"), {userEntry()}), QByteArray());
+            QCOMPARE(readEntry(own)[QStringLiteral("Hidden")], QJsonValue("true"));
+            QCOMPARE(run(QStringLiteral("desktop-file-validate"), {own}), QByteArray());
         }
         QVERIFY(autostart.disable()); // twice is no fault
         QVERIFY(autostart.enable() && autostart.isEnabled());
-        QCOMPARE(readEntry(userEntry())[QStringLiteral("argv")],
-                 QJsonValue(QJsonArray{"/opt/natalix/natalix", "/auto"}));
+        QCOMPARE(readEntry(own)[QStringLiteral("argv")],
+                 QJsonValue(ofDataDir
+                                ? QJsonArray{"/opt/natalix/natalix", "--datadir", data, "/auto"}
+                                : QJsonArray{"/opt/natalix/natalix", "/auto"}));
         QCOMPARE(readFileBytes(systemEntry()), systemBefore); // never touched
+        if (ofDataDir)
+            QCOMPARE(readFileBytes(userEntry()), userBefore);
     }
 
     // $XDG_CONFIG_HOME where it is absolute, else ~/.config.

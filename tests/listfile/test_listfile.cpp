@@ -1,13 +1,16 @@
 #include "listfile/cp1252.h"
 #include "listfile/listfile.h"
+#include "listfile/transliterate.h"
 #include "support/testsupport.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
 
 #include <limits>
+#include <string_view>
 
 using namespace natalix;
+using namespace std::string_view_literals;
 using natalix::test::makeRecord;
 
 namespace {
@@ -81,6 +84,8 @@ private slots:
     void reading();
     void readingFromFiles();
     void cp1252AllBytes();
+    void transliteration_data();
+    void transliteration();
 };
 
 // The sample record's lines, alone and 25 times behind the count line.
@@ -183,7 +188,7 @@ void TestListFile::reading_data() {
     const Lines lf = Lines{" 1 "} + block(" 4 ", "Anna\nBerta\n", " 1971 ", " 3 ", " 9 ");
     QTest::newRow("lone LF stays in the text") << fileOf(lf) << 1 << "4/Anna\nBerta\n/1971/3/9";
     // Files from other tools: LF line ends where the file holds no CR, and UTF-8, whose
-    // characters outside Windows-1252 become "?".
+    // characters outside Windows-1252 are transliterated.
     QTest::newRow("LF line ends") << fileOf(canonical, "\n") << 2 << two;
     const auto utf8 = [](const QByteArray& cp1252, const QString& name) {
         return decodeCp1252(cp1252).replace(QStringLiteral("Anna"), name).toUtf8();
@@ -192,8 +197,8 @@ void TestListFile::reading_data() {
         << "\xEF\xBB\xBF" + utf8(fileOf(canonical), QStringLiteral("Jürgen Groß")) << 2
         << QStringLiteral("7/Jürgen Groß/1971/3/9; 12/ /2001/12/31");
     QTest::newRow("UTF-8 with LF, beyond Windows-1252")
-        << utf8(fileOf(canonical, "\n"), QStringLiteral("Zoë Ωmega €")) << 2
-        << QStringLiteral("7/Zoë ?mega €/1971/3/9; 12/ /2001/12/31");
+        << utf8(fileOf(canonical, "\n"), QStringLiteral("Zoë Ωmega € Łukasz")) << 2
+        << QStringLiteral("7/Zoë ?mega € Lukasz/1971/3/9; 12/ /2001/12/31");
     QTest::newRow("empty name line reads as blank")
         << fileOf(Lines{" 1 "} + block(" 4 ", "", " 1971 ", " 3 ", " 9 ")) << 1 << "4/ /1971/3/9";
     QTest::newRow("name of a zero-width character reads as blank")
@@ -311,7 +316,7 @@ void TestListFile::cp1252AllBytes() {
     const QString text = decodeCp1252(all);
     QCOMPARE(encodeCp1252(text), all);
     QVERIFY(isCp1252(text));
-    QCOMPARE(keepCp1252(text), text);
+    QCOMPARE(transliterateCp1252(text), text);
     // Where Windows-1252 differs from Latin-1, checked against the published table.
     QCOMPARE(text.mid(0x80, 32),
              QStringLiteral("\u20AC\u0081\u201A\u0192\u201E\u2026\u2020\u2021\u02C6\u2030"
@@ -319,13 +324,52 @@ void TestListFile::cp1252AllBytes() {
                             "\u201D\u2022\u2013\u2014\u02DC\u2122\u0161\u203A\u0153\u009D"
                             "\u017E\u0178"));
     QCOMPARE(text.left(0x80) + text.mid(0xA0), QString::fromLatin1(all.left(0x80) + all.mid(0xA0)));
-    // Characters that have no byte: '?' when written, dropped by keepCp1252.
+    // Characters that have no byte: '?' when written.
     const QString foreign = QStringLiteral("aŁ\U0001F600b") + QChar(0xD800);
     QCOMPARE(encodeCp1252(foreign), QByteArray("a??b?"));
     QVERIFY(!isCp1252(foreign));
     QVERIFY(!isCp1252(char32_t(0x0100)));
     QVERIFY(isCp1252(char32_t(0x20AC)));
-    QCOMPARE(keepCp1252(foreign), QStringLiteral("ab"));
+    QCOMPARE(transliterateCp1252(foreign), QStringLiteral("aL?b?"));
+}
+
+// Names from address books and keyboards all over the world, as the list keeps them.
+void TestListFile::transliteration_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("kept");
+    const auto row = [](const char* tag, std::u16string_view name, std::u16string_view kept) {
+        QTest::newRow(tag) << QStringView(name).toString() << QStringView(kept).toString();
+    };
+    const char16_t* cp1252 = u"Jürgen Müßig, Ærøskøbing € Œ Š ž Ð þ";
+    row("Windows-1252 as it is", cp1252, cp1252);
+    row("Turkish", u"Yılmaz Şükrü İpek Doğan Çelik", u"Yilmaz Sükrü Ipek Dogan Çelik");
+    row("Polish", u"Łukasz Żółć Wąsowicz Śliwińska", u"Lukasz Zólc Wasowicz Sliwinska");
+    row("Czech", u"Antonín Dvořák, Jiří Bělohlávek, Zdeněk Šťastný",
+        u"Antonín Dvorák, Jirí Belohlávek, Zdenek Štastný");
+    row("Romanian, comma and cedilla", u"Ștefan Țepeș, Şerban Ţuţea",
+        u"Stefan Tepes, Serban Tutea");
+    row("Vietnamese keeps the vowel, not the tone", u"Nguyễn Thị Minh Khai, Trần Hưng Đạo",
+        u"Nguyên Thi Minh Khai, Trân Hung Dao");
+    row("Croatian, Maltese, Sami, Azerbaijani, Ghanaian", u"Đorđe Ħal Ŧŋ Əliyev Ɔsɛi",
+        u"Dorde Hal Tn Eliyev Osei");
+    row("pinyin, Yoruba: the mark nearest the letter first", u"Lǘ Lǚ Hậu Adébáyọ̀",
+        u"Lü Lü Hâu Adébáyò");
+    row("no Latin form: one ? per character", u"Αλέξης Иван 李小龍 김", u"?????? ???? ??? ?");
+    row("ligatures and wide letters", u"ﬁ ﬂ ĳssel œuvre ＡＢＣ 𝐙", u"fi fl ijssel œuvre ABC Z");
+    row("combining marks", u"Dvor\u030Ca\u0301k Zoe\u0308 \u0301Anna", u"Dvorák Zoë Anna");
+    row("capital sharp s", u"GROẞ", u"GROß");
+    row("emoji with skin tone and variation", u"Anna 👍🏽❤️", u"Anna ??");
+    row("apostrophes and hyphens", u"Oʻzbek Haʻapai Jean‐Luc", u"O'zbek Ha'apai Jean-Luc");
+    row("invisible characters", u"An\u200Dna\uFEFF\u200F", u"Anna");
+    row("line breaks and tabs one blank each", u"Anna\r\nMaria\rBerg\nKoch\tZ\u2028Y",
+        u"Anna Maria Berg Koch Z Y");
+    row("other control characters dropped", u"A\u0000B\u0007\u0085C\u0081"sv, u"AB C");
+}
+
+void TestListFile::transliteration() {
+    QFETCH(QString, name);
+    QFETCH(QString, kept);
+    QCOMPARE(transliterateName(name), kept);
 }
 
 QTEST_GUILESS_MAIN(TestListFile)

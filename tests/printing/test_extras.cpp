@@ -42,14 +42,31 @@ class TestExtras : public QObject {
     Q_OBJECT
 
 private slots:
+    // F1 opens the manual in the browser; without one it says where the manual is.
+    void helpOpensTheDocumentation_data() {
+        QTest::addColumn<bool>("browser");
+        QTest::newRow("browser") << true;
+        QTest::newRow("no browser") << false;
+    }
     void helpOpensTheDocumentation() {
+        QFETCH(bool, browser);
         WindowHarness h;
+        h.services.programsExist = browser;
+        if (!browser)
+            h.services.answerMessage(answer::ok);
         QCOMPARE(h.window().mnuHilfe->shortcut(), QKeySequence(Qt::Key_F1));
         h.window().mnuHilfe->trigger();
         QCOMPARE(h.services.shellOpened.size(), 1);
         const QString path = h.services.shellOpened[0];
         QVERIFY2(path.endsWith(QStringLiteral("/html/dokumentation.htm")), qPrintable(path));
         QVERIFY2(QFileInfo(path).isFile(), qPrintable(path));
+        QVERIFY(h.services.allAnswered());
+        QCOMPARE(h.services.messages.size(), browser ? 0 : 1);
+        if (!browser)
+            QCOMPARE(h.services.messages[0].text,
+                     QStringLiteral("Das Handbuch kann nicht angezeigt werden, weil kein Browser "
+                                    "bereitsteht. Sie finden es in der Datei \"%1\".")
+                         .arg(path));
     }
 
     void aboutBox() {

@@ -109,7 +109,7 @@ bool ScriptedServices::choosePrinter(QPrinter& printer, QWidget*) {
 
 bool ScriptedServices::shellOpen(const QString& pathOrUrl) {
     shellOpened << pathOrUrl;
-    return true;
+    return programsExist;
 }
 
 bool ScriptedServices::startProgram(const QString& program) {

@@ -42,8 +42,8 @@ public:
     QString unexpected; // the first dialog that came without an answer
     // Called for every message before it is answered (to change the world in between).
     std::function<void(const MessageRequest&)> onMessage;
-    bool programsExist = true;
-    QString printToPdf; // when set, the chosen printer writes this PDF file
+    bool programsExist = true; // else starting a program or opening a file fails
+    QString printToPdf;        // when set, the chosen printer writes this PDF file
 
     void setNow(const QDateTime& now) { m_now = now; }
     void setToday(int year, int month, int day, int h = 9, int m = 0, int s = 0) {

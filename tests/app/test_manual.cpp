@@ -1,0 +1,104 @@
+// The manual and "natalix --help" name every menu item and every command-line mode: read from
+// the real window's menus and the real parser, so that a new command fails here until it is
+// written down.
+#include "app/commandline.h"
+#include "support/windowharness.h"
+
+#include <QFile>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <set>
+
+using namespace natalix;
+using namespace natalix::test;
+
+namespace {
+
+QString manualHtml() {
+    QFile f(QStringLiteral(NATALIX_TEST_SOURCES "/../html/dokumentation.htm"));
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+// What a reader sees (the manual writes its characters, not entities): no tags, blanks
+// collapsed.
+QString plain(QString html) {
+    return html.remove(QRegularExpression(QStringLiteral("<[^>]*>"))).simplified();
+}
+
+// The items the manual lists under the heading of the menu `title`, as it writes them:
+// "Geburtstagsliste neu (Strg+N)".
+QStringList manualItems(const QString& html, const QString& title) {
+    const QRegularExpression section(QStringLiteral("<h2[^>]*>[^<]*Menü „%1“</h2>(.*?)<h2")
+                                         .arg(QRegularExpression::escape(title)),
+                                     QRegularExpression::DotMatchesEverythingOption);
+    const QString body = section.match(html).captured(1);
+    QStringList items;
+    const QRegularExpression item(QStringLiteral("<dt>(.*?)</dt>"),
+                                  QRegularExpression::DotMatchesEverythingOption);
+    for (auto it = item.globalMatch(body); it.hasNext();)
+        items << plain(it.next().captured(1));
+    return items;
+}
+
+// A menu item as the manual names it: its caption without the access key, its key in German.
+QString asInManual(const QAction* action) {
+    QString caption = action->text();
+    caption.remove(u'&');
+    static const QHash<QString, QString> german{
+        {QStringLiteral("Ctrl"), QStringLiteral("Strg")},
+        {QStringLiteral("Shift"), QStringLiteral("Umschalt")},
+        {QStringLiteral("Del"), QStringLiteral("Entf")},
+        {QStringLiteral("Ins"), QStringLiteral("Einfg")},
+        {QStringLiteral("Return"), QStringLiteral("Eingabe")},
+        {QStringLiteral("Enter"), QStringLiteral("Eingabe")},
+        {QStringLiteral("Space"), QStringLiteral("Leertaste")}};
+    QStringList keys;
+    for (const QString& part :
+         action->shortcut().toString(QKeySequence::PortableText).split(u'+', Qt::SkipEmptyParts))
+        keys << german.value(part, part);
+    return keys.isEmpty() ? caption : caption + QStringLiteral(" (%1)").arg(keys.join(u'+'));
+}
+
+} // namespace
+
+class TestManual : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Each menu's items, in the menu's order and with their keys, are the manual's list.
+    void everyMenuItem() {
+        const QString html = manualHtml();
+        QVERIFY(!html.isEmpty());
+        WindowHarness h;
+        for (QAction* menu : h.window().menuBar()->actions()) {
+            QStringList items;
+            for (const QAction* a : menu->menu()->actions())
+                if (!a->isSeparator())
+                    items << asInManual(a);
+            QCOMPARE(manualItems(html, menu->text().remove(u'&')), items);
+        }
+    }
+
+    // Every option --help names is one the program takes and one the manual explains, and
+    // every mode of the program has one.
+    void everyMode() {
+        const QString manual = plain(manualHtml());
+        const QString help = commandLineHelp();
+        std::set<CommandLine::Mode> modes;
+        const QRegularExpression option(QStringLiteral(R"((?<![\w/-])(--[a-z][a-z-]*|/auto)\b)"));
+        for (auto it = option.globalMatch(help); it.hasNext();) {
+            const QString name = it.next().captured(1);
+            QVERIFY2(manual.contains(name), qPrintable(name));
+            const CommandLine cl = parseCommandLine({name, QStringLiteral("x")});
+            QVERIFY2(cl.mode != CommandLine::Mode::Invalid, qPrintable(name));
+            modes.insert(cl.mode);
+        }
+        for (int m = 0; m < int(CommandLine::Mode::Invalid); ++m)
+            QVERIFY2(modes.count(CommandLine::Mode(m)), qPrintable(QString::number(m)));
+    }
+};
+
+QTEST_MAIN(TestManual)
+#include "test_manual.moc"
