@@ -91,7 +91,10 @@ private slots:
         for (auto it = option.globalMatch(help); it.hasNext();) {
             const QString name = it.next().captured(1);
             QVERIFY2(manual.contains(name), qPrintable(name));
-            const CommandLine cl = parseCommandLine({name, QStringLiteral("x")});
+            // A modifier is tried with the command it modifies.
+            const CommandLine cl = parseCommandLine(
+                name == u"--allow-removals" ? QStringList{"--sync-contacts", "x", name}
+                                            : QStringList{name, QStringLiteral("x")});
             QVERIFY2(cl.mode != CommandLine::Mode::Invalid, qPrintable(name));
             modes.insert(cl.mode);
         }
