@@ -181,6 +181,8 @@ FrmAbout::FrmAbout(Services& services, const QStringList& sysInfoTools, QWidget*
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setToolTip(QStringLiteral("Klicken Sie hierauf, um das Fenster zu verlassen ..."));
     cmdOK->setDefault(true);
+    // Enter closes the box as before; the links come by Tab or their keys.
+    cmdOK->setFocus();
     cmdSysInfo = new QPushButton(QStringLiteral("&Systeminfo..."), this);
     cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
     cmdSysInfo->setToolTip(QStringLiteral(
