@@ -38,7 +38,14 @@
 namespace natalix {
 
 namespace {
+
 constexpr int nameMaxLength = 40;
+
+bool isTextField(const QObject* o) {
+    const auto* box = qobject_cast<const QComboBox*>(o);
+    return qobject_cast<const QLineEdit*>(o) || (box && box->isEditable());
+}
+
 } // namespace
 
 FrmMain::FrmMain(const MainContext& context, QWidget* parent)
@@ -47,6 +54,7 @@ FrmMain::FrmMain(const MainContext& context, QWidget* parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Natalix"));
     m_state.options = context.options;
+    installFocusFrame();
 
     buildWidgets();
     buildMenus();
@@ -180,12 +188,15 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    // The menu's shortcuts win over the focused control's own handling of the same keys.
+    // The menu's shortcuts win over the focused control's own handling of the same keys, but
+    // select-all in a text field selects its text.
     if (event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::SelectAll) && isTextField(watched))
+            return QMainWindow::eventFilter(watched, event);
         const QKeySequence pressed(key->keyCombination());
         for (QAction* a : findChildren<QAction*>()) {
-            if (a->isEnabled() && !a->shortcut().isEmpty() && a->shortcut() == pressed) {
+            if (a->isEnabled() && a->shortcuts().contains(pressed)) {
                 event->ignore();
                 return true;
             }
@@ -345,9 +356,9 @@ void FrmMain::datumsanzeigeeinstellen() {
         int sep3, sep4;
     };
     static constexpr Layout newLayout = {
-        u"Jahr - Monat - Tag:", 1560, 2520, 3360, u"-", 2280, 3120};
+        u"&Jahr - Monat - Tag:", 1560, 2520, 3360, u"-", 2280, 3120};
     static constexpr Layout oldLayout = {
-        u"Tag . Monat . Jahr:", 3240, 2400, 1560, u".", 2160, 3000};
+        u"&Tag . Monat . Jahr:", 3240, 2400, 1560, u".", 2160, 3000};
     const Layout* l = display == 0 ? &newLayout : display == 1 ? &oldLayout : nullptr;
     if (!l)
         return;
@@ -362,6 +373,7 @@ void FrmMain::datumsanzeigeeinstellen() {
     // Tab order follows the boxes from left to right.
     QComboBox* first = display == 0 ? cboJahr : cboTag;
     QComboBox* last = display == 0 ? cboTag : cboJahr;
+    lblJahrmonattag->setBuddy(first);
     setTabOrder(txtName, first);
     setTabOrder(first, cboMonat);
     setTabOrder(cboMonat, last);
@@ -426,13 +438,14 @@ void FrmMain::Timer2_Timer() {
 }
 
 void FrmMain::bringToFront() {
-    // In front of every window: on top for a moment, then an ordinary window again.
-    const QPoint topLeft = screen() ? screen()->availableGeometry().topLeft() : QPoint(0, 0);
+    // In front of every window: on top for a moment, then an ordinary window again, where
+    // it was when it was hidden (on the screen, should that have shrunk meanwhile).
+    const QPoint at = placeOnScreen(frameGeometry(), screen());
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    move(topLeft);
+    move(at);
     show();
     setWindowFlag(Qt::WindowStaysOnTopHint, false);
-    move(topLeft);
+    move(at);
     show();
     setWindowState(windowState() & ~Qt::WindowMinimized);
     raise();
@@ -441,8 +454,10 @@ void FrmMain::bringToFront() {
 }
 
 void FrmMain::splashFinished() {
-    if (!m_autoStart)
+    if (!m_autoStart) {
         show();
+        m_entry->focusNameBox();
+    }
     m_state.starten = 1;
 }
 

@@ -149,6 +149,7 @@ public:
     QAction* mnuBearbeitenloeschen = nullptr;
     QAction* mnuBearbeitenalledatensaetzemarkieren = nullptr;
     QAction* mnuBearbeitenmarkierungenloeschen = nullptr;
+    QAction* mnuBearbeitendatensatzeinfuegen = nullptr;
     QAction* mnuBearbeitensuchen = nullptr;
     QMenu* mnuExtras = nullptr;
     QAction* mnuExtrasoptionen = nullptr;

@@ -35,6 +35,7 @@ void FrmMain::installCommands() {
     // Parented to the window: they live as long as it does and are found by findChild.
     m_entry = new EntryCommands(c, this);
     wire(cmdDatensatzeinfuegen, [e = m_entry] { e->cmdDatensatzeinfuegen_Click(); });
+    wire(mnuBearbeitendatensatzeinfuegen, [e = m_entry] { e->cmdDatensatzeinfuegen_Click(); });
     wire(cmdUebernehmen, [e = m_entry] { e->cmdUebernehmen_Click(); });
 
     auto* deletion = new DeleteCommands(c, this);

@@ -20,6 +20,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QTableView>
 #include <QToolButton>
@@ -35,6 +36,11 @@ constexpr int nameMaxLength = 40;
 // Twips of the form layout to pixels: 15 twips a pixel, widened a little for today's fonts.
 constexpr double twipScale = 1.25 / 15.0;
 constexpr int dateRowOriginTwips = 1560;
+constexpr int gridRowHeight = 20;
+// The grid shrinks down to this many rows on a small screen before the rest scrolls.
+constexpr int fewestGridRows = 4;
+// Room left for the window's frame, unknown before it is shown.
+constexpr QSize frameAllowance(16, 48);
 
 // A date box: a list to pick from and free text to type.
 QComboBox* makeDateBox(QWidget* parent, const char* name) {
@@ -68,7 +74,13 @@ QAction* makeAction(QMenu* menu, const char* name, const QString& caption,
 } // namespace
 
 void FrmMain::buildWidgets() {
-    auto* central = new QWidget(this);
+    // On a screen too small for the whole window the grid shrinks, then everything scrolls.
+    auto* scroller = new QScrollArea(this);
+    scroller->setObjectName(QStringLiteral("scrollCentral"));
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setFocusPolicy(Qt::NoFocus);
+    auto* central = new QWidget(scroller);
     central->setObjectName(QStringLiteral("centralWidget"));
     auto* outer = new QVBoxLayout(central);
     outer->setContentsMargins(8, 6, 8, 8);
@@ -95,8 +107,10 @@ void FrmMain::buildWidgets() {
     DataGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DataGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     DataGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The arrow keys move between the cells; Tab leaves the grid like any other control.
+    DataGrid1->setTabKeyNavigation(false);
     DataGrid1->setAlternatingRowColors(true);
-    DataGrid1->verticalHeader()->setDefaultSectionSize(20);
+    DataGrid1->verticalHeader()->setDefaultSectionSize(gridRowHeight);
     DataGrid1->verticalHeader()->setFixedWidth(16);
     DataGrid1->horizontalHeader()->setSectionsClickable(true);
     DataGrid1->horizontalHeader()->setHighlightSections(false);
@@ -106,7 +120,8 @@ void FrmMain::buildWidgets() {
                                               DataGrid1->horizontalHeader()->sectionSizeHint(c)));
     // Spare width goes to the names, which are cut first.
     DataGrid1->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
-    DataGrid1->setMinimumHeight(220);
+    DataGrid1->setMinimumHeight(DataGrid1->horizontalHeader()->sizeHint().height() +
+                                fewestGridRows * gridRowHeight + 2 * DataGrid1->frameWidth());
     m_gridPlace->addWidget(DataGrid1);
     outer->addWidget(m_gridPlace, 1);
     m_selection = new GridSelection(*DataGrid1, m_cursor, this);
@@ -131,7 +146,6 @@ void FrmMain::buildWidgets() {
     lblDatensatzfortschritt->setAlignment(Qt::AlignCenter);
     busy->addWidget(lblDatensatzfortschritt);
     busy->addStretch();
-    fraDatensaetze->setMinimumHeight(220);
     m_gridPlace->addWidget(fraDatensaetze);
     m_gridPlace->setCurrentWidget(DataGrid1);
 
@@ -193,13 +207,14 @@ void FrmMain::buildWidgets() {
 
     buildRecordForm();
     buildButtons();
-    setCentralWidget(central);
-    // Wide enough for a whole name of 40 characters where the screen has room for it.
+    scroller->setWidget(central);
+    setCentralWidget(scroller);
+    // Wide enough for a whole name of 40 characters, but never larger than the screen.
     const int nameRoom = DataGrid1->fontMetrics().averageCharWidth() * 40 + 12;
-    int width = 980 + std::max(0, nameRoom - GridModel::columnWidthPixels(1));
+    QSize wanted(980 + std::max(0, nameRoom - GridModel::columnWidthPixels(1)), 690);
     if (const QScreen* s = QGuiApplication::primaryScreen())
-        width = std::min(width, std::max(980, s->availableGeometry().width() - 40));
-    resize(width, 690);
+        wanted = wanted.boundedTo(s->availableGeometry().size() - frameAllowance);
+    resize(wanted);
 }
 
 int FrmMain::dateBoxOffset(int twips) const {
@@ -210,9 +225,10 @@ void FrmMain::buildRecordForm() {
     auto* grid = new QGridLayout(fraFrame1);
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(5);
-    auto label = [&](const char* name, const QString& text, int row) {
+    auto label = [&](const char* name, const QString& text, int row, QWidget* buddy = nullptr) {
         auto* l = new QLabel(text, fraFrame1);
         l->setObjectName(QString::fromLatin1(name));
+        l->setBuddy(buddy);
         grid->addWidget(l, row, 0);
         return l;
     };
@@ -224,13 +240,13 @@ void FrmMain::buildRecordForm() {
     lblNummer->setMinimumWidth(60);
     grid->addWidget(lblNummer, 0, 1, Qt::AlignLeft);
 
-    label("lbl1", QStringLiteral("Name:"), 1);
     txtName = new QLineEdit(fraFrame1);
     txtName->setObjectName(QStringLiteral("txtName"));
     txtName->setMaxLength(nameMaxLength);
     txtName->setToolTip(QStringLiteral(
         "Geben Sie hier bitte den Vor- und Nachnamen des Geburtstags-Kindes ein ..."));
-    grid->addWidget(txtName, 1, 1, 1, 2);
+    label("lbl1", QStringLiteral("&Name:"), 1, txtName);
+    grid->addWidget(txtName, 1, 1, 1, 3);
 
     lblJahrmonattag = label("lblJahrmonattag", QString(), 2);
     auto* dateRow = new QWidget(fraFrame1);
@@ -262,27 +278,31 @@ void FrmMain::buildRecordForm() {
     lbl4->resize(static_cast<int>(240 * twipScale), boxHeight);
     dateRow->setFixedHeight(boxHeight);
     dateRow->setMinimumWidth(dateBoxOffset(3360) + cboTag->width());
-    grid->addWidget(dateRow, 2, 1, 1, 2);
+    grid->addWidget(dateRow, 2, 1, 1, 3);
 
     auto reminderCombo = [&](const char* name, const QStringList& items) {
         return makeListCombo(fraFrame1, name, items);
     };
-    label("lbl5", QStringLiteral("1. Erinnerung:"), 3);
     cboErsteerinnerung = reminderCombo("cboErsteerinnerung", reminderOffsetTexts());
-    grid->addWidget(cboErsteerinnerung, 3, 1, 1, 2);
-    label("lbl6", QStringLiteral("2. Erinnerung:"), 4);
+    label("lbl5", QStringLiteral("&1. Erinnerung:"), 3, cboErsteerinnerung);
+    grid->addWidget(cboErsteerinnerung, 3, 1, 1, 3);
     cboZweiteerinnerung = reminderCombo("cboZweiteerinnerung", reminderOffsetTexts());
-    grid->addWidget(cboZweiteerinnerung, 4, 1, 1, 2);
-    label("lbl7", QStringLiteral("3. Erinnerung:"), 5);
+    label("lbl6", QStringLiteral("&2. Erinnerung:"), 4, cboZweiteerinnerung);
+    grid->addWidget(cboZweiteerinnerung, 4, 1, 1, 3);
     cboDritteerinnerung = reminderCombo("cboDritteerinnerung", reminderOffsetTexts());
-    grid->addWidget(cboDritteerinnerung, 5, 1, 1, 2);
-    label("lbl8", QStringLiteral("Ab dem:"), 6);
+    label("lbl7", QStringLiteral("&3. Erinnerung:"), 5, cboDritteerinnerung);
+    grid->addWidget(cboDritteerinnerung, 5, 1, 1, 3);
     cboErinnerungsbeginn = reminderCombo("cboErinnerungsbeginn", reminderStartTexts());
+    label("lbl8", QStringLiteral("Ab de&m:"), 6, cboErinnerungsbeginn);
     grid->addWidget(cboErinnerungsbeginn, 6, 1);
     cboErinnerungszyklus = reminderCombo("cboErinnerungszyklus", reminderCycleTexts());
-    grid->addWidget(cboErinnerungszyklus, 6, 2);
+    auto* lblZyklus = new QLabel(QStringLiteral("&Zyklus:"), fraFrame1);
+    lblZyklus->setObjectName(QStringLiteral("lblZyklus"));
+    lblZyklus->setBuddy(cboErinnerungszyklus);
+    grid->addWidget(lblZyklus, 6, 2);
+    grid->addWidget(cboErinnerungszyklus, 6, 3);
     grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(2, 1);
+    grid->setColumnStretch(3, 1);
 
     // What a screen reader calls each field; the combo boxes would read only their value.
     txtName->setAccessibleName(QStringLiteral("Name"));
@@ -380,6 +400,17 @@ void FrmMain::buildMenus() {
     mnuBearbeiteneinfuegen =
         makeAction(mnuBearbeiten, "mnuBearbeiteneinfuegen", QStringLiteral("&Einfügen"),
                    QKeySequence(Qt::CTRL | Qt::Key_V));
+    // The platform's other clipboard keys (Shift+Del, Ctrl+Ins, Shift+Ins) run the same
+    // commands, so a text reaches the fields by one road only.
+    const std::pair<QAction*, QKeySequence::StandardKey> clipboardKeys[] = {
+        {mnuBearbeitenausschneiden, QKeySequence::Cut},
+        {mnuBearbeitenkopieren, QKeySequence::Copy},
+        {mnuBearbeiteneinfuegen, QKeySequence::Paste}};
+    for (const auto& [action, standard] : clipboardKeys) {
+        QList<QKeySequence> keys = QKeySequence::keyBindings(standard);
+        keys.removeAll(action->shortcut());
+        action->setShortcuts(QList<QKeySequence>{action->shortcut()} + keys);
+    }
     mnuBearbeiten->addSeparator()->setObjectName(QStringLiteral("leer1"));
     mnuBearbeitenloeschen = makeAction(mnuBearbeiten, "mnuBearbeitenloeschen",
                                        QStringLiteral("&Löschen"), QKeySequence(Qt::Key_Delete));
@@ -390,6 +421,11 @@ void FrmMain::buildMenus() {
     mnuBearbeitenmarkierungenloeschen =
         makeAction(mnuBearbeiten, "mnuBearbeitenmarkierungenloeschen",
                    QStringLiteral("&Markierungen löschen"));
+    mnuBearbeiten->addSeparator();
+    // Ctrl++ adds a record as in the common table programs; no text field claims it.
+    mnuBearbeitendatensatzeinfuegen =
+        makeAction(mnuBearbeiten, "mnuBearbeitendatensatzeinfuegen",
+                   QStringLiteral("&Datensatz einfügen"), QKeySequence(Qt::CTRL | Qt::Key_Plus));
     mnuBearbeiten->addSeparator();
     mnuBearbeitensuchen =
         makeAction(mnuBearbeiten, "mnuBearbeitensuchen", QStringLiteral("&Suchen..."),

@@ -42,7 +42,7 @@ FrmKontakte::FrmKontakte(const ImportPlan& plan, int total, double dateDisplay, 
     lblHinweis = new QLabel(this);
     lblHinweis->setObjectName(QStringLiteral("lblHinweis"));
     lblHinweis->setWordWrap(true);
-    QString hint = QStringLiteral("Die angehakten Geburtstage werden an die Liste angehängt. "
+    QString hint = QStringLiteral("Die &angehakten Geburtstage werden an die Liste angehängt. "
                                   "Was schon in der Liste steht, ist nicht angehakt.");
     if (plan.withoutBirthday > 0)
         hint += QStringLiteral(" %1 von %2 Kontakten haben kein lesbares Geburtsdatum und "
@@ -91,6 +91,7 @@ FrmKontakte::FrmKontakte(const ImportPlan& plan, int total, double dateDisplay, 
     lstKontakte->header()->setStretchLastSection(false);
     lstKontakte->resizeColumnToContents(DateColumn);
     lstKontakte->resizeColumnToContents(NoteColumn);
+    lblHinweis->setBuddy(lstKontakte);
     outer->addWidget(lstKontakte, 1);
 
     lblAnzahl = new QLabel(this);
@@ -99,9 +100,9 @@ FrmKontakte::FrmKontakte(const ImportPlan& plan, int total, double dateDisplay, 
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    cmdUebernehmen = makeButton(this, "cmdUebernehmen", QStringLiteral("Übernehmen"));
+    cmdUebernehmen = makeButton(this, "cmdUebernehmen", QStringLiteral("&Übernehmen"));
     cmdUebernehmen->setDefault(true);
-    cmdAbbrechen = makeButton(this, "cmdAbbrechen", QStringLiteral("Abbrechen"));
+    cmdAbbrechen = makeButton(this, "cmdAbbrechen", QStringLiteral("Abbre&chen"));
     buttons->addWidget(cmdUebernehmen);
     buttons->addWidget(cmdAbbrechen);
     outer->addLayout(buttons);

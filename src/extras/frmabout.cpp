@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -143,10 +144,10 @@ FrmAbout::FrmAbout(Services& services, const QStringList& sysInfoTools, QWidget*
     for (QLabel* l : {Label1, Label2, Label3, Label7})
         maker->addWidget(l);
     maker->addSpacing(10);
-    Label5 = makeLabel(this, "Label5", QStringLiteral("email: ") + supportMailAddress());
+    Label5 = makeLabel(this, "Label5", QStringLiteral("&email: ") + supportMailAddress());
     Label5->setToolTip(
         QStringLiteral("Klicken Sie hierauf, um dem Programm-Autor eine EMail zu schicken ..."));
-    Label6 = makeLabel(this, "Label6", QStringLiteral("Internet: ") + productWebAddress());
+    Label6 = makeLabel(this, "Label6", QStringLiteral("&Internet: ") + productWebAddress());
     Label6->setToolTip(QStringLiteral(
         "Klicken Sie hierauf, um die Homepage der Softwarewerkstatt Muster zu besuchen ..."));
     for (QLabel* l : {Label5, Label6}) {
@@ -157,6 +158,11 @@ FrmAbout::FrmAbout(Services& services, const QStringList& sysInfoTools, QWidget*
         underlined.setUnderline(true);
         l->setFont(underlined);
         l->setCursor(Qt::PointingHandCursor);
+        // The links are reached by Tab or their access key too, and opened with Enter or Space.
+        l->setFocusPolicy(Qt::StrongFocus);
+        l->setBuddy(l);
+        l->setStyleSheet(QStringLiteral("QLabel { border: 1px solid transparent; } QLabel:focus { "
+                                        "border-color: palette(highlight); }"));
         l->installEventFilter(this);
         maker->addWidget(l);
     }
@@ -171,10 +177,12 @@ FrmAbout::FrmAbout(Services& services, const QStringList& sysInfoTools, QWidget*
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK = new QPushButton(QStringLiteral("&OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setToolTip(QStringLiteral("Klicken Sie hierauf, um das Fenster zu verlassen ..."));
     cmdOK->setDefault(true);
+    // Enter closes the box as before; the links come by Tab or their keys.
+    cmdOK->setFocus();
     cmdSysInfo = new QPushButton(QStringLiteral("&Systeminfo..."), this);
     cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
     cmdSysInfo->setToolTip(QStringLiteral(
@@ -196,8 +204,12 @@ void FrmAbout::Form_Load() {
 }
 
 bool FrmAbout::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    const bool opens = (event->type() == QEvent::MouseButtonRelease &&
+                        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) ||
+                       (event->type() == QEvent::KeyPress &&
+                        QList<int>{Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}.contains(
+                            static_cast<QKeyEvent*>(event)->key()));
+    if (opens) {
         if (watched == Label5) {
             Label5_Click();
             return true;

@@ -53,8 +53,11 @@ FrmNaechste::FrmNaechste(int days, QWidget* parent) : QDialog(parent) {
     lstGeburtstage->installEventFilter(this);
     connect(lstGeburtstage, &QTreeWidget::itemDoubleClicked, this, &FrmNaechste::chooseCurrent);
 
+    QLabel* lblGeburtstage = makeLabel(this, "lblGeburtstage", QStringLiteral("&Geburtstage:"));
+    lblGeburtstage->setBuddy(lstGeburtstage);
+
     lblHinweis = makeLabel(this, "lblHinweis", QString());
-    cmdSchliessen = new QPushButton(QStringLiteral("Schließen"), this);
+    cmdSchliessen = new QPushButton(QStringLiteral("&Schließen"), this);
     cmdSchliessen->setObjectName(QStringLiteral("cmdSchliessen"));
     // Enter belongs to the list: it chooses a row, it does not close the window.
     cmdSchliessen->setAutoDefault(false);
@@ -69,6 +72,7 @@ FrmNaechste::FrmNaechste(int days, QWidget* parent) : QDialog(parent) {
     bottom->addWidget(cmdSchliessen);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
+    layout->addWidget(lblGeburtstage);
     layout->addWidget(lstGeburtstage, 1);
     layout->addLayout(bottom);
     resize(540, 380);

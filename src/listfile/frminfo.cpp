@@ -71,6 +71,7 @@ FrmInfo::FrmInfo(const QString& dateinamemitpfad, const Snapshot& table, QWidget
         auto* l = new QLabel(text, this);
         l->setObjectName(QString::fromLatin1(name));
         grid->addWidget(l, row, 0);
+        return l;
     };
     auto valueLabel = [&](const char* name) {
         auto* l = new QLabel(this);
@@ -88,10 +89,12 @@ FrmInfo::FrmInfo(const QString& dateinamemitpfad, const Snapshot& table, QWidget
         return t;
     };
 
-    caption("Label1", QStringLiteral("Dateiname:"));
+    QLabel* fileName = caption("Label1", QStringLiteral("&Dateiname:"));
     txt1 = valueBox("txt1");
-    caption("Label2", QStringLiteral("Pfad:"));
+    fileName->setBuddy(txt1);
+    QLabel* path = caption("Label2", QStringLiteral("&Pfad:"));
     txt2 = valueBox("txt2");
+    path->setBuddy(txt2);
     caption("Label3", QStringLiteral("Typ:"));
     lbl3 = valueLabel("lbl3");
     grid->addWidget(separatorLine(this, 0), row++, 0, 1, 2);
@@ -101,7 +104,7 @@ FrmInfo::FrmInfo(const QString& dateinamemitpfad, const Snapshot& table, QWidget
     lbl5 = valueLabel("lbl5");
     grid->addWidget(separatorLine(this, 1), row++, 0, 1, 2);
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK = new QPushButton(QStringLiteral("&OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setDefault(true);
     auto* buttons = new QHBoxLayout;

@@ -35,7 +35,7 @@ QRadioButton* optionButton(QGroupBox* parent, const char* name, const QString& c
     b->setObjectName(QString::fromLatin1(name));
     b->setToolTip(tip);
     // Both frames offer the same two captions; the name says which date display it sets.
-    b->setAccessibleName(static_cast<QGroupBox*>(parent)->title() + QStringLiteral(": ") +
+    b->setAccessibleName(withoutAccessKey(parent->title()) + QStringLiteral(": ") +
                          caption.simplified());
     return b;
 }
@@ -44,7 +44,7 @@ QCheckBox* checkBox(QWidget* parent, const char* name, const QString& caption, c
     auto* b = new QCheckBox(caption, parent);
     b->setObjectName(QString::fromLatin1(name));
     b->setToolTip(tip);
-    b->setAccessibleName(caption);
+    b->setAccessibleName(withoutAccessKey(caption));
     return b;
 }
 
@@ -72,7 +72,8 @@ FrmOptions::FrmOptions(const CommandContext& context) : QDialog(&context.window)
     setFixedDialogFrame(this);
     setModal(true);
 
-    Frame1 = new QGroupBox(QStringLiteral("Datums-Anzeige im Hauptfenster"), this);
+    // A frame's access key leads to its checked option; the arrow keys choose the other.
+    Frame1 = new QGroupBox(QStringLiteral("Datums-Anzeige im &Hauptfenster"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     optOptionalteanzeigehauptfenster = optionButton(
         Frame1, "optOptionalteanzeigehauptfenster", oldDisplay,
@@ -86,7 +87,7 @@ FrmOptions::FrmOptions(const CommandContext& context) : QDialog(&context.window)
     frame1Layout->addWidget(optOptionalteanzeigehauptfenster);
     frame1Layout->addWidget(optOptionneueanzeigehauptfenster);
 
-    Frame3 = new QGroupBox(QStringLiteral("Datums-Anzeige beim Drucken"), this);
+    Frame3 = new QGroupBox(QStringLiteral("Datums-Anzeige beim &Drucken"), this);
     Frame3->setObjectName(QStringLiteral("Frame3"));
     optOptionalteanzeigedrucken = optionButton(
         Frame3, "optOptionalteanzeigedrucken", oldDisplay,
@@ -118,25 +119,25 @@ FrmOptions::FrmOptions(const CommandContext& context) : QDialog(&context.window)
     Frame4 = new QGroupBox(QStringLiteral("Desktop"), this);
     Frame4->setObjectName(QStringLiteral("Frame4"));
     chkAutostart = checkBox(
-        Frame4, "chkAutostart", QStringLiteral("Natalix bei der Anmeldung im Hintergrund starten"),
+        Frame4, "chkAutostart", QStringLiteral("&Natalix bei der Anmeldung im Hintergrund starten"),
         QStringLiteral("Hier können Sie auswählen, ob Natalix bei jeder Anmeldung ohne Fenster "
                        "gestartet wird, damit Sie keine Erinnerung verpassen ..."));
     chkBenachrichtigungen = checkBox(
         Frame4, "chkBenachrichtigungen",
-        QStringLiteral("Erinnerungen auch als Benachrichtigung des Desktops zeigen"),
+        QStringLiteral("&Erinnerungen auch als Benachrichtigung des Desktops zeigen"),
         QStringLiteral("Hier können Sie auswählen, ob Erinnerungen außer im Erinnerungs-Fenster "
                        "auch als Benachrichtigung des Desktops erscheinen ..."));
     auto* frame4Layout = new QVBoxLayout(Frame4);
     frame4Layout->addWidget(chkAutostart);
     frame4Layout->addWidget(chkBenachrichtigungen);
 
-    cmdOK = button(this, "cmdOK", QStringLiteral("OK"),
+    cmdOK = button(this, "cmdOK", QStringLiteral("&OK"),
                    QStringLiteral("Mit OK übernehmen Sie obige Einstellungen und verlassen das "
                                   "Fenster Optionen ..."));
-    cmdCancel = button(this, "cmdCancel", QStringLiteral("Abbrechen"),
+    cmdCancel = button(this, "cmdCancel", QStringLiteral("Abbre&chen"),
                        QStringLiteral("Mit Abbrechen verlieren Sie die Änderungen an obigen "
                                       "Einstellungen und verlassen das Fenster Optionen ..."));
-    cmdApply = button(this, "cmdApply", QStringLiteral("Übernehmen"),
+    cmdApply = button(this, "cmdApply", QStringLiteral("&Übernehmen"),
                       QStringLiteral("Mit Übernehmen speichern Sie obige Einstellungen ..."));
     cmdOK->setDefault(true);
     auto* buttons = new QHBoxLayout;

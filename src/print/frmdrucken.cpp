@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -46,7 +47,7 @@ FrmDrucken::FrmDrucken(MainState& state, Services& services, QWidget* parent)
     Frame2 = new QGroupBox(QStringLiteral("Ausdruck"), this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
     auto* row = new QHBoxLayout(Frame2);
-    Label1 = new QLabel(QStringLiteral("Anzahl Exemplare:"), Frame2);
+    Label1 = new QLabel(QStringLiteral("&Anzahl Exemplare:"), Frame2);
     Label1->setObjectName(QStringLiteral("Label1"));
     row->addWidget(Label1);
     txtExemplare = new QLineEdit(QStringLiteral("1"), Frame2);
@@ -61,6 +62,8 @@ FrmDrucken::FrmDrucken(MainState& state, Services& services, QWidget* parent)
     cmdPlus = makeButton(Frame2, "cmdPlus", QStringLiteral("+"));
     for (QPushButton* b : {cmdMinus, cmdPlus}) {
         b->setAutoDefault(false);
+        // The arrow keys of the field do their work, as with the arrows of a spin box.
+        b->setFocusPolicy(Qt::NoFocus);
         b->setFixedWidth(b->sizeHint().height() + 4);
         row->addWidget(b);
     }
@@ -70,9 +73,9 @@ FrmDrucken::FrmDrucken(MainState& state, Services& services, QWidget* parent)
     outer->addWidget(Frame2);
 
     auto* buttons = new QHBoxLayout;
-    cmdDrucken = makeButton(this, "cmdDrucken", QStringLiteral("Drucken"));
-    cmdAbbrechen = makeButton(this, "cmdAbbrechen", QStringLiteral("Abbrechen"));
-    cmdHilfe = makeButton(this, "cmdHilfe", QStringLiteral("Hilfe"));
+    cmdDrucken = makeButton(this, "cmdDrucken", QStringLiteral("&Drucken"));
+    cmdAbbrechen = makeButton(this, "cmdAbbrechen", QStringLiteral("Abbre&chen"));
+    cmdHilfe = makeButton(this, "cmdHilfe", QStringLiteral("&Hilfe"));
     cmdDrucken->setDefault(true);
     cmdAbbrechen->setAutoDefault(false);
     cmdHilfe->setAutoDefault(false);
@@ -85,6 +88,10 @@ FrmDrucken::FrmDrucken(MainState& state, Services& services, QWidget* parent)
     connect(txtExemplare, &QLineEdit::textChanged, this, [this] { txtExemplare_Change(); });
     connect(cmdMinus, &QPushButton::clicked, this, [this] { cmdMinus_Click(); });
     connect(cmdPlus, &QPushButton::clicked, this, [this] { cmdPlus_Click(); });
+    new QShortcut(
+        Qt::Key_Down, txtExemplare, [this] { cmdMinus_Click(); }, Qt::WidgetShortcut);
+    new QShortcut(
+        Qt::Key_Up, txtExemplare, [this] { cmdPlus_Click(); }, Qt::WidgetShortcut);
     connect(cmdDrucken, &QPushButton::clicked, this, [this] { cmdDrucken_Click(); });
     connect(cmdAbbrechen, &QPushButton::clicked, this, [this] { cmdAbbrechen_Click(); });
     connect(cmdHilfe, &QPushButton::clicked, this, [this] { cmdHilfe_Click(); });

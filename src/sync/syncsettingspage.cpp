@@ -45,7 +45,7 @@ SyncSettingsPage::SyncSettingsPage(SyncController& controller, QWidget* parent)
     txtPasswort->setEchoMode(QLineEdit::Password);
     connect(txtPasswort, &QLineEdit::textEdited, this, [this] { m_passwordEdited = true; });
 
-    cmdJetztabgleichen = new QPushButton(QStringLiteral("Jetzt abgleichen"), this);
+    cmdJetztabgleichen = new QPushButton(QStringLiteral("&Jetzt abgleichen"), this);
     cmdJetztabgleichen->setObjectName(QStringLiteral("cmdJetztabgleichen"));
     cmdJetztabgleichen->setAccessibleName(QStringLiteral("Jetzt abgleichen"));
     cmdJetztabgleichen->setToolTip(

@@ -36,11 +36,11 @@ FrmAendern::FrmAendern(const CommandContext& context) : QDialog(&context.window)
         QStringLiteral("Wenn mehrere Datensätze geändert werden, können Sie hier auswählen alle "
                        "wieviel Jahre Sie standardmässig erinnert werden möchten ..."));
 
-    cmdOK = new QPushButton(QStringLiteral("Datensätze ändern"), this);
+    cmdOK = new QPushButton(QStringLiteral("&Datensätze ändern"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setToolTip(QStringLiteral("Mit 'Datensätze ändern' werden obige Einstellungen für die "
                                      "markierten Datensätze übernommen ..."));
-    cmdCancel = new QPushButton(QStringLiteral("Abbrechen"), this);
+    cmdCancel = new QPushButton(QStringLiteral("Abbre&chen"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdCancel->setToolTip(QStringLiteral(
         "Mit 'Abbrechen' verlassen Sie das Fenster ohne Änderungen an den Datensätzen ..."));

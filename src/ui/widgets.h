@@ -7,6 +7,9 @@
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QPoint;
+class QRect;
+class QScreen;
 class QWidget;
 
 namespace natalix {
@@ -32,6 +35,18 @@ void installToolTipWrapping();
 // A tool tip as the wrapping shows it: rich text for a long plain one, else unchanged.
 QString wrappedToolTip(const QString& toolTip);
 
+// A caption as it reads, without the mark of its access key: "&Name:" reads "Name:".
+QString withoutAccessKey(const QString& caption);
+
+// Where the platform's style draws a faint focus frame (Fusion: a pale grey line, and a
+// focused button takes the default button's outline), draws a clear one in the highlight
+// colour. Called once, by the main window.
+void installFocusFrame();
+
+// Where a window with this frame lies on the screen's free area: where it is, moved in just
+// as far as needed, to the free area's top-left corner when it is larger.
+QPoint placeOnScreen(const QRect& frame, const QScreen* screen);
+
 // The name a screen reader gives an input, also to the text field of an editable combo box.
 void setInputName(QWidget* input, const QString& name);
 // The names a screen reader gives the five reminder settings of a record, as their labels
@@ -48,6 +63,7 @@ struct ReminderSettingsFields {
     QLabel* lbl6 = nullptr;
     QLabel* lbl7 = nullptr;
     QLabel* Label1 = nullptr;
+    QLabel* lblZyklus = nullptr;
     QComboBox* cbo1Erinnerung = nullptr;
     QComboBox* cbo2Erinnerung = nullptr;
     QComboBox* cbo3Erinnerung = nullptr;

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Starts Natalix on an X server of its own with Qt's accessibility bridge on and reads what a
 screen reader gets from the AT-SPI tree: the names of the main window's inputs, and of the
-options dialog opened through its menu item; no input there may go without a name.
+options dialog opened through its menu item; no input there may go without a name. Tab
+pressed in the grid must lead out of it (no keyboard trap).
 
 Run it under dbus-run-session, whose session bus starts the accessibility bus on demand.
 Usage: check_accessibility.py NATALIX_BINARY. Exit 0 when every name is there, 1 with the
@@ -41,21 +42,80 @@ def nodes(node, depth=0):
         return
 
 
+def described(root):
+    """(object, role, name, state) of every object below root. The window changes while it is
+    read: an object that has gone by the time it is asked ("No such object path") is left
+    out, as if the walk had come a moment later."""
+    for n in nodes(root):
+        try:
+            yield n, n.getRoleName(), n.name or "", n.getState()
+        except Exception:
+            continue
+
+
 def find(root, role, name, seconds):
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
-        for n in nodes(root() if callable(root) else root):
-            if n.getRoleName() == role and (name is None or n.name == name):
+        try:
+            top = root() if callable(root) else root
+        except Exception:  # the application went away or is not registered yet
+            top = None
+        for n, r, m, _ in described(top):
+            if r == role and (name is None or m == name):
                 return n
         time.sleep(0.5)
     return None
+
+
+def focused(root):
+    """The focused objects below root, as (object, role, name)."""
+    return [(n, r, m) for n, r, m, st in described(root) if st.contains(pyatspi.STATE_FOCUSED)]
+
+
+def inside(node, ancestor):
+    """Whether node lies in ancestor's subtree (an object that has gone counts as not)."""
+    try:
+        while node is not None:
+            if node == ancestor:
+                return True
+            node = node.parent
+    except Exception:
+        pass
+    return False
+
+
+def keyboard_trap(frame):
+    """What is wrong when Tab is pressed in the grid: None when the focus leaves it."""
+    table = find(frame, "table", "Geburtstagsliste", 5)
+    if table is None:
+        return "no grid to press Tab in"
+    # A click into the grid, as a user's: it also makes the window the active one, which no
+    # window manager does here, so that the keys reach it.
+    try:
+        box = table.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    except Exception:
+        return "the grid has no place on the screen"
+    pyatspi.Registry.generateMouseEvent(box.x + box.width // 2, box.y + box.height // 2, "b1c")
+    deadline = time.monotonic() + 20
+    while not any(inside(n, table) for n, _, _ in focused(frame)):
+        if time.monotonic() > deadline:
+            return "the grid did not take the focus"
+        time.sleep(0.5)
+    pyatspi.Registry.generateKeyboardEvent(0xFF09, None, pyatspi.KEY_SYM)  # Tab
+    deadline = time.monotonic() + 20
+    while time.monotonic() < deadline:
+        now = [(r, m) for n, r, m in focused(frame) if r in INPUT_ROLES and not inside(n, table)]
+        if now:
+            return None
+        time.sleep(0.5)
+    return "Tab in the grid did not lead out of it (a keyboard trap)"
 
 
 def findings(window, expected, where, seconds=20):
     """What is wrong with one window, read until every expected name shows (in time)."""
     deadline, seen = time.monotonic() + seconds, []
     while time.monotonic() < deadline:
-        seen = [(n.getRoleName(), n.name or "", n.getState()) for n in nodes(window)]
+        seen = [(r, m, st) for _, r, m, st in described(window)]
         if all((r, m) in {(s[0], s[1]) for s in seen} for r, m in expected):
             break
         time.sleep(0.5)
@@ -73,6 +133,10 @@ def main():
         try:
             server, display = start_x()
             started.append(server)
+            # The registry daemon, started by the bus on demand, sends the test's keys and
+            # clicks to this X server only when it knows it.
+            subprocess.run(["dbus-update-activation-environment", f"DISPLAY={display}"],
+                           capture_output=True, timeout=20)
             address = subprocess.run(
                 ["dbus-send", "--session", "--print-reply=literal", "--dest=org.a11y.Bus",
                  "/org/a11y/bus", "org.a11y.Bus.GetAddress"],
@@ -99,6 +163,9 @@ def main():
                       f"(the program {'ended' if natalix.poll() is not None else 'runs'})")
                 return 1
             wrong, count = findings(frame, MAIN, "main window")
+            trap = keyboard_trap(frame)
+            if trap:
+                wrong.append("main window: " + trap)
             item = find(frame, "menu item", "Optionen...", 5)
             try:  # the dialog runs inside the call, so its answer may come only at the close
                 item.queryAction().doAction(0)
@@ -113,7 +180,8 @@ def main():
             if wrong:
                 print("check_accessibility: " + "; ".join(wrong))
                 return 1
-            print(f"check_accessibility: {len(MAIN) + len(OPTIONS)} names among {count} objects")
+            print(f"check_accessibility: {len(MAIN) + len(OPTIONS)} names among {count} objects, "
+                  "Tab leads out of the grid")
             return 0
         finally:
             for process in reversed(started):

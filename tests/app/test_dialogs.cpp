@@ -1,4 +1,6 @@
 #include "app/frmmain.h"
+#include "contacts/frmkontakte.h"
+#include "extras/frmnaechste.h"
 #include "reminder/frmmeldung.h"
 #include "reminder/reminderscan.h"
 #include "support/windowharness.h"
@@ -10,14 +12,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QTextDocumentFragment>
 #include <QTimer>
 #include <QToolTip>
@@ -49,6 +54,15 @@ void openWindow(WindowHarness& h, const QString& which, const Look& look) {
     } else if (which == u"main") {
         w.show();
         look(w);
+    } else if (which == u"upcoming") {
+        FrmNaechste upcoming(30, &w);
+        upcoming.show();
+        look(upcoming);
+    } else if (which == u"contacts") {
+        const ImportPlan nothing;
+        FrmKontakte contacts(nothing, 0, 1, &w);
+        contacts.show();
+        look(contacts);
     } else if (which == u"reminder") {
         w.Timer1->stop();
         h.finishSplash();
@@ -83,6 +97,21 @@ std::vector<Record> annaAndBernd() {
 QString accessibleName(QWidget* w) {
     QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
     return iface ? iface->text(QAccessible::Name) : QString();
+}
+
+// The access key that leads to a control, and what gives it: the control's own caption, its
+// label's, or for an option the frame's, which leads to the checked one.
+std::pair<QString, QObject*> accessKey(QWidget& top, QWidget* w) {
+    const auto key = [](const QString& text) { return QKeySequence::mnemonic(text).toString(); };
+    if (auto* b = qobject_cast<QAbstractButton*>(w); b && !key(b->text()).isEmpty())
+        return {key(b->text()), b};
+    for (QLabel* l : top.findChildren<QLabel*>())
+        if (l->buddy() == w && l->isVisibleTo(&top))
+            return {key(l->text()), l};
+    if (auto* frame = qobject_cast<QGroupBox*>(w->parentWidget());
+        frame && qobject_cast<QRadioButton*>(w))
+        return {key(frame->title()), frame};
+    return {};
 }
 
 bool hasLetter(const QString& s) {
@@ -186,6 +215,38 @@ private slots:
         });
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral("; "))));
         QVERIFY(inputs >= names.size() / 2);
+    }
+
+    // Every control of a window is reached by an access key, and no two keys clash.
+    void everyControlHasAnAccessKey_data() {
+        QTest::addColumn<QString>("window");
+        for (const char* w :
+             {"options", "print", "about", "bulk change", "properties", "upcoming", "contacts"})
+            QTest::newRow(w) << w;
+    }
+    void everyControlHasAnAccessKey() {
+        QFETCH(QString, window);
+        WindowHarness h(annaAndBernd());
+        QStringList wrong;
+        int keyed = 0;
+        openWindow(h, window, [&](QWidget& top) {
+            std::map<QString, QObject*> keys;
+            for (QWidget* w : top.findChildren<QWidget*>()) {
+                // The tab bar answers Ctrl+Tab; a combo box's text field is the box's.
+                if (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisibleTo(&top) ||
+                    qobject_cast<QTabBar*>(w) || w->focusProxy())
+                    continue;
+                const auto [key, giver] = accessKey(top, w);
+                if (key.isEmpty())
+                    wrong << w->objectName() + QStringLiteral(" without a key");
+                else if (keys.count(key) && keys[key] != giver)
+                    wrong << key + QStringLiteral(" twice: ") + w->objectName();
+                keys[key] = giver;
+                ++keyed;
+            }
+        });
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral("; "))));
+        QVERIFY(keyed >= 2);
     }
 
     // Every tool tip of the options is shown as a paragraph narrow enough for any screen,

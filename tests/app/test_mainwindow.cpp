@@ -19,6 +19,8 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTableView>
 #include <QtTest>
@@ -60,6 +62,11 @@ private slots:
     void dateBoxArrangement_data();
     void dateBoxArrangement();
     void menusAndShortcuts();
+    void keysActWhereTheFocusIs_data();
+    void keysActWhereTheFocusIs();
+    void focusFrameStandsApart();
+    void windowFitsTheScreen_data();
+    void windowFitsTheScreen();
     void firstStartForgetsTheListAndMarksItChanged();
     void autoStartKeepsTheWindowHidden();
     void splashShowsTheWindowAfterThreeTicks();
@@ -290,9 +297,9 @@ void TestMainWindow::dateBoxArrangement_data() {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("separator");
     QTest::addColumn<QStringList>("leftToRight");
-    QTest::newRow("new display") << 0.0 << "Jahr - Monat - Tag:"
+    QTest::newRow("new display") << 0.0 << "&Jahr - Monat - Tag:"
                                  << "-" << QStringList{"cboJahr", "cboMonat", "cboTag"};
-    QTest::newRow("old display") << 1.0 << "Tag . Monat . Jahr:"
+    QTest::newRow("old display") << 1.0 << "&Tag . Monat . Jahr:"
                                  << "." << QStringList{"cboTag", "cboMonat", "cboJahr"};
 }
 
@@ -367,6 +374,8 @@ void TestMainWindow::menusAndShortcuts() {
                                  "&Alle Datensätze markieren|Ctrl+A",
                                  "&Markierungen löschen|",
                                  "-",
+                                 "&Datensatz einfügen|Ctrl++",
+                                 "-",
                                  "&Suchen...|Ctrl+F",
                                  "&Extras",
                                  "&Optionen...|",
@@ -384,12 +393,149 @@ void TestMainWindow::menusAndShortcuts() {
     QCOMPARE(w.cboJahr->count(), 151);
     QCOMPARE(w.cboJahr->itemText(150), QStringLiteral("2030"));
     QCOMPARE(w.txtName->maxLength(), 40);
-    // Ctrl+A in the name box selects records, not text: the menu wins.
+}
+
+// Each key reaches the control that has the focus, or the menu where no field claims it.
+// Steps are key sequences; "=" types the text after it.
+void TestMainWindow::keysActWhereTheFocusIs_data() {
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("focusAfter");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("jahr");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<int>("records");
+    const auto row = [](const char* tag, const char* focus, const QStringList& steps,
+                        const char* after, const char* name, int jahr, int selected, int records) {
+        QTest::newRow(tag) << focus << steps << after << name << jahr << selected << records;
+    };
+    row("Ctrl+A in the name selects its text", "txtName", {"Ctrl+A", "=Bea"}, "txtName", "Bea",
+        1980, 0, 4);
+    row("Ctrl+Z in the name undoes", "txtName", {"Ctrl+A", "=Bea", "Ctrl+Z"}, "txtName",
+        "Anna Berg", 1980, 0, 4);
+    row("Ctrl+A in the year box", "cboJahr", {"Ctrl+A", "=1999"}, "cboJahr", "Anna Berg", 1999, 0,
+        4);
+    row("Ctrl+A in the grid selects the records", "DataGrid1", {"Ctrl+A"}, "DataGrid1", "Anna Berg",
+        1980, 4, 4);
+    row("Ctrl++ in the name adds a record", "txtName", {"Ctrl++"}, "txtName", " ", 1900, 0, 5);
+    row("Tab leaves the grid", "DataGrid1", {"Tab"}, "cmdAuswahlErster", "Anna Berg", 1980, 0, 4);
+    row("Shift+Tab leaves the grid", "DataGrid1", {"Shift+Tab"}, "cmdSortierennachtag", "Anna Berg",
+        1980, 0, 4);
+    row("Alt+N leads to the name", "DataGrid1", {"Alt+N"}, "txtName", "Anna Berg", 1980, 0, 4);
+    row("Alt+Z leads to the cycle", "txtName", {"Alt+Z"}, "cboErinnerungszyklus", "Anna Berg", 1980,
+        0, 4);
+}
+
+void TestMainWindow::keysActWhereTheFocusIs() {
+    QFETCH(QString, focus);
+    QFETCH(QStringList, steps);
+    WindowHarness h(fourRecords());
+    FrmMain& w = h.window();
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.findChild<QWidget*>(focus)->setFocus(Qt::TabFocusReason);
+    for (const QString& step : steps) {
+        QWidget* target = QApplication::focusWidget();
+        if (step.startsWith(u'='))
+            QTest::keyClicks(target, step.mid(1));
+        else
+            QTest::keySequence(target, QKeySequence(step));
+    }
+    QWidget* now = QApplication::focusWidget();
+    // An editable combo box hands the focus to its text field.
+    if (now && now->parentWidget() && qobject_cast<QComboBox*>(now->parentWidget()))
+        now = now->parentWidget();
+    QTEST(now ? now->objectName() : QString(), "focusAfter");
+    QTEST(h.cursor().currentRecord().name, "name");
+    QTEST(w.txtName->text(), "name");
+    QTEST(h.cursor().currentRecord().jahr, "jahr");
+    QTEST(w.selection().count(), "selected");
+    QTEST(h.cursor().recordCount(), "records");
+}
+
+// A button that the keyboard gave the focus shows it by a frame that contrasts with its plain
+// look, and with the default button's look, which Fusion gives a focused button as well.
+void TestMainWindow::focusFrameStandsApart() {
+    WindowHarness h;
+    FrmMain& w = h.window();
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QPushButton* b = w.cmdDatensatzeinfuegen;
+    w.cboErinnerungszyklus->setFocus();
+    const QImage plain = b->grab().toImage();
+    b->setDefault(true);
+    const QImage asDefault = b->grab().toImage();
+    b->setDefault(false);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), b);
+    const QImage focused = b->grab().toImage();
+    const auto contrasting = [&focused](const QImage& other) {
+        int n = 0;
+        for (int y = 0; y < focused.height(); ++y)
+            for (int x = 0; x < focused.width(); ++x) {
+                const QColor a = other.pixelColor(x, y), f = focused.pixelColor(x, y);
+                n += std::max({std::abs(a.red() - f.red()), std::abs(a.green() - f.green()),
+                               std::abs(a.blue() - f.blue())}) > 80;
+            }
+        return n;
+    };
+    QVERIFY(contrasting(plain) >= focused.width());
+    QVERIFY(contrasting(asDefault) >= focused.width());
+}
+
+// The window lies on the screen at any scale: the grid keeps a few rows, and only a screen
+// too small for the rest makes it scroll. The scale and the screen are fixed when a program
+// starts, so each row runs this test in a process of its own.
+void TestMainWindow::windowFitsTheScreen_data() {
+    QTest::addColumn<QString>("scale");
+    QTest::addColumn<QSize>("screen"); // in the screen's own pixels
+    QTest::addColumn<bool>("scrolls");
+    QTest::newRow("1024x600") << "1" << QSize(1024, 600) << false;
+    QTest::newRow("1920x1080 at 2") << "2" << QSize(1920, 1080) << false;
+    QTest::newRow("1600x960 at 2") << "2" << QSize(1600, 960) << true;
+}
+
+void TestMainWindow::windowFitsTheScreen() {
+    QFETCH(QString, scale);
+    QFETCH(QSize, screen);
+    QFETCH(bool, scrolls);
+    if (qEnvironmentVariableIsEmpty("NATALIX_SCREEN_TEST")) {
+        QTemporaryDir dir;
+        const QString config = dir.filePath(QStringLiteral("screen.json"));
+        QVERIFY(writeFileBytes(config, QStringLiteral(R"({"screens": [{"name": "s", "x": 0, )"
+                                                      R"("y": 0, "width": %1, "height": %2}]})")
+                                           .arg(screen.width())
+                                           .arg(screen.height())
+                                           .toUtf8()));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"),
+                   QStringLiteral("offscreen:configfile=") + config);
+        env.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
+        env.insert(QStringLiteral("NATALIX_SCREEN_TEST"), QStringLiteral("1"));
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("windowFitsTheScreen:") + QTest::currentDataTag()});
+        QVERIFY(child.waitForFinished(60000));
+        QVERIFY2(child.exitCode() == 0, child.readAll().constData());
+        return;
+    }
+    WindowHarness h(fourRecords());
+    FrmMain& w = h.window();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.txtName->setFocus();
-    QTest::keyClick(w.txtName, Qt::Key_A, Qt::ControlModifier);
-    QCOMPARE(w.selection().count(), 1); // the seeded table holds one record
+    const QRect free = w.screen()->availableGeometry();
+    QCOMPARE(free.size(), screen / scale.toDouble());
+    QVERIFY2(free.contains(w.frameGeometry()),
+             qPrintable(QStringLiteral("%1x%2").arg(w.width()).arg(w.height())));
+    QVERIFY(w.DataGrid1->viewport()->height() >= 4 * w.DataGrid1->rowHeight(0));
+    auto* scroller = w.findChild<QScrollArea*>(QStringLiteral("scrollCentral"));
+    QCOMPARE(scroller->verticalScrollBar()->isVisible() ||
+                 scroller->horizontalScrollBar()->isVisible(),
+             scrolls);
 }
 
 void TestMainWindow::firstStartForgetsTheListAndMarksItChanged() {
@@ -437,6 +583,9 @@ void TestMainWindow::splashShowsTheWindowAfterThreeTicks() {
     splash->Timer1_Timer();
     QVERIFY(h.window().isVisible());
     QCOMPARE(h.state().starten, 1);
+    // The cursor is in the name, and the clipboard commands know it.
+    QTRY_COMPARE(QApplication::focusWidget(), h.window().txtName);
+    QCOMPARE(h.state().aktuellesfeld, 1);
     QTRY_VERIFY(guard.isNull());
 }
 
@@ -469,6 +618,7 @@ void TestMainWindow::secondProcessEndsAndWakesTheFirst() {
 void TestMainWindow::gridShowsTheCurrentRowAndWholeNames() {
     WindowHarness h(fourRecords());
     FrmMain& w = h.window();
+    w.resize(1000, 690); // room for everything: no scroll bar takes a share of the width
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     const QSize size = w.size();
@@ -507,7 +657,8 @@ void TestMainWindow::gridShowsTheCurrentRowAndWholeNames() {
     QCOMPARE(marked(), QList<int>{0});
 }
 
-// Brought back while a date box held the cursor: the clipboard commands act on the name.
+// Brought back where it was hidden, while a date box held the cursor: the clipboard commands
+// act on the name.
 void TestMainWindow::broughtBackWindowCopiesTheName() {
     WindowHarness h;
     FrmMain& w = h.window();
@@ -517,9 +668,14 @@ void TestMainWindow::broughtBackWindowCopiesTheName() {
     QVERIFY(QTest::qWaitForWindowActive(&w));
     w.cboTag->setFocus(Qt::TabFocusReason);
     QCOMPARE(h.state().aktuellesfeld, 2);
+    // It comes back where it was hidden.
+    w.move(7, 9);
+    const QPoint where = w.pos();
     w.hide();
     SettingsStore(h.dir).setValue(QStringLiteral("windowopen"), QStringLiteral("1"));
     w.Timer2_Timer();
+    QVERIFY(w.isVisible());
+    QCOMPARE(w.pos(), where);
     QCOMPARE(h.state().aktuellesfeld, 1);
     w.txtName->selectAll();
     w.mnuBearbeitenkopieren->trigger();

@@ -56,7 +56,10 @@ QString asInManual(const QAction* action) {
         {QStringLiteral("Space"), QStringLiteral("Leertaste")}};
     QStringList keys;
     for (const QString& part :
-         action->shortcut().toString(QKeySequence::PortableText).split(u'+', Qt::SkipEmptyParts))
+         // "Ctrl++": only a "+" with a key after it joins two keys.
+         action->shortcut()
+             .toString(QKeySequence::PortableText)
+             .split(QRegularExpression(QStringLiteral(R"(\+(?=.))"))))
         keys << german.value(part, part);
     return keys.isEmpty() ? caption : caption + QStringLiteral(" (%1)").arg(keys.join(u'+'));
 }
@@ -92,9 +95,9 @@ private slots:
             const QString name = it.next().captured(1);
             QVERIFY2(manual.contains(name), qPrintable(name));
             // A modifier is tried with the command it modifies.
-            const CommandLine cl = parseCommandLine(
-                name == u"--allow-removals" ? QStringList{"--sync-contacts", "x", name}
-                                            : QStringList{name, QStringLiteral("x")});
+            const CommandLine cl = parseCommandLine(name == u"--allow-removals"
+                                                        ? QStringList{"--sync-contacts", "x", name}
+                                                        : QStringList{name, QStringLiteral("x")});
             QVERIFY2(cl.mode != CommandLine::Mode::Invalid, qPrintable(name));
             modes.insert(cl.mode);
         }

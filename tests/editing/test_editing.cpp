@@ -564,7 +564,7 @@ private slots:
 
         QVERIFY(h.services.allAnswered());
         QVERIFY(h.services.messages.isEmpty());
-        QCOMPARE(captionWhileOpen, u"Jahr - Monat - Tag:"_qs);
+        QCOMPARE(captionWhileOpen, u"&Jahr - Monat - Tag:"_qs);
         QVERIFY(w.cboJahr->x() < w.cboMonat->x() && w.cboMonat->x() < w.cboTag->x());
         const QList<QByteArray> expected{"1 Woche vorher",
                                          "1 Tag vorher",
