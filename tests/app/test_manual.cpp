@@ -59,7 +59,7 @@ QString asInManual(const QAction* action) {
          // "Ctrl++": only a "+" with a key after it joins two keys.
          action->shortcut()
              .toString(QKeySequence::PortableText)
-             .split(QRegularExpression(QStringLiteral(R"(\+(?=.))"))))
+             .split(QRegularExpression(QStringLiteral(R"(\+(?=.))")), Qt::SkipEmptyParts))
         keys << german.value(part, part);
     return keys.isEmpty() ? caption : caption + QStringLiteral(" (%1)").arg(keys.join(u'+'));
 }
