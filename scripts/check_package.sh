@@ -8,7 +8,7 @@ build=${1:-build/package}
 umask 022
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
     -DNATALIX_TESTS=OFF -DNATALIX_PRECOMPILED_HEADERS=ON >/dev/null
-cmake --build "$build" --target package >/dev/null
+cmake --build "$build" --target package
 
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
 deb="$build/natalix_${version}_$(dpkg --print-architecture).deb"
