@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the test configuration (AddressSanitizer + UndefinedBehaviorSanitizer) and runs every test.
+# Builds the test configuration (AddressSanitizer + UndefinedBehaviorSanitizer) and runs every test,
+# then builds and checks the Debian package.
 set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/deps.sh
@@ -7,7 +8,7 @@ natalix_install_deps poppler-utils clang libclang-rt-14-dev fonts-dejavu-core \
     python3-vobject python3-icalendar python3-recurring-ical-events khal \
     python3-radicale xandikos curl openssl gnome-keyring libsecret-tools \
     dbus-daemon python3-dbusmock python3-gi gir1.2-glib-2.0 xvfb desktop-file-utils \
-    at-spi2-core python3-pyatspi python3-pypdf
+    at-spi2-core python3-pyatspi python3-pypdf lintian appstream dpkg-dev file
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNATALIX_SANITIZE=ON >/dev/null
 cmake --build build/test
 export QT_QPA_PLATFORM=offscreen
@@ -19,3 +20,5 @@ ctest --test-dir build/test --output-on-failure -j2 --timeout 300
 if command -v clang++ >/dev/null 2>&1; then
     ./scripts/fuzz.sh 14
 fi
+# The Debian package: built from the installable targets, checked, never installed.
+./scripts/check_package.sh

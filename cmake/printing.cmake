@@ -14,7 +14,7 @@ set_property(SOURCE ${CMAKE_SOURCE_DIR}/src/extras/extrascommands.cpp APPEND PRO
 include(GNUInstallDirs)
 install(FILES ${CMAKE_SOURCE_DIR}/html/dokumentation.htm
         DESTINATION ${CMAKE_INSTALL_DATADIR}/natalix/html)
-install(FILES ${CMAKE_SOURCE_DIR}/packaging/natalix.desktop
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/example.natalix.Natalix.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/natalix.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

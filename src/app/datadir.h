@@ -23,6 +23,12 @@ struct DataDir {
 // folders and the settings store depend on these names.
 void setProgramIdentity();
 
+// The installed desktop entry's name without ".desktop" (also the software centres' id): how a
+// window or a notification is matched with the program's name and icon.
+inline QString desktopEntryId() {
+    return QStringLiteral("example.natalix.Natalix");
+}
+
 // --datadir DIR wins over NATALIX_DATADIR, which wins over the per-user data folder; the same
 // rule for the window and every command-line mode. A folder that is missing is created for
 // its owner only; *error says why it could not be.

@@ -127,6 +127,7 @@ int runWindowApp(int argc, char* argv[], const CommandLine& cl) {
     QApplication app(argc, argv);
     setProgramIdentity();
     QApplication::setApplicationVersion(programVersion());
+    QApplication::setDesktopFileName(desktopEntryId());
     // The main window is often hidden; only the final exit ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
     installGermanTranslations();

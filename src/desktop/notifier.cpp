@@ -1,5 +1,6 @@
 #include "desktop/notifier.h"
 
+#include "app/datadir.h"
 #include "reminder/remindercore.h"
 
 #ifdef Q_OS_WIN
@@ -83,7 +84,7 @@ void Notifier::notify(const QStringList& lines) {
 void Notifier::sendNotify(const QString& body) {
     QDBusMessage call = notificationsCall(QStringLiteral("Notify"));
     // The desktop entry lets the server show the program's name and icon as installed.
-    const QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral("natalix")}};
+    const QVariantMap hints{{QStringLiteral("desktop-entry"), desktopEntryId()}};
     call << appName() << uint(0) << iconName() << summary() << body << QStringList() << hints
          << int(expireTimeoutMs);
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call, m_callTimeoutMs), this);

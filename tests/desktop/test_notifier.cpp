@@ -86,7 +86,7 @@ private slots:
                                   "Geburtstags-Erinnerung",
                                   body,
                                   QJsonArray(),
-                                  QJsonObject{{"desktop-entry", "natalix"}},
+                                  QJsonObject{{"desktop-entry", "example.natalix.Natalix"}},
                                   Notifier::expireTimeoutMs};
         QCOMPARE(calls[0].toArray(), expected);
     }
