@@ -1,6 +1,6 @@
-// The manual and "natalix --help" name every menu item and every command-line mode: read from
-// the real window's menus and the real parser, so that a new command fails here until it is
-// written down.
+// The manual, the manual page and "natalix --help" name every menu item and every
+// command-line mode: read from the real window's menus and the real parser, so that a new
+// command fails here until it is written down.
 #include "app/commandline.h"
 #include "support/windowharness.h"
 
@@ -16,9 +16,13 @@ using namespace natalix::test;
 
 namespace {
 
-QString manualHtml() {
-    QFile f(QStringLiteral(NATALIX_TEST_SOURCES "/../html/dokumentation.htm"));
+QString sourceText(const char* path) {
+    QFile f(QStringLiteral(NATALIX_TEST_SOURCES "/../") + QLatin1String(path));
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+QString manualHtml() {
+    return sourceText("html/dokumentation.htm");
 }
 
 // What a reader sees (the manual writes its characters, not entities): no tags, blanks
@@ -88,12 +92,13 @@ private slots:
     // every mode of the program has one.
     void everyMode() {
         const QString manual = plain(manualHtml());
+        const QString manPage = sourceText("packaging/natalix.1").remove(u'\\');
         const QString help = commandLineHelp();
         std::set<CommandLine::Mode> modes;
         const QRegularExpression option(QStringLiteral(R"((?<![\w/-])(--[a-z][a-z-]*|/auto)\b)"));
         for (auto it = option.globalMatch(help); it.hasNext();) {
             const QString name = it.next().captured(1);
-            QVERIFY2(manual.contains(name), qPrintable(name));
+            QVERIFY2(manual.contains(name) && manPage.contains(name), qPrintable(name));
             // A modifier is tried with the command it modifies.
             const CommandLine cl = parseCommandLine(name == u"--allow-removals"
                                                         ? QStringList{"--sync-contacts", "x", name}
