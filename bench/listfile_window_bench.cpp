@@ -4,6 +4,7 @@
 // Run offscreen: QT_QPA_PLATFORM=offscreen ./natalix_window_bench [COUNT ...]
 #include "app/datadir.h"
 #include "app/frmmain.h"
+#include "app/windowapp.h"
 #include "listfile/listfile.h"
 #include "options/options.h"
 #include "reminder/remindercore.h"
@@ -129,6 +130,7 @@ void run(int count) {
     Cursor cursor(*store);
     BenchServices services;
     FrmMain window({services, cursor, settings, dir, options, false});
+    connectReminders(window);
     window.resize(980, 690);
     window.show();
     QCoreApplication::processEvents();
