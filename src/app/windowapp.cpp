@@ -19,12 +19,14 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFontDatabase>
 #include <QMessageBox>
 #include <QPointer>
 #include <QSocketNotifier>
 
-#ifdef Q_OS_UNIX
 #include <csignal>
+
+#ifdef Q_OS_UNIX
 #include <sys/socket.h>
 #include <unistd.h>
 #endif
@@ -51,10 +53,17 @@ QString shownDate(const QDate& d, double display) {
                         : QStringLiteral("%1.%2.%3").arg(d.day()).arg(d.month()).arg(d.year());
 }
 
+volatile sig_atomic_t signalled = 0;
+// While the start has written nothing and holds nothing, a termination signal ends it at once.
+volatile sig_atomic_t endAtOnce = 0;
+
 #ifdef Q_OS_UNIX
 int terminationPipe[2] = {-1, -1};
 
 void onTerminationSignal(int) {
+    if (endAtOnce)
+        _exit(0);
+    signalled = 1;
     const char c = 1;
     [[maybe_unused]] const ssize_t n = ::write(terminationPipe[1], &c, 1);
 }
@@ -62,6 +71,12 @@ void onTerminationSignal(int) {
 
 QPointer<FrmMain> editOnTermination;
 bool terminationRequested = false;
+
+// The start looks between its steps whether the session has ended meanwhile: with nothing
+// edited yet, it need not go on to the event loop to end.
+bool ending() {
+    return terminationRequested || signalled != 0;
+}
 
 // Logging out sends SIGTERM (or SIGHUP, or Ctrl+C sends SIGINT): from here on the signal
 // only leaves a note, taken as soon as an event loop runs.
@@ -103,12 +118,13 @@ void endOnTerminationSignal() {
 
 // A start that ended because the session ended ends well.
 int startEnded(int status) {
-    return terminationRequested ? 0 : status;
+    return ending() ? 0 : status;
 }
 
 } // namespace
 
 void storePendingEditOnTermination(FrmMain& main) {
+    endAtOnce = 0;
     catchTerminationSignals();
     endOnTerminationSignal();
     editOnTermination = &main;
@@ -188,6 +204,7 @@ std::unique_ptr<TableStore> openDatabaseForWindow(Services& services, const Data
 }
 
 int runWindowApp(int argc, char* argv[], const CommandLine& cl) {
+    endAtOnce = 1;
     catchTerminationSignals();
     QApplication app(argc, argv);
     endOnTerminationSignal();
@@ -197,6 +214,11 @@ int runWindowApp(int argc, char* argv[], const CommandLine& cl) {
     QApplication::setQuitOnLastWindowClosed(false);
     installGermanTranslations();
     installToolTipWrapping();
+    // The fonts (the longest part of a start) are read before anything is written.
+    QFontDatabase::families();
+    endAtOnce = 0;
+    if (ending())
+        return 0;
 
     QString error;
     const DataDir dir = resolveDataDir(cl.dataDir, &error);
@@ -224,6 +246,8 @@ int runWindowApp(int argc, char* argv[], const CommandLine& cl) {
                                        "Programme dieselbe Liste ändern."));
         return startEnded(1);
     }
+    if (ending())
+        return 0;
 
     QString optionsError;
     const Options options =
@@ -241,7 +265,11 @@ int runWindowApp(int argc, char* argv[], const CommandLine& cl) {
     }
     // The rows are in memory now; the program runs all day, so it gives the map back.
     store->setMemoryMapped(false);
+    if (ending())
+        return 0;
     FrmMain main({services, cursor, settings, dir, options, cl.autoStart});
+    if (ending())
+        return 0;
     services.setDialogParent(&main);
     if (!optionsError.isEmpty())
         services.message({optionsError, {}, Buttons::Ok, Icon::Exclamation});
@@ -257,8 +285,7 @@ int runWindowApp(int argc, char* argv[], const CommandLine& cl) {
     auto* splash = new FrmSplash(main);
     splash->show();
     splash->raise();
-    // A signal taken before the loop runs has ended the start already.
-    if (terminationRequested)
+    if (ending())
         return 0;
     return app.exec();
 }
