@@ -26,6 +26,8 @@ ReminderCore::~ReminderCore() = default;
 
 void ReminderCore::start() {
     m_started = true;
+    // The scan's connection is opened (and its file checked) now, not at the day's scan.
+    openStore();
 }
 
 void ReminderCore::tick() {

@@ -175,9 +175,10 @@ TableStore::Opened TableStore::openFile(const QString& path, const Record* seed,
         return o;
     }
     sqlite3_extended_result_codes(store->m_db, 1);
-    // The running program's second connection never waits for its first (both are used on
-    // one thread): its owner tries again later.
-    sqlite3_busy_timeout(store->m_db, seed || readOnly ? 2000 : 0);
+    // The running program's second connection waits only for another process's brief read:
+    // its first connection, used on the same thread, would never let go meanwhile, and its
+    // owner tries again later.
+    sqlite3_busy_timeout(store->m_db, seed || readOnly ? 2000 : 100);
     // Reading through a memory map spares a system call and a copy per page.
     store->setMemoryMapped(true);
     // A transaction keeps its changed pages in memory until the commit: spilling them early

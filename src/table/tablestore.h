@@ -60,7 +60,7 @@ public:
                                             QString* error);
     // A further connection to a database that exists already: checked the same way, never
     // created or seeded. Read-only for a scan beside the running program; read-write for the
-    // running program's own scan, which then never waits for a busy database.
+    // running program's own scan, which then waits only briefly for a busy database.
     static Opened openBeside(const QString& path, bool readOnly);
     // The same checks on a file that is only read, such as a backup.
     static Problem checkFile(const QString& path);
