@@ -1,8 +1,5 @@
 #include "reminder/frmmeldung.h"
 
-#include "ui/widgets.h"
-
-#include <QApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
