@@ -144,29 +144,13 @@ int runExport(const CommandLine& cl) {
     return 0;
 }
 
-int runScan(const CommandLine& cl) {
-    QString error;
-    const DataDir dir = resolveDataDir(cl.dataDir, &error);
-    if (!error.isEmpty()) {
-        printError(error);
-        return 1;
-    }
-    InstanceLock lock(dir);
-    if (const int status =
-            lockOrStatus(lock, QStringLiteral("Eine Erinnerungs-Prüfung von der Kommandozeile")))
-        return status;
-    Opened o = openData(cl);
-    if (!o.store) {
-        printError(o.error);
-        return 1;
-    }
-    const ScanRun run =
-        runReminderScan(*o.store, programNow().date(), o.options.optiondatumsanzeigehauptfenster);
+// What a scan found, on standard output; its failures on standard error.
+int reportScan(const ScanRun& run, const TableStore& store) {
     // Damage SQLite meets while writing the markers ends the scan as damage met at the open.
-    if (!run.read || (!run.marksStored && o.store->lastErrorIsDamage())) {
+    if (!run.read || (!run.marksStored && store.lastErrorIsDamage())) {
         printError(QStringLiteral("Die Erinnerungen können nicht geprüft werden: %1")
-                       .arg(o.store->lastError()) +
-                   (o.store->lastErrorIsDamage() ? damagedHint() : QString()));
+                       .arg(store.lastError()) +
+                   (store.lastErrorIsDamage() ? damagedHint() : QString()));
         return 1;
     }
     for (const QString& line : run.lines)
@@ -176,6 +160,47 @@ int runScan(const CommandLine& cl) {
         printError(QStringLiteral("Die Erinnerungen konnten nicht als gegeben vermerkt werden; "
                                   "sie erscheinen beim nächsten Mal erneut."));
     return 0;
+}
+
+// Beside the running window the list is only read: the lines the window has not given yet
+// are printed, and the window marks and shows its own.
+int scanBesideWindow(const DataDir& dir) {
+    const Options options = readOptionsFile(dir.optionsPath()).options;
+    TableStore::Opened opened = TableStore::openBeside(dir.databasePath(), true);
+    if (!opened.store) {
+        printError(opened.message);
+        return 1;
+    }
+    const ScanRun run = decideReminders(*opened.store, programNow().date(),
+                                        options.optiondatumsanzeigehauptfenster);
+    return reportScan(run, *opened.store);
+}
+
+int runScan(const CommandLine& cl) {
+    QString error;
+    const DataDir dir = resolveDataDir(cl.dataDir, &error);
+    if (!error.isEmpty()) {
+        printError(error);
+        return 1;
+    }
+    InstanceLock lock(dir);
+    switch (lock.acquire()) {
+    case InstanceLock::State::Acquired:
+        break;
+    case InstanceLock::State::HeldByOther:
+        return scanBesideWindow(dir);
+    case InstanceLock::State::Undecided:
+        printError(lock.error());
+        return 1;
+    }
+    Opened o = openData(cl);
+    if (!o.store) {
+        printError(o.error);
+        return 1;
+    }
+    return reportScan(
+        runReminderScan(*o.store, programNow().date(), o.options.optiondatumsanzeigehauptfenster),
+        *o.store);
 }
 
 int runImportContacts(const CommandLine& cl) {
@@ -393,7 +418,7 @@ QString commandLineHelp() {
         "\n"
         "Rückgabewert: 0 erledigt; 1 fehlgeschlagen (die Meldung steht auf der Fehlerausgabe,\n"
         "Liste und Zieldatei bleiben unverändert); 2 Natalix läuft bereits mit diesem\n"
-        "Datenordner (--import, --import-contacts, --scan und die Abgleiche tun dann nichts).\n");
+        "Datenordner (--import, --import-contacts und die Abgleiche tun dann nichts).\n");
 }
 
 int runCommandLine(const CommandLine& cl) {

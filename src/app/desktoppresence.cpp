@@ -4,6 +4,7 @@
 #include "desktop/desktopsettings.h"
 #include "desktop/notifier.h"
 #include "desktop/trayicon.h"
+#include "reminder/remindercommands.h"
 #include "reminder/remindercore.h"
 #include "reminder/upcoming.h"
 #include "table/cursor.h"
@@ -24,14 +25,6 @@ constexpr int trayLookouts = 20;
 DesktopPresence::DesktopPresence(FrmMain& main) : QObject(&main), m_main(main) {
     setObjectName(QStringLiteral("DesktopPresence"));
     m_notifier = new Notifier(this);
-    ReminderCore& reminders = main.reminders();
-    connect(&reminders, &ReminderCore::scanned, this, [this](const ReminderReport& report) {
-        // Read at every scan: the options dialog may have changed it meanwhile.
-        m_notifier->setEnabled(notificationsEnabled(m_main.settings()));
-        m_notifier->onScanned(report);
-        scheduleToolTip();
-    });
-    connect(&reminders, &ReminderCore::dayBegan, this, &DesktopPresence::scheduleToolTip);
 
     // The tool tip is worked out once the list has come to rest, not at every stored row.
     m_toolTipTimer = new QTimer(this);
@@ -57,6 +50,13 @@ DesktopPresence::DesktopPresence(FrmMain& main) : QObject(&main), m_main(main) {
 
 DesktopPresence::~DesktopPresence() = default;
 
+void DesktopPresence::onScanned(const ReminderReport& report) {
+    // Read at every scan: the options dialog may have changed it meanwhile.
+    m_notifier->setEnabled(notificationsEnabled(m_main.settings()));
+    m_notifier->onScanned(report);
+    scheduleToolTip();
+}
+
 void DesktopPresence::lookForTray() {
     if (TrayIcon::available())
         startTray();
@@ -67,7 +67,12 @@ void DesktopPresence::lookForTray() {
 void DesktopPresence::startTray() {
     m_tray = new TrayIcon(this);
     m_notifier->setTrayIcon(m_tray->systemTrayIcon());
-    connect(m_tray, &TrayIcon::showMainWindowRequested, &m_main, &FrmMain::bringToFront);
+    connect(m_tray, &TrayIcon::showMainWindowRequested, &m_main, [this] {
+        // An open reminder comes first: the main window waits for its answer.
+        auto* reminders = m_main.findChild<ReminderCommands*>();
+        if (!reminders || !reminders->raiseReminder())
+            m_main.bringToFront();
+    });
     connect(m_tray, &TrayIcon::upcomingRequested, &m_main, [this] {
         if (QAction* upcoming =
                 m_main.findChild<QAction*>(QStringLiteral("mnuExtrasnaechstegeburtstage")))

@@ -9,6 +9,7 @@ namespace natalix {
 
 class FrmMain;
 class Notifier;
+struct ReminderReport;
 class TrayIcon;
 
 // The running program on the desktop: the tray icon, whose tool tip follows the list and
@@ -26,13 +27,16 @@ public:
     // The hint on hiding the window where no tray shows it.
     static QString hiddenHintText();
 
+    // A scan's lines to the desktop's notification centre; the tool tip follows the day.
+    void onScanned(const natalix::ReminderReport& report);
+    void scheduleToolTip();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void startTray();
     void lookForTray();
-    void scheduleToolTip();
     void updateToolTip();
     void tellHowToComeBack();
 

@@ -59,7 +59,8 @@ FrmMain::FrmMain(const MainContext& context, QWidget* parent)
     buildWidgets();
     buildMenus();
     m_reminders = new ReminderCore(
-        m_cursor, m_state, [this] { return m_services.now(); }, this);
+        m_dataDir.databasePath(), [this] { return m_services.now(); },
+        [this] { return m_state.options.optiondatumsanzeigehauptfenster; }, this);
     Timer1 = m_reminders->timer();
     m_context = std::make_unique<CommandContext>(
         CommandContext{m_state, m_cursor, m_services, m_settings, m_dataDir, *this, *this, *this,
@@ -459,6 +460,7 @@ void FrmMain::splashFinished() {
         m_entry->focusNameBox();
     }
     m_state.starten = 1;
+    m_reminders->start();
 }
 
 void FrmMain::closeEvent(QCloseEvent* event) {

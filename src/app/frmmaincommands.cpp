@@ -7,7 +7,6 @@
 #include "listfile/listfilecommands.h"
 #include "options/frmoptions.h"
 #include "print/printcommands.h"
-#include "reminder/remindercommands.h"
 #include "table/clipboardcommands.h"
 #include "table/deletecommands.h"
 #include "table/entrycommands.h"
@@ -96,8 +95,6 @@ void FrmMain::installCommands() {
     auto* extras = new ExtrasCommands(c, this);
     wire(mnuHilfe, [extras] { extras->mnuHilfe_Click(); });
     wire(mnuUeberdennatalix, [extras] { extras->mnuUeberdennatalix_Click(); });
-
-    new ReminderCommands(c, this);
 }
 
 } // namespace natalix

@@ -5,6 +5,17 @@
 
 #ifdef Q_OS_UNIX
 #include <csignal>
+#include <unistd.h>
+#endif
+
+#ifdef Q_OS_UNIX
+namespace {
+// Before the window has anything to keep (its lock, a record being edited), a termination
+// signal simply ends it.
+void endAtOnce(int) {
+    _exit(0);
+}
+} // namespace
 #endif
 
 int main(int argc, char* argv[]) {
@@ -19,12 +30,24 @@ int main(int argc, char* argv[]) {
     const natalix::CommandLine cl = natalix::parseCommandLine(arguments);
     // The window and the sync come with their modules, and with them the widget and network
     // libraries.
-    if (cl.mode == natalix::CommandLine::Mode::Window)
+    if (cl.mode == natalix::CommandLine::Mode::Window) {
+#ifdef Q_OS_UNIX
+        // The session's termination signals end the window well at any moment: until its
+        // module takes them over, here.
+        sigset_t termination;
+        sigemptyset(&termination);
+        for (int sig : {SIGTERM, SIGHUP, SIGINT}) {
+            std::signal(sig, endAtOnce);
+            sigaddset(&termination, sig);
+        }
+        sigprocmask(SIG_UNBLOCK, &termination, nullptr);
+#endif
         return natalix::runModule(
             argc, argv,
             {QStringLiteral(NATALIX_WINDOW_MODULE), QStringLiteral(NATALIX_MODULE_DIR),
              natalix::windowEntryName,
              QStringLiteral("Das Fenster von Natalix kann nicht gestartet werden")});
+    }
     if (natalix::isSyncMode(cl.mode))
         return natalix::runModule(argc, argv,
                                   {QStringLiteral(NATALIX_SYNC_MODULE),

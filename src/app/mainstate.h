@@ -16,7 +16,6 @@ struct MainState {
     int aktuellesfeld = 0;       // 1 txtName, 2 cboTag, 3 cboMonat, 4 cboJahr, 0 none
     int starten = 0;             // 1 once the splash window has closed
     int programmbeenden = 0;     // 1 lets the main window close for good
-    int altertag = 0;            // day of the month of the last reminder scan
     int alteposition = 0;
     int gewaehlt = 0; // answer of the last question
     int druckerexemplare = 0;
@@ -25,7 +24,6 @@ struct MainState {
     int sortieren3 = 0;
     int sortieren4 = 0;
     int sortieren5 = 0;
-    QString texterinnerungen;
     Options options;
 
     void setSortToggles(int s1, int s2, int s3, int s4, int s5) {

@@ -4,8 +4,12 @@
 #include "app/desktoppresence.h"
 #include "app/frmmain.h"
 #include "app/frmsplash.h"
+#include "contacts/contactcommands.h"
+#include "extras/upcomingcommands.h"
 #include "options/options.h"
+#include "reminder/remindercommands.h"
 #include "reminder/remindercore.h"
+#include "sync/synccontroller.h"
 #include "sync/syncwindow.h"
 #include "table/backups.h"
 #include "table/cursor.h"
@@ -15,11 +19,14 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFontDatabase>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSocketNotifier>
 
-#ifdef Q_OS_UNIX
 #include <csignal>
+
+#ifdef Q_OS_UNIX
 #include <sys/socket.h>
 #include <unistd.h>
 #endif
@@ -46,40 +53,113 @@ QString shownDate(const QDate& d, double display) {
                         : QStringLiteral("%1.%2.%3").arg(d.day()).arg(d.month()).arg(d.year());
 }
 
+volatile sig_atomic_t signalled = 0;
+// While the start has written nothing and holds nothing, a termination signal ends it at once.
+volatile sig_atomic_t endAtOnce = 0;
+
 #ifdef Q_OS_UNIX
 int terminationPipe[2] = {-1, -1};
 
 void onTerminationSignal(int) {
+    if (endAtOnce)
+        _exit(0);
+    signalled = 1;
     const char c = 1;
     [[maybe_unused]] const ssize_t n = ::write(terminationPipe[1], &c, 1);
 }
+#endif
 
-} // namespace
+QPointer<FrmMain> editOnTermination;
+bool terminationRequested = false;
 
-void storePendingEditOnTermination(FrmMain& main) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, terminationPipe) != 0)
+// The start looks between its steps whether the session has ended meanwhile: with nothing
+// edited yet, it need not go on to the event loop to end.
+bool ending() {
+    return terminationRequested || signalled != 0;
+}
+
+// Logging out sends SIGTERM (or SIGHUP, or Ctrl+C sends SIGINT): from here on the signal
+// only leaves a note, taken as soon as an event loop runs.
+void catchTerminationSignals() {
+#ifdef Q_OS_UNIX
+    if (terminationPipe[0] >= 0 ||
+        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, terminationPipe) != 0)
         return;
-    auto* notifier = new QSocketNotifier(terminationPipe[0], QSocketNotifier::Read, &main);
-    QObject::connect(notifier, &QSocketNotifier::activated, &main, [&main] {
-        char c;
-        [[maybe_unused]] const ssize_t n = ::read(terminationPipe[0], &c, 1);
-        main.storePendingEdit();
-        // exit(), not quit(): quit() first asks every window, and a window that only hides
-        // when closed would keep the program alive after the session ended.
-        QCoreApplication::exit(0);
-    });
     struct sigaction sa = {};
     sa.sa_handler = onTerminationSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
     for (int sig : {SIGTERM, SIGHUP, SIGINT})
         sigaction(sig, &sa, nullptr);
+#endif
 }
-#else
+
+// The note ends the program: the record being edited is stored, every dialog's loop ends and
+// no new one starts. Once the application exists.
+void endOnTerminationSignal() {
+#ifdef Q_OS_UNIX
+    static QPointer<QSocketNotifier> notifier;
+    if (notifier || terminationPipe[0] < 0)
+        return;
+    notifier = new QSocketNotifier(terminationPipe[0], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, [] {
+        char c;
+        [[maybe_unused]] const ssize_t n = ::read(terminationPipe[0], &c, 1);
+        if (editOnTermination)
+            editOnTermination->storePendingEdit();
+        terminationRequested = true;
+        // exit(), not quit(): quit() first asks every window, and a window that only hides
+        // when closed would keep the program alive after the session ended. A main loop
+        // that does not run yet is not started at all (runWindowApp looks first).
+        QCoreApplication::exit(0);
+    });
+#endif
+}
+
+// A start that ended because the session ended ends well.
+int startEnded(int status) {
+    return ending() ? 0 : status;
+}
+
 } // namespace
 
-void storePendingEditOnTermination(FrmMain&) {}
-#endif
+void storePendingEditOnTermination(FrmMain& main) {
+    endAtOnce = 0;
+    catchTerminationSignals();
+    endOnTerminationSignal();
+    editOnTermination = &main;
+}
+
+void connectReminders(FrmMain& main, SyncController* sync) {
+    ReminderCore& core = main.reminders();
+    auto* window = new ReminderCommands(main.commandContext(), &main);
+    QObject::connect(&core, &ReminderCore::aboutToScan, window, &ReminderCommands::zugriffpruefen);
+    QObject::connect(&core, &ReminderCore::scanned, window, &ReminderCommands::onScanned);
+    QObject::connect(&core, &ReminderCore::reopened, window, &ReminderCommands::showMeldung);
+    QObject::connect(window, &ReminderCommands::answered, &core, &ReminderCore::answered);
+    // The desktop's notification and tool tip, once the desktop is there.
+    QObject::connect(&core, &ReminderCore::scanned, &main, [&main](const ReminderReport& report) {
+        if (auto* desktop = main.findChild<DesktopPresence*>())
+            desktop->onScanned(report);
+    });
+    // The day's own work before its scan: a copy of the list, the address book (the scan
+    // waits for it), the tool tip and "Nächste Geburtstage" of the new day.
+    QObject::connect(&core, &ReminderCore::dayBegan, &main, [&main](const QDate& day) {
+        makeDailyBackup(main.adoDaten().store(), main.dataDir().path, day);
+        if (SyncController* controller = syncControllerOf(main))
+            controller->dayBegan(day);
+        if (auto* desktop = main.findChild<DesktopPresence*>())
+            desktop->scheduleToolTip();
+        if (auto* upcoming = main.findChild<UpcomingCommands*>())
+            upcoming->refresh();
+    });
+    // What arrives today may be due today: a scan follows the records brought in.
+    if (auto* contacts = main.findChild<ContactCommands*>())
+        QObject::connect(contacts, &ContactCommands::recordsAdded, &core,
+                         &ReminderCore::scanArrivals);
+    if (sync)
+        QObject::connect(sync, &SyncController::listReloaded, &core, &ReminderCore::scanArrivals);
+}
 
 std::unique_ptr<TableStore> openDatabaseForWindow(Services& services, const DataDir& dir,
                                                   const Options& options) {
@@ -124,7 +204,10 @@ std::unique_ptr<TableStore> openDatabaseForWindow(Services& services, const Data
 }
 
 int runWindowApp(int argc, char* argv[], const CommandLine& cl) {
+    endAtOnce = 1;
+    catchTerminationSignals();
     QApplication app(argc, argv);
+    endOnTerminationSignal();
     setProgramIdentity();
     QApplication::setApplicationVersion(programVersion());
     QApplication::setDesktopFileName(desktopEntryId());
@@ -132,12 +215,17 @@ int runWindowApp(int argc, char* argv[], const CommandLine& cl) {
     QApplication::setQuitOnLastWindowClosed(false);
     installGermanTranslations();
     installToolTipWrapping();
+    // The fonts (the longest part of a start) are read before anything is written.
+    QFontDatabase::families();
+    endAtOnce = 0;
+    if (ending())
+        return 0;
 
     QString error;
     const DataDir dir = resolveDataDir(cl.dataDir, &error);
     if (!error.isEmpty()) {
         criticalMessage(error);
-        return 1;
+        return startEnded(1);
     }
     protectDataFiles(dir);
     SettingsStore settings(dir);
@@ -152,13 +240,15 @@ int runWindowApp(int argc, char* argv[], const CommandLine& cl) {
         criticalMessage(QStringLiteral("Natalix läuft bereits, lässt sich aber nicht nach vorn "
                                        "holen: %1")
                             .arg(settings.lastError()));
-        return 1;
+        return startEnded(1);
     case InstanceLock::State::Undecided:
         criticalMessage(lock.error() +
                         QStringLiteral("\n\nNatalix wird nicht gestartet, damit nicht zwei "
                                        "Programme dieselbe Liste ändern."));
-        return 1;
+        return startEnded(1);
     }
+    if (ending())
+        return 0;
 
     QString optionsError;
     const Options options =
@@ -166,34 +256,38 @@ int runWindowApp(int argc, char* argv[], const CommandLine& cl) {
     QtServices services;
     std::unique_ptr<TableStore> store = openDatabaseForWindow(services, dir, options);
     if (!store)
-        return 1;
+        return startEnded(1);
     Cursor cursor(*store);
     if (!cursor.loaded()) {
         criticalMessage(QStringLiteral("Die Datenbank \"%1\" kann nicht gelesen werden (%2). "
                                        "Natalix wird beendet, die Datei bleibt unverändert.")
                             .arg(QDir::toNativeSeparators(dir.databasePath()), store->lastError()));
-        return 1;
+        return startEnded(1);
     }
     // The rows are in memory now; the program runs all day, so it gives the map back.
     store->setMemoryMapped(false);
+    if (ending())
+        return 0;
     FrmMain main({services, cursor, settings, dir, options, cl.autoStart});
+    if (ending())
+        return 0;
     services.setDialogParent(&main);
     if (!optionsError.isEmpty())
         services.message({optionsError, {}, Buttons::Ok, Icon::Exclamation});
     storePendingEditOnTermination(main);
     new DesktopPresence(main);
-    attachSync(main.commandContext());
+    connectReminders(main, attachSync(main.commandContext()));
     // One copy of the list a day, the newest seven kept: today's now, later days' at their
     // first tick.
     makeDailyBackup(*store, dir.path, services.today());
-    QObject::connect(&main.reminders(), &ReminderCore::dayBegan, &main,
-                     [&store, &dir](const QDate& day) { makeDailyBackup(*store, dir.path, day); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &main,
                      [&main] { main.storePendingEdit(); });
 
     auto* splash = new FrmSplash(main);
     splash->show();
     splash->raise();
+    if (ending())
+        return 0;
     return app.exec();
 }
 

@@ -70,7 +70,6 @@ void ContactCommands::mnuDateikontakteimportieren_Click() {
     }
 
     MainState& s = m_ctx.state;
-    ScanHold hold(m_ctx.reminders);
     const ImportPlan plan =
         planContactImport(file.contacts, cursor.snapshot(), s.options.reminderDefaults());
     // Without a birthday to offer there is nothing to choose, only the summary to show.
@@ -99,6 +98,7 @@ void ContactCommands::mnuDateikontakteimportieren_Click() {
 
     if (!records.empty()) {
         makeDailyBackup(cursor.store(), m_ctx.dataDir.path, m_ctx.services.today());
+        ScanHold hold(m_ctx.reminders);
         const int before = cursor.recordCount();
         m_ctx.grid.clearSelection();
         LockRecordCheck lock(s);
@@ -124,6 +124,8 @@ void ContactCommands::mnuDateikontakteimportieren_Click() {
     m_ctx.services.message(okMessage(
         importSummary(static_cast<int>(records.size()), duplicatesLeft, plan.withoutBirthday),
         importTitle, Icon::Information));
+    if (!records.empty())
+        emit recordsAdded();
 }
 
 void ContactCommands::mnuDateikalenderexportieren_Click() {

@@ -16,6 +16,10 @@ public:
     void mnuDateikontakteimportieren_Click();
     void mnuDateikalenderexportieren_Click();
 
+signals:
+    // Records came in; some may be due today.
+    void recordsAdded();
+
 private:
     const CommandContext& m_ctx;
 };

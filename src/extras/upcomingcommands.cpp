@@ -4,7 +4,6 @@
 #include "app/mainstate.h"
 #include "desktop/desktopsettings.h"
 #include "extras/frmnaechste.h"
-#include "reminder/remindercore.h"
 #include "reminder/upcoming.h"
 #include "table/cursor.h"
 #include "ui/services.h"
@@ -32,7 +31,6 @@ UpcomingCommands::UpcomingCommands(const CommandContext& context,
     connect(cursor, &Cursor::rowChanged, this, &UpcomingCommands::scheduleRefresh);
     connect(cursor, &Cursor::rowInserted, this, &UpcomingCommands::scheduleRefresh);
     connect(cursor, &Cursor::rowRemoved, this, &UpcomingCommands::scheduleRefresh);
-    connect(&context.reminders, &ReminderCore::dayBegan, this, &UpcomingCommands::refresh);
 }
 
 UpcomingCommands::~UpcomingCommands() {

@@ -24,10 +24,11 @@ public:
 
     void mnuExtrasnaechstegeburtstage_Click();
     FrmNaechste* frmNaechste() const; // null while none is open
+    // Works the list out again (a new day).
+    void refresh();
 
 private:
     void scheduleRefresh();
-    void refresh();
     void rangeChanged(int days);
     void recordChosen(qint64 bookmark);
 

@@ -453,9 +453,8 @@ bool ListFileCommands::exitSteps() {
 void ListFileCommands::mnuDateibeenden_Click() {
     if (!exitSteps())
         return;
-    m_ctx.reminders.erinnerungenpruefen();
-    // Timer1 need not scan again today.
-    state().altertag = services().today().day();
+    // One scan, and Timer1 need not scan again today.
+    m_ctx.reminders.scanForToday();
     m_ctx.window.hide();
 }
 

@@ -1,8 +1,5 @@
 #include "reminder/frmmeldung.h"
 
-#include "ui/widgets.h"
-
-#include <QApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -13,6 +10,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -51,17 +49,19 @@ QPixmap cakePicture() {
     return pixmap;
 }
 
-// The box grows with the lines up to this many, then scrolls.
+// The box shows at least this many lines and grows up to most of the screen's height.
 constexpr int fewestLines = 4;
-constexpr int mostLines = 12;
 constexpr int boxWidth = 420;
+constexpr int screenShare = 85; // per cent
 
-// Lines the text takes in a box whose text is `width` pixels wide.
-int wrappedLines(const QString& text, const QFontMetrics& metrics, int width) {
+// Lines the text takes in a box whose text is `width` pixels wide; counting stops at `most`.
+int wrappedLines(const QString& text, const QFontMetrics& metrics, int width, int most) {
     int lines = 0;
     for (const QString& line : text.split(u'\n')) {
         const QRect r = metrics.boundingRect(QRect(0, 0, width, 100000), Qt::TextWordWrap, line);
         lines += std::max(1, (r.height() + metrics.lineSpacing() - 1) / metrics.lineSpacing());
+        if (lines >= most)
+            return most;
     }
     return lines;
 }
@@ -74,27 +74,26 @@ QLabel* namedLabel(const char* name, const QString& text, QWidget* parent) {
 
 } // namespace
 
-FrmMeldung::FrmMeldung(const QString& texterinnerungen, double dateDisplay, const QDateTime& now,
+FrmMeldung::FrmMeldung(const QString& texterinnerungen, double dateDisplay, const QDateTime& shown,
                        QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("frmMeldung"));
     setWindowTitle(QStringLiteral("Geburtstags-Erinnerung"));
     // In front of every other program's windows: with "/auto" it is the only window shown.
-    setWindowFlags(fixedDialogFlags() | Qt::WindowStaysOnTopHint);
-    // It comes at its own time: whatever the user is typing into keeps the keyboard, and a
-    // stray Enter cannot dismiss it unseen. A modal window would be activated by the window
-    // system whatever it asks, so the other windows are held off by a filter instead.
-    setAttribute(Qt::WA_ShowWithoutActivating);
-    qApp->installEventFilter(this);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+    // The program's other windows wait for the answer; input aimed at them brings this one
+    // to the front (the window system's own way with a modal window).
+    setWindowModality(Qt::ApplicationModal);
     // Closing it while the main window is hidden must not end the program.
     setAttribute(Qt::WA_QuitOnClose, false);
 
     Frame2 = new QGroupBox(QStringLiteral("Meldung"), this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
     label0 = namedLabel("label0", QStringLiteral("Datum:"), Frame2);
-    lblDatum = namedLabel("lblDatum", dateText(now.date(), dateDisplay), Frame2);
+    lblDatum = namedLabel("lblDatum", dateText(shown.date(), dateDisplay), Frame2);
     Label1 = namedLabel("Label1", QStringLiteral("Uhrzeit:"), Frame2);
-    lblZeit = namedLabel("lblZeit", timeText(now.time()), Frame2);
+    lblZeit = namedLabel("lblZeit", timeText(shown.time()), Frame2);
     auto* meldung = new QGridLayout(Frame2);
     meldung->addWidget(label0, 0, 0);
     meldung->addWidget(lblDatum, 0, 1);
@@ -115,10 +114,10 @@ FrmMeldung::FrmMeldung(const QString& texterinnerungen, double dateDisplay, cons
     txtErinnerung->setAccessibleName(QStringLiteral("Geburtstage"));
     // The lines end in CR LF; the box keeps a line per paragraph, so a CR would stay behind
     // as a stray character in every line.
-    QString shown = texterinnerungen;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    shown.replace(u'\r', u'\n');
-    txtErinnerung->setPlainText(shown);
+    QString text = texterinnerungen;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    txtErinnerung->setPlainText(text);
     auto* geburtstage = new QVBoxLayout(Frame1);
     geburtstage->addWidget(txtErinnerung);
 
@@ -137,28 +136,35 @@ FrmMeldung::FrmMeldung(const QString& texterinnerungen, double dateDisplay, cons
     layout->addLayout(top);
     layout->addWidget(Frame1, 1);
     layout->addLayout(bottom);
-    sizeBox(shown);
+    sizeToLines(text);
+
+    installEventFilter(this);
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
+    Command1->setFocus();
 }
 
-void FrmMeldung::sizeBox(const QString& shown) {
+void FrmMeldung::sizeToLines(const QString& shown) {
     const QFontMetrics metrics(txtErinnerung->font());
     const int chrome = 2 * (txtErinnerung->frameWidth() +
                             static_cast<int>(txtErinnerung->document()->documentMargin()));
     const int scrollBar = txtErinnerung->verticalScrollBar()->sizeHint().width();
-    const int lines = std::clamp(wrappedLines(shown, metrics, boxWidth - chrome - scrollBar),
-                                 fewestLines, mostLines);
-    txtErinnerung->setFixedWidth(boxWidth);
     // The box scrolls once its last line comes within a pixel of the bottom margin.
     const int lineHeight = std::max(metrics.lineSpacing(), metrics.height());
-    txtErinnerung->setFixedHeight(lines * lineHeight + chrome + 2);
-    // Within the screen, where a small one has no room for all the lines.
-    if (const QScreen* s = screen()) {
-        const int over = layout()->sizeHint().height() - s->availableGeometry().height() * 9 / 10;
-        if (over > 0)
-            txtErinnerung->setFixedHeight(
-                std::max(fewestLines * lineHeight + chrome, txtErinnerung->height() - over));
-    }
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    const int smallest = fewestLines * lineHeight + chrome + 2;
+    const int screenHeight =
+        screen() ? screen()->availableGeometry().height() * screenShare / 100 : 100000;
+    const int lines =
+        wrappedLines(shown, metrics, boxWidth - chrome - scrollBar, screenHeight / lineHeight + 1);
+    const int wanted = std::max(smallest, lines * lineHeight + chrome + 2);
+    // The window's size with every line in the box, within the screen's share; the user may
+    // make it larger or smaller.
+    txtErinnerung->setMinimumSize(boxWidth / 2, smallest);
+    const QSize hint = layout()->sizeHint();
+    const QSize box = txtErinnerung->sizeHint().expandedTo(txtErinnerung->minimumSize());
+    const int rest = hint.height() - box.height();
+    resize(hint.width() + std::max(0, boxWidth - box.width()),
+           rest + std::min(wanted, std::max(smallest, screenHeight - rest)));
 }
 
 QString FrmMeldung::dateText(const QDate& date, double dateDisplay) {
@@ -172,43 +178,32 @@ QString FrmMeldung::timeText(const QTime& time) {
 }
 
 bool FrmMeldung::eventFilter(QObject* watched, QEvent* event) {
-    if (isVisible() && holdsOff(watched, event))
-        return true;
-    return QDialog::eventFilter(watched, event);
-}
-
-bool FrmMeldung::holdsOff(QObject* watched, QEvent* event) {
-    // Windows that may take input while a reminder is open: the reminders themselves, modal
-    // dialogs (they came later, or wait for an answer), menus and tool tips.
-    auto mayTakeInput = [](const QWidget* top) {
-        return !top || qobject_cast<const FrmMeldung*>(top) || top->isModal() ||
-               top->windowType() == Qt::Popup || top->windowType() == Qt::ToolTip;
-    };
     switch (event->type()) {
-    case QEvent::Shortcut:
-        return !mayTakeInput(QApplication::activeWindow());
-    case QEvent::Close:
-        if (!event->spontaneous())
-            return false;
-        [[fallthrough]];
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
-    case QEvent::ContextMenu:
-    case QEvent::TouchBegin:
-        return watched->isWidgetType() && !mayTakeInput(static_cast<QWidget*>(watched)->window());
+    case QEvent::ShortcutOverride:
+        if (m_keysHeldBack)
+            return true;
+        break;
     default:
-        return false;
+        break;
     }
+    return QDialog::eventFilter(watched, event);
 }
 
 void FrmMeldung::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    // In sight, but not in the way: it does not take the keyboard.
+    if (!m_guardStarted) {
+        m_guardStarted = true;
+        QTimer::singleShot(keyGuardMs, this, [this] { m_keysHeldBack = false; });
+    }
+    bringToFront();
+}
+
+void FrmMeldung::bringToFront() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     raise();
+    activateWindow();
 }
 
 } // namespace natalix

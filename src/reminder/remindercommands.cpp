@@ -6,30 +6,28 @@
 #include "reminder/frmmeldung.h"
 #include "reminder/remindercore.h"
 #include "reminder/reminderscan.h"
+#include "table/cursor.h"
 #include "table/sortcommands.h"
 #include "table/tablestore.h"
 #include "ui/services.h"
 
 #include <QApplication>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace natalix {
 
+namespace {
+// How often a grid that waits for a command's dialog looks again.
+constexpr int sortWaitMs = 1000;
+} // namespace
+
 ReminderCommands::ReminderCommands(const CommandContext& context, QObject* parent)
-    : QObject(parent), m_ctx(context) {
+    : QObject(parent), m_ctx(context), m_sortWait(new QTimer(this)) {
     setObjectName(QStringLiteral("ReminderCommands"));
-    ReminderCore& core = context.reminders;
-    core.setBusyTest([&busy = context.busy] {
-        // A command waiting in one of its own dialogs must find the table as it left it.
-        const QWidget* modal = QApplication::activeModalWidget();
-        return busy.isBusy() || (modal && !qobject_cast<const FrmMeldung*>(modal));
-    });
-    connect(&core, &ReminderCore::aboutToScan, this, &ReminderCommands::zugriffpruefen);
-    connect(&core, &ReminderCore::scanned, this, [this](const ReminderReport& report) {
-        m_ctx.grid.setGridCaption(caption::byMonthAscending());
-        m_ctx.grid.syncGridToCursor();
-        if (!report.lines.isEmpty())
-            showMeldung(report);
-    });
+    m_sortWait->setInterval(sortWaitMs);
+    connect(m_sortWait, &QTimer::timeout, this, &ReminderCommands::sortByMonth);
 }
 
 void ReminderCommands::zugriffpruefen() {
@@ -51,15 +49,78 @@ void ReminderCommands::zugriffpruefen() {
     }
 }
 
+void ReminderCommands::onScanned(const ReminderReport& report) {
+    // The scan wrote through its own connection: the rows in memory take its markers, so
+    // that storing a record later does not write the old ones back.
+    m_ctx.cursor.takeMarkers(report.marks);
+    // Records just brought in stay where the command put them.
+    if (report.dayScan)
+        sortByMonth();
+    if (!report.lines.isEmpty())
+        showMeldung(report);
+}
+
+bool ReminderCommands::commandWaits() const {
+    // A command waiting for the answer to one of its dialogs (a question before deleting,
+    // say) must find its current record where it left it, even below a reminder window.
+    if (m_ctx.busy.isBusy())
+        return true;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.cbegin(), windows.cend(), [](const QWidget* w) {
+        return w->isVisible() && w->windowModality() != Qt::NonModal &&
+               !qobject_cast<const FrmMeldung*>(w);
+    });
+}
+
+void ReminderCommands::sortByMonth() {
+    if (commandWaits()) {
+        m_sortWait->start();
+        return;
+    }
+    m_sortWait->stop();
+    // After a scan the table is in month order, at the position number it had.
+    MainState& s = m_ctx.state;
+    Cursor& cursor = m_ctx.cursor;
+    s.alteposition = cursor.absolutePosition();
+    {
+        LockRecordCheck lock(s);
+        if (cursor.sort() != scanSortExpression())
+            cursor.setSort(scanSortExpression());
+        cursor.moveFirst();
+        cursor.setAbsolutePosition(s.alteposition);
+    }
+    s.setSortToggles(0, 0, 0, 1, 0);
+    m_ctx.grid.setGridCaption(caption::byMonthAscending());
+    m_ctx.grid.syncGridToCursor();
+}
+
 void ReminderCommands::showMeldung(const ReminderReport& report) {
-    // A hidden main window must not take its reminder window out of sight with it.
-    QWidget* parent = m_ctx.window.isVisible() ? &m_ctx.window : nullptr;
+    // A window of its own, not the main window's: a hidden or minimised main window must
+    // not take it out of sight.
     auto* frmMeldung =
         new FrmMeldung(reminderWindowText(report.lines),
-                       m_ctx.state.options.optiondatumsanzeigehauptfenster, report.at, parent);
+                       m_ctx.state.options.optiondatumsanzeigehauptfenster, report.at);
+    const qint64 open = report.openWindow;
+    connect(frmMeldung, &QDialog::finished, this, [this, open] {
+        // Closed on the way out of the program, it was not answered: it comes back.
+        if (m_ctx.state.programmbeenden != 1)
+            emit answered(open);
+    });
+    m_windows.removeAll(nullptr);
+    m_windows << frmMeldung;
     // Shown without waiting: the timer goes on, and the next day's scan comes whether or
     // not this window is still open.
     m_ctx.services.showWindow(frmMeldung);
+}
+
+bool ReminderCommands::raiseReminder() {
+    for (auto it = m_windows.crbegin(); it != m_windows.crend(); ++it) {
+        if (*it && (*it)->isVisible()) {
+            (*it)->bringToFront();
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace natalix

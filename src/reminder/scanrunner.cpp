@@ -1,7 +1,6 @@
 #include "reminder/scanrunner.h"
 
 #include "reminder/reminderscan.h"
-#include "table/cursor.h"
 #include "table/tablestore.h"
 
 #include <algorithm>
@@ -9,40 +8,7 @@
 
 namespace natalix {
 
-ScanRun runReminderScan(Cursor& cursor, const QDate& today, double dateDisplay) {
-    ScanRun run;
-    cursor.setSort(scanSortExpression());
-    const int count = cursor.recordCount();
-    if (count == 0)
-        return run;
-    // Only records whose birthday lies within the longest lead time can be due; the others
-    // are neither copied nor converted.
-    const ScanDay day(today);
-    std::vector<ConvertedRow> rows;
-    std::vector<int> rowOf;
-    for (int i = 0; i < count; ++i) {
-        const Record& r = cursor.rowAt(i);
-        if (!day.mayBeDue(r.monat, r.tag))
-            continue;
-        rows.push_back(convertRow(r));
-        rowOf.push_back(i);
-    }
-    const ScanResult result = geburtstagedurchgehen(rows, today, dateDisplay);
-    run.lines = result.lines;
-    if (result.marks.empty())
-        return run;
-    std::vector<std::pair<int, std::array<int, 3>>> marks;
-    for (const ReminderMark& m : result.marks) {
-        const int row = rowOf[m.row];
-        if (marks.empty() || marks.back().first != row)
-            marks.push_back({row, cursor.rowAt(row).marker});
-        marks.back().second[m.reminder] = m.year;
-    }
-    run.marksStored = cursor.writeMarkers(marks);
-    return run;
-}
-
-ScanRun runReminderScan(TableStore& store, const QDate& today, double dateDisplay) {
+ScanRun decideReminders(TableStore& store, const QDate& today, double dateDisplay) {
     ScanRun run;
     // Only records whose birthday lies within the longest lead time are read in full (about
     // a quarter), and only the due ones are kept.
@@ -86,15 +52,19 @@ ScanRun runReminderScan(TableStore& store, const QDate& today, double dateDispla
     const ScanResult result =
         geburtstagedurchgehen(rows, today, dateDisplay, [&](int x) { return due[x].name; });
     run.lines = result.lines;
-    std::vector<std::pair<qint64, std::array<int, 3>>> marks;
     for (const ReminderMark& m : result.marks) {
         const qint64 rowid = due[m.row].rowid;
-        if (marks.empty() || marks.back().first != rowid)
-            marks.push_back({rowid, rows[m.row].marker});
-        marks.back().second[m.reminder] = m.year;
+        if (run.marks.empty() || run.marks.back().first != rowid)
+            run.marks.push_back({rowid, rows[m.row].marker});
+        run.marks.back().second[m.reminder] = m.year;
     }
-    if (!marks.empty())
-        run.marksStored = store.writeMarkers(marks);
+    return run;
+}
+
+ScanRun runReminderScan(TableStore& store, const QDate& today, double dateDisplay) {
+    ScanRun run = decideReminders(store, today, dateDisplay);
+    if (run.read && !run.marks.empty())
+        run.marksStored = store.writeMarkers(run.marks);
     return run;
 }
 

@@ -1,7 +1,6 @@
 #include "sync/syncwindow.h"
 
 #include "app/formparts.h"
-#include "reminder/remindercore.h"
 #include "sync/synccontroller.h"
 #include "sync/syncsettingspage.h"
 
@@ -12,10 +11,7 @@ namespace natalix {
 SyncController* attachSync(const CommandContext& context) {
     if (SyncController* attached = syncControllerOf(context.window))
         return attached;
-    auto* controller = new SyncController(context, &context.window);
-    QObject::connect(&context.reminders, &ReminderCore::dayBegan, controller,
-                     &SyncController::dayBegan);
-    return controller;
+    return new SyncController(context, &context.window);
 }
 
 SyncController* syncControllerOf(const QObject& window) {

@@ -11,8 +11,8 @@ struct CommandContext;
 
 // Gives the main window its address book and calendar: a controller, a child of
 // context.window, that syncs the stored account on each day's first tick before that day's
-// scan (which waits for it, within the controller's limit) and reloads the cursor when the
-// contacts changed the list. Call it once, after the window's ReminderCore exists.
+// scan (which waits for it, within the controller's limit; connectReminders makes that
+// connection) and reloads the cursor when the contacts changed the list.
 SyncController* attachSync(const CommandContext& context);
 // The controller attachSync gave `window`, or null.
 SyncController* syncControllerOf(const QObject& window);

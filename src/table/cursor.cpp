@@ -551,28 +551,16 @@ bool Cursor::writeRecord(qint64 bookmark, const Record& r) {
     return true;
 }
 
-bool Cursor::writeMarkers(const std::vector<std::pair<int, std::array<int, 3>>>& rows) {
-    if (!storePending())
-        return false;
-    std::vector<std::pair<qint64, std::array<int, 3>>> byId;
-    byId.reserve(rows.size());
-    for (const auto& [row, marker] : rows)
-        byId.emplace_back(bookmarkAt(row), marker);
-    // Only the three fields: a scan that marks thousands of records binds no text. A failed
-    // write changes no row in memory, so the reminders are given again next time; it rolls
-    // back an enclosing transaction too, whose rows are then read again.
-    const bool enclosed = m_store.inTransaction();
-    if (!m_store.writeMarkers(byId)) {
-        failed();
-        if (enclosed)
-            reload();
-        return false;
-    }
-    for (const auto& [row, marker] : rows) {
+void Cursor::takeMarkers(const std::vector<std::pair<qint64, std::array<int, 3>>>& stored) {
+    const qint64 current = bookmark();
+    for (const auto& [rowid, marker] : stored) {
+        const int row = rowOfBookmark(rowid);
+        if (row < 0)
+            continue;
         m_rows[row].record.marker = marker;
-        emit rowChanged(row);
+        if (m_pending && rowid == current)
+            m_pending->marker = marker;
     }
-    return true;
 }
 
 } // namespace natalix

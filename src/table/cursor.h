@@ -76,8 +76,9 @@ public:
     bool rollback(); // also restores the rows in memory
     // Writes a record by bookmark without moving the current record.
     bool writeRecord(qint64 bookmark, const Record& r);
-    // Writes the reminder markers of the given rows (0-based), all in one transaction.
-    bool writeMarkers(const std::vector<std::pair<int, std::array<int, 3>>>& rows);
+    // Markers another connection has stored (by rowid): taken into the rows in memory and
+    // into a pending change, so that no later store of a record writes its old ones back.
+    void takeMarkers(const std::vector<std::pair<qint64, std::array<int, 3>>>& stored);
 
     TableStore& store() { return m_store; }
     QString lastError() const { return m_store.lastError(); }

@@ -133,6 +133,14 @@ TableStore::~TableStore() {
 }
 
 TableStore::Opened TableStore::openChecked(const QString& path, const Record& seed) {
+    return openFile(path, &seed, false);
+}
+
+TableStore::Opened TableStore::openBeside(const QString& path, bool readOnly) {
+    return openFile(path, nullptr, readOnly);
+}
+
+TableStore::Opened TableStore::openFile(const QString& path, const Record* seed, bool readOnly) {
     Opened o;
     const QString shown = QDir::toNativeSeparators(path);
     const QFileInfo info(path);
@@ -148,7 +156,7 @@ TableStore::Opened TableStore::openChecked(const QString& path, const Record& se
         o.message = QStringLiteral("Die Datenbank \"%1\" ist keine gewöhnliche Datei.").arg(shown);
         return o;
     }
-    if (!info.exists() && !createPrivateFile(path)) {
+    if (!info.exists() && seed && !createPrivateFile(path)) {
         o.problem = Problem::Unavailable;
         o.message = QStringLiteral("Die Datenbank \"%1\" kann nicht angelegt werden.").arg(shown);
         return o;
@@ -156,9 +164,10 @@ TableStore::Opened TableStore::openChecked(const QString& path, const Record& se
     std::unique_ptr<TableStore> store(new TableStore);
     store->m_path = path;
     const QByteArray file = path.toUtf8();
-    const int rc = sqlite3_open_v2(
-        file.constData(), &store->m_db,
-        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW, nullptr);
+    const int rc = sqlite3_open_v2(file.constData(), &store->m_db,
+                                   (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
+                                       SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW,
+                                   nullptr);
     if (rc != SQLITE_OK) {
         o.problem = isDamage(rc) ? Problem::Damaged : Problem::Unavailable;
         o.message = QStringLiteral("Die Datenbank \"%1\" kann nicht geöffnet werden: %2")
@@ -166,7 +175,10 @@ TableStore::Opened TableStore::openChecked(const QString& path, const Record& se
         return o;
     }
     sqlite3_extended_result_codes(store->m_db, 1);
-    sqlite3_busy_timeout(store->m_db, 2000);
+    // The running program's second connection waits only for another process's brief read:
+    // its first connection, used on the same thread, would never let go meanwhile, and its
+    // owner tries again later.
+    sqlite3_busy_timeout(store->m_db, seed || readOnly ? 2000 : 100);
     // Reading through a memory map spares a system call and a copy per page.
     store->setMemoryMapped(true);
     // A transaction keeps its changed pages in memory until the commit: spilling them early
@@ -174,7 +186,7 @@ TableStore::Opened TableStore::openChecked(const QString& path, const Record& se
     // records).
     sqlite3_exec(store->m_db, "PRAGMA cache_spill=OFF", nullptr, nullptr, nullptr);
     QString why;
-    o.problem = store->checkAndPrepare(&seed, &why);
+    o.problem = store->checkAndPrepare(seed, &why);
     if (o.problem == Problem::None) {
         o.store = std::move(store);
         return o;
@@ -341,6 +353,7 @@ bool TableStore::fail() {
     if ((rc & 0xff) == SQLITE_IOERR && isNoRoom(systemErrno))
         rc = SQLITE_FULL;
     m_lastErrorDamage = isDamage(rc);
+    m_lastErrorBusy = (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
     // A trigger's own words say why better than any general text.
     m_lastError = rc == SQLITE_CONSTRAINT_TRIGGER ? QString::fromUtf8(sqlite3_errmsg(m_db))
                                                   : germanDatabaseError(rc);

@@ -58,6 +58,10 @@ public:
     static Opened openChecked(const QString& path, const Record& seed);
     static std::unique_ptr<TableStore> open(const QString& path, const Record& seed,
                                             QString* error);
+    // A further connection to a database that exists already: checked the same way, never
+    // created or seeded. Read-only for a scan beside the running program; read-write for the
+    // running program's own scan, which then waits only briefly for a busy database.
+    static Opened openBeside(const QString& path, bool readOnly);
     // The same checks on a file that is only read, such as a backup.
     static Problem checkFile(const QString& path);
     // Copies the whole database into `target` (replaced safely) through SQLite's backup.
@@ -92,12 +96,15 @@ public:
     QString lastError() const { return m_lastError; }
     // The last failure came from damaged pages.
     bool lastErrorIsDamage() const { return m_lastErrorDamage; }
+    // The last failure came from another connection holding the file.
+    bool lastErrorIsBusy() const { return m_lastErrorBusy; }
     QString path() const { return m_path; }
     // For tables that live beside Geburtstage and share its transactions (the sync's links).
     sqlite3* handle() const { return m_db; }
 
 private:
     TableStore() = default;
+    static Opened openFile(const QString& path, const Record* seed, bool readOnly);
     // Without a seed the file is only checked, never changed.
     Problem checkAndPrepare(const Record* seed, QString* message);
     Problem checkPages(QString* message);
@@ -116,6 +123,7 @@ private:
     int m_transactionDepth = 0;
     QString m_lastError;
     bool m_lastErrorDamage = false;
+    bool m_lastErrorBusy = false;
     QString m_path;
 };
 

@@ -2,8 +2,8 @@
 """Reads what the program put on the session bus, as a desktop would, and prints it as JSON.
 
   busprobe.py calls NAME PATH METHOD      the calls a python-dbusmock object received
-  busprobe.py items                       every tray item the watcher took, with its
-                                          properties and its menu
+  busprobe.py items                       every tray item the watcher took that is still
+                                          there, with its properties and its menu
   busprobe.py activate SERVICE            a left click on the tray item
   busprobe.py click SERVICE LABEL         a click on the item's menu entry LABEL
 """
@@ -64,8 +64,12 @@ def items(bus):
     found = []
     for (registered,) in calls(bus, *WATCHER, 'RegisterStatusNotifierItem'):
         service = item_service(registered)
-        props = bus.get_object(service, ITEM_PATH).GetAll(
-            ITEM_IFACE, dbus_interface='org.freedesktop.DBus.Properties')
+        try:
+            props = bus.get_object(service, ITEM_PATH, introspect=False).GetAll(
+                ITEM_IFACE, dbus_interface='org.freedesktop.DBus.Properties')
+        except dbus.exceptions.DBusException:
+            continue  # an item that has gone since, as a tray drops it
+
         item = {'service': service, 'properties': plain(props)}
         # Each pixmap as [width, height, whether any pixel is drawn].
         item['pixmaps'] = [[int(w), int(h), any(b != 0 for b in data)]

@@ -1,12 +1,7 @@
 // Runs on a session bus of its own (desktopsession.py); python-dbusmock's notification
 // daemon is the desktop's notification server.
-#include "app/mainstate.h"
 #include "desktop/busmock.h"
 #include "desktop/notifier.h"
-#include "reminder/remindercore.h"
-#include "support/testsupport.h"
-#include "table/cursor.h"
-#include "table/tablestore.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -89,35 +84,6 @@ private slots:
                                   QJsonObject{{"desktop-entry", "example.natalix.Natalix"}},
                                   Notifier::expireTimeoutMs};
         QCOMPARE(calls[0].toArray(), expected);
-    }
-
-    // A scan's report reaches the server with exactly the reminder window's lines.
-    void scanReportIsTheReminderWindowText() {
-        auto mock = startServer(QStringLiteral("body"));
-        QVERIFY(mock);
-        test::TempDataDir dir;
-        std::vector<Record> rows{test::makeRecord(1, QStringLiteral("Anna Beispiel"), 1980, 3, 7),
-                                 test::makeRecord(2, QStringLiteral(" "), 1995, 3, 6),
-                                 test::makeRecord(3, QStringLiteral("Bert"), 1970, 8, 1)};
-        auto store =
-            TableStore::open(dir.file(TableStore::databaseFileName()), rows.front(), nullptr);
-        QVERIFY(store && store->replaceAll(rows));
-        Cursor cursor(*store);
-        MainState state;
-        state.starten = 1;
-        ReminderCore core(cursor, state, [] { return QDateTime(QDate(2025, 3, 6), QTime(9, 0)); });
-        Notifier notifier;
-        connect(&core, &ReminderCore::scanned, &notifier, &Notifier::onScanned);
-        QSignalSpy delivered(&notifier, &Notifier::delivered);
-        core.erinnerungenpruefen();
-        QVERIFY(delivered.wait(10000));
-
-        const QStringList windowLines =
-            state.texterinnerungen.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-        QCOMPARE(windowLines.size(), 2);
-        const QJsonArray calls = notifyCalls();
-        QCOMPARE(calls.size(), 1);
-        QCOMPARE(calls[0].toArray()[4].toString(), windowLines.join(u'\n'));
     }
 
     // Switched off, or a scan without lines: no call at all. A last notification that is

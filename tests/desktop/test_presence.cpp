@@ -6,16 +6,21 @@
 #include "desktop/busmock.h"
 #include "desktop/desktopsettings.h"
 #include "desktop/trayicon.h"
+#include "reminder/openlines.h"
 #include "reminder/remindercore.h"
 #include "support/scriptedservices.h"
 #include "support/testsupport.h"
 #include "support/windowharness.h"
 #include "table/cursor.h"
+#include "table/sortcommands.h"
+#include "table/tablestore.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -65,8 +70,62 @@ private slots:
         QVERIFY(m_notifications->waitStarted());
     }
 
+    // The day's check never waits for a dialog: with one left open across midnight the
+    // reminder window and the notification come at the new day's first tick; the grid takes
+    // its month order once the dialog is answered.
+    void dialogOpenAcrossMidnight_data() {
+        QTest::addColumn<QString>("dialog");
+        for (const char* d : {"options", "about", "question"})
+            QTest::newRow(d) << d;
+    }
+    void dialogOpenAcrossMidnight() {
+        QFETCH(QString, dialog);
+        WindowHarness h({makeRecord(1, QStringLiteral("Anna Beispiel"), 1980, 3, 7),
+                         makeRecord(2, QStringLiteral("Zacharias"), 1960, 1, 5)});
+        h.window().Timer1->stop();
+        h.finishSplash();
+        new DesktopPresence(h.window());
+        h.services.setToday(2025, 2, 1, 23, 0, 0);
+        h.window().timer1Tick();
+        h.window().sortCommands().cmdSortierennachnummer_Click();
+        const int before = notifyCalls().size();
+        bool came = false;
+        const auto midnight = [&](QWidget& open) {
+            // Open as the user left it: the program's other windows wait for it.
+            open.hide();
+            open.setWindowModality(Qt::ApplicationModal);
+            open.show();
+            QCOMPARE(QApplication::activeModalWidget(), &open);
+            h.services.setToday(2025, 3, 7, 0, 0, 30);
+            h.window().timer1Tick();
+            QCOMPARE(h.services.shownWindows.size(), 1);
+            QTRY_COMPARE_WITH_TIMEOUT(notifyCalls().size(), before + 1, 10000);
+            QCOMPARE(notifyCalls().last().toArray()[4].toString(),
+                     QStringLiteral("Anna Beispiel wird heute 45 Jahre alt ..."));
+            QCOMPARE(h.window().gridCaption(), caption::byNumberAscending());
+            came = true;
+        };
+        if (dialog == u"question") {
+            h.services.onMessage = [&](const MessageRequest&) {
+                QMessageBox box;
+                midnight(box);
+            };
+            h.services.answerMessage(answer::no);
+            h.window().cmdDatensatzloeschen->click();
+        } else {
+            h.services.answerDialog(
+                [&](QDialog& d) { return midnight(d), int(QDialog::Rejected); });
+            (dialog == u"options" ? h.window().mnuExtrasoptionen : h.window().mnuUeberdennatalix)
+                ->trigger();
+        }
+        QVERIFY(came);
+        QVERIFY2(h.services.allAnswered(), qPrintable(h.services.unexpected));
+        QTRY_COMPARE(h.window().gridCaption(), caption::byMonthAscending());
+        QCOMPARE(h.numbersInOrder(), (std::vector<int>{2, 1}));
+    }
+
     // The tray names who is next and follows the list; every scan with lines notifies, as the
-    // user chose; a click brings the window back.
+    // user chose; a click brings the window back, or the reminder while one is open.
     void trayAndNotificationsFollowTheWindow() {
         WindowHarness h(twoPeople(), Options(), true);
         h.window().Timer1->stop();
@@ -106,12 +165,50 @@ private slots:
             registeredItem()[QStringLiteral("toolTip")].toString(),
             QStringLiteral("Nächster Geburtstag: Anna Anders, morgen, 45 Jahre"), 10000);
 
+        // While a reminder is open, the click and "Natalix anzeigen" bring it to the front:
+        // the main window waits for its answer, and activated it hands the keyboard over.
         QVERIFY(!h.window().isVisible());
         const QString service = registeredItem()[QStringLiteral("service")].toString();
+        QWidget* reminder = h.services.shownWindows.last();
+        QVERIFY(QTest::qWaitForWindowExposed(reminder));
+        // A window of the reminder's own has the keyboard before each click.
+        auto* elsewhere = new QWidget(reminder, Qt::Window);
+        elsewhere->show();
+        const auto focusElsewhere = [&] {
+            elsewhere->activateWindow();
+            return QTest::qWaitFor([&] { return QApplication::activeWindow() == elsewhere; });
+        };
+        for (const QStringList& click :
+             {QStringList{QStringLiteral("activate"), service},
+              {QStringLiteral("click"), service, QStringLiteral("Natalix anzeigen")}}) {
+            QVERIFY(focusElsewhere());
+            QVERIFY(!probe(click).isUndefined());
+            QTRY_COMPARE(QApplication::activeWindow(), reminder);
+            QVERIFY(!h.window().isVisible());
+        }
+        QVERIFY(focusElsewhere());
+        h.window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&h.window()));
+        h.window().activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), reminder);
+        // Answered, the click brings the main window.
+        for (QWidget* w : h.services.shownWindows)
+            if (w)
+                w->close();
+        h.window().hide();
         QCOMPARE(probe({QStringLiteral("activate"), service}).toBool(), true);
         QTRY_VERIFY_WITH_TIMEOUT(h.window().isVisible(), 5000);
         QVERIFY(h.services.allAnswered());
         QVERIFY(h.services.messages.isEmpty());
+
+        // A reminder open, the menu still ends the program; its lines come at the next start.
+        scanOn(h, 7);
+        QVERIFY(!probe({QStringLiteral("click"), service,
+                        QStringLiteral("Natalix und Erinnerungs-Modul beenden")})
+                     .isUndefined());
+        QTRY_COMPARE(h.state().programmbeenden, 1);
+        auto store = TableStore::open(h.dir.databasePath(), Record(), nullptr);
+        QCOMPARE(OpenLines(*store).windows().size(), size_t(1));
     }
 
     void cleanupTestCase() {

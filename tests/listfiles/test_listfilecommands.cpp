@@ -1,6 +1,7 @@
 #include "listfile/frminfo.h"
 #include "listfile/listfile.h"
 #include "listfile/listfilecommands.h"
+#include "reminder/remindercore.h"
 #include "support/windowharness.h"
 #include "table/sortcommands.h"
 
@@ -485,7 +486,6 @@ void TestListFileCommands::beenden() {
     const QString path = h.dataDir.file(QStringLiteral("familie.nxd"));
     h.state().dateinamemitpfad = named ? path : QString();
     h.state().dateiwurdegeaendert = changed ? 1 : 0;
-    h.state().altertag = 1;
     if (answer)
         h.services.answerMessage(answer);
     if (answer == answer::yes)
@@ -506,7 +506,7 @@ void TestListFileCommands::beenden() {
     QCOMPARE(h.window().settings().value(QStringLiteral("filename")),
              ended ? (named ? path : QString()) : QStringLiteral("vorher"));
     if (via != mnuEndProgram)
-        QCOMPARE(h.state().altertag, ended ? 9 : 1);
+        QCOMPARE(h.window().reminders().altertag(), ended ? 9 : 0);
 }
 
 // Every message of the three groups, by code, exactly as the user reads it.

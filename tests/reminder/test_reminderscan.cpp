@@ -1,3 +1,4 @@
+#include "reminder/remindercore.h"
 #include "reminder/reminderscan.h"
 #include "reminder/scanrunner.h"
 #include "support/testsupport.h"
@@ -10,6 +11,7 @@
 #include <climits>
 #include <memory>
 #include <numeric>
+#include <optional>
 
 using namespace natalix;
 using natalix::test::FileSizeLimit;
@@ -36,6 +38,8 @@ Record birthday(int nummer, const QString& name, int jahr, int monat, int tag,
 const Record anna =
     birthday(1, QStringLiteral("Anna Beispiel"), 1980, 3, 7,
              {QStringLiteral("1 Woche vorher"), QStringLiteral("1 Tag vorher"), amTage});
+const QString morgen = QStringLiteral("Anna Beispiel wird morgen 45 Jahre alt ...");
+const QString heute = QStringLiteral("Anna Beispiel wird heute 45 Jahre alt ...");
 // Far from every date used here, so it never gives a line.
 const Record summer =
     birthday(2, QStringLiteral("Sommer Kind"), 1970, 7, 15,
@@ -51,10 +55,8 @@ struct Table {
         if (!store || !store->replaceAll(records))
             qFatal("cannot set up the test database");
     }
-    // A fresh cursor reads what the database holds, as the next run of the program would.
     ScanRun scanOn(const QDate& today, double display = 1) {
-        Cursor cursor(*store);
-        return runReminderScan(cursor, today, display);
+        return runReminderScan(*store, today, display);
     }
     QList<int> markers(int nummer) {
         for (const Record& r : Cursor(*store).snapshot())
@@ -241,8 +243,6 @@ private slots:
         const QString annaAhead = "Anna Beispiel wird am " + dates[1] + " 45 Jahre alt ...";
         const QString neujahr1 = "Neujahr Kind wird am " + dates[0] + " 35 Jahre alt ...";
         const QString neujahr2 = "Neujahr Kind wird am " + dates[2] + " 36 Jahre alt ...";
-        const QString morgen = QStringLiteral("Anna Beispiel wird morgen 45 Jahre alt ...");
-        const QString heute = QStringLiteral("Anna Beispiel wird heute 45 Jahre alt ...");
         const struct {
             QDate day;
             QStringList lines;
@@ -274,65 +274,95 @@ private slots:
         QVERIFY(Cursor(*t.store).snapshot() == (Snapshot{annaDone, summer, neujahrDone}));
     }
 
+    // First started the day before: two reminders at once, one line; that day again, none.
     void firstScanTheDayBefore() {
         Table t({anna, summer});
-        Cursor cursor(*t.store);
-        QVERIFY(cursor.setSort(QStringLiteral("Nummer DESC")));
-        QCOMPARE(runReminderScan(cursor, QDate(2025, 3, 6), 1).lines,
-                 QStringList{QStringLiteral("Anna Beispiel wird morgen 45 Jahre alt ...")});
+        QCOMPARE(t.scanOn(QDate(2025, 3, 6)).lines, QStringList{morgen});
         QCOMPARE(t.markers(1), (QList<int>{2025, 2025, 0}));
-        QCOMPARE(cursor.sort(), scanSortExpression());
-        // The same cursor knows its markers too: a second scan that day finds nothing new.
-        QVERIFY(runReminderScan(cursor, QDate(2025, 3, 6), 1).lines.isEmpty());
+        QVERIFY(t.scanOn(QDate(2025, 3, 6)).lines.isEmpty());
     }
 
     // A full disk while the markers are written: the lines are given, nothing is taken as
-    // marked (on disk or in memory), and the next scan gives the same lines again.
-    void failedMarkerWriteRemindsAgain_data() {
-        QTest::addColumn<int>("path");
-        QTest::newRow("command line, from the store") << 0;
-        QTest::newRow("window, through the cursor") << 1;
-        QTest::newRow("window, inside a transaction") << 2;
-    }
-
+    // marked, and the next scan gives the same lines again.
     void failedMarkerWriteRemindsAgain() {
-        QFETCH(int, path);
         // Enough records that Anna's row lies on another page than the last one's.
         std::vector<Record> records{anna};
         for (int n = 2; n <= 300; ++n)
             records.push_back(birthday(n, QStringLiteral("Sommer Kind %1").arg(n), 1970, 7, 15,
                                        {QStringLiteral("1 Tag vorher")}));
         Table t(records);
-        Cursor cursor(*t.store);
-        Record renamed = records.back();
-        renamed.name = QStringLiteral("Umbenannt");
-        if (path == 2)
-            QVERIFY(cursor.begin() && cursor.writeRecord(cursor.bookmarkAt(299), renamed));
         const QDate day(2025, 3, 6);
-        const auto scan = [&] {
-            return path == 0 ? runReminderScan(*t.store, day, 1) : runReminderScan(cursor, day, 1);
-        };
-        const QStringList morgen{QStringLiteral("Anna Beispiel wird morgen 45 Jahre alt ...")};
         {
             FileSizeLimit full(0);
-            const ScanRun run = scan();
+            const ScanRun run = t.scanOn(day);
             QVERIFY(!run.marksStored);
-            QCOMPARE(run.lines, morgen);
+            QCOMPARE(run.lines, QStringList{morgen});
         }
         QCOMPARE(t.store->lastError(), QStringLiteral("Der Datenträger ist voll."));
         QVERIFY(!t.store->inTransaction());
-        QCOMPARE(t.markers(1), (QList<int>{0, 0, 0}));
-        // The cursor holds what the database holds: the enclosing change is gone as well.
-        const Snapshot stored = Cursor(*t.store).snapshot();
-        QVERIFY(stored == records);
-        Snapshot inMemory = cursor.snapshot();
-        std::sort(inMemory.begin(), inMemory.end(),
-                  [](const Record& a, const Record& b) { return a.nummer < b.nummer; });
-        QVERIFY(inMemory == stored);
-        const ScanRun again = scan();
+        QVERIFY(Cursor(*t.store).snapshot() == records);
+        const ScanRun again = t.scanOn(day);
         QVERIFY(again.marksStored);
-        QCOMPARE(again.lines, morgen);
+        QCOMPARE(again.lines, QStringList{morgen});
         QCOMPARE(t.markers(1), (QList<int>{2025, 2025, 0}));
+    }
+
+    // The running program scans through a connection of its own: a change the window holds
+    // open makes it try again at the next tick; the lines it gives stay open in the database
+    // until answered, and a start without the answer shows them again; a full disk gives
+    // them unmarked and unkept.
+    void runningProgramKeepsItsLinesOpen() {
+        Table t({anna, summer});
+        QDateTime now(QDate(2025, 3, 6), QTime(9, 0));
+        struct Program {
+            ReminderCore core;
+            QList<ReminderReport> scanned, reopened;
+            Program(const QString& path, const QDateTime& now)
+                : core(
+                      path, [&now] { return now; }, [] { return 1.0; }) {
+                connect(&core, &ReminderCore::scanned,
+                        [this](const ReminderReport& r) { scanned << r; });
+                connect(&core, &ReminderCore::reopened,
+                        [this](const ReminderReport& r) { reopened << r; });
+                core.start();
+                core.tick();
+            }
+        };
+        const QString path = t.store->path();
+        QVERIFY(t.store->begin()); // the window's list in the middle of a load
+        auto first = std::make_unique<Program>(path, now);
+        QVERIFY(first->scanned.isEmpty());
+        QVERIFY(t.store->commit());
+        QCOMPARE(t.markers(1), (QList<int>{0, 0, 0}));
+        first->core.tick();
+        QCOMPARE(first->scanned.size(), 1);
+        const ReminderReport shown = first->scanned[0];
+        QCOMPARE(shown.lines, QStringList{morgen});
+        QCOMPARE(t.markers(1), (QList<int>{2025, 2025, 0}));
+        first.reset();
+        for (int start = 1; start <= 3; ++start) {
+            Program next(path, now);
+            QCOMPARE(next.scanned.size(), 1);
+            QVERIFY(next.scanned[0].lines.isEmpty());
+            QCOMPARE(next.reopened.size(), start < 3 ? 1 : 0);
+            if (start == 3)
+                break;
+            QCOMPARE(next.reopened[0].lines, shown.lines);
+            QCOMPARE(next.reopened[0].at, shown.at);
+            if (start == 2)
+                next.core.answered(next.reopened[0].openWindow);
+        }
+        now = QDateTime(QDate(2025, 3, 7), QTime(9, 0));
+        std::optional<Program> full;
+        {
+            FileSizeLimit noRoom(0);
+            full.emplace(path, now);
+        }
+        const ReminderReport unkept = full->scanned.value(0);
+        QCOMPARE(unkept.lines, QStringList{heute});
+        QVERIFY(!unkept.marksStored && unkept.openWindow == 0);
+        QCOMPARE(t.markers(1), (QList<int>{2025, 2025, 0}));
+        QVERIFY(Program(path, now).reopened.isEmpty());
     }
 
     // A scan may leave a record unread only when none of its reminders can be due: with the

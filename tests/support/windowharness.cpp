@@ -1,5 +1,8 @@
 #include "support/windowharness.h"
 
+#include "app/windowapp.h"
+#include "reminder/remindercore.h"
+
 #include <QHeaderView>
 #include <QTableView>
 #include <QtTest>
@@ -7,7 +10,8 @@
 namespace natalix::test {
 
 WindowHarness::WindowHarness(const std::vector<Record>& records, const Options& options,
-                             bool autoStart) {
+                             bool autoStart)
+    : m_options(options), m_autoStart(autoStart) {
     dir.path = dataDir.path();
     dir.explicitlyGiven = true;
     writeOptionsFile(dir.optionsPath(), options);
@@ -20,8 +24,22 @@ WindowHarness::WindowHarness(const std::vector<Record>& records, const Options& 
     m_cursor = std::make_unique<Cursor>(*m_store);
     if (!records.empty())
         m_cursor->replaceAll(records);
+    open();
+}
+
+void WindowHarness::open() {
     m_window = std::make_unique<FrmMain>(
-        MainContext{services, *m_cursor, *m_settings, dir, options, autoStart});
+        MainContext{services, *m_cursor, *m_settings, dir, m_options, m_autoStart});
+    connectReminders(*m_window);
+}
+
+void WindowHarness::restart() {
+    for (const QPointer<QWidget>& w : services.shownWindows)
+        delete w.data();
+    services.shownWindows.clear();
+    m_window.reset();
+    m_cursor = std::make_unique<Cursor>(*m_store);
+    open();
 }
 
 WindowHarness::~WindowHarness() {
@@ -54,6 +72,7 @@ void WindowHarness::clickRow(int row, Qt::KeyboardModifiers modifiers) {
 
 void WindowHarness::finishSplash() {
     m_window->state().starten = 1;
+    m_window->reminders().start();
 }
 
 } // namespace natalix::test

@@ -36,8 +36,14 @@ public:
     void clickRow(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     // Ends the splash phase, so that the timers work.
     void finishSplash();
+    // The program ends without a word (its windows gone, none answered) and starts again
+    // over the same data.
+    void restart();
 
 private:
+    void open();
+    Options m_options;
+    bool m_autoStart = false;
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<TableStore> m_store;
     std::unique_ptr<Cursor> m_cursor;
