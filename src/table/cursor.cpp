@@ -2,6 +2,7 @@
 
 #include "table/textnumber.h"
 
+#include <QVarLengthArray>
 #include <QtEndian>
 
 #include <algorithm>
@@ -56,6 +57,9 @@ struct FoldedKey {
     std::vector<size_t> start;         // row i is chars[start[i], start[i + 1])
     bool narrow = true;                // every folded unit lies below U+0100
 
+    // How many units the head holds.
+    size_t headUnits() const { return narrow ? 32 : 16; }
+
     FoldedKey(const std::vector<QStringView>& texts) {
         size_t room = 0;
         for (QStringView t : texts)
@@ -102,7 +106,21 @@ struct FoldedKey {
 struct SortItem {
     std::array<quint64, 4> head;
     int row;
+    int length; // of the leading text, folded
 };
+
+// The order of two heads: two words at a time, which spares most branches.
+bool headBefore(const SortItem& a, const SortItem& b) {
+#ifdef __SIZEOF_INT128__
+    using Wide = unsigned __int128;
+    const Wide a01 = Wide(a.head[0]) << 64 | a.head[1], b01 = Wide(b.head[0]) << 64 | b.head[1];
+    if (a01 != b01)
+        return a01 < b01;
+    return (Wide(a.head[2]) << 64 | a.head[3]) < (Wide(b.head[2]) << 64 | b.head[3]);
+#else
+    return a.head < b.head;
+#endif
+}
 
 } // namespace
 
@@ -114,7 +132,11 @@ QString foldText(const QString& s) {
 }
 
 int compareText(const QString& a, const QString& b) {
-    const int folded = foldText(a).compare(foldText(b));
+    // Folded on the stack: sorting compares many a pair of names alike in their first letters.
+    QVarLengthArray<char16_t, 128> fa(2 * a.size() + 1), fb(2 * b.size() + 1);
+    const std::u16string_view va(fa.data(), foldInto(fa.data(), a) - fa.data());
+    const std::u16string_view vb(fb.data(), foldInto(fb.data(), b) - fb.data());
+    const int folded = va.compare(vb);
     return folded != 0 ? folded : a.compare(b);
 }
 
@@ -388,10 +410,12 @@ void Cursor::applySort() {
         SortItem& item = items[i];
         item.row = i;
         item.head = {0, 0, 0, 0};
+        item.length = 0;
         if (keys == 0)
             continue;
         if (folded[0]) {
             item.head = folded[0]->head(i);
+            item.length = static_cast<int>(folded[0]->at(i).size());
             if (m_sort[0].descending)
                 for (quint64& h : item.head)
                     h = ~h;
@@ -407,15 +431,15 @@ void Cursor::applySort() {
             item.head[2] = static_cast<quint64>(stored[i]) ^ (quint64(1) << 63);
     }
     const auto itemBefore = [&](const SortItem& a, const SortItem& b) {
-        for (size_t k = 0; k < 4; ++k)
-            if (a.head[k] != b.head[k])
-                return a.head[k] < b.head[k];
-        return before(a.row, b.row);
+        return a.head != b.head ? headBefore(a, b) : before(a.row, b.row);
     };
     // A table already in this order (a repeated scan, say) keeps its rows where they are.
     if (std::is_sorted(items.begin(), items.end(), itemBefore))
         return;
-    std::sort(items.begin(), items.end(), itemBefore);
+    // By the heads alone; rows of equal heads (the same name twice, say) are put in the whole
+    // order afterwards, once they lie side by side: reading rows spread over the memory at
+    // every step of the sort would cost more than all the rest.
+    std::sort(items.begin(), items.end(), headBefore);
     std::vector<Row> sorted;
     sorted.reserve(n);
     for (size_t i = 0; i < items.size(); ++i) {
@@ -425,6 +449,38 @@ void Cursor::applySort() {
             __builtin_prefetch(&m_rows[items[i + 8].row]);
 #endif
         sorted.push_back(std::move(m_rows[items[i].row]));
+    }
+    // Rows whose leading texts lie whole in their equal heads need no folding to compare.
+    const auto rowBefore = [&](const Row& a, const Row& b, bool leadingFoldedEqual) {
+        for (size_t k = 0; k < keys; ++k) {
+            const SortKey& key = m_sort[k];
+            int c = 0;
+            if (isWholeNumberField(key.field)) {
+                const int x = a.record.wholeNumber(key.field), y = b.record.wholeNumber(key.field);
+                c = x < y ? -1 : (x > y ? 1 : 0);
+            } else if (k == 0 && leadingFoldedEqual) {
+                c = a.record.text(key.field).compare(b.record.text(key.field));
+            } else {
+                c = compareText(a.record.text(key.field), b.record.text(key.field));
+            }
+            if (c != 0)
+                return key.descending ? c > 0 : c < 0;
+        }
+        const auto storedOf = [](const Row& r) {
+            return r.rowid == 0 ? std::numeric_limits<qint64>::max() : r.rowid;
+        };
+        return storedOf(a) < storedOf(b);
+    };
+    const int whole = folded[0] ? static_cast<int>(folded[0]->headUnits()) : 0;
+    for (size_t run = 0; run < items.size();) {
+        size_t end = run + 1;
+        bool inHeads = folded[0] && items[run].length <= whole;
+        for (; end < items.size() && items[end].head == items[run].head; ++end)
+            inHeads = inHeads && items[end].length <= whole;
+        if (end - run > 1)
+            std::sort(sorted.begin() + run, sorted.begin() + end,
+                      [&](const Row& a, const Row& b) { return rowBefore(a, b, inHeads); });
+        run = end;
     }
     m_rows = std::move(sorted);
     m_indexValid = false;
