@@ -1,15 +1,23 @@
 #!/usr/bin/env bash
-# Resident memory of the hidden program (`natalix /auto`) with 10,000 birthdays, beside its
-# limit of 40 MB: read from /proc after the start window has closed and the first scan ran,
-# once with the offscreen platform and once on a virtual X server (Xvfb).
+# The hidden program (`natalix /auto`) with 10,000 birthdays after five minutes, beside its
+# limits: resident memory (34 MiB) and wake-ups a minute (62: the second-start poll once a
+# second and the day's timer once a minute, nothing else). Read from /proc, all at once in
+# one run: with the offscreen platform and on a virtual X server (Xvfb), and with BASELINE
+# set (the path of another build's `natalix`) that build too, side by side.
 #
-# Environment: COUNT (default 10000), LIMIT_MB (default 40).
+# Wake-ups are the voluntary context switches of all the program's threads (each one a sleep
+# that something ended), counted over the fifth minute.
+#
+# Environment: COUNT (default 10000), MINUTES (default 5), LIMIT_MIB (34), LIMIT_WAKEUPS (62),
+# BASELINE (optional), BUILD_DIR (default build/bench).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-build="$root/build/bench"
+build="${BUILD_DIR:-$root/build/bench}"
 count=${COUNT:-10000}
-limit=${LIMIT_MB:-40}
+minutes=${MINUTES:-5}
+limit=${LIMIT_MIB:-34}
+wakeLimit=${LIMIT_WAKEUPS:-62}
 
 missing=()
 command -v Xvfb >/dev/null || missing+=(xvfb)
@@ -20,13 +28,22 @@ if ((${#missing[@]})); then
     $sudo apt-get install -y "${missing[@]}"
 fi
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DNATALIX_TESTS=OFF >/dev/null
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DNATALIX_TESTS=OFF \
+    "${launcher[@]}" >/dev/null
 cmake --build "$build" --target natalix >/dev/null
 natalix="$build/natalix"
 
 work=$(mktemp -d)
+pids=()
 display=""
-trap '[ -n "$display" ] && kill "$display" 2>/dev/null; rm -rf "$work"' EXIT
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    [ -n "$display" ] && kill "$display" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
 LC_ALL=C awk -v n="$count" 'BEGIN {
     seed = 20250307
     printf " %d \r\n", n
@@ -39,30 +56,55 @@ LC_ALL=C awk -v n="$count" 'BEGIN {
     }
 }' >"$work/liste.nxd"
 "$natalix" --import "$work/liste.nxd" --datadir "$work/daten"
+"$natalix" --scan --datadir "$work/daten" >/dev/null
 
-# Starts the hidden program, waits for the start window and the first scan, prints its RSS.
-measure() {
-    local label=$1
-    shift
-    env HOME="$work" XDG_RUNTIME_DIR="$work" "$@" "$natalix" /auto --datadir "$work/daten" \
-        >/dev/null 2>&1 &
-    local pid=$!
-    sleep 7
-    local rss
-    rss=$(awk '/^VmRSS:/ {print $2}' "/proc/$pid/status")
-    local anon file
-    anon=$(awk '/^RssAnon:/ {print $2}' "/proc/$pid/status")
-    file=$(awk '/^RssFile:/ {print $2}' "/proc/$pid/status")
-    kill "$pid"
-    wait "$pid" 2>/dev/null || true
-    awk -v l="$label" -v r="$rss" -v a="$anon" -v f="$file" -v lim="$limit" 'BEGIN {
-        printf "%-28s RSS %6.1f MB (heap and stack %5.1f, files %5.1f)   limit %d MB  %s\n",
-            l, r / 1024, a / 1024, f / 1024, lim, (r / 1024 <= lim ? "met" : "NOT MET") }'
-}
-
-echo "natalix /auto with $count birthdays:"
-measure "offscreen" QT_QPA_PLATFORM=offscreen
 Xvfb :91 -screen 0 1280x1024x24 >/dev/null 2>&1 &
 display=$!
-sleep 1
-measure "Xvfb (xcb)" DISPLAY=:91 QT_QPA_PLATFORM=xcb
+
+# Voluntary context switches of every thread of a process.
+switches() {
+    cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches:/ {s += $2} END {print s + 0}'
+}
+
+# Starts one hidden program on a data folder of its own; prints its pid.
+labels=()
+start() {
+    local label=$1 program=$2
+    shift 2
+    local data="$work/daten-${#labels[@]}"
+    cp -r "$work/daten" "$data"
+    env -u DBUS_SESSION_BUS_ADDRESS HOME="$work" XDG_RUNTIME_DIR="$work" "$@" \
+        "$program" /auto --datadir "$data" >/dev/null 2>&1 &
+    pids+=($!)
+    labels+=("$label")
+}
+
+start "offscreen" "$natalix" QT_QPA_PLATFORM=offscreen
+start "Xvfb (xcb)" "$natalix" DISPLAY=:91 QT_QPA_PLATFORM=xcb
+if [ -n "${BASELINE:-}" ]; then
+    start "offscreen, baseline" "$BASELINE" QT_QPA_PLATFORM=offscreen
+    start "Xvfb (xcb), baseline" "$BASELINE" DISPLAY=:91 QT_QPA_PLATFORM=xcb
+fi
+
+sleep $(((minutes - 1) * 60))
+before=()
+for p in "${pids[@]}"; do before+=("$(switches "$p")"); done
+sleep 60
+
+echo "natalix /auto with $count birthdays, after $minutes minutes (load $(cut -d' ' -f1-3 /proc/loadavg)):"
+for i in "${!pids[@]}"; do
+    p=${pids[$i]}
+    status=/proc/$p/status
+    if [ ! -e "$status" ]; then
+        echo "${labels[$i]}: the program has ended"
+        continue
+    fi
+    awk -v l="${labels[$i]}" -v lim="$limit" -v wl="$wakeLimit" \
+        -v w="$(($(switches "$p") - ${before[$i]}))" '
+        /^VmRSS:/ {r = $2} /^RssAnon:/ {a = $2} /^RssFile:/ {f = $2}
+        END {
+            printf "%-22s RSS %5.1f MiB (heap and stack %4.1f, files %4.1f)  limit %d MiB %-8s" \
+                   "  wake-ups %3d a minute  limit %d %s\n",
+                l, r / 1024, a / 1024, f / 1024, lim, (r / 1024 <= lim ? "met" : "NOT MET"),
+                w, wl, (w <= wl ? "met" : "NOT MET") }' "$status"
+done

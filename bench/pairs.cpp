@@ -1,7 +1,8 @@
 // Paired timing of whole processes: every round runs each command once, in turn (the first
 // command of a round moves on by one each round), so a busy stretch of the machine hits all of
 // them alike. Prints the median wall and CPU time of each command and, for every requested
-// pair, the median of the per-round ratios.
+// pair, the median of the per-round ratios, beside its target where one is given
+// ("A/B<=0.75 wall" or "A/B<=1.2 cpu").
 //
 //   natalix_pairs ROUNDS NAME=COMMAND ... [--prepare NAME=SHELL-COMMAND ...] [--ratio A/B ...]
 //
@@ -26,6 +27,12 @@
 extern char** environ;
 
 namespace {
+
+struct Ratio {
+    std::string a, b;
+    double target = 0; // 0: none
+    bool cpu = false;  // the target is for the CPU ratio, else for the wall ratio
+};
 
 struct Command {
     std::string name;
@@ -101,7 +108,7 @@ int main(int argc, char** argv) {
         usage("ROUNDS must be at least 1");
     std::vector<Command> commands;
     std::map<std::string, size_t> byName;
-    std::vector<std::pair<std::string, std::string>> ratios;
+    std::vector<Ratio> ratios;
     for (int i = 2; i < argc; ++i) {
         std::string arg = argv[i];
         const bool prepare = arg == "--prepare";
@@ -116,7 +123,14 @@ int main(int argc, char** argv) {
                     usage("--prepare names an unknown command");
                 commands[it->second].prepare = value.substr(cut + 1);
             } else {
-                ratios.emplace_back(value.substr(0, cut), value.substr(cut + 1));
+                Ratio r{value.substr(0, cut), value.substr(cut + 1)};
+                if (const size_t at = r.b.find("<="); at != std::string::npos) {
+                    const std::string target = r.b.substr(at + 2);
+                    r.target = std::atof(target.c_str());
+                    r.cpu = target.find("cpu") != std::string::npos;
+                    r.b.resize(at);
+                }
+                ratios.push_back(r);
             }
             continue;
         }
@@ -126,8 +140,8 @@ int main(int argc, char** argv) {
         byName[arg.substr(0, cut)] = commands.size();
         commands.push_back({arg.substr(0, cut), split(arg.substr(cut + 1)), {}, {}, {}});
     }
-    for (const auto& [a, b] : ratios)
-        if (!byName.count(a) || !byName.count(b))
+    for (const Ratio& r : ratios)
+        if (!byName.count(r.a) || !byName.count(r.b))
             usage("--ratio names an unknown command");
 
     for (int round = 0; round < rounds; ++round) {
@@ -151,24 +165,31 @@ int main(int argc, char** argv) {
     int width = 34;
     for (const Command& c : commands)
         width = std::max(width, static_cast<int>(c.name.size()));
-    for (const auto& [a, b] : ratios)
-        width = std::max(width, static_cast<int>(a.size() + b.size() + 3));
+    for (const Ratio& r : ratios)
+        width = std::max(width, static_cast<int>(r.a.size() + r.b.size() + 3));
     std::printf("%d rounds, each command once per round in turn; medians\n", rounds);
     std::printf("%-*s %10s %10s\n", width, "", "wall ms", "CPU ms");
     for (const Command& c : commands)
         std::printf("%-*s %10.2f %10.2f\n", width, c.name.c_str(), median(c.wall), median(c.cpu));
     if (!ratios.empty())
-        std::printf("\n%-*s %10s %10s\n", width, "paired ratio (median of rounds)", "wall", "CPU");
-    for (const auto& [a, b] : ratios) {
-        const Command& ca = commands[byName[a]];
-        const Command& cb = commands[byName[b]];
+        std::printf("\n%-*s %10s %10s   %s\n", width, "paired ratio (median of rounds)", "wall",
+                    "CPU", "target");
+    for (const Ratio& r : ratios) {
+        const Command& ca = commands[byName[r.a]];
+        const Command& cb = commands[byName[r.b]];
         std::vector<double> wall, cpu;
-        for (int r = 0; r < rounds; ++r) {
-            wall.push_back(ca.wall[r] / cb.wall[r]);
-            cpu.push_back(ca.cpu[r] / cb.cpu[r]);
+        for (int k = 0; k < rounds; ++k) {
+            wall.push_back(ca.wall[k] / cb.wall[k]);
+            cpu.push_back(ca.cpu[k] / cb.cpu[k]);
         }
-        const std::string label = a + " / " + b;
-        std::printf("%-*s %10.2f %10.2f\n", width, label.c_str(), median(wall), median(cpu));
+        const std::string label = r.a + " / " + r.b;
+        std::printf("%-*s %10.2f %10.2f", width, label.c_str(), median(wall), median(cpu));
+        if (r.target > 0) {
+            const double measured = r.cpu ? median(cpu) : median(wall);
+            std::printf("   <= %.2f %s: %s", r.target, r.cpu ? "CPU" : "wall",
+                        measured <= r.target ? "met" : "MISSED");
+        }
+        std::printf("\n");
     }
     return 0;
 }

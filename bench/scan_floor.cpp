@@ -1,14 +1,12 @@
-// The floor of `natalix --scan`: a program with Qt Core and SQLite that opens the database and
-// reads every field of every row of Geburtstage, and does nothing else.
+// The floor of `natalix --scan`: a program that opens the database through SQLite's C API and
+// reads every field of every row of Geburtstage, and does nothing else: no Qt, no application
+// object, no check of the pages.
 //   natalix_scan_floor DATABASE
-#include <QCoreApplication>
-
 #include <sqlite3.h>
 
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: natalix_scan_floor DATABASE\n");
         return 2;

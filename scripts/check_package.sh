@@ -50,7 +50,7 @@ python3 scripts/check_metainfo.py "${metainfo[@]}" "$work/root" "$version" docs/
 
 # The installed program: its version, its modules in the multiarch folder, and that it finds
 # them there (with no server, the sync module itself reports the refused connection).
-for module in natalix_window natalix_sync; do
+for module in natalix_window natalix_sync natalix_syncwindow; do
     [ -f "$work/root/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/natalix/$module.so" ] ||
         fail "$module.so is not in the multiarch library folder"
 done

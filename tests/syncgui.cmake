@@ -14,7 +14,11 @@ set_tests_properties(test_keyring PROPERTIES TIMEOUT 120 SKIP_REGULAR_EXPRESSION
 # unlocked Secret Service, against Radicale, scripted servers and the command line.
 add_executable(test_syncwindow sync/test_syncwindow.cpp)
 target_link_libraries(test_syncwindow PRIVATE natalix_windowsupport natalix_syncsupport)
-add_dependencies(test_syncwindow natalix)
+add_dependencies(test_syncwindow natalix natalix_syncwindow)
+# The window finds its sync module beside the program, here the test.
+add_custom_command(TARGET test_syncwindow POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E create_symlink $<TARGET_FILE:natalix_syncwindow>
+            $<TARGET_FILE_DIR:test_syncwindow>/$<TARGET_FILE_NAME:natalix_syncwindow>)
 add_test(NAME test_syncwindow
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/support/with-keyring.sh $<TARGET_FILE:test_syncwindow>)
 set_tests_properties(test_syncwindow PROPERTIES TIMEOUT 240

@@ -49,8 +49,8 @@ Opened openData(const CommandLine& cl) {
         return o;
     protectDataFiles(o.dir);
     o.options = optioneneinlesen(o.dir.optionsPath(), nullptr, optionsTemplatePath());
-    TableStore::Opened opened =
-        TableStore::openChecked(o.dir.databasePath(), sampleRecord(o.options.reminderDefaults()));
+    TableStore::Opened opened = TableStore::openChecked(
+        o.dir.databasePath(), sampleRecord(o.options.reminderDefaults()), programNow().date());
     o.store = std::move(opened.store);
     if (!o.store) {
         o.error = opened.message;

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 #ifdef Q_OS_WIN
@@ -241,8 +242,28 @@ QString SettingsStore::value(const QString& key) {
         return m_native->settings.value(withGroup(key)).toString();
     }
 #endif
+    return currentValues().value(withGroup(key));
+}
+
+const QMap<QString, QString>& SettingsStore::currentValues() {
+    QByteArray seen = QByteArrayLiteral("-");
+#ifdef Q_OS_UNIX
+    struct stat st;
+    if (::lstat(QFile::encodeName(m_path).constData(), &st) == 0)
+        seen = QByteArray::number(quint64(st.st_dev)) + ' ' +
+               QByteArray::number(quint64(st.st_ino)) + ' ' +
+               QByteArray::number(qint64(st.st_size)) + ' ' +
+               QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.' +
+               QByteArray::number(qint64(st.st_mtim.tv_nsec)) + ' ' +
+               QByteArray::number(qint64(st.st_ctim.tv_sec)) + '.' +
+               QByteArray::number(qint64(st.st_ctim.tv_nsec));
+    if (seen == m_seen)
+        return m_values;
+#endif
     const ReadResult read = readFileSafely(m_path, maxSettingsBytes, Links::DoNotFollow);
-    return read.ok ? parseIni(read.bytes).value(withGroup(key)) : QString();
+    m_values = read.ok ? parseIni(read.bytes) : QMap<QString, QString>();
+    m_seen = seen;
+    return m_values;
 }
 
 bool SettingsStore::setValue(const QString& key, const QString& value) {
@@ -276,6 +297,7 @@ bool SettingsStore::setValue(const QString& key, const QString& value) {
         return true;
     values.insert(full, value);
     makePrivateFolder(QFileInfo(m_path).absolutePath());
+    m_seen.clear();
     const SaveResult saved = saveFileSafely(m_path, renderIni(values), Links::DoNotFollow);
     if (saved.ok)
         return true;

@@ -42,7 +42,8 @@ class SettingsStore {
 public:
     explicit SettingsStore(const DataDir& dir);
     ~SettingsStore();
-    // Keys without a group are in "Global". Read afresh: another instance may have written.
+    // Keys without a group are in "Global". Read afresh when the file changed since it was
+    // last read (another instance may have written): a poll costs one stat() of the file.
     QString value(const QString& key);
     bool setValue(const QString& key, const QString& value);
     QString lastError() const { return m_lastError; }
@@ -52,8 +53,14 @@ public:
     static QByteArray renderIni(const QMap<QString, QString>& values);
 
 private:
+    // The values of the file as it is now, read again only when its identity, size or times
+    // have changed (every save replaces the file, so a new one never passes for the old).
+    const QMap<QString, QString>& currentValues();
+
     QString m_path;
     QString m_lastError;
+    QMap<QString, QString> m_values;
+    QByteArray m_seen; // what stat() said when m_values were read; empty: read again
 #ifdef Q_OS_WIN
     struct Native;
     std::unique_ptr<Native> m_native;

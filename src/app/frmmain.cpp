@@ -73,6 +73,9 @@ FrmMain::FrmMain(const MainContext& context, QWidget* parent)
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setInterval(1000);
+    // On whole seconds, like every slower timer of the program: an idle program wakes once a
+    // second, not once for each timer.
+    Timer2->setTimerType(Qt::VeryCoarseTimer);
     connect(Timer2, &QTimer::timeout, this, &FrmMain::Timer2_Timer);
 
     // Form_Load: the date boxes, the first start, the order by number, the remembered list.

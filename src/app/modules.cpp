@@ -47,26 +47,36 @@ QStringList moduleCandidates(const QString& programDir, const QString& moduleFil
     return out;
 }
 
-int runModule(int argc, char** argv, const ModuleStart& module) {
-    const QStringList candidates = moduleCandidates(programDirectory(argc > 0 ? argv[0] : nullptr),
-                                                    module.file, module.installedDir);
+QFunctionPointer resolveModuleEntry(const QString& programDir, const ModuleStart& module,
+                                    QString* message) {
+    const QStringList candidates = moduleCandidates(programDir, module.file, module.installedDir);
     QString why;
     for (const QString& path : candidates) {
         if (!QFileInfo::exists(path))
             continue;
         // Never unloaded: the module's objects live until the program ends.
         QLibrary library(path);
-        const auto entry = reinterpret_cast<ModuleEntry>(library.resolve(module.entry));
-        if (entry)
-            return entry(argc, argv);
+        if (const QFunctionPointer entry = library.resolve(module.entry))
+            return entry;
         why = library.errorString();
         break;
     }
     if (why.isEmpty())
         why = QStringLiteral("nicht gefunden in %1")
                   .arg(QDir::toNativeSeparators(candidates.join(QStringLiteral(", "))));
-    printError(QStringLiteral("%1: Das Modul \"%2\" fehlt oder ist beschädigt (%3).")
-                   .arg(module.cannot, module.file, why));
+    if (message)
+        *message = QStringLiteral("%1: Das Modul \"%2\" fehlt oder ist beschädigt (%3).")
+                       .arg(module.cannot, module.file, why);
+    return nullptr;
+}
+
+int runModule(int argc, char** argv, const ModuleStart& module) {
+    QString message;
+    const auto entry = reinterpret_cast<ModuleEntry>(
+        resolveModuleEntry(programDirectory(argc > 0 ? argv[0] : nullptr), module, &message));
+    if (entry)
+        return entry(argc, argv);
+    printError(message);
     return 1;
 }
 

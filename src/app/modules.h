@@ -28,6 +28,12 @@ struct ModuleStart {
     QString cannot;       // German, for a module that cannot be loaded
 };
 
+// Loads the module (found as moduleCandidates says) and returns its entry; null, with
+// *message in German ("<cannot>: Das Modul ... fehlt oder ist beschädigt (...)"), when
+// it cannot be loaded. A module stays loaded until the program ends.
+QFunctionPointer resolveModuleEntry(const QString& programDir, const ModuleStart& module,
+                                    QString* message);
+
 // Loads the module and runs its entry. A module that cannot be loaded gets a German message
 // on standard error ("<cannot>: Das Modul ... fehlt oder ist beschädigt (...)") and status 1.
 int runModule(int argc, char** argv, const ModuleStart& module);

@@ -9,7 +9,6 @@
 #include "options/options.h"
 #include "reminder/remindercommands.h"
 #include "reminder/remindercore.h"
-#include "sync/synccontroller.h"
 #include "sync/syncwindow.h"
 #include "table/backups.h"
 #include "table/cursor.h"
@@ -130,7 +129,7 @@ void storePendingEditOnTermination(FrmMain& main) {
     editOnTermination = &main;
 }
 
-void connectReminders(FrmMain& main, SyncController* sync) {
+void connectReminders(FrmMain& main, SyncHost* sync) {
     ReminderCore& core = main.reminders();
     auto* window = new ReminderCommands(main.commandContext(), &main);
     QObject::connect(&core, &ReminderCore::aboutToScan, window, &ReminderCommands::zugriffpruefen);
@@ -146,8 +145,8 @@ void connectReminders(FrmMain& main, SyncController* sync) {
     // waits for it), the tool tip and "Nächste Geburtstage" of the new day.
     QObject::connect(&core, &ReminderCore::dayBegan, &main, [&main](const QDate& day) {
         makeDailyBackup(main.adoDaten().store(), main.dataDir().path, day);
-        if (SyncController* controller = syncControllerOf(main))
-            controller->dayBegan(day);
+        if (SyncHost* host = syncHostOf(main))
+            host->dayBegan(day);
         if (auto* desktop = main.findChild<DesktopPresence*>())
             desktop->scheduleToolTip();
         if (auto* upcoming = main.findChild<UpcomingCommands*>())
@@ -158,7 +157,7 @@ void connectReminders(FrmMain& main, SyncController* sync) {
         QObject::connect(contacts, &ContactCommands::recordsAdded, &core,
                          &ReminderCore::scanArrivals);
     if (sync)
-        QObject::connect(sync, &SyncController::listReloaded, &core, &ReminderCore::scanArrivals);
+        QObject::connect(sync, &SyncHost::listReloaded, &core, &ReminderCore::scanArrivals);
 }
 
 std::unique_ptr<TableStore> openDatabaseForWindow(Services& services, const DataDir& dir,

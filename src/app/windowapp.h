@@ -10,7 +10,7 @@ struct DataDir;
 struct Options;
 class FrmMain;
 class Services;
-class SyncController;
+class SyncHost;
 class TableStore;
 
 // Starts the program with its windows; returns when the program ends.
@@ -21,7 +21,7 @@ int runWindowApp(int argc, char* argv[], const CommandLine& cl);
 // notification and the tool tip), the day's backup, the address book's daily sync, the
 // "Nächste Geburtstage" window, and the commands that bring in records (a scan follows them).
 // A desktop or a sync attached later is found when the reminders call.
-void connectReminders(FrmMain& main, SyncController* sync = nullptr);
+void connectReminders(FrmMain& main, SyncHost* sync = nullptr);
 
 // Logging out sends SIGTERM (or SIGHUP, or Ctrl+C sends SIGINT): the record being edited is
 // checked and stored, then the program ends, whenever the signal comes.

@@ -160,7 +160,7 @@ FrmOptions::FrmOptions(const CommandContext& context) : QDialog(&context.window)
     tabs->setObjectName(QStringLiteral("tabOptionen"));
     tabs->setAccessibleName(QStringLiteral("Bereiche der Optionen"));
     tabs->addTab(general, QStringLiteral("Allgemein"));
-    if (SyncController* sync = syncControllerOf(context.window))
+    if (SyncHost* sync = syncHostOf(context.window))
         syncPage = addSyncPage(*tabs, *sync);
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(tabs);

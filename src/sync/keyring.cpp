@@ -9,8 +9,9 @@
 
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #endif
 
 namespace natalix {
@@ -28,49 +29,77 @@ QString operationText(int op) {
     }
 }
 
-QString causeText(KeyringResult::Status status, const QString& own, int timeoutMs) {
+// The keyring libraries word their refusals in English; the user reads German only.
+QString causeText(KeyringResult::Status status, QKeychain::Error error, int timeoutMs) {
     switch (status) {
     case KeyringResult::Status::NoService:
         return QStringLiteral("Es läuft kein Schlüsselbund-Dienst (ein Secret Service wie der "
                               "GNOME-Schlüsselbund oder KWallet). Natalix legt Passwörter "
                               "nirgends sonst ab.");
     case KeyringResult::Status::Denied:
-        return QStringLiteral("Der Schlüsselbund hat den Zugriff verweigert (%1).").arg(own);
+        return error == QKeychain::AccessDeniedByUser
+                   ? QStringLiteral("Der Zugriff auf den Schlüsselbund wurde abgelehnt.")
+                   : QStringLiteral("Der Schlüsselbund hat den Zugriff verweigert; vielleicht ist "
+                                    "er gesperrt.");
     case KeyringResult::Status::Timeout:
         return QStringLiteral("Der Schlüsselbund hat nicht innerhalb von %1 Sekunden geantwortet.")
             .arg(timeoutMs / 1000.0);
     default:
-        return QStringLiteral("Der Schlüsselbund meldet: %1.").arg(own);
+        return error == QKeychain::CouldNotDeleteEntry
+                   ? QStringLiteral("Der Schlüsselbund kann den Eintrag nicht entfernen.")
+                   : QStringLiteral("Der Schlüsselbund hat die Anfrage abgelehnt; vielleicht ist "
+                                    "er gesperrt und wurde nicht entsperrt.");
     }
 }
 
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-QStringList busNames(const QDBusConnection& bus, const char* method) {
+void askBus(const QDBusConnection& bus, const char* method, QObject* context,
+            std::function<void(const QStringList&)> done) {
     const QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
         QStringLiteral("org.freedesktop.DBus"), QString::fromLatin1(method));
-    const QDBusMessage reply = bus.call(call, QDBus::Block, 2000);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return {};
-    return reply.arguments().constFirst().toStringList();
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 2000), context);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context,
+                     [done = std::move(done)](QDBusPendingCallWatcher* w) {
+                         const QDBusPendingReply<QStringList> reply = *w;
+                         w->deleteLater();
+                         done(reply.isValid() ? reply.value() : QStringList());
+                     });
 }
 #endif
 
 } // namespace
 
-bool keyringServiceReachable() {
+void probeKeyringService(QObject* context, std::function<void(bool reachable)> done) {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
     const QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return false;
-    const QStringList names = busNames(bus, "ListNames") + busNames(bus, "ListActivatableNames");
-    for (const char* service :
-         {"org.freedesktop.secrets", "org.kde.kwalletd5", "org.kde.kwalletd6"})
-        if (names.contains(QLatin1String(service)))
-            return true;
-    return false;
+    if (!bus.isConnected()) {
+        QTimer::singleShot(0, context, [done = std::move(done)] { done(false); });
+        return;
+    }
+    // Both answers, in whatever order they come.
+    struct Names {
+        QStringList found;
+        int answers = 0;
+    };
+    auto names = std::make_shared<Names>();
+    auto take = [names, done = std::move(done)](const QStringList& list) {
+        names->found += list;
+        if (++names->answers < 2)
+            return;
+        for (const char* service :
+             {"org.freedesktop.secrets", "org.kde.kwalletd5", "org.kde.kwalletd6"})
+            if (names->found.contains(QLatin1String(service))) {
+                done(true);
+                return;
+            }
+        done(false);
+    };
+    askBus(bus, "ListNames", context, take);
+    askBus(bus, "ListActivatableNames", context, take);
 #else
-    return true; // the platform's own store is always there
+    // The platform's own store is always there.
+    QTimer::singleShot(0, context, [done = std::move(done)] { done(true); });
 #endif
 }
 
@@ -121,7 +150,7 @@ void Keyring::run(Operation op, const QString& key, const QString& password, QOb
     const int timeoutMs = m_timeoutMs;
     auto answered = std::make_shared<bool>(false);
     auto deliver = [request, guard, answered, done = std::move(done), opIndex,
-                    timeoutMs](KeyringResult result) {
+                    timeoutMs](KeyringResult result, QKeychain::Error error) {
         // Once only: whichever of answer and deadline comes first.
         if (*answered)
             return;
@@ -131,7 +160,7 @@ void Keyring::run(Operation op, const QString& key, const QString& password, QOb
             result.message.clear();
         else
             result.message = operationText(opIndex) + QStringLiteral(": ") +
-                             causeText(result.status, result.message, timeoutMs);
+                             causeText(result.status, error, timeoutMs);
         request->deleteLater();
         if (guard)
             done(result);
@@ -139,11 +168,12 @@ void Keyring::run(Operation op, const QString& key, const QString& password, QOb
     connect(timer, &QTimer::timeout, request, [deliver] {
         KeyringResult r;
         r.status = KeyringResult::Status::Timeout;
-        deliver(r);
+        deliver(r, QKeychain::OtherError);
     });
-    connect(job, &QKeychain::Job::finished, request, [deliver](QKeychain::Job* j) {
+    connect(job, &QKeychain::Job::finished, request, [deliver, request](QKeychain::Job* j) {
         KeyringResult r;
-        switch (j->error()) {
+        const QKeychain::Error error = j->error();
+        switch (error) {
         case QKeychain::NoError:
             r.status = KeyringResult::Status::Ok;
             if (auto* reader = qobject_cast<QKeychain::ReadPasswordJob*>(j))
@@ -159,15 +189,18 @@ void Keyring::run(Operation op, const QString& key, const QString& password, QOb
         case QKeychain::AccessDenied:
         case QKeychain::AccessDeniedByUser:
             r.status = KeyringResult::Status::Denied;
-            r.message = j->errorString();
             break;
         default:
-            // The libraries word a missing service in many ways; the bus tells for sure.
-            r.status = keyringServiceReachable() ? KeyringResult::Status::Failed
-                                                 : KeyringResult::Status::NoService;
-            r.message = j->errorString();
+            // The libraries word a missing service in many ways; the bus tells for sure, and
+            // is asked without waiting for it.
+            probeKeyringService(request, [deliver, r, error](bool reachable) mutable {
+                r.status =
+                    reachable ? KeyringResult::Status::Failed : KeyringResult::Status::NoService;
+                deliver(r, error);
+            });
+            return;
         }
-        deliver(r);
+        deliver(r, error);
     });
     timer->start(m_timeoutMs);
     job->start();

@@ -18,7 +18,7 @@ struct KeyringResult {
     };
     Status status = Status::Failed;
     QString password; // what a read found
-    QString message;  // German; empty for Ok (and for NotFound of a removal)
+    QString message;  // German, whatever language the keyring speaks; empty for Ok and NotFound
     bool ok() const { return status == Status::Ok; }
 };
 
@@ -49,7 +49,8 @@ private:
     int m_timeoutMs = 60000;
 };
 
-// Whether a keyring service can be reached at all (asked only after a failure).
-bool keyringServiceReachable();
+// Whether a keyring service can be reached at all (asked only after a failure), without
+// waiting: `done` runs once the bus has answered, on this thread, unless `context` is gone.
+void probeKeyringService(QObject* context, std::function<void(bool reachable)> done);
 
 } // namespace natalix

@@ -1,6 +1,6 @@
 #include "sync/syncsettingspage.h"
 
-#include "sync/synccontroller.h"
+#include "sync/syncwindow.h"
 
 #include <QFormLayout>
 #include <QLabel>
@@ -23,8 +23,8 @@ QLineEdit* field(QWidget* parent, const char* name, const QString& accessible, c
 
 } // namespace
 
-SyncSettingsPage::SyncSettingsPage(SyncController& controller, QWidget* parent)
-    : QWidget(parent), m_controller(controller) {
+SyncSettingsPage::SyncSettingsPage(SyncHost& host, QWidget* parent)
+    : QWidget(parent), m_host(host) {
     setObjectName(QStringLiteral("SyncSettingsPage"));
     setWindowTitle(caption());
 
@@ -43,7 +43,7 @@ SyncSettingsPage::SyncSettingsPage(SyncController& controller, QWidget* parent)
                         QStringLiteral("Ihr Passwort beim Server; es wird nur im "
                                        "Schlüsselbund des Systems gespeichert ..."));
     txtPasswort->setEchoMode(QLineEdit::Password);
-    connect(txtPasswort, &QLineEdit::textEdited, this, [this] { m_passwordEdited = true; });
+    connect(txtPasswort, &QLineEdit::textChanged, this, [this] { m_passwordEdited = true; });
 
     cmdJetztabgleichen = new QPushButton(QStringLiteral("&Jetzt abgleichen"), this);
     cmdJetztabgleichen->setObjectName(QStringLiteral("cmdJetztabgleichen"));
@@ -84,30 +84,21 @@ SyncSettingsPage::SyncSettingsPage(SyncController& controller, QWidget* parent)
     layout->addWidget(lblAbgleich);
     layout->addStretch();
 
-    connect(&m_controller, &SyncController::started, this, [this] { showRunning(true); });
-    connect(&m_controller, &SyncController::progress, this, &SyncSettingsPage::syncStep);
-    connect(&m_controller, &SyncController::finished, this, &SyncSettingsPage::syncFinished);
-    showRunning(m_controller.isRunning());
+    connect(&m_host, &SyncHost::started, this, [this] { showRunning(true); });
+    connect(&m_host, &SyncHost::progress, this, &SyncSettingsPage::syncStep);
+    connect(&m_host, &SyncHost::finished, this, &SyncSettingsPage::syncFinished);
+    showRunning(m_host.isRunning());
 }
 
 void SyncSettingsPage::load() {
-    const SyncAccount a = m_controller.storedAccount();
+    const SyncAccount a = m_host.storedAccount();
     txtAdressbuch->setText(a.addressBook);
     txtKalender->setText(a.calendar);
     txtBenutzer->setText(a.user);
     txtPasswort->clear();
-    m_storedPassword.clear();
+    m_storedConfigured = a.configured();
+    txtPasswort->setPlaceholderText(m_storedConfigured ? QStringLiteral("unverändert") : QString());
     m_passwordEdited = false;
-    m_controller.readPassword(this, [this](const KeyringResult& r) {
-        if (r.ok())
-            m_storedPassword = r.password;
-        // What the user typed meanwhile stays.
-        if (!m_passwordEdited)
-            txtPasswort->setText(m_storedPassword);
-        if (!r.message.isEmpty())
-            showStatus(r.message);
-        emit passwordRead(r);
-    });
 }
 
 SyncAccount SyncSettingsPage::enteredAccount() const {
@@ -135,23 +126,42 @@ bool SyncSettingsPage::apply() {
         showStatus(problems.join(u'\n'));
         return false;
     }
-    const bool passwordChanged = a.password != m_storedPassword;
+    // A typed password replaces the stored one; without an account none is kept.
+    const bool typed = m_passwordEdited && !a.password.isEmpty();
+    const bool dropped = !a.configured() && m_storedConfigured;
     QString error;
-    if (!m_controller.saveAccount(a, passwordChanged, &error)) {
+    if (!m_host.saveAccount(typed ? a : SyncAccount{a.addressBook, a.calendar, a.user, {}},
+                            typed || dropped, &error)) {
         showStatus(error);
         return false;
     }
-    m_storedPassword = a.password;
-    m_passwordEdited = false;
+    m_storedConfigured = a.configured();
     return true;
 }
 
 void SyncSettingsPage::cmdJetztabgleichen_Click() {
-    if (m_controller.isRunning()) {
+    if (m_host.isRunning() || m_readingPassword) {
         showStatus(QStringLiteral("Ein Abgleich läuft bereits."));
         return;
     }
-    m_controller.syncNow(enteredAccount());
+    m_keyringNote.clear();
+    SyncAccount account = enteredAccount();
+    if (!account.configured() || (m_passwordEdited && !account.password.isEmpty())) {
+        m_host.syncNow(account);
+        return;
+    }
+    // No password typed: the stored one.
+    m_readingPassword = true;
+    showRunning(true);
+    showStatus(QStringLiteral("Das Passwort wird aus dem Schlüsselbund gelesen ..."));
+    m_host.readPassword(this, [this, account](const KeyringResult& r) mutable {
+        m_readingPassword = false;
+        account.password = r.password;
+        if (!r.ok() && r.status != KeyringResult::Status::NotFound)
+            m_keyringNote = r.message;
+        if (!m_host.syncNow(account))
+            showRunning(m_host.isRunning());
+    });
 }
 
 void SyncSettingsPage::showRunning(bool running) {
@@ -165,7 +175,8 @@ void SyncSettingsPage::syncStep(const QString& step) {
 
 void SyncSettingsPage::syncFinished(const SyncReport& report) {
     showRunning(false);
-    showStatus(report.message);
+    showStatus(report.ok || m_keyringNote.isEmpty() ? report.message
+                                                    : report.message + u'\n' + m_keyringNote);
 }
 
 void SyncSettingsPage::showStatus(const QString& text) {

@@ -43,6 +43,15 @@ QString backupFolder(const QString& dataDir) {
 
 bool makeDailyBackup(TableStore& store, const QString& dataDir, const QDate& today,
                      QString* error) {
+    // A file left unchecked for a week is checked here; a damaged one is not copied, so the
+    // older sound copies stay.
+    QString why;
+    if (store.checkWhenDue(today, &why) != TableStore::Problem::None) {
+        if (error)
+            *error = QStringLiteral("Die Datenbank \"%1\" wurde nicht gesichert: %2")
+                         .arg(QDir::toNativeSeparators(store.path()), why);
+        return false;
+    }
     const QString folder = backupFolder(dataDir);
     if (!makePrivateFolder(folder)) {
         if (error)

@@ -18,7 +18,9 @@ struct Backup {
 
 QString backupFolder(const QString& dataDir);
 
-// Makes today's copy unless there is one already, then drops all but the newest seven.
+// Makes today's copy unless there is one already, then drops all but the newest seven. The
+// database is checked first when its stamp no longer vouches for it (a week after the last
+// check); a damaged one is not copied.
 bool makeDailyBackup(TableStore& store, const QString& dataDir, const QDate& today,
                      QString* error = nullptr);
 

@@ -161,7 +161,7 @@ bool readAllFrom(int fd, QByteArray& out, qint64 maxBytes, bool* tooLarge, int* 
 // Writes over the old file where no new one can be made beside it. Its old contents are
 // kept in memory and written back if the new ones do not fit.
 SaveResult saveInPlace(const QString& path, const QByteArray& native, QByteArrayView bytes,
-                       Links links) {
+                       Links links, Sync sync) {
     const int noFollow = links == Links::DoNotFollow ? O_NOFOLLOW : 0;
     Fd fd(::open(native.constData(), O_RDWR | O_CLOEXEC | O_NONBLOCK | noFollow));
     if (!fd.valid())
@@ -175,7 +175,7 @@ SaveResult saveInPlace(const QString& path, const QByteArray& native, QByteArray
     if (!readAllFrom(fd.get(), old, std::numeric_limits<qint64>::max(), &tooLarge, &err))
         return failure(101, fromErrno(err, path, FileAccess::Write));
     if (writeAll(fd.get(), bytes, 0, &err) && ::ftruncate(fd.get(), bytes.size()) == 0 &&
-        syncFd(fd.get(), &err) && fd.close())
+        (sync == Sync::No || syncFd(fd.get(), &err)) && fd.close())
         return {};
     if (err == 0)
         err = errno;
@@ -251,7 +251,7 @@ bool makePrivateFolder(const QString& path) {
 
 #ifdef Q_OS_UNIX
 
-SaveResult saveFileSafely(const QString& path, QByteArrayView bytes, Links links) {
+SaveResult saveFileSafely(const QString& path, QByteArrayView bytes, Links links, Sync sync) {
     if (isBadFileName(path))
         return failure(101, fileErrorFor(filecode::badFileName));
     QString target = QFileInfo(path).absoluteFilePath();
@@ -298,7 +298,7 @@ SaveResult saveFileSafely(const QString& path, QByteArrayView bytes, Links links
     if (!fd.valid()) {
         const int err = errno;
         if (exists && (err == EACCES || err == EPERM))
-            return saveInPlace(path, native, bytes, links);
+            return saveInPlace(path, native, bytes, links, sync);
         return failure(101, fromErrno(err, target, FileAccess::Write));
     }
     ::fchmod(fd.get(), exists ? (st.st_mode & 07777) : 0600);
@@ -308,7 +308,8 @@ SaveResult saveFileSafely(const QString& path, QByteArrayView bytes, Links links
     }
 
     int err = 0;
-    const bool written = writeAll(fd.get(), bytes, 0, &err) && syncFd(fd.get(), &err);
+    const bool written =
+        writeAll(fd.get(), bytes, 0, &err) && (sync == Sync::No || syncFd(fd.get(), &err));
     const bool closed = fd.close();
     if (!written || !closed) {
         if (written)
@@ -321,7 +322,8 @@ SaveResult saveFileSafely(const QString& path, QByteArrayView bytes, Links links
         ::unlink(temp.constData());
         return failure(103, fromErrno(err, target, FileAccess::Write));
     }
-    syncFolder(folder);
+    if (sync == Sync::Yes)
+        syncFolder(folder);
     return {};
 }
 
@@ -365,7 +367,7 @@ ReadResult readFileSafely(const QString& path, qint64 maxBytes, Links links) {
 
 #else
 
-SaveResult saveFileSafely(const QString& path, QByteArrayView bytes, Links links) {
+SaveResult saveFileSafely(const QString& path, QByteArrayView bytes, Links links, Sync) {
     if (isBadFileName(path))
         return failure(101, fileErrorFor(filecode::badFileName));
     const QFileInfo info(path);

@@ -11,6 +11,8 @@ namespace natalix {
 // Files the program keeps in its data directory are never reached through a symbolic link
 // (someone else may have planted it there); a file the user picked may well be one.
 enum class Links { Follow, DoNotFollow };
+// Synced: on disk before the call returns. Unsynced only for what may be lost in a crash.
+enum class Sync { Yes, No };
 
 struct SaveResult {
     bool ok = true;
@@ -24,7 +26,8 @@ struct SaveResult {
 // only; an existing file keeps its mode. Only regular files are written: a device, a pipe or
 // a folder at `path` is refused at once. Where the folder takes no new file but the old one
 // may be written, the file is written in place, and put back as it was if that fails.
-SaveResult saveFileSafely(const QString& path, QByteArrayView bytes, Links links = Links::Follow);
+SaveResult saveFileSafely(const QString& path, QByteArrayView bytes, Links links = Links::Follow,
+                          Sync sync = Sync::Yes);
 
 struct ReadResult {
     bool ok = false;

@@ -1,5 +1,6 @@
 #include "table/tablestore.h"
 
+#include "table/databasestamp.h"
 #include "table/fileerror.h"
 #include "table/safefile.h"
 
@@ -132,15 +133,17 @@ TableStore::~TableStore() {
         sqlite3_close(m_db);
 }
 
-TableStore::Opened TableStore::openChecked(const QString& path, const Record& seed) {
-    return openFile(path, &seed, false);
+TableStore::Opened TableStore::openChecked(const QString& path, const Record& seed,
+                                           const QDate& today) {
+    return openFile(path, &seed, false, today);
 }
 
 TableStore::Opened TableStore::openBeside(const QString& path, bool readOnly) {
-    return openFile(path, nullptr, readOnly);
+    return openFile(path, nullptr, readOnly, QDate::currentDate());
 }
 
-TableStore::Opened TableStore::openFile(const QString& path, const Record* seed, bool readOnly) {
+TableStore::Opened TableStore::openFile(const QString& path, const Record* seed, bool readOnly,
+                                        const QDate& today) {
     Opened o;
     const QString shown = QDir::toNativeSeparators(path);
     const QFileInfo info(path);
@@ -164,10 +167,15 @@ TableStore::Opened TableStore::openFile(const QString& path, const Record* seed,
     std::unique_ptr<TableStore> store(new TableStore);
     store->m_path = path;
     const QByteArray file = path.toUtf8();
+#ifdef Q_OS_UNIX
+    const char* const vfs = commitStampingVfs();
+#else
+    const char* const vfs = nullptr;
+#endif
     const int rc = sqlite3_open_v2(file.constData(), &store->m_db,
                                    (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
                                        SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW,
-                                   nullptr);
+                                   vfs);
     if (rc != SQLITE_OK) {
         o.problem = isDamage(rc) ? Problem::Damaged : Problem::Unavailable;
         o.message = QStringLiteral("Die Datenbank \"%1\" kann nicht geöffnet werden: %2")
@@ -185,8 +193,10 @@ TableStore::Opened TableStore::openFile(const QString& path, const Record* seed,
     // syncs the journal once more per spill (eight more times for the markers of 100,000
     // records).
     sqlite3_exec(store->m_db, "PRAGMA cache_spill=OFF", nullptr, nullptr, nullptr);
+    followCommitsWithStamp(store->m_db);
     QString why;
-    o.problem = store->checkAndPrepare(seed, &why);
+    const bool vouched = vouchingStamp(path, today, store->m_db).has_value();
+    o.problem = store->checkAndPrepare(seed, &why, vouched ? std::nullopt : std::optional(today));
     if (o.problem == Problem::None) {
         o.store = std::move(store);
         return o;
@@ -219,7 +229,7 @@ TableStore::Problem TableStore::checkFile(const QString& path) {
     if (rc != SQLITE_OK)
         return isDamage(rc) ? Problem::Damaged : Problem::Unavailable;
     QString ignored;
-    return store->checkAndPrepare(nullptr, &ignored);
+    return store->checkAndPrepare(nullptr, &ignored, QDate::currentDate());
 }
 
 std::unique_ptr<TableStore> TableStore::open(const QString& path, const Record& seed,
@@ -245,17 +255,43 @@ TableStore::Problem TableStore::checkPages(QString* message) {
     return isDamage(rc) ? Problem::Damaged : Problem::Unavailable;
 }
 
-TableStore::Problem TableStore::checkAndPrepare(const Record* seed, QString* message) {
+TableStore::Problem TableStore::checkPagesAndStamp(QString* message, const QDate& today) {
+    const std::optional<DatabaseState> before = readDatabaseState(m_path, m_db);
+    const Problem p = checkPages(message);
+    if (p != Problem::None)
+        return p;
+    // Only what the check saw: a file that changed meanwhile gets no stamp.
+    const std::optional<DatabaseState> after = readDatabaseState(m_path, m_db);
+    if (before && after && *before == *after)
+        stampWhenSettled(m_path, *after, today, m_db);
+    else
+        dropStamp(m_path);
+    return p;
+}
+
+TableStore::Problem TableStore::checkWhenDue(const QDate& today, QString* message) {
+    // Pages changed but not yet committed are no state of the file: another day then.
+    if (inTransaction() || vouchingStamp(m_path, today, m_db))
+        return Problem::None;
+    return checkPagesAndStamp(message, today);
+}
+
+TableStore::Problem TableStore::checkAndPrepare(const Record* seed, QString* message,
+                                                const std::optional<QDate>& checkDay) {
     const auto problemOf = [&](int rc) {
         *message = germanDatabaseError(rc);
         return isDamage(rc) ? Problem::Damaged : Problem::Unavailable;
     };
-    // The pages first: a damaged file must never pass for an empty list.
-    // Every mode checks them, the scan too: reading every row finds damaged pages, but not
-    // a wrong cell count or a child page named twice, and a table read that way would be a
-    // shorter list without a word.
-    if (const Problem p = checkPages(message); p != Problem::None)
-        return p;
+    // The pages first: a damaged file must never pass for an empty list. Reading every row
+    // finds damaged pages, but not a wrong cell count or a child page named twice, and a
+    // table read that way would be a shorter list without a word. Only a file exactly as the
+    // program last left it sound (its stamp) goes without.
+    if (checkDay) {
+        // A backup, only read, gets no stamp.
+        const Problem p = seed ? checkPagesAndStamp(message, *checkDay) : checkPages(message);
+        if (p != Problem::None)
+            return p;
+    }
 
     // The table and its thirteen fields, as the program made them.
     int objects = 0;
@@ -695,6 +731,8 @@ bool TableStore::backupTo(const QString& target, QString* error) {
         }
     }
     sqlite3_close(copy);
+    // The copy read every page into the cache; the program runs all day without them.
+    sqlite3_db_release_memory(m_db);
     if (rc != SQLITE_OK || !replaceFile(temp, target)) {
         QFile::remove(temp);
         if (error)

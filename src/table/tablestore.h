@@ -3,12 +3,14 @@
 #include "table/record.h"
 
 #include <QByteArrayView>
+#include <QDate>
 #include <QString>
 
 #include <QStringEncoder>
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <vector>
 
@@ -55,13 +57,20 @@ public:
     // Opens (and creates when missing) the database after checking it: its pages (SQLite's
     // quick check) and the table Geburtstage with its thirteen fields. A new or empty table
     // is seeded with `seed`. The file is never opened through a symbolic link.
-    static Opened openChecked(const QString& path, const Record& seed);
+    // The pages are not checked again while the stamp beside the file shows it exactly as the
+    // program last left it sound, and that no more than seven days after its last check
+    // (databasestamp.h); each passing check and each commit keeps the stamp up to date.
+    static Opened openChecked(const QString& path, const Record& seed,
+                              const QDate& today = QDate::currentDate());
     static std::unique_ptr<TableStore> open(const QString& path, const Record& seed,
                                             QString* error);
     // A further connection to a database that exists already: checked the same way, never
     // created or seeded. Read-only for a scan beside the running program; read-write for the
     // running program's own scan, which then waits only briefly for a busy database.
     static Opened openBeside(const QString& path, bool readOnly);
+    // Checks the pages now unless the stamp vouches for the file (a full check at most seven
+    // days old); a sound file gets a new stamp. *message says what a check found.
+    Problem checkWhenDue(const QDate& today, QString* message);
     // The same checks on a file that is only read, such as a backup.
     static Problem checkFile(const QString& path);
     // Copies the whole database into `target` (replaced safely) through SQLite's backup.
@@ -104,10 +113,14 @@ public:
 
 private:
     TableStore() = default;
-    static Opened openFile(const QString& path, const Record* seed, bool readOnly);
-    // Without a seed the file is only checked, never changed.
-    Problem checkAndPrepare(const Record* seed, QString* message);
+    static Opened openFile(const QString& path, const Record* seed, bool readOnly,
+                           const QDate& today);
+    // Without a seed the file is only checked, never changed. The pages are checked on
+    // `checkDay` (where the program's own file passes, it gets a stamp), or else trusted.
+    Problem checkAndPrepare(const Record* seed, QString* message,
+                            const std::optional<QDate>& checkDay);
     Problem checkPages(QString* message);
+    Problem checkPagesAndStamp(QString* message, const QDate& today);
     bool hasExpectedColumns();
     bool exec(const char* sql);
     sqlite3_stmt* prepare(sqlite3_stmt*& cache, const char* sql);

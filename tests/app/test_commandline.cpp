@@ -5,7 +5,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
-#include <QtEndian>
 #include <QtTest>
 
 using natalix::test::readFileBytes;
@@ -320,47 +319,8 @@ private slots:
             QCOMPARE(f.run({QStringLiteral("--scan")}, QStringLiteral("2025-03-07T08:00:00")).code,
                      0);
         const QString db = QDir(f.data()).filePath(QStringLiteral("Geburtstage.db"));
-        QByteArray bytes = readFileBytes(db);
-        const qsizetype page = 4096;
-        QVERIFY(bytes.size() > 30 * page);
-        const auto header = [&](qsizetype at) {
-            return qFromBigEndian<quint32>(bytes.constData() + at);
-        };
-        if (damage == u"free list") {
-            QVERIFY(header(36) > 10); // free pages
-            // One trunk page lists them all; the sixth page in use takes the first free's place.
-            const qsizetype trunk = (header(32) - 1) * page;
-            QCOMPARE(header(trunk), 0u);
-            QSet<quint32> free{header(32)};
-            for (quint32 i = 0; i < header(trunk + 4); ++i)
-                free.insert(header(trunk + 8 + 4 * i));
-            QList<quint32> used;
-            for (quint32 p = 3; p <= bytes.size() / page; ++p)
-                if (!free.contains(p))
-                    used << p;
-            QVERIFY(used.size() > 5);
-            qToBigEndian(used[5], bytes.data() + trunk + 8);
-        } else if (damage == u"cell count") {
-            const qsizetype leaf = 9 * page;
-            QCOMPARE(bytes[leaf], '\x0d');
-            qToBigEndian<quint16>(qFromBigEndian<quint16>(bytes.constData() + leaf + 3) - 5,
-                                  bytes.data() + leaf + 3);
-        } else if (damage == u"child twice") {
-            // The table's root (page 2) points to its leaves; the second names the first.
-            const qsizetype root = page;
-            QCOMPARE(bytes[root], '\x05');
-            const auto cell = [&](int i) {
-                return root + qFromBigEndian<quint16>(bytes.constData() + root + 12 + 2 * i);
-            };
-            qToBigEndian(header(cell(0)), bytes.data() + cell(1));
-        } else if (damage == u"half")
-            bytes.truncate(bytes.size() / 2);
-        else if (damage == u"garbage")
-            bytes = QByteArray(bytes.size(), '\x5a');
-        else
-            bytes.replace(damage == u"last page" ? bytes.size() - page
-                                                 : (damage.mid(5).toInt() - 1) * page,
-                          page, QByteArray(page, '\xff'));
+        const QByteArray bytes = natalix::test::damagedDatabase(readFileBytes(db), damage);
+        QVERIFY(!bytes.isEmpty());
         QVERIFY(writeFileBytes(db, bytes));
         const Result r = f.run({QStringLiteral("--scan")}, QStringLiteral("2025-03-07T09:00:00"));
         QCOMPARE(r.code, 1);

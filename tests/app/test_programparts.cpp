@@ -1,5 +1,6 @@
 // The program in its parts: `natalix` with Qt Core and SQLite only, the window and the sync in
 // modules that it loads for them alone.
+#include "listfile/listfile.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -8,6 +9,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
+
+#include <sqlite3.h>
 
 using natalix::test::readFileBytes;
 using natalix::test::TempDataDir;
@@ -31,6 +34,22 @@ QProcessEnvironment cleanEnvironment(const QString& home) {
 // The libraries the window needs and a command-line mode must never load.
 const QStringList windowOnly{"libQt6Gui",  "libQt6Widgets", "libQt6PrintSupport",
                              "libQt6DBus", "libX11",        "natalix_window"};
+
+// The markers of the first row: set once the window's first scan has given its reminder.
+int firstMarker(const QString& database) {
+    sqlite3* db = nullptr;
+    sqlite3_stmt* st = nullptr;
+    int marker = 0;
+    if (sqlite3_open_v2(database.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_prepare_v2(db, "SELECT E1 + E2 + E3 FROM Geburtstage", -1, &st, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW)
+        marker = sqlite3_column_int(st, 0);
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return marker;
+}
 
 bool copyExecutable(const QString& from, const QString& to) {
     return QDir().mkpath(QFileInfo(to).absolutePath()) && QFile::copy(from, to) &&
@@ -127,6 +146,46 @@ private slots:
         QCOMPARE(err.contains(refused), !withModule);
         QCOMPARE(err.contains(QRegularExpression("file=\\S*libQt6Network")), withModule);
         QVERIFY(!err.contains(QRegularExpression("file=\\S*libQt6Widgets")));
+    }
+
+    // The hidden window maps the network and the keyring only for an account: once its first
+    // day's sync and scan are over (the scan marks today's reminder), they are there or not.
+    void syncPartOnlyForAnAccount_data() {
+        QTest::addColumn<QByteArray>("account");
+        QTest::newRow("no account") << QByteArray();
+        // Nobody listens there: the sync fails at once and the scan follows.
+        QTest::newRow("an account")
+            << QByteArray("[Abgleich]\nadressbuch=\"http://127.0.0.1:9/\"\n");
+    }
+    void syncPartOnlyForAnAccount() {
+        QFETCH(QByteArray, account);
+        TempDataDir dir;
+        const QString data = dir.file("daten");
+        QVERIFY(natalix::test::writeFileBytes(
+            dir.file("liste.nxd"),
+            natalix::renderListFile({natalix::test::makeRecord(1, "Anna", 1980, 3, 7)})));
+        QProcessEnvironment env = cleanEnvironment(dir.path());
+        // No keyring to ask: it answers "none" at once.
+        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(program, {"--datadir", data, "--import", dir.file("liste.nxd")});
+        QVERIFY(p.waitForFinished(30000) && p.exitCode() == 0);
+        QFile settings(QDir(data).filePath("NX.ini"));
+        QVERIFY(settings.open(QIODevice::Append) && settings.write("\n" + account) >= 1);
+        settings.close();
+        p.start(program, {"/auto", "--datadir", data});
+        QVERIFY(p.waitForStarted() && windowStarted(p, data));
+        QElapsedTimer t;
+        t.start();
+        while (firstMarker(QDir(data).filePath("Geburtstage.db")) == 0 && t.elapsed() < 30000)
+            QTest::qWait(50);
+        const QByteArray maps = readFileBytes(QStringLiteral("/proc/%1/maps").arg(p.processId()));
+        p.kill();
+        p.waitForFinished();
+        QVERIFY2(t.elapsed() < 30000, "no scan");
+        for (const char* library : {"libQt6Network", "libqt6keychain", "natalix_syncwindow"})
+            QVERIFY2(maps.contains(library) == !account.isEmpty(), library);
     }
 
     // The window finds its module beside the program (a build tree) or in the installed

@@ -8,6 +8,7 @@
 #include "support/processes.h"
 #include "support/windowharness.h"
 #include "table/backups.h"
+#include "table/databasestamp.h"
 #include "table/safefile.h"
 
 #include <QDialog>
@@ -18,6 +19,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -258,6 +260,117 @@ private slots:
             QCOMPARE(readFileBytes(db), damaged);
             QVERIFY(!QFileInfo::exists(aside));
         }
+    }
+
+    // The stamp beside the database spares the check of the pages only while every field of
+    // it matches the file. The damages here are ones that reading the rows does not see, so
+    // whether they are found tells whether the check ran; the file is never written.
+    void stampDecidesTheCheck_data() {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("change"); // how the damage was written, or of the stamp
+        QTest::addColumn<bool>("checked");
+        for (const char* damage : {"cell count", "child twice", "free list"})
+            for (const char* way : {"plainly", "mtime put back", "at once after a commit"})
+                QTest::addRow("%s, %s", damage, way) << damage << way << true;
+        const QString cells = QStringLiteral("cell count");
+        QTest::newRow("stamp matches") << cells << "" << false;
+        for (const char* field :
+             {"dev", "ino", "size", "mtime", "ctime", "h24", "h28", "h40", "h92", "h96"})
+            QTest::addRow("stamp field %s", field) << cells << field << true;
+        QTest::newRow("checked seven days ago") << cells << "opened -7" << false;
+        QTest::newRow("checked eight days ago") << cells << "opened -8" << true;
+        QTest::newRow("checked tomorrow") << cells << "opened 1" << true;
+        QTest::newRow("daily backup, checked seven days ago") << cells << "backup -7" << false;
+        QTest::newRow("daily backup, checked eight days ago") << cells << "backup -8" << true;
+        QTest::newRow("a journal beside") << cells << "-journal" << true;
+        QTest::newRow("a write-ahead log beside") << cells << "-wal" << true;
+        QTest::newRow("no stamp") << cells << "none" << true;
+        QTest::newRow("stamp cut short") << cells << "cut" << true;
+    }
+    void stampDecidesTheCheck() {
+        QFETCH(QString, damage);
+        QFETCH(QString, change);
+        QFETCH(bool, checked);
+        const QDate today(2025, 3, 7);
+        TempDataDir d;
+        const QString db = d.file(QStringLiteral("Geburtstage.db"));
+        QVERIFY(TableStore::openChecked(db, Record(), today).store->replaceAll(people(2000)));
+        // A shorter list leaves the pages of the longer one free.
+        if (damage == u"free list")
+            QVERIFY(TableStore::openChecked(db, Record(), today).store->replaceAll(people(500)));
+        // Opened again, the check leaves a stamp, and a commit of our own renews it.
+        auto store = TableStore::openChecked(db, Record(), today).store;
+        QVERIFY(store && store->insert(makeRecord(9999, QStringLiteral("Neu"), 2000, 1, 1)));
+        QVERIFY(vouchingStamp(db, today));
+        struct stat sound;
+        QCOMPARE(::stat(QFile::encodeName(db).constData(), &sound), 0);
+        const bool atOnce = change == u"at once after a commit";
+        if (atOnce)
+            QVERIFY(store->insert(makeRecord(9998, QStringLiteral("Neu"), 2000, 1, 1)));
+        else
+            store.reset();
+        const QByteArray bytes = damagedDatabase(readFileBytes(db), damage);
+        QVERIFY(!bytes.isEmpty() && writeFileBytes(db, bytes));
+        store.reset();
+        if (change == u"mtime put back") {
+            const timespec times[2] = {sound.st_atim, sound.st_mtim};
+            QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(db).constData(), times, 0), 0);
+        }
+
+        // Otherwise the stamp the program would write for the damaged file, with one change.
+        const QString stamp = stampPath(db);
+        const QDate checkedOn = today.addDays(change.section(u' ', 1).toInt());
+        if (!atOnce && change != u"plainly" && change != u"mtime put back")
+            QVERIFY(writeStamp(db, {*readDatabaseState(db), checkedOn}));
+        QByteArray text = readFileBytes(stamp);
+        const QByteArray key = ' ' + change.toLatin1() + '=';
+        if (const qsizetype at = text.indexOf(key); at >= 0) {
+            const qsizetype from = at + key.size();
+            const qsizetype to =
+                text.indexOf(' ', from) < 0 ? text.size() - 1 : text.indexOf(' ', from);
+            text.replace(from, to - from,
+                         QByteArray::number(text.mid(from, to - from).toLongLong() + 1));
+        }
+        if (change == u"cut")
+            text.chop(2);
+        if (change.startsWith(u'-'))
+            QVERIFY(writeFileBytes(db + change, QByteArray()));
+        QVERIFY(change == u"none" ? QFile::remove(stamp) : writeFileBytes(stamp, text));
+
+        bool found = false;
+        if (change.startsWith(u"backup")) {
+            // Opened on the day of its check, the program runs on; its daily backup checks
+            // once the week is over, and copies no damaged file.
+            store = TableStore::openChecked(db, Record(), checkedOn).store;
+            QVERIFY(store);
+            found = !makeDailyBackup(*store, d.path(), today);
+            QCOMPARE(QFileInfo::exists(backupFolder(d.path()) + "/Geburtstage-2025-03-07.db"),
+                     !found);
+        } else {
+            found = TableStore::openChecked(db, Record(), today).problem ==
+                    TableStore::Problem::Damaged;
+        }
+        QCOMPARE(found, checked);
+        QCOMPARE(readFileBytes(db), bytes);
+    }
+
+    // Each commit of the program on a file it saw sound renews the stamp, readable by the owner
+    // alone; a file written by anybody else since loses it.
+    void stampFollowsOwnCommitsOnly() {
+        const QDate today(2025, 3, 7);
+        TempDataDir d;
+        const QString db = d.file(QStringLiteral("Geburtstage.db"));
+        QVERIFY(
+            TableStore::openChecked(db, makeRecord(1, QStringLiteral("Anna"), 1980, 3, 7), today)
+                .store);
+        auto store = TableStore::openChecked(db, Record(), today).store;
+        QVERIFY(store && store->insert(makeRecord(2, QStringLiteral("Berta"), 1990, 1, 1)));
+        const std::optional<DatabaseStamp> own = readStamp(db);
+        QVERIFY(own && own->state == readDatabaseState(db));
+        QCOMPARE(modeOf(stampPath(db)) & 0777, mode_t(0600));
+        sqliteFile(db, "INSERT INTO Geburtstage (Nummer, Name) VALUES (3, 'Fremd')");
+        QVERIFY(store->insert(makeRecord(4, QStringLiteral("Carla"), 1990, 1, 1)));
+        QVERIFY(!QFileInfo::exists(stampPath(db)));
     }
 
     void backupsKeepTheNewestSeven() {

@@ -282,24 +282,37 @@ private slots:
         QCOMPARE(numbersOf(t.c.snapshot()), numbers);
     }
 
-    // Names alike in their first sixteen folded characters are told apart further on; equal
-    // folded names by their exact characters.
+    // Names alike in their first sixteen or thirty-two folded characters are told apart
+    // further on, folded (8 and 9 go the other way by their exact characters); equal folded
+    // names by their exact characters; a letter beyond Latin-1 after all of them.
     void longNamesSort_data() {
         QTest::addColumn<QString>("expression");
+        QTest::addColumn<bool>("beyondLatin1");
         QTest::addColumn<QList<int>>("numbers");
-        QTest::newRow("Name ASC") << "Name ASC" << QList<int>{6, 3, 1, 2, 4, 5};
-        QTest::newRow("Name DESC") << "Name DESC" << QList<int>{5, 4, 2, 1, 3, 6};
+        QTest::newRow("Name ASC") << "Name ASC" << false << QList<int>{6, 3, 1, 2, 4, 9, 8, 5};
+        QTest::newRow("Name DESC") << "Name DESC" << false << QList<int>{5, 8, 9, 4, 2, 1, 3, 6};
+        QTest::newRow("Name ASC, one beyond Latin-1")
+            << "Name ASC" << true << QList<int>{6, 3, 1, 2, 4, 9, 8, 5, 7};
+        QTest::newRow("Name DESC, one beyond Latin-1")
+            << "Name DESC" << true << QList<int>{7, 5, 8, 9, 4, 2, 1, 3, 6};
     }
 
     void longNamesSort() {
         QFETCH(QString, expression);
+        QFETCH(bool, beyondLatin1);
         QFETCH(QList<int>, numbers);
-        Table t({makeRecord(1, "Mustermann-Schmidt, Anna-Lena", 1980, 1, 1),
-                 makeRecord(2, "mustermann-schmidt, anna-lena", 1980, 1, 1),
-                 makeRecord(3, "Mustermann-Schmidt, Anna-Lea", 1980, 1, 1),
-                 makeRecord(4, "Mustermann-Schmidt, Änne", 1980, 1, 1),
-                 makeRecord(5, "Mustermann-Schmiß", 1980, 1, 1),
-                 makeRecord(6, "Mustermann", 1980, 1, 1)});
+        std::vector<Record> records{
+            makeRecord(1, "Mustermann-Schmidt, Anna-Lena", 1980, 1, 1),
+            makeRecord(2, "mustermann-schmidt, anna-lena", 1980, 1, 1),
+            makeRecord(3, "Mustermann-Schmidt, Anna-Lea", 1980, 1, 1),
+            makeRecord(4, "Mustermann-Schmidt, Änne", 1980, 1, 1),
+            makeRecord(5, "Mustermann-Schmiß", 1980, 1, 1),
+            makeRecord(6, "Mustermann", 1980, 1, 1),
+            makeRecord(8, QStringLiteral("Mustermann-Schmidt-Lüdenscheid, Bernd"), 1980, 1, 1),
+            makeRecord(9, QStringLiteral("Mustermann-Schmidt-Lüdenscheid, äbel"), 1980, 1, 1)};
+        if (beyondLatin1)
+            records.push_back(makeRecord(7, QStringLiteral("Łukasiewicz"), 1980, 1, 1));
+        Table t(records);
         QVERIFY(t.c.setSort(expression));
         QCOMPARE(numbersOf(t.c.snapshot()), numbers);
     }
