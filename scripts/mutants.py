@@ -191,26 +191,26 @@ def sync_tree():
     return changed
 
 
-def note_applied(mutant):
+def note_applied(mutant, original):
+    """Keeps the file as it was before the mutant is written, so that even a killed run can
+    be undone (the working tree may have changed meanwhile)."""
+    write_in_tree(TREE / ".mutant-original", original)
     JOURNAL.write_text(json.dumps({"file": mutant.file, "line": mutant.line}))
 
 
-def restore(mutant):
-    """Puts the working tree's version of the mutant's file back into the copy."""
-    write_in_tree(TREE / mutant.file, (ROOT / mutant.file).read_bytes())
-    JOURNAL.unlink(missing_ok=True)
-
-
-def restore_from_journal():
+def restore_from_journal(quiet=False):
     if not JOURNAL.exists():
         return
     try:
         name = json.loads(JOURNAL.read_text())["file"]
     except (ValueError, KeyError):
         name = None
-    if name and (ROOT / name).is_file():
-        write_in_tree(TREE / name, (ROOT / name).read_bytes())
-        print(f"Put back {name}, left changed by an interrupted run.")
+    kept = TREE / ".mutant-original"
+    if name and kept.is_file():
+        write_in_tree(TREE / name, kept.read_bytes())
+        if not quiet:
+            print(f"Put back {name}, left changed by an interrupted run.")
+    kept.unlink(missing_ok=True)
     JOURNAL.unlink()
 
 
@@ -229,15 +229,25 @@ def run_logged(command, log, timeout=None, env=None):
         except subprocess.TimeoutExpired:
             end_group(process)
             return None
+        except BaseException:
+            end_group(process)  # Ctrl-C: nothing of ours keeps running
+            raise
         finally:
             RUNNING.remove(process)
 
 
 def end_group(process):
-    try:
-        os.killpg(process.pid, signal.SIGKILL)
-    except ProcessLookupError:
-        pass
+    """Asks first, so that ninja and ctest end what they started; then insists."""
+    for sig, grace in ((signal.SIGTERM, 10), (signal.SIGKILL, None)):
+        try:
+            os.killpg(process.pid, sig)
+        except ProcessLookupError:
+            break
+        try:
+            process.wait(timeout=grace)
+            break
+        except subprocess.TimeoutExpired:
+            continue
     process.wait()
 
 
@@ -252,8 +262,11 @@ def configure():
         fail(f"cmake could not configure the copy; see {LOGS / 'configure.log'}")
 
 
-def build(jobs, log):
-    return run_logged(["cmake", "--build", str(BUILD), "-j", str(jobs)], log) == 0
+def build(jobs, log, targets=()):
+    command = ["cmake", "--build", str(BUILD), "-j", str(jobs)]
+    for target in sorted(targets):
+        command += ["--target", target]
+    return run_logged(command, log) == 0
 
 
 def test_environment():
@@ -268,24 +281,58 @@ def test_environment():
 
 
 def list_tests(pattern):
+    """The chosen tests, each with the build targets it runs: its executable, and the
+    program with its modules, which many tests start."""
     out = subprocess.run(["ctest", "--test-dir", str(BUILD), "--show-only=json-v1"],
                          check=True, capture_output=True).stdout
-    names = [t["name"] for t in json.loads(out)["tests"]]
-    return [n for n in names if re.search(pattern, n)] if pattern else names
+    listing = subprocess.run(["ninja", "-C", str(BUILD), "-t", "targets", "all"], check=True,
+                             capture_output=True, text=True).stdout
+    known = {line.split(":")[0] for line in listing.splitlines()}
+    tests = {}
+    for test in json.loads(out)["tests"]:
+        if pattern and not re.search(pattern, test["name"]):
+            continue
+        targets = {"natalix"}
+        for arg in test.get("command", []):
+            name = Path(arg).name
+            if name.startswith("lib"):
+                name = name[3:]
+            name = name.split(".")[0]
+            if BUILD.resolve() in Path(arg).resolve().parents and name in known:
+                targets.add(name)
+        tests[test["name"]] = targets
+    return tests
 
 
-def run_tests(names, timeouts, jobs, log_dir, stop_on_failure=True):
-    """Runs the tests in the given order, `jobs` at once; returns the first failing test (or
-    None), and the seconds each test took."""
+class BuildFailed(Exception):
+    pass
+
+
+def run_tests(tests, order, timeouts, jobs, log_dir, stop_on_failure=True):
+    """Runs the tests in the given order, `jobs` at once, each built just before it runs (a
+    fault the first tests catch costs no other link); returns the first failing test (or
+    None), the seconds each test took, and the seconds spent building."""
     log_dir.mkdir(parents=True, exist_ok=True)
     env = test_environment()
-    waiting = list(names)
-    running = {}  # test name -> (process, start, log file)
+    waiting = list(order)
+    running = {}  # test name -> (process, start, log file, time allowed)
     took = {}
     failed = []
+    built = set()
+    building = 0.0
     while waiting or running:
         while waiting and len(running) < jobs and not (failed and stop_on_failure):
             name = waiting.pop(0)
+            if tests[name] - built:
+                start = time.monotonic()
+                ok = build(jobs, log_dir / "build.log", tests[name] - built)
+                building += time.monotonic() - start
+                if not ok:
+                    for process, *_ in running.values():
+                        end_group(process)
+                        RUNNING.remove(process)
+                    raise BuildFailed(building)
+                built |= tests[name]
             limit = timeouts.get(name, 600)
             log = open(log_dir / f"{name}.log", "wb")
             process = subprocess.Popen(
@@ -316,10 +363,10 @@ def run_tests(names, timeouts, jobs, log_dir, stop_on_failure=True):
             took[name] = elapsed
             if code != 0:
                 failed.append(name)
-    return (failed[0] if failed else None), took
+    return (failed[0] if failed else None), took, building
 
 
-def order_and_timeouts(names, jobs):
+def order_and_timeouts(names):
     """Fastest first, by the times of the last sound run."""
     known = json.loads(TIMINGS.read_text()) if TIMINGS.exists() else {}
     ordered = sorted(names, key=lambda n: (known.get(n, 1e9), n))
@@ -328,14 +375,15 @@ def order_and_timeouts(names, jobs):
     return ordered, timeouts
 
 
-def baseline(names, jobs):
-    print(f"Building the unchanged copy and running its {len(names)} tests once...", flush=True)
+def baseline(tests, jobs):
+    print(f"Building the unchanged copy and running its {len(tests)} tests once...", flush=True)
     start = time.monotonic()
     if not build(jobs, LOGS / "baseline-build.log"):
         fail(f"the unchanged tree does not build; see {LOGS / 'baseline-build.log'}")
     built = time.monotonic() - start
-    ordered, timeouts = order_and_timeouts(names, jobs)
-    failed, took = run_tests(ordered, timeouts, jobs, LOGS / "baseline", stop_on_failure=False)
+    ordered, timeouts = order_and_timeouts(tests)
+    failed, took, _ = run_tests(tests, ordered, timeouts, jobs, LOGS / "baseline",
+                                stop_on_failure=False)
     if failed:
         fail(f"the unchanged tree fails {failed}; see {LOGS / 'baseline' / (failed + '.log')}"
              " (a mutant can only be judged against a suite that passes)")
@@ -349,7 +397,7 @@ def baseline(names, jobs):
 # The run ----------------------------------------------------------------------------------
 
 
-def judge(mutant, index, total, names, jobs):
+def judge(mutant, index, total, tests, jobs):
     path = TREE / mutant.file
     if not path.is_file():
         mutant.outcome, mutant.detail = "stale", "file not found"
@@ -358,24 +406,23 @@ def judge(mutant, index, total, names, jobs):
     text = mutated(original.decode("utf-8"), mutant)
     if text is None:
         return
-    where = f"{mutant.file}:{mutant.line}"
-    print(f"[{index}/{total}] {where}: {mutant.new or '(line dropped)'}", flush=True)
+    print(f"[{index}/{total}] {mutant.file}:{mutant.line}: {mutant.new}", flush=True)
     log_dir = LOGS / f"mutant-{index:03d}"
-    log_dir.mkdir(parents=True, exist_ok=True)
-    note_applied(mutant)
+    if log_dir.exists():
+        shutil.rmtree(log_dir)
+    note_applied(mutant, original)
     write_in_tree(path, text.encode("utf-8"))
     try:
         start = time.monotonic()
-        if not build(jobs, log_dir / "build.log"):
+        ordered, timeouts = order_and_timeouts(tests)
+        try:
+            failed, took, built = run_tests(tests, ordered, timeouts, jobs, log_dir)
+        except BuildFailed as failure:
             mutant.outcome, mutant.detail = "invalid", "does not compile"
-            print(f"      invalid: does not compile ({time.monotonic() - start:.0f} s)",
+            print(f"      invalid: does not compile (build {failure.args[0]:.0f} s)",
                   flush=True)
             return
-        built = time.monotonic() - start
-        ordered, timeouts = order_and_timeouts(names, jobs)
-        start = time.monotonic()
-        failed, took = run_tests(ordered, timeouts, jobs, log_dir)
-        tested = time.monotonic() - start
+        tested = time.monotonic() - start - built
         if failed:
             mutant.outcome, mutant.detail = "killed", f"by {failed}"
         else:
@@ -383,7 +430,7 @@ def judge(mutant, index, total, names, jobs):
         print(f"      {mutant.outcome} {mutant.detail} (build {built:.0f} s, "
               f"tests {tested:.0f} s)", flush=True)
     finally:
-        restore(mutant)
+        restore_from_journal(quiet=True)
 
 
 def summary(mutants):
@@ -461,13 +508,12 @@ def main():
         restore_from_journal()
         print(f"Copy brought in line with the working tree ({sync_tree()} files changed).")
         configure()
-        names = list_tests(args.tests)
-        if not names:
+        tests = list_tests(args.tests)
+        if not tests:
             fail("no test chosen")
-        baseline(names, args.jobs)
-        names = list_tests(args.tests)
+        baseline(tests, args.jobs)
         for index, m in enumerate(mutants, 1):
-            judge(m, index, len(mutants), names, args.jobs)
+            judge(m, index, len(mutants), tests, args.jobs)
     except Interrupted:
         for process in list(RUNNING):
             end_group(process)
