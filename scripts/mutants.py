@@ -3,7 +3,8 @@
 
 Reads the mutants of tests/mutants.txt (the format is described at its top), applies one at a
 time to a copy of the tree in build/mutants/tree, rebuilds the copy (Debug, no sanitizers) in
-build/mutants/build, runs the tests fastest first until one fails, and puts the line back.
+build/mutants/build, runs the tests fastest first (the one that caught the last fault in the
+same file before them) until one fails, and puts the line back.
 At the end it prints the kill rate and every survivor with the reason it is a fault.
 
 The working tree is only ever read. The copy is brought in line with it at every start (the
@@ -369,10 +370,12 @@ def run_tests(tests, order, timeouts, jobs, log_dir, stop_on_failure=True):
     return (failed[0] if failed else None), took, building
 
 
-def order_and_timeouts(names):
-    """Fastest first, by the times of the last sound run."""
+def order_and_timeouts(names, first=()):
+    """Fastest first, by the times of the last sound run; the tests in `first` before all."""
     known = json.loads(TIMINGS.read_text()) if TIMINGS.exists() else {}
-    ordered = sorted(names, key=lambda n: (known.get(n, 1e9), n))
+    ordered = [n for n in first if n in names]
+    rest = [n for n in names if n not in ordered]
+    ordered += sorted(rest, key=lambda n: (known.get(n, 1e9), n))
     # Generous: a busy machine must not turn a slow test into a kill; a hang still ends.
     timeouts = {n: int(max(60, 5 * known[n] + 30)) if n in known else 600 for n in names}
     return ordered, timeouts
@@ -406,6 +409,9 @@ def baseline(tests, jobs):
 # The run ----------------------------------------------------------------------------------
 
 
+KILLERS = {}  # file -> the tests that killed its mutants, the latest first
+
+
 def judge(mutant, index, total, tests, jobs):
     path = TREE / mutant.file
     if not path.is_file():
@@ -423,7 +429,8 @@ def judge(mutant, index, total, tests, jobs):
     write_in_tree(path, text.encode("utf-8"))
     try:
         start = time.monotonic()
-        ordered, timeouts = order_and_timeouts(tests)
+        # The test that caught the last fault in this file likely catches the next one.
+        ordered, timeouts = order_and_timeouts(tests, KILLERS.get(mutant.file, []))
         try:
             failed, took, built = run_tests(tests, ordered, timeouts, jobs, log_dir)
         except BuildFailed as failure:
@@ -434,6 +441,10 @@ def judge(mutant, index, total, tests, jobs):
         tested = time.monotonic() - start - built
         if failed:
             mutant.outcome, mutant.detail = "killed", f"by {failed}"
+            killers = KILLERS.setdefault(mutant.file, [])
+            if failed in killers:
+                killers.remove(failed)
+            killers.insert(0, failed)
         else:
             mutant.outcome, mutant.detail = "survived", f"all {len(took)} tests pass"
         print(f"      {mutant.outcome} {mutant.detail} (build {built:.0f} s, "
