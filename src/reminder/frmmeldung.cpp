@@ -121,7 +121,7 @@ FrmMeldung::FrmMeldung(const QString& texterinnerungen, double dateDisplay, cons
     auto* geburtstage = new QVBoxLayout(Frame1);
     geburtstage->addWidget(txtErinnerung);
 
-    Command1 = new QPushButton(QStringLiteral("OK"), this);
+    Command1 = new QPushButton(QStringLiteral("&OK"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setDefault(true);
     connect(Command1, &QPushButton::clicked, this, &QDialog::accept);
