@@ -122,6 +122,11 @@ private slots:
                       "alle 10 Jahre"}),
             {"DTSTART;VALUE=DATE:20180615", "RRULE:FREQ=YEARLY;INTERVAL=10", "TRIGGER:-P92D",
              "TRIGGER:-P28D", "TRIGGER:-P31D"});
+        row("every 2 years",
+            birthday(1, "Z", 2000, 6, 15,
+                     {"Am Tage des Geburtstages", "Keine Erinnerung", "Keine Erinnerung",
+                      "1. Geburtstag", "alle 2 Jahre"}),
+            {"DTSTART;VALUE=DATE:20010615", "RRULE:FREQ=YEARLY;INTERVAL=2", "TRIGGER:PT0S"});
         row("unknown year ignores start and cycle",
             birthday(1, "P", 0, 8, 15,
                      {"3 Tage vorher", "Keine Erinnerung", "3 Tage vorher", "50. Geburtstag",
@@ -146,6 +151,33 @@ private slots:
               std::tuple{"29 February of a common year", 2001, 2, 29},
               std::tuple{"negative year", -5, 5, 5}})
             row(name, birthday(1, "X", y, m, d, usual), {});
+    }
+
+    // The alarm texts are the lines of the next reminded birthday from the day of the export.
+    void alarmTexts_data() {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QString>("cycle");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("on the birthday") << QDate(2026, 3, 7) << "jährlich"
+                                         << "wird heute 46";
+        QTest::newRow("the day after") << QDate(2026, 3, 8) << "jährlich"
+                                       << "wird heute 47";
+        QTest::newRow("every 2 years, between") << QDate(2025, 3, 8) << "alle 2 Jahre"
+                                                << "wird heute 47";
+        QTest::newRow("every 2 years, on it") << QDate(2027, 3, 7) << "alle 2 Jahre"
+                                              << "wird heute 47";
+    }
+
+    void alarmTexts() {
+        QFETCH(QDate, today);
+        QFETCH(QString, cycle);
+        QFETCH(QString, text);
+        const Record r = birthday(1, "Anna", 1980, 3, 7,
+                                  {"Am Tage des Geburtstages", "Keine Erinnerung",
+                                   "Keine Erinnerung", "1. Geburtstag", cycle});
+        const QString event = QString::fromUtf8(renderEvent(r, {today, context.stamp, 1}));
+        QVERIFY2(event.contains("DESCRIPTION:Anna " + text + " Jahre alt ...\r\n"),
+                 qPrintable(event));
     }
 
     void timing() {
