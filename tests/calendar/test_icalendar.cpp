@@ -187,28 +187,6 @@ private slots:
         QCOMPARE(timingLines(event), lines);
         QCOMPARE(event.isEmpty(), lines.isEmpty());
     }
-
-    void uidFollowsTheNumber() {
-        const Record a = birthday(7, "Anna", 1980, 3, 7, usual);
-        Record corrected = a;
-        corrected.name = QStringLiteral("Anna Beispiel");
-        corrected.tag = 8;
-        QCOMPARE(eventUid(a), QStringLiteral("natalix-7"));
-        QCOMPARE(eventUid(corrected), eventUid(a));
-        corrected.nummer = 8;
-        QVERIFY(eventUid(corrected) != eventUid(a));
-    }
-
-    void calendar() {
-        int skipped = -1;
-        const QByteArray ics = renderCalendar(
-            {birthday(1, "A", 1980, 3, 7, none), birthday(2, "B", 1990, 4, 31, none)}, context,
-            &skipped);
-        QCOMPARE(skipped, 1);
-        QVERIFY(ics.startsWith("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:"));
-        QVERIFY(ics.endsWith("END:VEVENT\r\nEND:VCALENDAR\r\n"));
-        QCOMPARE(ics.count("BEGIN:VEVENT"), 1);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestICalendar)

@@ -240,14 +240,6 @@ private slots:
         QVERIFY(Cursor(*t.store).snapshot() == (Snapshot{annaDone, summer, neujahrDone}));
     }
 
-    // First started the day before: two reminders at once, one line; that day again, none.
-    void firstScanTheDayBefore() {
-        Table t({anna, summer});
-        QCOMPARE(t.scanOn(QDate(2025, 3, 6)).lines, QStringList{morgen});
-        QCOMPARE(t.markers(1), (QList<int>{2025, 2025, 0}));
-        QVERIFY(t.scanOn(QDate(2025, 3, 6)).lines.isEmpty());
-    }
-
     // A full disk while the markers are written: the lines are given, nothing is taken as
     // marked, and the next scan gives the same lines again.
     void failedMarkerWriteRemindsAgain() {
@@ -273,7 +265,8 @@ private slots:
         QCOMPARE(t.markers(1), (QList<int>{2025, 2025, 0}));
     }
 
-    // The running program scans through a connection of its own: a change the window holds
+    // The running program scans through a connection of its own (first started the day
+    // before: two reminders at once, one line): a change the window holds
     // open makes it try again at the next tick; the lines it gives stay open in the database
     // until answered, and a start without the answer shows them again; a full disk gives
     // them unmarked and unkept.
