@@ -1,10 +1,10 @@
 #include "calendar/icalendar.h"
 
+#include "reminder/nextbirthday.h"
 #include "reminder/remindercodes.h"
 #include "reminder/reminderscan.h"
 
 #include <algorithm>
-#include <cmath>
 #include <set>
 
 namespace natalix {
@@ -26,18 +26,9 @@ QString dateValue(const QDate& d) {
         .arg(d.day(), 2, 10, QLatin1Char('0'));
 }
 
-// The day the program reminds of a birthday in `year`: 29 February falls on 1 March in a
-// common year, as the day numbers count it.
-QDate birthdayIn(int year, int monat, int tag) {
-    if (monat == 2 && tag == 29 && !QDate::isLeapYear(year))
-        return QDate(year, 3, 1);
-    return QDate(year, monat, tag);
-}
-
 struct Series {
-    int firstYear = 0; // of the first birthday that is reminded
-    int interval = 1;  // years between them
-    bool reminded = true;
+    int firstYear = 0;                  // of the first birthday shown
+    std::optional<ReminderCycle> cycle; // of the reminded ones; none: shown yearly, no alarm
 };
 
 // Which birthdays the scan reminds of: from the start birthday on, every cycle years; a
@@ -46,38 +37,18 @@ std::optional<Series> seriesOf(const Record& r) {
     Series s;
     if (r.jahr == 0) {
         s.firstYear = unknownYearStart;
+        s.cycle = ReminderCycle{};
         return s;
     }
     if (r.jahr < 0)
         return std::nullopt;
-    const std::optional<double> start = startNumber(r.erinnerungsbeginn);
-    const std::optional<int> cycle = cycleYears(r.erinnerungszyklus);
-    long long first = static_cast<long long>(r.jahr) + 1;
-    if (start && cycle && *cycle > 0 && *start >= 0 && *start == std::floor(*start) &&
-        *start <= 10000) {
-        first = r.jahr + static_cast<long long>(*start);
-        s.interval = *cycle;
-    } else {
-        // The scan never reminds of it: the birthday is shown every year, without alarms.
-        s.reminded = false;
-    }
+    s.cycle = reminderCycle(startNumber(r.erinnerungsbeginn), cycleYears(r.erinnerungszyklus));
+    // Without a usable cycle the scan never reminds of it: shown every year, without alarms.
+    const long long first = r.jahr + (s.cycle ? s.cycle->firstFrom(0) : 1);
     if (first < 1 || first > 9999)
         return std::nullopt;
     s.firstYear = static_cast<int>(first);
     return s;
-}
-
-// The first birthday of the series on or after `today`.
-QDate nextBirthday(const Record& r, const Series& s, const QDate& today) {
-    long long year = s.firstYear;
-    if (today.year() > year) {
-        const long long steps = (today.year() - year + s.interval - 1) / s.interval;
-        year += steps * s.interval;
-    }
-    QDate d = birthdayIn(static_cast<int>(year), r.monat, r.tag);
-    if (d < today)
-        d = birthdayIn(static_cast<int>(year + s.interval), r.monat, r.tag);
-    return d;
 }
 
 QString summaryOf(const Record& r) {
@@ -145,6 +116,7 @@ QByteArray renderEvent(const Record& r, const CalendarContext& context) {
     if (leapDay && r.jahr != 0 && !QDate::isLeapYear(r.jahr))
         return {}; // a date that never was
     const QDate first = birthdayIn(series->firstYear, r.monat, r.tag);
+    const int interval = series->cycle ? series->cycle->cycle : 1;
 
     QByteArray out;
     out += "BEGIN:VEVENT\r\n";
@@ -157,8 +129,8 @@ QByteArray renderEvent(const Record& r, const CalendarContext& context) {
     out += crlf(QStringLiteral("DTSTART;VALUE=DATE:") + dateValue(first));
     out += crlf(QStringLiteral("DTEND;VALUE=DATE:") + dateValue(first.addDays(1)));
     QString rule = QStringLiteral("RRULE:FREQ=YEARLY");
-    if (series->interval > 1)
-        rule += QStringLiteral(";INTERVAL=%1").arg(series->interval);
+    if (interval > 1)
+        rule += QStringLiteral(";INTERVAL=%1").arg(interval);
     // Day 60 is 29 February in a leap year and 1 March in any other.
     if (leapDay)
         rule += QStringLiteral(";BYYEARDAY=60");
@@ -166,18 +138,20 @@ QByteArray renderEvent(const Record& r, const CalendarContext& context) {
     out += crlf(QStringLiteral("SUMMARY:") + escapeText(summaryOf(r)));
     out += "CATEGORIES:Geburtstag\r\nTRANSP:TRANSPARENT\r\n";
 
-    if (series->reminded) {
+    if (series->cycle) {
         // The alarm texts are the lines of the next due birthday; an export refreshes them.
-        const QDate next =
-            nextBirthday(r, *series, context.today.isValid() ? context.today : first);
+        const int next =
+            nextBirthday(r.jahr, r.monat, r.tag, context.today.isValid() ? context.today : first,
+                         r.jahr != 0 ? series->cycle : std::nullopt)
+                .year;
         std::set<int> leads;
         for (const QString& text : r.erinnerung) {
             const std::optional<int> days = offsetDays(text);
             if (days && *days >= 0 && leads.insert(*days).second) {
                 out += "BEGIN:VALARM\r\nACTION:DISPLAY\r\n";
                 out += crlf(QStringLiteral("DESCRIPTION:") +
-                            escapeText(reminderLine(r.name, r.nummer, r.jahr, r.monat, r.tag,
-                                                    next.year(), *days, context.dateDisplay)));
+                            escapeText(reminderLine(r.name, r.nummer, r.jahr, r.monat, r.tag, next,
+                                                    *days, context.dateDisplay)));
                 out += crlf(QStringLiteral("TRIGGER:") + triggerOf(*days));
                 out += "END:VALARM\r\n";
             }

@@ -1,9 +1,9 @@
 #include "reminder/reminderscan.h"
 
-#include "reminder/daynumber.h"
+#include "reminder/nextbirthday.h"
 #include "table/textnumber.h"
 
-#include <cmath>
+#include <optional>
 
 namespace natalix {
 
@@ -11,40 +11,27 @@ namespace {
 
 struct Decision {
     bool due = false;
-    long long days = 0;
-    long long age = 0;
-    int referenceYear = 0;
+    NextBirthday birthday;
     std::array<bool, 3> reminders{false, false, false};
 };
 
-// From September on, a birthday in January to April is next year's.
-int referenceYear(int year, int month, int monat) {
-    return (month > 8 && monat < 5) ? year + 1 : year;
-}
-
-Decision erinnerungfaellig(const ConvertedRow& row, const ScanDay& today) {
+Decision erinnerungfaellig(const ConvertedRow& row, const QDate& today) {
     Decision d;
-    d.referenceYear = referenceYear(today.year(), today.month(), row.monat);
-    d.age = static_cast<long long>(d.referenceYear) - row.jahr;
     // Without a year there is no age: every birthday is due, start and cycle do not apply.
+    std::optional<ReminderCycle> cycle;
     if (row.jahr != 0) {
         // A start or cycle that is no usable number skips the record.
-        if (!row.start || !row.cycle || *row.cycle == 0)
-            return d;
-        if (*row.start > d.age)
-            return d;
-        const double yearsSinceStart = static_cast<double>(d.age) - *row.start;
-        if (std::fmod(yearsSinceStart, *row.cycle) != 0.0)
+        cycle = reminderCycle(row.start, row.cycle);
+        if (!cycle)
             return d;
     }
     const auto active = [&](int k) { return row.offset[k] && *row.offset[k] != -1; };
     if (!active(0) && !active(1) && !active(2))
         return d;
-    d.days = static_cast<long long>(berechnetage(d.referenceYear, row.monat, row.tag)) -
-             today.dayNumber();
+    d.birthday = nextBirthday(row.jahr, row.monat, row.tag, today, cycle);
+    const long long days = d.birthday.days;
     for (int k = 0; k < 3; ++k) {
-        if (active(k) && row.marker[k] != d.referenceYear && d.days <= *row.offset[k] &&
-            d.days >= 0) {
+        if (active(k) && row.marker[k] != d.birthday.year && days <= *row.offset[k] && days >= 0) {
             d.reminders[k] = true;
             d.due = true;
         }
@@ -62,25 +49,22 @@ ScanResult geburtstagedurchgehen(const std::vector<ConvertedRow>& rows, const QD
 ScanResult geburtstagedurchgehen(const std::vector<ConvertedRow>& rows, const QDate& date,
                                  double dateDisplay, const std::function<QString(int)>& nameOf) {
     ScanResult result;
-    const ScanDay today(date);
     for (int x = 0; x < static_cast<int>(rows.size()); ++x) {
-        const Decision d = erinnerungfaellig(rows[x], today);
+        const Decision d = erinnerungfaellig(rows[x], date);
         if (!d.due)
             continue;
         for (int k = 0; k < 3; ++k) {
             if (d.reminders[k])
-                result.marks.push_back({x, k, d.referenceYear});
+                result.marks.push_back({x, k, d.birthday.year});
         }
         const ConvertedRow& row = rows[x];
         result.lines << reminderLine(nameOf(x), row.nummer, row.jahr, row.monat, row.tag,
-                                     d.referenceYear, d.days, dateDisplay);
+                                     d.birthday.year, d.birthday.days, dateDisplay);
     }
     return result;
 }
 
-ScanDay::ScanDay(const QDate& today)
-    : m_year(today.year()), m_month(today.month()),
-      m_dayNumber(berechnetage(today.year(), today.month(), today.day())) {
+ScanDay::ScanDay(const QDate& today) : m_today(today) {
     for (int monat = 1; monat <= 12; ++monat)
         for (int tag = 1; tag <= 31; ++tag)
             m_usual[(monat - 1) * 31 + tag - 1] = window(monat, tag);
@@ -89,9 +73,7 @@ ScanDay::ScanDay(const QDate& today)
 bool ScanDay::window(int monat, int tag) const {
     // The days to go as erinnerungfaellig counts them; a reminder is due only from its lead
     // time ahead up to the day itself.
-    const long long days =
-        static_cast<long long>(berechnetage(referenceYear(m_year, m_month, monat), monat, tag)) -
-        m_dayNumber;
+    const long long days = nextBirthday(0, monat, tag, m_today).days;
     return days >= 0 && days <= longestLeadDays();
 }
 
@@ -102,7 +84,7 @@ bool ScanDay::mayBeDue(int monat, int tag) const {
 }
 
 bool ScanDay::anyDue(const ConvertedRow& row) const {
-    return erinnerungfaellig(row, *this).due;
+    return erinnerungfaellig(row, m_today).due;
 }
 
 QString reminderLine(const QString& name, int nummer, int jahr, int monat, int tag,

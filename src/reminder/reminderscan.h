@@ -36,9 +36,6 @@ ScanResult geburtstagedurchgehen(const std::vector<ConvertedRow>& rows, const QD
 class ScanDay {
 public:
     explicit ScanDay(const QDate& today);
-    int year() const { return m_year; }
-    int month() const { return m_month; }
-    int dayNumber() const { return m_dayNumber; }
 
     // Whether a record with this month and day can have a reminder due: its birthday lies
     // between today and the longest lead time ahead. A scan need not read any other record.
@@ -48,9 +45,7 @@ public:
 
 private:
     bool window(int monat, int tag) const;
-    int m_year;
-    int m_month;
-    int m_dayNumber;
+    QDate m_today;
     std::array<bool, 12 * 31> m_usual{}; // mayBeDue of 1 January to 31 December
 };
 

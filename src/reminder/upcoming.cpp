@@ -1,5 +1,6 @@
 #include "reminder/upcoming.h"
 
+#include "reminder/nextbirthday.h"
 #include "table/cursor.h"
 #include "table/textnumber.h"
 
@@ -8,12 +9,6 @@
 namespace natalix {
 
 namespace {
-
-// The day a birthday falls on in `year`: a day past the month's end runs into the next
-// month, as the day numbers count it (29 February 2025 is 1 March, 31 April is 1 May).
-QDate fallsOn(int year, int monat, int tag) {
-    return QDate(year, monat, 1).addDays(tag - 1);
-}
 
 QString entryText(const UpcomingBirthday& b) {
     QString text = b.name + QStringLiteral(", ") + daysAheadText(b.daysAhead);
@@ -69,22 +64,18 @@ std::vector<UpcomingBirthday> upcomingBirthdays(const Snapshot& rows, const QDat
         const Record& r = rows[row];
         if (r.monat < 1 || r.monat > 12 || r.tag < 1 || r.tag > 31)
             continue;
-        int year = today.year();
-        QDate date = fallsOn(year, r.monat, r.tag);
-        if (date < today)
-            date = fallsOn(++year, r.monat, r.tag);
-        const qint64 ahead = today.daysTo(date);
-        if (ahead > days)
+        const NextBirthday next = nextBirthday(r.jahr, r.monat, r.tag, today);
+        if (next.days > days)
             continue;
         UpcomingBirthday b;
         if (r.jahr != 0) {
-            b.age = year - r.jahr;
             // The day of birth itself is no birthday, and a later one lies ahead of it.
-            if (*b.age < 1)
+            if (next.age < 1)
                 continue;
+            b.age = static_cast<int>(next.age);
         }
-        b.date = date;
-        b.daysAhead = static_cast<int>(ahead);
+        b.date = birthdayIn(next.year, r.monat, r.tag);
+        b.daysAhead = static_cast<int>(next.days);
         b.name = upcomingName(r);
         b.row = row;
         b.nummer = r.nummer;

@@ -122,6 +122,11 @@ private slots:
                       "alle 10 Jahre"}),
             {"DTSTART;VALUE=DATE:20180615", "RRULE:FREQ=YEARLY;INTERVAL=10", "TRIGGER:-P92D",
              "TRIGGER:-P28D", "TRIGGER:-P31D"});
+        row("every 2 years",
+            birthday(1, "Z", 2000, 6, 15,
+                     {"Am Tage des Geburtstages", "Keine Erinnerung", "Keine Erinnerung",
+                      "1. Geburtstag", "alle 2 Jahre"}),
+            {"DTSTART;VALUE=DATE:20010615", "RRULE:FREQ=YEARLY;INTERVAL=2", "TRIGGER:PT0S"});
         row("unknown year ignores start and cycle",
             birthday(1, "P", 0, 8, 15,
                      {"3 Tage vorher", "Keine Erinnerung", "3 Tage vorher", "50. Geburtstag",
@@ -148,34 +153,39 @@ private slots:
             row(name, birthday(1, "X", y, m, d, usual), {});
     }
 
+    // The alarm texts are the lines of the next reminded birthday from the day of the export.
+    void alarmTexts_data() {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QString>("cycle");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("on the birthday") << QDate(2026, 3, 7) << "jährlich"
+                                         << "wird heute 46";
+        QTest::newRow("the day after") << QDate(2026, 3, 8) << "jährlich"
+                                       << "wird heute 47";
+        QTest::newRow("every 2 years, between") << QDate(2025, 3, 8) << "alle 2 Jahre"
+                                                << "wird heute 47";
+        QTest::newRow("every 2 years, on it") << QDate(2027, 3, 7) << "alle 2 Jahre"
+                                              << "wird heute 47";
+    }
+
+    void alarmTexts() {
+        QFETCH(QDate, today);
+        QFETCH(QString, cycle);
+        QFETCH(QString, text);
+        const Record r = birthday(1, "Anna", 1980, 3, 7,
+                                  {"Am Tage des Geburtstages", "Keine Erinnerung",
+                                   "Keine Erinnerung", "1. Geburtstag", cycle});
+        const QString event = QString::fromUtf8(renderEvent(r, {today, context.stamp, 1}));
+        QVERIFY2(event.contains("DESCRIPTION:Anna " + text + " Jahre alt ...\r\n"),
+                 qPrintable(event));
+    }
+
     void timing() {
         QFETCH(Record, record);
         QFETCH(QStringList, lines);
         const QByteArray event = renderEvent(record, context);
         QCOMPARE(timingLines(event), lines);
         QCOMPARE(event.isEmpty(), lines.isEmpty());
-    }
-
-    void uidFollowsTheNumber() {
-        const Record a = birthday(7, "Anna", 1980, 3, 7, usual);
-        Record corrected = a;
-        corrected.name = QStringLiteral("Anna Beispiel");
-        corrected.tag = 8;
-        QCOMPARE(eventUid(a), QStringLiteral("natalix-7"));
-        QCOMPARE(eventUid(corrected), eventUid(a));
-        corrected.nummer = 8;
-        QVERIFY(eventUid(corrected) != eventUid(a));
-    }
-
-    void calendar() {
-        int skipped = -1;
-        const QByteArray ics = renderCalendar(
-            {birthday(1, "A", 1980, 3, 7, none), birthday(2, "B", 1990, 4, 31, none)}, context,
-            &skipped);
-        QCOMPARE(skipped, 1);
-        QVERIFY(ics.startsWith("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:"));
-        QVERIFY(ics.endsWith("END:VEVENT\r\nEND:VCALENDAR\r\n"));
-        QCOMPARE(ics.count("BEGIN:VEVENT"), 1);
     }
 };
 

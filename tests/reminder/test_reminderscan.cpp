@@ -81,11 +81,9 @@ private slots:
         auto row = [](const char* name, const QStringList& texts, const QList<int>& marked) {
             QTest::newRow(name) << texts << marked;
         };
+        // Which start and cycle are usable is the cycle's own table; here: only the record skips.
         row("usable", {amTage, amTage, amTage, "1. Geburtstag", "jährlich"}, {0, 1, 2});
-        row("unknown cycle", {amTage, amTage, amTage, "1. Geburtstag", "alle 11 Jahre"}, {});
         row("cycle 0", {amTage, amTage, amTage, "1. Geburtstag", "alle 0 Jahre"}, {});
-        row("start without number", {amTage, amTage, amTage, "Geburtstag", "jährlich"}, {});
-        row("case and blanks count", {amTage, amTage, amTage, "1. Geburtstag", "Jährlich"}, {});
         row("unusable offsets",
             {"1 monat vorher", amTage, "1 Tag vorher ", "1. Geburtstag", "jährlich"}, {1});
         row("start at the age", {keine, keine, amTage, "45. Geburtstag", "jährlich"}, {2});
@@ -119,23 +117,11 @@ private slots:
     void codesFromStoredBytes_data() {
         QTest::addColumn<QString>("text");
         QStringList texts = reminderOffsetTexts() + reminderStartTexts() + reminderCycleTexts();
-        texts << "4 Wochen vorher"
-              << "1 monat vorher"
-              << "1 Tag vorher "
-              << ""
-              << " "
-              << "5 Tage Vorher"
-              << "8 Tage vorher"
-              << "alle 11 Jahre"
-              << "alle 0 Jahre"
-              << "Jährlich"
-              << "jahrlich"
-              << "007. Geburtstag"
-              << "Geburtstag"
-              << "1.5 Geburtstag"
-              << "126. Geburtstag"
-              << "-3. Geburtstag"
-              << "1. Geburtstag!";
+        texts << QString::fromUtf8("4 Wochen vorher|1 monat vorher|1 Tag vorher || |5 Tage Vorher|"
+                                   "8 Tage vorher|alle 11 Jahre|alle 0 Jahre|Jährlich|jahrlich|"
+                                   "007. Geburtstag|Geburtstag|1.5 Geburtstag|126. Geburtstag|"
+                                   "-3. Geburtstag|1. Geburtstag!")
+                     .split(u'|');
         for (const QString& t : texts)
             QTest::newRow(qPrintable(u'"' + t + u'"')) << t;
     }
@@ -161,14 +147,15 @@ private slots:
             QTest::newRow(name) << birthday(1, "Kind", born[0], born[1], born[2], {lead}) << today
                                 << QString::fromUtf8(line);
         };
+        // The days to the next birthday are nextBirthday's; here the lead time and the line.
         row("30 April from 20 December", {1990, 4, 30}, "3 Monate vorher", {2024, 12, 20}, "");
         row("30 January from 20 August", {1990, 1, 30}, "3 Monate vorher", {2025, 8, 20}, "");
-        row("30 January from 1 November", {1990, 1, 30}, "3 Monate vorher", {2025, 11, 1},
-            "Kind wird am 30.1.2026 36 Jahre alt ...");
+        row("3 January from 5 October", {1990, 1, 3}, "3 Monate vorher", {2025, 10, 5},
+            "Kind wird am 3.1.2026 36 Jahre alt ...");
+        row("1 April from 31 December", {1990, 4, 1}, "3 Monate vorher", {2025, 12, 31},
+            "Kind wird am 1.4.2026 36 Jahre alt ...");
         row("29 February, common year", {2000, 2, 29}, "1 Tag vorher", {2025, 2, 28},
             "Kind wird morgen 25 Jahre alt ...");
-        row("29 February, leap year", {2000, 2, 29}, "1 Tag vorher", {2028, 2, 28},
-            "Kind wird morgen 28 Jahre alt ...");
         row("born after the reference year", {2030, 3, 7}, "Am Tage des Geburtstages", {2025, 3, 7},
             "");
         row("the day after", {1980, 3, 6}, "1 Woche vorher", {2025, 3, 7}, "");
@@ -177,33 +164,21 @@ private slots:
             "Kind wird am 14.3.2025 45 Jahre alt ...");
         const Record every10 =
             birthday(7, "Zehner", 2000, 3, 7, {amTage}, "18. Geburtstag", "alle 10 Jahre");
-        for (int age : {17, 18, 19, 27, 28, 38})
+        for (int age : {27, 28})
             QTest::addRow("start 18, cycle 10, age %d", age)
                 << every10 << QDate(2000 + age, 3, 7)
-                << (age % 10 == 8 ? QStringLiteral("Zehner wird heute %1 Jahre alt ...").arg(age)
-                                  : QString());
+                << (age == 28 ? QStringLiteral("Zehner wird heute 28 Jahre alt ...") : QString());
         // Jahr 0: the year is unknown, so every birthday counts and no age is told.
         row("unknown year, today", {0, 3, 7}, "Am Tage des Geburtstages", {2025, 3, 7},
             "Kind hat heute Geburtstag ...");
         row("unknown year, tomorrow", {0, 3, 8}, "1 Tag vorher", {2025, 3, 7},
             "Kind hat morgen Geburtstag ...");
-        row("unknown year, a week ahead", {0, 3, 14}, "1 Woche vorher", {2025, 3, 7},
-            "Kind hat am 14.3.2025 Geburtstag ...");
         row("unknown year, January from November", {0, 1, 30}, "3 Monate vorher", {2025, 11, 1},
             "Kind hat am 30.1.2026 Geburtstag ...");
-        row("unknown year, 29 February, common year", {0, 2, 29}, "1 Tag vorher", {2025, 2, 28},
-            "Kind hat morgen Geburtstag ...");
-        row("unknown year, 29 February, leap year", {0, 2, 29}, "1 Tag vorher", {2028, 2, 28},
-            "Kind hat morgen Geburtstag ...");
         row("unknown year, the day after", {0, 3, 6}, "1 Woche vorher", {2025, 3, 7}, "");
-        for (const char* cycle : {"alle 100 Jahre", "alle 11 Jahre"})
-            QTest::addRow("unknown year, start and cycle %s do not apply", cycle)
-                << birthday(3, "Ohne Jahr", 0, 3, 7, {amTage}, "125. Geburtstag", cycle)
-                << QDate(2025, 3, 7) << QStringLiteral("Ohne Jahr hat heute Geburtstag ...");
-        QTest::newRow("unknown year, no name")
-            << birthday(12, " ", 0, 3, 9, {"1 Woche vorher"}) << QDate(2025, 3, 7)
-            << "Ein eingegebenes Geburtstags-Kind ohne Namen (Datensatz 12)  hat am 9.3.2025 "
-               "Geburtstag ...";
+        QTest::newRow("unknown year, start and cycle do not apply")
+            << birthday(3, "Ohne Jahr", 0, 3, 7, {amTage}, "125. Geburtstag", "alle 11 Jahre")
+            << QDate(2025, 3, 7) << QStringLiteral("Ohne Jahr hat heute Geburtstag ...");
         // The blank name is written as stored, hence two blanks.
         QTest::newRow("no name") << birthday(12, " ", 1995, 3, 7, {amTage}) << QDate(2025, 3, 7)
                                  << "Ein eingegebenes Geburtstags-Kind ohne Namen (Datensatz 12)  "
@@ -217,15 +192,6 @@ private slots:
         const ScanResult r = scanRows({record}, today);
         QCOMPARE(r.lines, line.isEmpty() ? QStringList() : QStringList{line});
         QCOMPARE(r.marks.empty(), line.isEmpty());
-    }
-
-    void unknownYearInTheNewDisplay() {
-        const ScanResult r = geburtstagedurchgehen(
-            erinnerungstexteumwandeln({birthday(1, "Kind", 0, 8, 15, {"1 Woche vorher"})}),
-            QDate(2025, 8, 10), 0);
-        QCOMPARE(r.lines, QStringList{QStringLiteral("Kind hat am 2025-8-15 Geburtstag ...")});
-        QCOMPARE(r.marks.size(), size_t(1));
-        QCOMPARE(r.marks[0].year, 2025);
     }
 
     void dayByDay_data() {
@@ -274,14 +240,6 @@ private slots:
         QVERIFY(Cursor(*t.store).snapshot() == (Snapshot{annaDone, summer, neujahrDone}));
     }
 
-    // First started the day before: two reminders at once, one line; that day again, none.
-    void firstScanTheDayBefore() {
-        Table t({anna, summer});
-        QCOMPARE(t.scanOn(QDate(2025, 3, 6)).lines, QStringList{morgen});
-        QCOMPARE(t.markers(1), (QList<int>{2025, 2025, 0}));
-        QVERIFY(t.scanOn(QDate(2025, 3, 6)).lines.isEmpty());
-    }
-
     // A full disk while the markers are written: the lines are given, nothing is taken as
     // marked, and the next scan gives the same lines again.
     void failedMarkerWriteRemindsAgain() {
@@ -307,7 +265,8 @@ private slots:
         QCOMPARE(t.markers(1), (QList<int>{2025, 2025, 0}));
     }
 
-    // The running program scans through a connection of its own: a change the window holds
+    // The running program scans through a connection of its own (first started the day
+    // before: two reminders at once, one line): a change the window holds
     // open makes it try again at the next tick; the lines it gives stay open in the database
     // until answered, and a start without the answer shows them again; a full disk gives
     // them unmarked and unkept.
@@ -451,19 +410,6 @@ private slots:
             QVERIFY2(got.lines == expected.lines, when + ": " + got.lines.join(u'/').toUtf8());
             QVERIFY2(Cursor(*t.store).snapshot() == model, when);
         }
-    }
-
-    void linesInMonthDayOrder() {
-        const QStringList lead{QStringLiteral("2 Wochen vorher")};
-        // Stored in an order that is neither by date nor by year.
-        Table t({birthday(1, "Mar10", 1990, 3, 10, lead), birthday(2, "Dez28", 1960, 12, 28, lead),
-                 birthday(3, "Jan2", 1999, 1, 2, lead), birthday(4, "Feb28", 2001, 2, 28, lead),
-                 birthday(5, "Mar1", 1970, 3, 1, lead)});
-        QStringList got;
-        for (const QDate& today : {QDate(2025, 2, 27), QDate(2025, 12, 20)})
-            for (const QString& line : t.scanOn(today).lines)
-                got << line.section(u' ', 0, 0);
-        QCOMPARE(got, (QStringList{"Feb28", "Mar1", "Mar10", "Jan2", "Dez28"}));
     }
 };
 
