@@ -27,91 +27,98 @@ OPTIONS = REMINDERS + [
 INPUT_ROLES = {"text", "combo box", "push button", "check box", "radio button", "table"}
 
 
-def walk(root):
-    """Every object below root as (path, role, name, an input shown, focused, object), read in
-    one go. The window changes while it is read: a walk that meets an object gone meanwhile
-    ("No such object path") is worth nothing and gives None; the caller reads again."""
+def walk(root, depth=30):
+    """Every object below root as (role, name, an input shown, focused, in the grid, object),
+    read in one go. The window changes while it is read: a walk that meets an object gone
+    meanwhile ("No such object path") is worth nothing and gives None; the caller reads again."""
     out = []
 
-    def visit(node, path):
-        st = node.getState()
+    def visit(node, level, in_grid):
+        st, role = node.getState(), node.getRoleName()
+        in_grid = in_grid or role == "table"
         shown = st.contains(pyatspi.STATE_SHOWING) and st.contains(pyatspi.STATE_FOCUSABLE)
-        out.append((path, node.getRoleName(), node.name or "", shown,
-                    st.contains(pyatspi.STATE_FOCUSED), node))
-        for i in range(node.childCount if len(path) < 30 else 0):
-            visit(node.getChildAtIndex(i), path + (i,))
+        out.append((role, node.name or "", shown, st.contains(pyatspi.STATE_FOCUSED), in_grid,
+                    node))
+        for i in range(node.childCount if level < depth else 0):
+            visit(node.getChildAtIndex(i), level + 1, in_grid)
     try:
-        visit(root() if callable(root) else root, ())
+        visit(root() if callable(root) else root, 0, False)
         return out
     except Exception:
         return None
 
 
-def settled(root, done, seconds=20):
-    """The tree once two whole walks in a row read the same and done(walk) holds: findings
-    are never taken from a window halfway through a change. The last walk when time is up."""
-    deadline, last = time.monotonic() + seconds, None
+def settled(root, done, seconds=20, depth=30):
+    """The first whole walk for which done(walk) holds; the last whole walk when time is up."""
+    deadline, last = time.monotonic() + seconds, []
     while time.monotonic() < deadline:
-        now = walk(root)
-        if now is not None and last is not None and done(now) and \
-                [n[:5] for n in now] == [n[:5] for n in last]:
-            return now
-        last = now if now is not None else last
+        now = walk(root, depth)
+        if now is not None:
+            if done(now):
+                return now
+            last = now
         time.sleep(0.3)
-    return last or []
+    return last
 
 
 def named(tree, role, name):
-    return next((n for n in tree if n[1] == role and n[2] == name), None)
+    return next((n for n in tree if n[0] == role and n[1] == name), None)
 
 
-def findings(tree, expected, where):
-    present = {(n[1], n[2]) for n in tree}
+def wrong_in(tree, expected, where):
+    present = {(n[0], n[1]) for n in tree}
     wrong = [f"{where}: no {r} named {m!r}" for r, m in expected if (r, m) not in present]
-    return wrong + sorted({f"{where}: a {n[1]} without a name" for n in tree
-                           if n[1] in INPUT_ROLES and n[3] and not n[2].strip()})
+    return wrong + sorted({f"{where}: a {n[0]} without a name" for n in tree
+                           if n[0] in INPUT_ROLES and n[2] and not n[1].strip()})
+
+
+def findings(window, expected, where):
+    """What is wrong with a window, read until all is there or time is up. Only what a second
+    whole walk shows again counts: an object caught halfway through a change is no finding."""
+    tree = settled(window, lambda t: not wrong_in(t, expected, where))
+    wrong = wrong_in(tree, expected, where)
+    if wrong:
+        again = wrong_in(settled(window, lambda t: True), expected, where)
+        wrong = [w for w in wrong if w in again]
+    return wrong, tree
 
 
 def keyboard_trap(frame, table):
     """What is wrong when Tab is pressed in the grid: None when the focus leaves it."""
-    inside = lambda n: n[0][:len(table[0])] == table[0]  # noqa: E731
     try:
         box = table[5].queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     except Exception:
         return "the grid has no place on the screen"
     # A click, as a user's, also makes the window the active one, so that the keys reach it.
     pyatspi.Registry.generateMouseEvent(box.x + box.width // 2, box.y + box.height // 2, "b1c")
-    if not settled(frame, lambda t: any(n[4] and inside(n) for n in t)):
+    focus_in = lambda t: any(n[3] and n[4] for n in t)  # noqa: E731
+    if not focus_in(settled(frame, focus_in)):
         return "the grid did not take the focus"
     pyatspi.Registry.generateKeyboardEvent(0xFF09, None, pyatspi.KEY_SYM)  # Tab
-    left = settled(frame, lambda t: any(n[4] and n[1] in INPUT_ROLES and not inside(n)
-                                        for n in t))
-    if not any(n[4] and n[1] in INPUT_ROLES and not inside(n) for n in left):
+    out = lambda t: any(n[3] and n[0] in INPUT_ROLES and not n[4] for n in t)  # noqa: E731
+    if not out(settled(frame, out)):
         return "Tab in the grid did not lead out of it (a keyboard trap)"
     return None
 
 
 def check(application):
-    app = settled(application, lambda t: any(n[1] == "frame" and n[2] == "Natalix" for n in t), 40)
-    frame = named(app, "frame", "Natalix")
+    def top(role, name, seconds):  # a window of the program: a child of the application
+        return named(settled(application, lambda t: named(t, role, name), seconds, 1), role, name)
+    frame = top("frame", "Natalix", 40)
     if frame is None:
         return ["no window of Natalix within 40 s"]
-    main = settled(frame[5], lambda t: not findings(t, MAIN, "main window"))
-    wrong = findings(main, MAIN, "main window")
+    wrong, main = findings(frame[5], MAIN, "main window")
     table = named(main, "table", "Geburtstagsliste")
     trap = keyboard_trap(frame[5], table) if table else None
     wrong += ["main window: " + trap] if trap else []
-    item = named(main, "menu item", "Optionen...")
     try:  # the dialog runs inside the call, so its answer may come only at the close
-        item[5].queryAction().doAction(0)
+        named(main, "menu item", "Optionen...")[5].queryAction().doAction(0)
     except Exception:
         pass
-    app = settled(application, lambda t: named(t, "dialog", "Optionen") is not None)
-    dialog = named(app, "dialog", "Optionen")
+    dialog = top("dialog", "Optionen", 20)
     if dialog is None:
         return wrong + ["the options dialog did not open through its menu item"]
-    return wrong + findings(settled(dialog[5], lambda t: not findings(t, OPTIONS, "options")),
-                            OPTIONS, "options")
+    return wrong + findings(dialog[5], OPTIONS, "options")[0]
 
 
 def main():
