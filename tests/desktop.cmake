@@ -46,6 +46,3 @@ add_test(NAME test_presence_notray
          COMMAND ${natalix_session} --x11 --timeout 60 -- $<TARGET_FILE:test_presence> --no-tray)
 set_tests_properties(test_presence test_presence_notray PROPERTIES TIMEOUT 150
     ENVIRONMENT "LC_ALL=C.UTF-8;${natalix_x11_asan};${natalix_qtdbus_lsan}")
-
-# Finding a record: "Nächste Geburtstage..." and "&Suchen..." in the main window.
-natalix_test(test_findrecord GUI SOURCES extras/test_findrecord.cpp)

@@ -8,6 +8,7 @@
 #include "table/entrycommands.h"
 #include "table/gridmodel.h"
 #include "table/gridselection.h"
+#include "table/recordcheck.h"
 #include "table/sortcommands.h"
 #include "table/textnumber.h"
 #include "ui/services.h"
@@ -38,8 +39,6 @@
 namespace natalix {
 
 namespace {
-
-constexpr int nameMaxLength = 40;
 
 bool isTextField(const QObject* o) {
     const auto* box = qobject_cast<const QComboBox*>(o);
@@ -291,63 +290,12 @@ void FrmMain::storeDateBoxText(Field field, const QString& text) {
 void FrmMain::datensatzpruefen() {
     if (m_state.testengesperrt == 1 || m_cursor.absolutePosition() < 1)
         return;
-    // The date boxes: the whole number at the start of the text, cut to 4 or 2 characters.
-    // The year 0 (unknown) stays, as an empty box.
-    const std::pair<QComboBox*, int> boxes[] = {{cboJahr, 4}, {cboMonat, 2}, {cboTag, 2}};
-    for (const auto& [box, keep] : boxes) {
-        const int n = leadingWholeNumber(box->currentText());
-        setDateBoxText(box,
-                       box == cboJahr ? yearBoxText(n).left(keep) : QString::number(n).left(keep));
-    }
-    const bool yearKnown = !cboJahr->currentText().isEmpty();
-    // Pulled into range.
-    if (yearKnown && leadingNumber(cboJahr->currentText()) < 1880)
-        setDateBoxText(cboJahr, QStringLiteral("1880"));
-    if (leadingNumber(cboMonat->currentText()) < 1)
-        setDateBoxText(cboMonat, QStringLiteral("1"));
-    if (leadingNumber(cboTag->currentText()) < 1)
-        setDateBoxText(cboTag, QStringLiteral("1"));
-    if (yearKnown && leadingNumber(cboJahr->currentText()) > 2099)
-        setDateBoxText(cboJahr, QStringLiteral("2099"));
-    if (leadingNumber(cboMonat->currentText()) > 12)
-        setDateBoxText(cboMonat, QStringLiteral("12"));
-    if (leadingNumber(cboTag->currentText()) > 31)
-        setDateBoxText(cboTag, QStringLiteral("31"));
-
-    if (txtName->text().isEmpty())
-        setNameText(QStringLiteral(" "));
-    if (txtName->text().size() >= nameMaxLength)
-        setNameText(txtName->text().left(nameMaxLength));
-
-    Record r = m_cursor.currentRecord();
-    QString name = r.name;
-    if (name.isEmpty())
-        name = QStringLiteral(" ");
-    // Leading and trailing blanks go; a name of blanks only ends as one blank.
-    while (name != u" " && name.startsWith(u' '))
-        name = name.mid(1, 255);
-    while (name != u" " && name.endsWith(u' '))
-        name.chop(1);
-    if (name != r.name)
-        m_cursor.setField(Field::Name, name);
-
-    int jahr = r.jahr;
-    int tag = r.tag;
-    const int monat = r.monat;
-    if (jahr >= 2100)
-        jahr = 2099;
-    if (monat == 2 && tag > 29)
-        tag = 29;
-    if (monat == 2 && tag == 29 && jahr % 4 != 0)
-        tag = 28;
-    if (monat == 2 && tag == 29 && jahr == 1900)
-        tag = 28;
-    if ((monat == 4 || monat == 6 || monat == 9 || monat == 11) && tag == 31)
-        tag = 30;
-    if (jahr != r.jahr)
-        m_cursor.setField(Field::Jahr, jahr);
-    if (tag != r.tag)
-        m_cursor.setField(Field::Tag, tag);
+    const CheckedFields c = checkedFields(txtName->text(), cboJahr->currentText(),
+                                          cboMonat->currentText(), cboTag->currentText());
+    m_cursor.setField(Field::Name, c.name);
+    m_cursor.setField(Field::Jahr, c.jahr);
+    m_cursor.setField(Field::Monat, c.monat);
+    m_cursor.setField(Field::Tag, c.tag);
     showRecord();
 }
 

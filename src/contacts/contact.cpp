@@ -1,5 +1,7 @@
 #include "contacts/contact.h"
 
+#include "table/birthyear.h"
+
 #include <QDate>
 
 namespace natalix {
@@ -15,7 +17,7 @@ ContactBirthday checkedBirthday(int year, int month, int day) {
     // Without a year, 29 February must stay possible: check the day against a leap year.
     if (!QDate::isValid(year == 0 ? 2000 : year, month, day) || year < 0)
         b.status = ContactBirthday::Status::Unreadable;
-    else if (year != 0 && (year < 1880 || year > 2099))
+    else if (year != 0 && (year < firstBirthYear || year > lastBirthYear))
         b.status = ContactBirthday::Status::YearOutOfRange;
     else
         b.status = ContactBirthday::Status::Known;

@@ -5,8 +5,8 @@
 #include "listfile/transliterate.h"
 #include "table/birthyear.h"
 #include "table/cursor.h"
+#include "table/recordcheck.h"
 #include "table/sortcommands.h"
-#include "table/textnumber.h"
 
 #include <QComboBox>
 #include <QFocusEvent>
@@ -25,12 +25,6 @@ constexpr int tableLimit = 999;
 constexpr int nameMaxLength = 40;
 constexpr int backspace = 8;
 constexpr int blank = 32;
-
-struct DateBounds {
-    int code; // aktuellesfeld while the box has the focus
-    int low;
-    int high;
-};
 
 // Focus that moves to a menu or a drop-down list, or leaves with the whole window, does
 // not enter or leave a field: the clipboard commands still need to know the field then.
@@ -52,12 +46,9 @@ bool typesText(const QKeyEvent* e) {
                        [](QChar c) { return c.unicode() >= blank && c.unicode() != 127; });
 }
 
-DateBounds boundsOf(const RecordForm& form, const QComboBox* box) {
-    if (box == form.yearBox())
-        return {4, 1880, 2099};
-    if (box == form.monthBox())
-        return {3, 1, 12};
-    return {2, 1, 31};
+// aktuellesfeld while the box has the focus.
+int fieldCode(const RecordForm& form, const QComboBox* box) {
+    return box == form.yearBox() ? 4 : box == form.monthBox() ? 3 : 2;
 }
 
 } // namespace
@@ -226,19 +217,16 @@ void EntryCommands::txtName_LostFocus() {
 }
 
 void EntryCommands::dateBox_GotFocus(QComboBox* box) {
-    m_ctx.state.aktuellesfeld = boundsOf(m_ctx.form, box).code;
+    m_ctx.state.aktuellesfeld = fieldCode(m_ctx.form, box);
 }
 
 void EntryCommands::dateBox_LostFocus(QComboBox* box) {
-    const DateBounds b = boundsOf(m_ctx.form, box);
-    const int n = leadingWholeNumber(box->currentText());
-    // A year left empty (or unreadable) is the unknown year 0, shown as an empty box.
-    const bool unknown = box == m_ctx.form.yearBox() && n == unknownYear;
-    m_ctx.form.setDateBoxText(box, unknown ? yearBoxText(n) : QString::number(n));
-    if (!unknown && leadingNumber(box->currentText()) < b.low)
-        m_ctx.form.setDateBoxText(box, QString::number(b.low));
-    if (!unknown && leadingNumber(box->currentText()) > b.high)
-        m_ctx.form.setDateBoxText(box, QString::number(b.high));
+    const Field field = box == m_ctx.form.yearBox()    ? Field::Jahr
+                        : box == m_ctx.form.monthBox() ? Field::Monat
+                                                       : Field::Tag;
+    const int value = leftDateBoxValue(field, box->currentText());
+    m_ctx.form.setDateBoxText(box,
+                              field == Field::Jahr ? yearBoxText(value) : QString::number(value));
     MainState& s = m_ctx.state;
     s.dateiwurdegeaendert = 1;
     erinnerungenzuruecksetzen();

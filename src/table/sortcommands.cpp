@@ -9,17 +9,15 @@ namespace natalix {
 
 SortCommands::SortCommands(const CommandContext& context) : m_ctx(context) {}
 
-void SortCommands::sortBy(int key, const char16_t* ascending, const char16_t* ascendingCaption,
-                          const char16_t* descending, const char16_t* descendingCaption) {
+void SortCommands::sortBy(SortBy key) {
     m_ctx.form.datensatzpruefen();
     m_ctx.grid.clearSelection();
     MainState& s = m_ctx.state;
     int* toggles[5] = {&s.sortieren1, &s.sortieren2, &s.sortieren3, &s.sortieren4, &s.sortieren5};
-    int& toggle = *toggles[key];
-    if (toggle == 0)
-        m_ctx.grid.sortTable(QString::fromUtf16(ascending), QString::fromUtf16(ascendingCaption));
-    else
-        m_ctx.grid.sortTable(QString::fromUtf16(descending), QString::fromUtf16(descendingCaption));
+    int& toggle = *toggles[static_cast<int>(key)];
+    // A second click on the same key sorts the other way.
+    const SortChoice c = sortChoice(key, toggle != 0);
+    m_ctx.grid.sortTable(c.expression, c.caption);
     const int next = 1 - toggle;
     for (int* t : toggles)
         *t = 0;
@@ -27,28 +25,23 @@ void SortCommands::sortBy(int key, const char16_t* ascending, const char16_t* as
 }
 
 void SortCommands::cmdSortierennachnummer_Click() {
-    sortBy(0, u"Nummer ASC", u"Alle Datensätze - sortiert nach Nr. - aufsteigend", u"Nummer DESC",
-           u"Alle Datensätze - sortiert nach Nr. - absteigend");
+    sortBy(SortBy::Nummer);
 }
 
 void SortCommands::cmdSortierennachnamen_Click() {
-    sortBy(1, u"Name ASC", u"Alle Datensätze - sortiert nach Namen - aufsteigend", u"Name DESC",
-           u"Alle Datensätze - sortiert nach Namen - absteigend");
+    sortBy(SortBy::Name);
 }
 
 void SortCommands::cmdSortierennachjahr_Click() {
-    sortBy(2, u"Jahr ASC,Monat ASC,Tag ASC", u"Alle Datensätze - sortiert nach Jahr - aufsteigend",
-           u"Jahr DESC,Monat DESC,Tag DESC", u"Alle Datensätze - sortiert nach Jahr - absteigend");
+    sortBy(SortBy::Jahr);
 }
 
 void SortCommands::cmdSortierennachmonat_Click() {
-    sortBy(3, u"Monat ASC,Tag ASC", u"Alle Datensätze - sortiert nach Monat - aufsteigend",
-           u"Monat DESC,Tag DESC", u"Alle Datensätze - sortiert nach Monat - absteigend");
+    sortBy(SortBy::Monat);
 }
 
 void SortCommands::cmdSortierennachtag_Click() {
-    sortBy(4, u"Tag ASC", u"Alle Datensätze - sortiert nach Tag - aufsteigend", u"Tag DESC",
-           u"Alle Datensätze - sortiert nach Tag - absteigend");
+    sortBy(SortBy::Tag);
 }
 
 void SortCommands::DataGrid1_HeadClick(int column) {

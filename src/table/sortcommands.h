@@ -1,5 +1,7 @@
 #pragma once
 
+#include "table/sortexpression.h"
+
 #include <QString>
 
 namespace natalix {
@@ -9,10 +11,10 @@ struct CommandContext;
 // Captions of the grid naming the order in force.
 namespace caption {
 inline QString byNumberAscending() {
-    return QStringLiteral("Alle Datensätze - sortiert nach Nr. - aufsteigend");
+    return sortChoice(SortBy::Nummer, false).caption;
 }
 inline QString byMonthAscending() {
-    return QStringLiteral("Alle Datensätze - sortiert nach Monat - aufsteigend");
+    return sortChoice(SortBy::Monat, false).caption;
 }
 } // namespace caption
 
@@ -29,8 +31,7 @@ public:
     void DataGrid1_HeadClick(int column);
 
 private:
-    void sortBy(int key, const char16_t* ascending, const char16_t* ascendingCaption,
-                const char16_t* descending, const char16_t* descendingCaption);
+    void sortBy(SortBy key);
     const CommandContext& m_ctx;
 };
 

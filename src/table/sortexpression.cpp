@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace natalix {
 
 std::optional<SortExpression> parseSortExpression(const QString& text) {
@@ -35,6 +37,26 @@ QString sortExpressionText(const SortExpression& expr) {
         parts << fieldName(key.field) +
                      (key.descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
     return parts.join(u',');
+}
+
+SortChoice sortChoice(SortBy key, bool descending) {
+    struct Order {
+        const char16_t* fields[3];
+        const char16_t* named;
+    };
+    static const Order orders[] = {{{u"Nummer"}, u"Nr."},
+                                   {{u"Name"}, u"Namen"},
+                                   {{u"Jahr", u"Monat", u"Tag"}, u"Jahr"},
+                                   {{u"Monat", u"Tag"}, u"Monat"},
+                                   {{u"Tag"}, u"Tag"}};
+    const Order& o = orders[static_cast<int>(key)];
+    QStringList parts;
+    for (const char16_t* f : o.fields)
+        if (f)
+            parts << QString::fromUtf16(f) + (descending ? u" DESC"_s : u" ASC"_s);
+    return {parts.join(u','),
+            QStringLiteral("Alle Datensätze - sortiert nach %1 - %2")
+                .arg(QString::fromUtf16(o.named), descending ? u"absteigend"_s : u"aufsteigend"_s)};
 }
 
 } // namespace natalix

@@ -22,4 +22,13 @@ using SortExpression = std::vector<SortKey>;
 std::optional<SortExpression> parseSortExpression(const QString& text);
 QString sortExpressionText(const SortExpression& expr);
 
+// The five orders of the sort buttons and the grid's header: by number, name, year, month,
+// day. Each gives the expression the table is sorted by and the grid's caption naming it.
+enum class SortBy { Nummer, Name, Jahr, Monat, Tag };
+struct SortChoice {
+    QString expression;
+    QString caption;
+};
+SortChoice sortChoice(SortBy key, bool descending);
+
 } // namespace natalix

@@ -1,12 +1,9 @@
 #!/usr/bin/python3
 """Starts Natalix on an X server of its own with Qt's accessibility bridge on and reads what a
-screen reader gets from the AT-SPI tree: the names of the main window's inputs, and of the
-options dialog opened through its menu item; no input there may go without a name. Tab
-pressed in the grid must lead out of it (no keyboard trap).
-
-Run it under dbus-run-session, whose session bus starts the accessibility bus on demand.
-Usage: check_accessibility.py NATALIX_BINARY. Exit 0 when every name is there, 1 with the
-findings, 77 (with the reason) where no accessibility bus can run.
+screen reader gets from the AT-SPI tree: the names of the main window's inputs and of the
+options dialog opened through its menu item (no input without a name), and that Tab in the
+grid leads out of it. Run it under dbus-run-session. Usage: check_accessibility.py NATALIX.
+Exit 0 when all is there, 1 with the findings, 77 where no accessibility bus can run.
 """
 import os
 import subprocess
@@ -30,101 +27,98 @@ OPTIONS = REMINDERS + [
 INPUT_ROLES = {"text", "combo box", "push button", "check box", "radio button", "table"}
 
 
-def nodes(node, depth=0):
-    """Every object below node, bounded in depth; one that goes away meanwhile is left out."""
-    if node is None or depth > 30:
-        return
+def walk(root, depth=30):
+    """Every object below root as (role, name, an input shown, focused, in the grid, object),
+    read in one go. The window changes while it is read: a walk that meets an object gone
+    meanwhile ("No such object path") is worth nothing and gives None; the caller reads again."""
+    out = []
+
+    def visit(node, level, in_grid):
+        st, role = node.getState(), node.getRoleName()
+        in_grid = in_grid or role == "table"
+        shown = st.contains(pyatspi.STATE_SHOWING) and st.contains(pyatspi.STATE_FOCUSABLE)
+        out.append((role, node.name or "", shown, st.contains(pyatspi.STATE_FOCUSED), in_grid,
+                    node))
+        for i in range(node.childCount if level < depth else 0):
+            visit(node.getChildAtIndex(i), level + 1, in_grid)
     try:
-        yield node
-        for i in range(node.childCount):
-            yield from nodes(node.getChildAtIndex(i), depth + 1)
+        visit(root() if callable(root) else root, 0, False)
+        return out
     except Exception:
-        return
+        return None
 
 
-def described(root):
-    """(object, role, name, state) of every object below root. The window changes while it is
-    read: an object that has gone by the time it is asked ("No such object path") is left
-    out, as if the walk had come a moment later."""
-    for n in nodes(root):
-        try:
-            yield n, n.getRoleName(), n.name or "", n.getState()
-        except Exception:
-            continue
-
-
-def find(root, role, name, seconds):
-    deadline = time.monotonic() + seconds
+def settled(root, done, seconds=20, depth=30):
+    """The first whole walk for which done(walk) holds; the last whole walk when time is up."""
+    deadline, last = time.monotonic() + seconds, []
     while time.monotonic() < deadline:
-        try:
-            top = root() if callable(root) else root
-        except Exception:  # the application went away or is not registered yet
-            top = None
-        for n, r, m, _ in described(top):
-            if r == role and (name is None or m == name):
-                return n
-        time.sleep(0.5)
+        now = walk(root, depth)
+        if now is not None:
+            if done(now):
+                return now
+            last = now
+        time.sleep(0.3)
+    return last
+
+
+def named(tree, role, name):
+    return next((n for n in tree if n[0] == role and n[1] == name), None)
+
+
+def wrong_in(tree, expected, where):
+    present = {(n[0], n[1]) for n in tree}
+    wrong = [f"{where}: no {r} named {m!r}" for r, m in expected if (r, m) not in present]
+    return wrong + sorted({f"{where}: a {n[0]} without a name" for n in tree
+                           if n[0] in INPUT_ROLES and n[2] and not n[1].strip()})
+
+
+def findings(window, expected, where):
+    """What is wrong with a window, read until all is there or time is up. Only what a second
+    whole walk shows again counts: an object caught halfway through a change is no finding."""
+    tree = settled(window, lambda t: not wrong_in(t, expected, where))
+    wrong = wrong_in(tree, expected, where)
+    if wrong:
+        again = wrong_in(settled(window, lambda t: True), expected, where)
+        wrong = [w for w in wrong if w in again]
+    return wrong, tree
+
+
+def keyboard_trap(frame, table):
+    """What is wrong when Tab is pressed in the grid: None when the focus leaves it."""
+    try:
+        box = table[5].queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    except Exception:
+        return "the grid has no place on the screen"
+    # A click, as a user's, also makes the window the active one, so that the keys reach it.
+    pyatspi.Registry.generateMouseEvent(box.x + box.width // 2, box.y + box.height // 2, "b1c")
+    focus_in = lambda t: any(n[3] and n[4] for n in t)  # noqa: E731
+    if not focus_in(settled(frame, focus_in)):
+        return "the grid did not take the focus"
+    pyatspi.Registry.generateKeyboardEvent(0xFF09, None, pyatspi.KEY_SYM)  # Tab
+    out = lambda t: any(n[3] and n[0] in INPUT_ROLES and not n[4] for n in t)  # noqa: E731
+    if not out(settled(frame, out)):
+        return "Tab in the grid did not lead out of it (a keyboard trap)"
     return None
 
 
-def focused(root):
-    """The focused objects below root, as (object, role, name)."""
-    return [(n, r, m) for n, r, m, st in described(root) if st.contains(pyatspi.STATE_FOCUSED)]
-
-
-def inside(node, ancestor):
-    """Whether node lies in ancestor's subtree (an object that has gone counts as not)."""
-    try:
-        while node is not None:
-            if node == ancestor:
-                return True
-            node = node.parent
+def check(application):
+    def top(role, name, seconds):  # a window of the program: a child of the application
+        return named(settled(application, lambda t: named(t, role, name), seconds, 1), role, name)
+    frame = top("frame", "Natalix", 40)
+    if frame is None:
+        return ["no window of Natalix within 40 s"]
+    wrong, main = findings(frame[5], MAIN, "main window")
+    table = named(main, "table", "Geburtstagsliste")
+    trap = keyboard_trap(frame[5], table) if table else None
+    wrong += ["main window: " + trap] if trap else []
+    try:  # the dialog runs inside the call, so its answer may come only at the close
+        named(main, "menu item", "Optionen...")[5].queryAction().doAction(0)
     except Exception:
         pass
-    return False
-
-
-def keyboard_trap(frame):
-    """What is wrong when Tab is pressed in the grid: None when the focus leaves it."""
-    table = find(frame, "table", "Geburtstagsliste", 5)
-    if table is None:
-        return "no grid to press Tab in"
-    # A click into the grid, as a user's: it also makes the window the active one, which no
-    # window manager does here, so that the keys reach it.
-    try:
-        box = table.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    except Exception:
-        return "the grid has no place on the screen"
-    pyatspi.Registry.generateMouseEvent(box.x + box.width // 2, box.y + box.height // 2, "b1c")
-    deadline = time.monotonic() + 20
-    while not any(inside(n, table) for n, _, _ in focused(frame)):
-        if time.monotonic() > deadline:
-            return "the grid did not take the focus"
-        time.sleep(0.5)
-    pyatspi.Registry.generateKeyboardEvent(0xFF09, None, pyatspi.KEY_SYM)  # Tab
-    deadline = time.monotonic() + 20
-    while time.monotonic() < deadline:
-        now = [(r, m) for n, r, m in focused(frame) if r in INPUT_ROLES and not inside(n, table)]
-        if now:
-            return None
-        time.sleep(0.5)
-    return "Tab in the grid did not lead out of it (a keyboard trap)"
-
-
-def findings(window, expected, where, seconds=20):
-    """What is wrong with one window, read until every expected name shows (in time)."""
-    deadline, seen = time.monotonic() + seconds, []
-    while time.monotonic() < deadline:
-        seen = [(r, m, st) for _, r, m, st in described(window)]
-        if all((r, m) in {(s[0], s[1]) for s in seen} for r, m in expected):
-            break
-        time.sleep(0.5)
-    present = {(r, m) for r, m, _ in seen}
-    wrong = [f"{where}: no {r} named {m!r}" for r, m in expected if (r, m) not in present]
-    wrong += sorted({f"{where}: a {r} without a name" for r, m, st in seen
-                     if r in INPUT_ROLES and not m.strip() and st.contains(pyatspi.STATE_SHOWING)
-                     and st.contains(pyatspi.STATE_FOCUSABLE)})
-    return wrong, len(seen)
+    dialog = top("dialog", "Optionen", 20)
+    if dialog is None:
+        return wrong + ["the options dialog did not open through its menu item"]
+    return wrong + findings(dialog[5], OPTIONS, "options")[0]
 
 
 def main():
@@ -149,38 +143,19 @@ def main():
                        XDG_CONFIG_HOME=home + "/.config", XDG_DATA_HOME=home + "/.local/share",
                        # libxkbcommon-x11 reads keymap names past what strict checks allow
                        ASAN_OPTIONS="detect_leaks=0:abort_on_error=1")
-            natalix = subprocess.Popen([sys.argv[1], "--datadir", home + "/daten"], env=env,
-                                       stdin=subprocess.DEVNULL, start_new_session=True)
-            started.append(natalix)
+            started.append(subprocess.Popen([sys.argv[1], "--datadir", home + "/daten"],
+                                            env=env, stdin=subprocess.DEVNULL,
+                                            start_new_session=True))
 
             def application():
-                desktop = pyatspi.Registry.getDesktop(0)
-                return next((a for a in desktop if a is not None and a.name == "Natalix"), None)
+                return next(a for a in pyatspi.Registry.getDesktop(0)
+                            if a is not None and a.name == "Natalix")
 
-            frame = find(application, "frame", "Natalix", 40)
-            if frame is None:
-                print(f"check_accessibility: no window of Natalix within 40 s "
-                      f"(the program {'ended' if natalix.poll() is not None else 'runs'})")
-                return 1
-            wrong, count = findings(frame, MAIN, "main window")
-            trap = keyboard_trap(frame)
-            if trap:
-                wrong.append("main window: " + trap)
-            item = find(frame, "menu item", "Optionen...", 5)
-            try:  # the dialog runs inside the call, so its answer may come only at the close
-                item.queryAction().doAction(0)
-            except Exception:
-                pass
-            dialog = find(application, "dialog", "Optionen", 20)
-            if dialog is None:
-                wrong.append("the options dialog did not open through its menu item")
-            else:
-                more, n = findings(dialog, OPTIONS, "options")
-                wrong, count = wrong + more, count + n
+            wrong = check(application)
             if wrong:
                 print("check_accessibility: " + "; ".join(wrong))
                 return 1
-            print(f"check_accessibility: {len(MAIN) + len(OPTIONS)} names among {count} objects, "
+            print(f"check_accessibility: {len(MAIN) + len(OPTIONS)} names, "
                   "Tab leads out of the grid")
             return 0
         finally:

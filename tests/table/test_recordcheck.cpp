@@ -1,0 +1,121 @@
+// The record check, the correction of a date box that loses the focus, and the sort orders.
+#include "table/recordcheck.h"
+#include "table/sortexpression.h"
+
+#include <QtTest>
+
+using namespace natalix;
+
+Q_DECLARE_METATYPE(natalix::CheckedFields)
+
+class TestRecordCheck : public QObject {
+    Q_OBJECT
+private slots:
+    void checkedFields_data() {
+        QTest::addColumn<QStringList>("typed"); // name, Jahr, Monat, Tag
+        QTest::addColumn<CheckedFields>("checked");
+        const auto row = [](const char* tag, const QStringList& typed, const QString& name, int j,
+                            int m, int t) {
+            QTest::newRow(tag) << typed << CheckedFields{name, j, m, t};
+        };
+        row("as typed", {"Anna", "1980", "3", "7"}, "Anna", 1980, 3, 7);
+        row("blank in the year", {"Anna", "19 65", "3", "7"}, "Anna", 1965, 3, 7);
+        row("year with letters", {"Anna", "1971abc", "3", "7"}, "Anna", 1971, 3, 7);
+        row("five digits cut, not pulled", {"Anna", "20255", "3", "7"}, "Anna", 2025, 3, 7);
+        row("year fraction", {"Anna", "1965.7", "3", "7"}, "Anna", 1965, 3, 7);
+        row("1879 pulled up", {"Anna", "1879", "3", "7"}, "Anna", 1880, 3, 7);
+        row("1880 stays", {"Anna", "1880", "3", "7"}, "Anna", 1880, 3, 7);
+        row("2099 stays", {"Anna", "2099", "3", "7"}, "Anna", 2099, 3, 7);
+        row("2100 pulled down", {"Anna", "2100", "3", "7"}, "Anna", 2099, 3, 7);
+        row("year 5", {"Anna", "5", "3", "7"}, "Anna", 1880, 3, 7);
+        row("negative year cut", {"Anna", "-12345", "3", "7"}, "Anna", 1880, 3, 7);
+        row("no numbers", {"Anna", "abc", "x", ""}, "Anna", 0, 1, 1);
+        row("empty year is unknown", {"Anna", "", "3", "7"}, "Anna", 0, 3, 7);
+        row("year 0.7 is unknown", {"Anna", "0.7", "3", "7"}, "Anna", 0, 3, 7);
+        row("month 0, day 0", {"Anna", "1980", "0", "0"}, "Anna", 1980, 1, 1);
+        row("month and day too large", {"Anna", "1980", "13", "45"}, "Anna", 1980, 12, 31);
+        row("three digits cut", {"Anna", "1980", "123", "100"}, "Anna", 1980, 12, 10);
+        row("negative month cut", {"Anna", "1980", "-12", "-5"}, "Anna", 1980, 1, 1);
+        row("29 February, year unknown", {"Anna", "", "2", "29"}, "Anna", 0, 2, 29);
+        row("31 February, year unknown", {"Anna", "", "2", "31"}, "Anna", 0, 2, 29);
+        row("30 February 1999", {"Anna", "1999", "2", "30"}, "Anna", 1999, 2, 28);
+        row("29 February 1900", {"Anna", "1900", "2", "29"}, "Anna", 1900, 2, 28);
+        row("29 February 1904", {"Anna", "1904", "2", "29"}, "Anna", 1904, 2, 29);
+        row("29 February 2000", {"Anna", "2000", "2", "29"}, "Anna", 2000, 2, 29);
+        row("28 February 1999", {"Anna", "1999", "2", "28"}, "Anna", 1999, 2, 28);
+        row("31 March", {"Anna", "1980", "3", "31"}, "Anna", 1980, 3, 31);
+        for (int m : {4, 6, 9, 11})
+            QTest::addRow("31.%d.", m) << QStringList{"Anna", "1980", QString::number(m), "31"}
+                                       << CheckedFields{"Anna", 1980, m, 30};
+        row("blanks around the name", {"  Anna Berg  ", "1980", "1", "1"}, "Anna Berg", 1980, 1, 1);
+        row("name of blanks", {"   ", "1980", "1", "1"}, " ", 1980, 1, 1);
+        row("empty name", {"", "1980", "1", "1"}, " ", 1980, 1, 1);
+        row("name cut at 40, then its blanks",
+            {QString(39, u'x') + QStringLiteral("  y"), "1980", "1", "1"}, QString(39, u'x'), 1980,
+            1, 1);
+    }
+    void checkedFields() {
+        QFETCH(QStringList, typed);
+        QTEST(natalix::checkedFields(typed[0], typed[1], typed[2], typed[3]), "checked");
+    }
+
+    // Leaving a box pulls into range without cutting; February's 31 waits for the check.
+    void leftDateBoxValue_data() {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("value");
+        const std::tuple<Field, const char*, int> rows[] = {
+            {Field::Jahr, "1965.8", 1965}, {Field::Jahr, "19 65", 1965},
+            {Field::Jahr, "2099", 2099},   {Field::Jahr, "2100", 2099},
+            {Field::Jahr, "19650", 2099},  {Field::Jahr, "1880", 1880},
+            {Field::Jahr, "1879", 1880},   {Field::Jahr, "-5", 1880},
+            {Field::Jahr, "", 0},          {Field::Jahr, "abc", 0},
+            {Field::Jahr, "0.7", 0},       {Field::Monat, "0", 1},
+            {Field::Monat, "", 1},         {Field::Monat, "12", 12},
+            {Field::Monat, "13", 12},      {Field::Tag, "0", 1},
+            {Field::Tag, "1", 1},          {Field::Tag, "31", 31},
+            {Field::Tag, "45", 31}};
+        for (auto [field, typed, value] : rows)
+            QTest::addRow("%s '%s'", qPrintable(fieldName(field)), typed)
+                << int(field) << QString(typed) << value;
+    }
+    void leftDateBoxValue() {
+        QFETCH(int, field);
+        QFETCH(QString, typed);
+        QTEST(natalix::leftDateBoxValue(Field(field), typed), "value");
+    }
+
+    void sortChoice_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("descending");
+        QTest::addColumn<QString>("expression");
+        QTest::addColumn<QString>("caption");
+        const auto row = [](SortBy key, bool down, const char* expression, const char* by) {
+            const char* way = down ? "absteigend" : "aufsteigend";
+            QTest::addRow("%s %s", by, way)
+                << int(key) << down << QString(expression)
+                << u"Alle Datensätze - sortiert nach %1 - %2"_qs.arg(by, way);
+        };
+        row(SortBy::Nummer, false, "Nummer ASC", "Nr.");
+        row(SortBy::Nummer, true, "Nummer DESC", "Nr.");
+        row(SortBy::Name, false, "Name ASC", "Namen");
+        row(SortBy::Name, true, "Name DESC", "Namen");
+        row(SortBy::Jahr, false, "Jahr ASC,Monat ASC,Tag ASC", "Jahr");
+        row(SortBy::Jahr, true, "Jahr DESC,Monat DESC,Tag DESC", "Jahr");
+        row(SortBy::Monat, false, "Monat ASC,Tag ASC", "Monat");
+        row(SortBy::Monat, true, "Monat DESC,Tag DESC", "Monat");
+        row(SortBy::Tag, false, "Tag ASC", "Tag");
+        row(SortBy::Tag, true, "Tag DESC", "Tag");
+    }
+    void sortChoice() {
+        QFETCH(int, key);
+        QFETCH(bool, descending);
+        const SortChoice c = natalix::sortChoice(SortBy(key), descending);
+        QTEST(c.expression, "expression");
+        QTEST(c.caption, "caption");
+        QVERIFY(parseSortExpression(c.expression));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecordCheck)
+#include "test_recordcheck.moc"
