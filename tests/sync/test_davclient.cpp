@@ -154,20 +154,6 @@ private slots:
         QCOMPARE(client.requestCount(), answers);
     }
 
-    void refusedConnection() {
-        quint16 port;
-        {
-            QTcpServer probe;
-            QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
-            port = probe.serverPort();
-        }
-        DavClient client;
-        const DavResponse r = send(client, QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port)));
-        QCOMPARE(r.failure, DavFailure::Unreachable);
-        QCOMPARE(describeFailure(r, 1000, 1),
-                 QString("Der Server 127.0.0.1 ist nicht erreichbar (Verbindung abgelehnt)."));
-    }
-
     void brokenServerLeavesTheList_data() {
         QTest::addColumn<Script>("script");
         QTest::addColumn<QString>("message");
