@@ -20,8 +20,18 @@ add_dependencies(test_sync natalix natalix_syncwindow)
 add_custom_command(TARGET test_sync POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E create_symlink $<TARGET_FILE:natalix_syncwindow>
             $<TARGET_FILE_DIR:test_sync>/$<TARGET_FILE_NAME:natalix_syncwindow>)
-add_test(NAME test_sync
-         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/support/with-keyring.sh $<TARGET_FILE:test_sync>)
-set_tests_properties(test_sync PROPERTIES TIMEOUT 240
-    SKIP_REGULAR_EXPRESSION "SKIP   : " ENVIRONMENT
-    "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/lsan.supp:print_suppressions=0")
+# Three runs of it, each with its own servers, so that none takes long alone.
+set(test_sync_functions roundsLikeTheCommandLine pageRoundTrip optionsDialogCarriesThePage
+    dailyFailureOncePerDay commandLineUsesTheStoredAccount slowServerBlocksNothing
+    waitsForTableWork editInProgressIsKept notSetUpDoesNothing)
+set(test_sync_servers_functions calendarAnswers calendarFollowsTheList
+    severalAddressBooksAreNamed nothingChangedTransfersNoVCard failuresLeaveTheList
+    serverGoneAfterDiscovery)
+set(test_sync_faults_functions misbehavingServer calendarConverges)
+foreach(name test_sync test_sync_servers test_sync_faults)
+    add_test(NAME ${name} COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/support/with-keyring.sh
+                                  $<TARGET_FILE:test_sync> ${${name}_functions})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 240
+        SKIP_REGULAR_EXPRESSION "SKIP   : " ENVIRONMENT
+        "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/lsan.supp:print_suppressions=0")
+endforeach()

@@ -1,6 +1,7 @@
 // The whole sync against real servers (Radicale, Xandikos, misbehaving proxies in front of
 // them, scripted ones): the command line, and the window's page and controller on a session
-// bus of its own with an unlocked Secret Service.
+// bus of its own with an unlocked Secret Service. syncgui.cmake runs the functions in three
+// groups at once; a new function goes into one of them.
 #include "sync/contactsync.h"
 #include "sync/davclient.h"
 #include "sync/linkstore.h"
@@ -233,6 +234,7 @@ class TestSync : public QObject {
     // Behind proxies, with collections of their own per test row.
     Radicale m_radicale, m_xandikos;
     DavProxy m_radicaleProxy, m_xandikosProxy;
+    bool m_peersUp = false; // started by the first test that needs them
     const SyncAccount m_old{"http://alt/", "http://alt/k/", "alt", "altes-Passwort"};
 
     struct Peer {
@@ -241,6 +243,12 @@ class TestSync : public QObject {
         QString path; // the row's own collection; empty when it could not be made
     };
     Peer peer(const QString& name, bool calendar) {
+        if (!m_peersUp)
+            m_peersUp = m_radicale.start() && m_xandikos.startXandikos() &&
+                        m_radicaleProxy.start(m_radicale.url()) &&
+                        m_xandikosProxy.start(m_xandikos.url());
+        if (!m_peersUp)
+            return {};
         const bool x = name == u"xandikos";
         Peer p{x ? &m_xandikos : &m_radicale, x ? &m_xandikosProxy : &m_radicaleProxy, {}};
         QString slug = QString(QTest::currentDataTag()).toLower();
@@ -264,10 +272,6 @@ private slots:
     void initTestCase() {
         m_noKeyring = qEnvironmentVariable("NATALIX_NO_KEYRING");
         QVERIFY2(m_server.start(), qPrintable(m_server.error()));
-        QVERIFY2(m_radicale.start(), qPrintable(m_radicale.error()));
-        QVERIFY2(m_xandikos.startXandikos(), qPrintable(m_xandikos.error()));
-        QVERIFY(m_radicaleProxy.start(m_radicale.url()));
-        QVERIFY(m_xandikosProxy.start(m_xandikos.url()));
     }
 
     // Round after round, "Jetzt abgleichen" changes the list and the calendar exactly as
@@ -416,6 +420,12 @@ private slots:
             renamed);
         row("reply to the multiget lost", "radicale", "rename all",
             multiget(R"("do": "lose-reply")"), {}, 1, unchanged.trimmed(), {}, renamed);
+        // Only a 404 says a contact is gone; the first member, refused, is kept as it was.
+        row("a member refused in the listing", "radicale", "none",
+            R"([{"method": "REPORT", "contains": "sync-collection", "do": "answer", "status": 207,
+                 "headers": {"Content-Type": "application/xml"},
+                 "body": "<multistatus xmlns='DAV:'><response><href>%10.vcf</href><status>HTTP/1.1 403 Forbidden</status></response><sync-token>x</sync-token></multistatus>"}])",
+            {}, 0, "0 Geburtstage übernommen, 0 geändert, 0 entfernt", {}, {});
         row("every contact deleted", "radicale", "delete 6", "[]", {}, 1, held.arg(6).arg(6), {},
             {});
         row("every contact deleted, removals confirmed", "radicale", "delete 6", "[]",
@@ -441,7 +451,7 @@ private slots:
         QFETCH(QStringList, list);
         QFETCH(QStringList, later);
         const Peer p = peer(server, false);
-        QVERIFY(!p.path.isEmpty());
+        QVERIFY2(!p.path.isEmpty(), qPrintable(m_radicale.error() + m_xandikos.error()));
         const QStringList names{"Null", "Eins", "Zwei", "Drei", "Vier", "Fuenf"};
         auto cards = [&](const QString& prefix, int n) {
             QStringList out;
@@ -475,7 +485,7 @@ private slots:
                     DavLinkStore(*store).setSyncToken(url, "http://example.org/ns/sync/1"));
         }
 
-        QVERIFY(p.proxy->setRules(rules));
+        QVERIFY(p.proxy->setRules(QByteArray(rules).replace("%1", p.path.toUtf8())));
         const Result r = program.run(QStringList{"--sync-contacts", url} + args);
         QVERIFY2(r.code == code, qPrintable(QString::number(r.code) + ": " + r.out + r.err));
         QVERIFY2((r.out + r.err).contains(message), qPrintable(r.out + r.err));
@@ -510,7 +520,7 @@ private slots:
         QFETCH(QString, server);
         QFETCH(QStringList, faults);
         const Peer p = peer(server, true);
-        QVERIFY(!p.path.isEmpty());
+        QVERIFY2(!p.path.isEmpty(), qPrintable(m_radicale.error() + m_xandikos.error()));
         const QString url = p.proxy->url(p.path).toString();
         const QStringList lists[2] = {
             {"1|Anna Beispiel|1980|3|7", "2|Bert Brot|1990|1|1", "3|Cora Dach|1970|7|7"},
@@ -588,7 +598,7 @@ private slots:
         QFETCH(int, code);
         QFETCH(QString, message);
         const Peer p = peer(server, true);
-        QVERIFY(!p.path.isEmpty());
+        QVERIFY2(!p.path.isEmpty(), qPrintable(m_radicale.error() + m_xandikos.error()));
         const QString url = p.proxy->url(p.path).toString();
         Program program;
         const QStringList two{"1|Anna Beispiel|1980|3|7", "2|Bert Brot|1990|1|1"};
@@ -671,8 +681,12 @@ private slots:
         QVERIFY2(
             r.out.startsWith("Adressbuch " + m_server.url("/anna/a-erstes/").toString() + ": "),
             qPrintable(r.out));
-        QVERIFY2(r.out.contains("\nWeitere Adressbücher, nicht abgeglichen: ") &&
-                     r.out.contains(", " + m_server.url("/anna/x-zweites/").toString()),
+        QVERIFY2(QRegularExpression(
+                     "\nWeitere Adressbücher, nicht abgeglichen: (http\\S+/, )*" +
+                     QRegularExpression::escape(m_server.url("/anna/x-zweites/").toString()) +
+                     "\n$")
+                     .match(r.out)
+                     .hasMatch(),
                  qPrintable(r.out));
     }
 
