@@ -10,17 +10,28 @@ target_compile_definitions(test_keyring PRIVATE
 add_dependencies(test_keyring keyring_probe)
 set_tests_properties(test_keyring PROPERTIES TIMEOUT 120 SKIP_REGULAR_EXPRESSION "SKIP   : ")
 
-# The page and the controller in the real main window, on a session bus of its own with an
-# unlocked Secret Service, against Radicale, scripted servers and the command line.
-add_executable(test_syncwindow sync/test_syncwindow.cpp)
-target_link_libraries(test_syncwindow PRIVATE natalix_windowsupport natalix_syncsupport)
-add_dependencies(test_syncwindow natalix natalix_syncwindow)
+# The whole sync against Radicale, Xandikos, misbehaving proxies and scripted servers: the
+# command line, and the page and the controller in the real main window, on a session bus of
+# its own with an unlocked Secret Service.
+add_executable(test_sync sync/test_sync.cpp)
+target_link_libraries(test_sync PRIVATE natalix_windowsupport natalix_syncsupport)
+add_dependencies(test_sync natalix natalix_syncwindow)
 # The window finds its sync module beside the program, here the test.
-add_custom_command(TARGET test_syncwindow POST_BUILD
+add_custom_command(TARGET test_sync POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E create_symlink $<TARGET_FILE:natalix_syncwindow>
-            $<TARGET_FILE_DIR:test_syncwindow>/$<TARGET_FILE_NAME:natalix_syncwindow>)
-add_test(NAME test_syncwindow
-         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/support/with-keyring.sh $<TARGET_FILE:test_syncwindow>)
-set_tests_properties(test_syncwindow PROPERTIES TIMEOUT 240
-    SKIP_REGULAR_EXPRESSION "SKIP   : " ENVIRONMENT
-    "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/lsan.supp:print_suppressions=0")
+            $<TARGET_FILE_DIR:test_sync>/$<TARGET_FILE_NAME:natalix_syncwindow>)
+# Three runs of it, each with its own servers, so that none takes long alone.
+set(test_sync_functions roundsLikeTheCommandLine pageRoundTrip optionsDialogCarriesThePage
+    dailyFailureOncePerDay commandLineUsesTheStoredAccount slowServerBlocksNothing
+    waitsForTableWork editInProgressIsKept notSetUpDoesNothing)
+set(test_sync_servers_functions calendarAnswers calendarFollowsTheList
+    severalAddressBooksAreNamed nothingChangedTransfersNoVCard failuresLeaveTheList
+    serverGoneAfterDiscovery)
+set(test_sync_faults_functions misbehavingServer calendarConverges)
+foreach(name test_sync test_sync_servers test_sync_faults)
+    add_test(NAME ${name} COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/support/with-keyring.sh
+                                  $<TARGET_FILE:test_sync> ${${name}_functions})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 240
+        SKIP_REGULAR_EXPRESSION "SKIP   : " ENVIRONMENT
+        "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/lsan.supp:print_suppressions=0")
+endforeach()

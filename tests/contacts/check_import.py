@@ -2,15 +2,13 @@
 """Imports contact files with `natalix --import-contacts` and checks the list it keeps.
 
 The records expected for a vCard file come from python3-vobject (unfolding, quoted-printable,
-charsets, escapes) and the import rules written out here once more; a German Outlook export
-is checked against the list written by hand below. Every import is done twice: the second
-one must add nothing.
+charsets, escapes) and the import rules written out here once more. Every import is done
+twice: the second one must add nothing.
 
 Usage: check_import.py NATALIX TESTDATA
 """
 import datetime
 import os
-import random
 import re
 import subprocess
 import sys
@@ -172,9 +170,8 @@ def import_twice(name, path, added, duplicates, unreadable):
         check(out == summary(len(added), duplicates, unreadable),
               f"{name}: summary {out!r}")
         got = d.records()
-        check(got == before + added, f"{name}: the list after the import\n  got      "
-              + "\n  got      ".join(map(str, got)) + "\n  expected "
-              + "\n  expected ".join(map(str, before + added)))
+        check(got == before + added, f"{name}: the list after the import\n  got      {got}\n"
+              f"  expected {before + added}")
         code, out, err = d.run("--import-contacts", path)
         check(code == 0 and out == summary(0, len(added) + duplicates, unreadable),
               f"{name}: second import adds nothing ({out!r})")
@@ -188,108 +185,9 @@ def vcard_file(name):
     import_twice(name, path, *expected_from_vcards(text, existing))
 
 
-# --- 200 contacts, mixed as phones and servers write them -----------------------------------
-
-def qp(text):
-    return "".join(c if c.isascii() and c.isalnum() or c in " -" else
-                   "".join(f"={b:02X}" for b in c.encode("utf-8")) for c in text)
-
-
-def fold(line):
-    """Folded at 75 octets, never inside a UTF-8 sequence, as RFC 6350 asks."""
-    raw, parts, room = line.encode("utf-8"), [], 75
-    while len(raw) > room:
-        cut = room
-        while raw[cut] & 0xC0 == 0x80:
-            cut -= 1
-        parts.append(raw[:cut])
-        raw, room = raw[cut:], 74
-    parts.append(raw)
-    return "\r\n ".join(p.decode("utf-8") for p in parts)
-
-
-def mixed_file(path):
-    rng = random.Random(20250307)
-    given = ["Anna", "Jürgen", "Zoë", "Björn", "Ümit", "Łukasz", "Małgorzata", "Søren", "Chloé",
-             "José", "Ægir", "Иван", "李", "Ole", "Grete", "Fritz", "Renée", "Ñoño"]
-    family = ["Müller", "Groß", "Öztürk", "Nußbaum", "Schäfer", "Dvořák", "Weiß", "Lindqvist",
-              "O'Brien", "van der Meer", "Hohenstein-Wittgenstein-Sayn", "Ćosić", "Smith"]
-    cards, people = [], []
-    for i in range(200):
-        if people and rng.random() < 0.08:
-            g, f, bday = rng.choice(people)  # the same person once more
-        else:
-            g, f = rng.choice(given), rng.choice(family)
-            if rng.random() < 0.15:
-                f += " " + rng.choice(family) + " " + rng.choice(family)
-            y, m = rng.randint(1881, 2024), rng.randint(1, 12)
-            bday = (y, m, rng.randint(1, 28 if m == 2 else 30))
-            if rng.random() < 0.05:
-                bday = (rng.choice([1904, 1988, 2000]), 2, 29)
-            people.append((g, f, bday))
-        style = i % 3
-        y, m, d = bday
-        kind = rng.random()
-        lines = ["BEGIN:VCARD"]
-        if style == 0:  # an Android phone: 2.1, quoted-printable
-            lines += ["VERSION:2.1", f"N;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:{qp(f)};{qp(g)};;;",
-                      f"FN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:{qp(g + ' ' + f)}",
-                      f"TEL;CELL:+49 170 {i:07d}"]
-        elif style == 1:  # Apple: 3.0, omitted years as 1604
-            lines += ["VERSION:3.0", "PRODID:-//Apple Inc.//iPhone OS 17.2//EN",
-                      fold(f"N:{f};{g};;;"), fold(f"FN:{g} {f}")]
-        else:  # a Nextcloud server: 4.0
-            lines += ["VERSION:4.0", "PRODID:-//Sabre//Sabre VObject 4.5.4//EN",
-                      f"UID:{i:08d}-aaaa-4bbb-8ccc-{i:012d}", fold(f"FN:{g} {f}"),
-                      fold(f"N:{f};{g};;;")]
-        if kind < 0.1:
-            pass  # no birthday
-        elif kind < 0.15:
-            lines.append("BDAY;VALUE=text:circa 1800" if style == 2 else "BDAY:someday")
-        elif kind < 0.3:
-            lines.append({0: f"BDAY:--{m:02d}{d:02d}",
-                          1: f"BDAY;X-APPLE-OMIT-YEAR=1604:1604-{m:02d}-{d:02d}",
-                          2: f"BDAY:--{m:02d}{d:02d}"}[style])
-        elif kind < 0.33:
-            lines.append(f"BDAY:{rng.choice([1850, 2150])}{m:02d}{d:02d}")
-        else:
-            lines.append({0: f"BDAY:{y}-{m:02d}-{d:02d}",
-                          1: f"BDAY;VALUE=date:{y}-{m:02d}-{d:02d}",
-                          2: f"BDAY:{y}{m:02d}{d:02d}T083000Z" if i % 2 else
-                          f"BDAY:{y}{m:02d}{d:02d}"}[style])
-        lines.append("END:VCARD")
-        cards.append("\r\n".join(lines) + "\r\n")
-    text = "".join(cards)
-    with open(path, "w", encoding="utf-8", newline="") as f:
-        f.write(text)
-    return text
-
-
-# --- a German Outlook export -----------------------------------------------------------------
-
-OUTLOOK_DE = [
-    # What the file holds, row by row, as this list should keep it.
-    (2, "Jürgen Müller", 1975, 12, 24),
-    (3, "Zoë Groß-Öztürk", 2000, 2, 29),
-    (4, "Hans Müller", 1955, 1, 31),
-    (5, "Anna Maria Beispiel", 1980, 3, 7),
-    (6, "Björn", 1968, 7, 1),
-    (7, "Schmidt", 1990, 10, 3),
-]
-
-
 def main():
     for name in ("android-2.1.vcf", "apple-3.0.vcf", "nextcloud-4.0.vcf"):
         vcard_file(name)
-    with tempfile.TemporaryDirectory() as root:
-        path = os.path.join(root, "gemischt.vcf")
-        text = mixed_file(path)
-        added, duplicates, unreadable = expected_from_vcards(text, [SAMPLE + (DEFAULTS,)])
-        check(len(added) > 120 and duplicates > 2 and unreadable > 20,
-              f"the mixed file has every case ({len(added)}, {duplicates}, {unreadable})")
-        import_twice("200 mixed contacts", path, added, duplicates, unreadable)
-    import_twice("outlook-de.csv", os.path.join(CONTACTS, "outlook-de.csv"),
-                 [r + (DEFAULTS,) for r in OUTLOOK_DE], 1, 3)
     if failures:
         print(f"0 passed, {len(failures)} failed")
         sys.exit(1)

@@ -141,10 +141,10 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("cards"); // uid|FN|given|family|birthday
         const QByteArray mini = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Mini\r\nEND:VCARD\r\n";
-        QTest::newRow("folded with blank and tab")
-            << QByteArray("BEGIN:VCARD\r\nFN:Maximiliane von\r\n  Hohen\r\n\tstein\r\n"
-                          "BDAY:1971-12-\r\n 22\r\nEND:VCARD\r\n")
-            << QStringList{"|Maximiliane von Hohenstein|||1971-12-22"};
+        QTest::newRow("folded with blank and tab, inside a UTF-8 character")
+            << QByteArray("BEGIN:VCARD\r\nFN:Maximiliane von\r\n  Hohen\r\n\tstein J\xC3\r\n "
+                          "\xBCrgen\r\nBDAY:1971-12-\r\n 22\r\nEND:VCARD\r\n")
+            << QStringList{"|Maximiliane von Hohenstein Jürgen|||1971-12-22"};
         QTest::newRow("LF and CR line ends, lower-case names, groups")
             << QByteArray("begin:vcard\nitem1.fn:Anna\nbday:--0307\nend:vcard\rBEGIN:VCARD\r"
                           "FN:Ben\rEND:VCARD\r")
@@ -160,6 +160,10 @@ private slots:
                           "Sean O\\;Brien\\, jun.\r\nFN:Zweiter\r\nN:O\\;Brien;Sean;;;\r\n"
                           "BDAY;VALUE=date-and-or-time:19800307\r\nEND:VCARD\r\n")
             << QStringList{"urn:uuid:42|Sean O;Brien, jun.|Sean|O;Brien|1980-3-7"};
+        QTest::newRow("line breaks escaped as \\n and \\N")
+            << QByteArray("BEGIN:VCARD\r\nFN:Anna\\NMaria\\nBerg\r\nN:Berg\\Nx;Anna;;;\r\n"
+                          "END:VCARD\r\n")
+            << QStringList{"|Anna\nMaria\nBerg|Anna|Berg\nx|-"};
         QTest::newRow("an embedded agent card is not a card of its own")
             << QByteArray("BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Chefin\r\nAGENT:BEGIN:VCARD\r\n"
                           "FN:Assistent\r\nBDAY:19900101\r\nEND:VCARD\r\nBDAY:19700202\r\n"

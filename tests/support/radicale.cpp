@@ -17,6 +17,15 @@ quint16 freePort() {
     return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
 }
 
+QUrl localUrl(const QString& scheme, quint16 port, const QString& path) {
+    QUrl u;
+    u.setScheme(scheme);
+    u.setHost(QStringLiteral("127.0.0.1"));
+    u.setPort(port);
+    u.setPath(path);
+    return u;
+}
+
 bool writeText(const QString& path, const QByteArray& text) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
@@ -53,37 +62,33 @@ bool Radicale::start(bool tls) {
     QByteArray hash;
     if (!m_dir.isValid() ||
         !run(python,
-             {QStringLiteral("-c"), QStringLiteral("from passlib.hash import apr_md5_crypt; "
-                                                   "print(apr_md5_crypt.hash('%1'))")
-                                        .arg(QString::fromLatin1(password))},
+             {"-c", QStringLiteral("from passlib.hash import apr_md5_crypt; "
+                                   "print(apr_md5_crypt.hash('%1'))")
+                        .arg(QString::fromLatin1(password))},
              &hash) ||
-        !writeText(m_dir.filePath(QStringLiteral("users")), QByteArray(user) + ':' + hash + '\n'))
+        !writeText(m_dir.filePath("users"), QByteArray(user) + ':' + hash + '\n'))
         return false;
     QByteArray ssl;
     if (tls) {
-        if (!run(QStringLiteral("openssl"),
-                 {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                  QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
-                  QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
-                  QStringLiteral("-keyout"), m_dir.filePath(QStringLiteral("key.pem")),
-                  QStringLiteral("-out"), m_dir.filePath(QStringLiteral("cert.pem"))}))
+        if (!run("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+                             "/CN=127.0.0.1", "-keyout", m_dir.filePath("key.pem"), "-out",
+                             m_dir.filePath("cert.pem")}))
             return false;
-        ssl = "ssl = True\ncertificate = " + m_dir.filePath(QStringLiteral("cert.pem")).toUtf8() +
-              "\nkey = " + m_dir.filePath(QStringLiteral("key.pem")).toUtf8() + "\n";
+        ssl = "ssl = True\ncertificate = " + m_dir.filePath("cert.pem").toUtf8() +
+              "\nkey = " + m_dir.filePath("key.pem").toUtf8() + "\n";
     }
     m_port = freePort();
-    const QByteArray config = "[server]\nhosts = 127.0.0.1:" + QByteArray::number(m_port) + "\n" +
-                              ssl + "[auth]\ntype = htpasswd\nhtpasswd_filename = " +
-                              m_dir.filePath(QStringLiteral("users")).toUtf8() +
-                              "\nhtpasswd_encryption = md5\ndelay = 0\n"
-                              "[storage]\nfilesystem_folder = " +
-                              m_dir.filePath(QStringLiteral("storage")).toUtf8() +
-                              "\n[rights]\ntype = owner_only\n[logging]\nlevel = critical\n";
-    if (!writeText(m_dir.filePath(QStringLiteral("config")), config))
+    const QByteArray config =
+        "[server]\nhosts = 127.0.0.1:" + QByteArray::number(m_port) + "\n" + ssl +
+        "[auth]\ntype = htpasswd\nhtpasswd_filename = " + m_dir.filePath("users").toUtf8() +
+        "\nhtpasswd_encryption = md5\ndelay = 0\n"
+        "[storage]\nfilesystem_folder = " +
+        m_dir.filePath("storage").toUtf8() +
+        "\n[rights]\ntype = owner_only\n[logging]\nlevel = critical\n";
+    if (!writeText(m_dir.filePath("config"), config))
         return false;
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start(python, {QStringLiteral("-m"), QStringLiteral("radicale"),
-                             QStringLiteral("--config"), m_dir.filePath(QStringLiteral("config"))});
+    m_process.start(python, {"-m", "radicale", "--config", m_dir.filePath("config")});
     return listening(QStringLiteral("radicale"));
 }
 
@@ -92,11 +97,9 @@ bool Radicale::startXandikos() {
     // It logs every request; a failing test says enough without.
     m_process.setStandardOutputFile(QProcess::nullDevice());
     m_process.setStandardErrorFile(QProcess::nullDevice());
-    m_process.start(QStringLiteral("/usr/bin/xandikos"),
-                    {QStringLiteral("-d"), m_dir.filePath(QStringLiteral("storage")),
-                     QStringLiteral("--current-user-principal"), QStringLiteral("/anna/"),
-                     QStringLiteral("--defaults"), QStringLiteral("-l"),
-                     QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(m_port)});
+    m_process.start("/usr/bin/xandikos",
+                    {"-d", m_dir.filePath("storage"), "--current-user-principal", "/anna/",
+                     "--defaults", "-l", "127.0.0.1", "-p", QString::number(m_port)});
     return listening(QStringLiteral("xandikos"));
 }
 
@@ -124,28 +127,18 @@ void Radicale::kill() {
 }
 
 QUrl Radicale::url(const QString& path) const {
-    QUrl u;
-    u.setScheme(m_tls ? QStringLiteral("https") : QStringLiteral("http"));
-    u.setHost(QStringLiteral("127.0.0.1"));
-    u.setPort(m_port);
-    u.setPath(path);
-    return u;
+    return localUrl(m_tls ? QStringLiteral("https") : QStringLiteral("http"), m_port, path);
 }
 
 int Radicale::curl(const QByteArray& method, const QString& path, const QByteArray& body,
                    const QByteArray& contentType, QByteArray* answer) const {
-    QStringList args{QStringLiteral("-s"),
-                     QStringLiteral("-k"),
-                     QStringLiteral("--max-time"),
-                     QStringLiteral("10"),
-                     QStringLiteral("-u"),
-                     QStringLiteral("%1:%2").arg(QLatin1String(user), QLatin1String(password)),
-                     QStringLiteral("-X"),
-                     QString::fromLatin1(method),
-                     QStringLiteral("-o"),
-                     QStringLiteral("-"),
-                     QStringLiteral("-w"),
-                     QStringLiteral("\n%{http_code}")};
+    QStringList args{
+        "-s",         "-k",
+        "--max-time", "10",
+        "-u",         QStringLiteral("%1:%2").arg(QLatin1String(user), QLatin1String(password)),
+        "-X",         QString::fromLatin1(method),
+        "-o",         "-",
+        "-w",         "\n%{http_code}"};
     if (!contentType.isEmpty())
         args << QStringLiteral("-H") << QStringLiteral("Content-Type: ") + contentType;
     if (!body.isEmpty())
@@ -167,19 +160,12 @@ int Radicale::curl(const QByteArray& method, const QString& path, const QByteArr
     return out.mid(cut + 1).toInt();
 }
 
-bool Radicale::makeAddressBook(const QString& path) const {
+bool Radicale::makeCollection(const QString& path, const QByteArray& ns,
+                              const QByteArray& type) const {
     return curl("MKCOL", path,
-                "<?xml version=\"1.0\"?><mkcol xmlns=\"DAV:\" "
-                "xmlns:C=\"urn:ietf:params:xml:ns:carddav\"><set><prop><resourcetype>"
-                "<collection/><C:addressbook/></resourcetype></prop></set></mkcol>",
-                "application/xml") == 201;
-}
-
-bool Radicale::makeCalendar(const QString& path) const {
-    return curl("MKCOL", path,
-                "<?xml version=\"1.0\"?><mkcol xmlns=\"DAV:\" "
-                "xmlns:C=\"urn:ietf:params:xml:ns:caldav\"><set><prop><resourcetype>"
-                "<collection/><C:calendar/></resourcetype></prop></set></mkcol>",
+                "<?xml version=\"1.0\"?><mkcol xmlns=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:" +
+                    ns + "\"><set><prop><resourcetype><collection/><C:" + type +
+                    "/></resourcetype></prop></set></mkcol>",
                 "application/xml") == 201;
 }
 
@@ -193,7 +179,7 @@ bool DavProxy::start(const QUrl& upstream) {
         return false;
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(python, {QStringLiteral(NATALIX_TEST_SOURCES "/sync/davproxy.py"),
-                             upstream.toString(), m_dir.filePath(QStringLiteral("rules"))});
+                             upstream.toString(), m_dir.filePath("rules")});
     if (!m_process.waitForReadyRead(20000))
         return false;
     m_port = static_cast<quint16>(m_process.readLine().trimmed().toUInt());
@@ -201,29 +187,23 @@ bool DavProxy::start(const QUrl& upstream) {
 }
 
 QUrl DavProxy::url(const QString& path) const {
-    QUrl u;
-    u.setScheme(QStringLiteral("http"));
-    u.setHost(QStringLiteral("127.0.0.1"));
-    u.setPort(m_port);
-    u.setPath(path);
-    return u;
+    return localUrl(QStringLiteral("http"), m_port, path);
 }
 
 bool DavProxy::setRules(const QByteArray& rulesJson) {
-    QFile::remove(m_dir.filePath(QStringLiteral("rules.log")));
-    return writeText(m_dir.filePath(QStringLiteral("rules")),
+    QFile::remove(m_dir.filePath("rules.log"));
+    return writeText(m_dir.filePath("rules"),
                      "{\"run\": " + QByteArray::number(++m_run) + ", \"pidfile\": \"" +
-                         m_dir.filePath(QStringLiteral("pid")).toUtf8() +
-                         "\", \"rules\": " + rulesJson + "}");
+                         m_dir.filePath("pid").toUtf8() + "\", \"rules\": " + rulesJson + "}");
 }
 
 QStringList DavProxy::killableCommand() const {
     return {QStringLiteral("-c"), QStringLiteral("echo $$ > \"$0\"; exec \"$@\""),
-            m_dir.filePath(QStringLiteral("pid")), QStringLiteral(NATALIX_BINARY)};
+            m_dir.filePath("pid"), QStringLiteral(NATALIX_BINARY)};
 }
 
 QStringList DavProxy::requests() const {
-    QFile log(m_dir.filePath(QStringLiteral("rules.log")));
+    QFile log(m_dir.filePath("rules.log"));
     if (!log.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(log.readAll()).split(u'\n', Qt::SkipEmptyParts);

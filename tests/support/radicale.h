@@ -28,14 +28,19 @@ public:
     // curl with the user's credentials; the HTTP status, 0 when curl failed.
     int curl(const QByteArray& method, const QString& path, const QByteArray& body = {},
              const QByteArray& contentType = {}, QByteArray* answer = nullptr) const;
-    bool makeAddressBook(const QString& path) const;
-    bool makeCalendar(const QString& path) const;
+    bool makeAddressBook(const QString& path) const {
+        return makeCollection(path, "carddav", "addressbook");
+    }
+    bool makeCalendar(const QString& path) const {
+        return makeCollection(path, "caldav", "calendar");
+    }
     int putVCard(const QString& path, const QByteArray& card) const {
         return curl("PUT", path, card, "text/vcard; charset=utf-8");
     }
     int remove(const QString& path) const { return curl("DELETE", path); }
 
 private:
+    bool makeCollection(const QString& path, const QByteArray& ns, const QByteArray& type) const;
     bool run(const QString& program, const QStringList& args, QByteArray* out = nullptr);
     bool listening(const QString& what);
     QTemporaryDir m_dir;

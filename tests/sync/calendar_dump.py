@@ -1,23 +1,18 @@
 #!/usr/bin/python3
 """Reads a CalDAV calendar back, independently of Natalix: lists its members with PROPFIND,
-fetches each with GET, parses it with icalendar and expands it with recurring_ical_events.
-
-Prints one line per occurrence between START and END (ISO dates):
-  UID DATE SUMMARY | alarm dates (occurrence + TRIGGER)
-or, with START "members", one line per resource: NAME UID SUMMARY
-Usage: calendar_dump.py URL USER PASSWORD START END
+fetches each with GET and parses it with icalendar. Prints one sorted line per event:
+  NAME UID SUMMARY
+Usage: calendar_dump.py URL USER PASSWORD
 """
 import base64
-import datetime
 import sys
 import urllib.parse
 import urllib.request
 import xml.etree.ElementTree as ET
 
 import icalendar
-import recurring_ical_events
 
-url, user, password, start, end = sys.argv[1:6]
+url, user, password = sys.argv[1:4]
 auth = "Basic " + base64.b64encode(f"{user}:{password}".encode()).decode()
 
 
@@ -32,21 +27,12 @@ def request(method, target, body=None, headers=None):
 
 listing = request("PROPFIND", url, b'<propfind xmlns="DAV:"><prop><getetag/></prop></propfind>',
                   {"Depth": "1", "Content-Type": "application/xml"})
-hrefs = [e.text for e in ET.fromstring(listing).iter("{DAV:}href")]
-base = urllib.parse.urlparse(url).path
+base = urllib.parse.urlparse(url).path.rstrip("/")
 lines = []
-for href in hrefs:
-    if href.rstrip("/") == base.rstrip("/"):
+for href in (e.text for e in ET.fromstring(listing).iter("{DAV:}href")):
+    if href.rstrip("/") == base:
         continue
     calendar = icalendar.Calendar.from_ical(request("GET", urllib.parse.urljoin(url, href)))
-    if start == "members":
-        for event in calendar.walk("VEVENT"):
-            name = urllib.parse.unquote(href.rstrip("/").rsplit("/", 1)[-1])
-            lines.append(f"{name} {event['UID']} {event['SUMMARY']}")
-        continue
-    for event in recurring_ical_events.of(calendar).between(
-            datetime.date.fromisoformat(start), datetime.date.fromisoformat(end)):
-        day = event.decoded("DTSTART")
-        alarms = sorted(str(day + a.decoded("TRIGGER")) for a in event.walk("VALARM"))
-        lines.append(f"{event['UID']} {day} {event['SUMMARY']} | {','.join(alarms)}".rstrip())
+    name = urllib.parse.unquote(href.rstrip("/").rsplit("/", 1)[-1])
+    lines += [f"{name} {e['UID']} {e['SUMMARY']}" for e in calendar.walk("VEVENT")]
 print("\n".join(sorted(lines)))

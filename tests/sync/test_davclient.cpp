@@ -40,12 +40,6 @@ ScriptedHttp::Answer answer(int status, const QByteArray& body = {},
     return a;
 }
 
-ScriptedHttp::Answer silence() {
-    ScriptedHttp::Answer a;
-    a.silent = true;
-    return a;
-}
-
 ScriptedHttp::Answer endless(const QByteArray& body) {
     ScriptedHttp::Answer a = answer(207, body);
     a.noLength = true;
@@ -72,11 +66,6 @@ private slots:
         QTest::addColumn<int>("answers"); // whole answers received, redirects included
         const QStringList once{"PROPFIND /a"};
         const QString big(1536 * 1024, u'x');
-        QTest::newRow("silence")
-            << Script([](ScriptedHttp& s) { s.on("PROPFIND", "/a", silence()); })
-            << DavFailure::Timeout << 0
-            << "Der Server 127.0.0.1 hat nicht innerhalb von 0.5 Sekunden geantwortet." << once
-            << 0;
         QTest::newRow("announced too large")
             << Script(
                    [big](ScriptedHttp& s) { s.on("PROPFIND", "/a", answer(207, big.toLatin1())); })
@@ -113,15 +102,6 @@ private slots:
             s.on("PROPFIND", "/b/", answer(207, book));
         }) << DavFailure::None << 207 << "" << QStringList{"PROPFIND /a", "PROPFIND /b/"}
                                                                    << 2;
-        QTest::newRow("login refused")
-            << Script([](ScriptedHttp& s) {
-                   s.on("PROPFIND", "/a",
-                        answer(401, {}, "WWW-Authenticate: Basic realm=\"x\"\r\n"));
-               })
-            << DavFailure::None << 401
-            << "Der Server 127.0.0.1 hat die Anmeldung abgelehnt (401). Benutzername und "
-               "Passwort prüfen (NATALIX_DAV_USER, NATALIX_DAV_PASSWORD)."
-            << once << 1;
         QTest::newRow("other status")
             << Script([](ScriptedHttp& s) { s.on("PROPFIND", "/a", answer(500)); })
             << DavFailure::None << 500
@@ -152,20 +132,6 @@ private slots:
         QCOMPARE(server.requests(), requests);
         // Nothing counts as received that was not a whole answer.
         QCOMPARE(client.requestCount(), answers);
-    }
-
-    void refusedConnection() {
-        quint16 port;
-        {
-            QTcpServer probe;
-            QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
-            port = probe.serverPort();
-        }
-        DavClient client;
-        const DavResponse r = send(client, QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port)));
-        QCOMPARE(r.failure, DavFailure::Unreachable);
-        QCOMPARE(describeFailure(r, 1000, 1),
-                 QString("Der Server 127.0.0.1 ist nicht erreichbar (Verbindung abgelehnt)."));
     }
 
     void brokenServerLeavesTheList_data() {

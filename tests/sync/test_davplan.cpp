@@ -204,14 +204,17 @@ private slots:
         }
     }
 
+    // Fetched: what is new, what changed, and what comes without an ETag, linked or not.
     void fetchOnlyWhatChanged() {
         const ContactLinks links{{"/a/1.vcf", {"u1", "\"e1\"", 5}},
                                  {"/a/2.vcf", {"u2", "\"e2\"", 0}},
-                                 {"/a/3.vcf", {"u3", "\"e3\"", 6}}};
+                                 {"/a/3.vcf", {"u3", "\"e3\"", 6}},
+                                 {"/a/6.vcf", {"u6", "", 7}}};
         AddressBookState state;
-        state.contacts = {remote("/a/1.vcf", "\"e1\""), remote("/a/2.vcf", "\"e2b\""),
-                          gone("/a/3.vcf"), remote("/a/4.vcf", "\"e4\""), remote("/a/5.vcf", "")};
-        const std::vector<QString> expected{"/a/2.vcf", "/a/4.vcf", "/a/5.vcf"};
+        state.contacts = {
+            remote("/a/1.vcf", "\"e1\""), remote("/a/2.vcf", "\"e2b\""), gone("/a/3.vcf"),
+            remote("/a/4.vcf", "\"e4\""), remote("/a/5.vcf", ""),        remote("/a/6.vcf", "")};
+        const std::vector<QString> expected{"/a/2.vcf", "/a/4.vcf", "/a/5.vcf", "/a/6.vcf"};
         QCOMPARE(hrefsToFetch(links, state), expected);
     }
 
@@ -379,22 +382,18 @@ private slots:
         QTest::addColumn<QString>("published");
         QTest::addColumn<QString>("server"); // "-": not on the server
         QTest::addColumn<int>("fate");
-        const int notArrived = int(PendingFate::NotArrived), done = int(PendingFate::Done),
-                  verify = int(PendingFate::Verify);
-        QTest::newRow("new event, not there") << 0 << ""
-                                              << "-" << notArrived;
-        QTest::newRow("new event, there") << 0 << ""
-                                          << "\"e\"" << verify;
-        QTest::newRow("update, ETag as published") << 0 << "\"e\""
-                                                   << "\"e\"" << notArrived;
-        QTest::newRow("update, ETag changed") << 0 << "\"e\""
-                                              << "\"f\"" << verify;
-        QTest::newRow("update, gone") << 0 << "\"e\""
-                                      << "-" << notArrived;
-        QTest::newRow("delete, gone") << 1 << "\"e\""
-                                      << "-" << done;
-        QTest::newRow("delete, still there") << 1 << "\"e\""
-                                             << "\"e\"" << notArrived;
+        const auto notArrived = PendingFate::NotArrived, done = PendingFate::Done,
+                   verify = PendingFate::Verify;
+        const std::tuple<const char*, int, const char*, const char*, PendingFate> rows[] = {
+            {"new event, not there", 0, "", "-", notArrived},
+            {"new event, there", 0, "", "\"e\"", verify},
+            {"update, ETag as published", 0, "\"e\"", "\"e\"", notArrived},
+            {"update, ETag changed", 0, "\"e\"", "\"f\"", verify},
+            {"update, gone", 0, "\"e\"", "-", notArrived},
+            {"delete, gone", 1, "\"e\"", "-", done},
+            {"delete, still there", 1, "\"e\"", "\"e\"", notArrived}};
+        for (const auto& [name, action, published, server, fate] : rows)
+            QTest::newRow(name) << action << QString(published) << QString(server) << int(fate);
     }
 
     void pendingRequests() {

@@ -50,7 +50,7 @@ const QString notWritten = QStringLiteral("Das Passwort wurde nicht gespeichert:
 
 Q_DECLARE_METATYPE(Bus)
 
-// Storing and reading on a working keyring is checked by test_syncwindow through the
+// Storing and reading on a working keyring is checked by test_sync through the
 // options page; here the keyrings that cannot take the password.
 class TestKeyring : public QObject {
     Q_OBJECT
