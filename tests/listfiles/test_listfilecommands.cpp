@@ -67,57 +67,96 @@ struct SaveCase {
     QList<int> answers;
     int group, code; // of the failure message
 };
-enum Via { closeButton, mnuBeenden, mnuEndProgram };
+enum Via { mnuOpen, mnuNew, mnuBeenden, closeButton, mnuEndProgram };
 Q_DECLARE_METATYPE(SaveCase)
 Q_DECLARE_METATYPE(Via)
 
 class TestListFileCommands : public QObject {
     Q_OBJECT
 private slots:
-    // Open reaches the question about unsaved changes only once a file was chosen.
-    void openSettlesChangesFirst_data() {
-        QTest::addColumn<bool>("chosen"); // a file, not Cancel, in the dialog
+    // Every command that replaces or leaves the list reaches the question about unsaved
+    // changes: a named list is saved silently, Cancel keeps everything. Open asks nothing
+    // until a file was chosen; new asks its own question first.
+    void settlesChangesFirst_data() {
+        QTest::addColumn<Via>("via");
         QTest::addColumn<bool>("named");
-        QTest::addColumn<int>("answer"); // 0: no question expected
-        QTest::addColumn<bool>("loaded");
-        QTest::newRow("dialog cancelled: asks nothing") << false << false << 0 << false;
-        QTest::newRow("named: saved silently") << true << true << 0 << true;
-        QTest::newRow("unnamed: No loads") << true << false << answer::no << true;
-        QTest::newRow("unnamed: Yes, save as cancelled") << true << false << answer::yes << false;
+        QTest::addColumn<QList<int>>("answers"); // to the questions, in order
+        QTest::addColumn<bool>("wentOn");
+        const int yes = answer::yes, no = answer::no, cancel = answer::cancel, ok = answer::ok;
+        QTest::newRow("open, dialog cancelled") << mnuOpen << false << QList<int>{} << false;
+        QTest::newRow("open, named") << mnuOpen << true << QList<int>{} << true;
+        QTest::newRow("open: No") << mnuOpen << false << QList<int>{no} << true;
+        QTest::newRow("open: Yes, save as cancelled")
+            << mnuOpen << false << QList<int>{yes} << false;
+        QTest::newRow("new: Cancel") << mnuNew << true << QList<int>{cancel} << false;
+        QTest::newRow("new, named") << mnuNew << true << QList<int>{ok} << true;
+        QTest::newRow("new: OK, No") << mnuNew << false << QList<int>{ok, no} << true;
+        QTest::newRow("Beenden, named") << mnuBeenden << true << QList<int>{} << true;
+        QTest::newRow("close button: Cancel")
+            << closeButton << false << QList<int>{cancel} << false;
+        QTest::newRow("end the program: No") << mnuEndProgram << false << QList<int>{no} << true;
     }
-    void openSettlesChangesFirst() {
-        QFETCH(bool, chosen);
+    void settlesChangesFirst() {
+        QFETCH(Via, via);
         QFETCH(bool, named);
-        QFETCH(int, answer);
-        QFETCH(bool, loaded);
+        QFETCH(QList<int>, answers);
+        QFETCH(bool, wentOn);
         WindowHarness h(someRecords(3));
+        h.services.setToday(2025, 3, 9);
+        h.window().show();
+        h.window().settings().setValue(QStringLiteral("filename"), QStringLiteral("vorher"));
         const QString own = h.dataDir.file(QStringLiteral("eigene.nxd"));
         const QString other = h.dataDir.file(QStringLiteral("andere.nxd"));
         QVERIFY(writeFileBytes(other, renderListFile(someRecords(5))));
         h.state().dateiwurdegeaendert = 1;
         h.state().dateinamemitpfad = named ? own : QString();
         const std::vector<Record> before = h.storedRecords();
-        h.services.answerOpen(chosen ? std::optional<QString>(other) : std::nullopt);
-        if (answer)
-            h.services.answerMessage(answer);
-        if (answer == answer::yes)
+        const bool chosen = via != mnuOpen || named || !answers.isEmpty();
+        if (via == mnuOpen)
+            h.services.answerOpen(chosen ? std::optional<QString>(other) : std::nullopt);
+        QStringList asked;
+        for (int a : answers)
+            h.services.answerMessage(a);
+        if (answers.contains(answer::yes))
             h.services.answerSave(std::nullopt);
-        h.window().mnuDateioeffnen->trigger();
+        if (via == closeButton)
+            h.window().close();
+        else
+            (via == mnuOpen      ? h.window().mnuDateioeffnen
+             : via == mnuNew     ? h.window().mnuDateineu
+             : via == mnuBeenden ? h.window().mnuDateibeenden
+                                 : h.window().mnuErinnerungsmodulbeenden)
+                ->trigger();
 
         QVERIFY(h.services.allAnswered());
-        const FileDialogRequest& d = h.services.openRequests.value(0);
-        QCOMPARE(QStringList({d.title, d.filter, d.defaultSuffix, d.fileName}),
-                 QStringList({"Öffnen", "Natalix-Database (*.nxd)", "nxd", ""}));
-        QCOMPARE(QDir(d.folder), QDir(h.dataDir.path()));
-        QCOMPARE(h.services.messages.size(), answer ? 1 : 0);
-        QCOMPARE(h.services.messages.value(0).text,
-                 answer ? saveChangesQuestion().text : QString());
-        if (answer == answer::yes) // the save dialog offers the default list
+        for (const MessageRequest& m : h.services.messages)
+            asked << m.text;
+        QStringList expected(answers.size(), saveChangesQuestion().text);
+        if (via == mnuNew)
+            expected.first() = newListQuestion().text;
+        QCOMPARE(asked, expected);
+        if (answers.contains(answer::yes)) // the save dialog offers the default list
             QCOMPARE(h.services.saveRequests.value(0).fileName, h.dir.defaultListPath());
-        QCOMPARE(readFileBytes(own), named ? renderListFile(before) : QByteArray());
-        QVERIFY(h.storedRecords() == (loaded ? someRecords(5) : before));
-        QCOMPARE(h.state().dateinamemitpfad, loaded ? other : (named ? own : QString()));
-        QCOMPARE(h.state().dateiwurdegeaendert, loaded ? 0 : 1);
+        const bool saved = named && !answers.contains(answer::cancel);
+        QCOMPARE(readFileBytes(own), saved ? renderListFile(before) : QByteArray());
+        const bool exit = via != mnuOpen && via != mnuNew;
+        const QString name =
+            wentOn && !exit ? (via == mnuOpen ? other : QString()) : (named ? own : QString());
+        QCOMPARE(h.state().dateinamemitpfad, name);
+        QCOMPARE(h.state().dateiwurdegeaendert, wentOn && !exit ? 0 : int(!saved));
+        QCOMPARE(h.cursor().recordCount(), !wentOn || exit ? 3 : via == mnuOpen ? 5 : 1);
+        QCOMPARE(h.window().isVisible(), !(wentOn && exit));
+        QCOMPARE(h.state().programmbeenden, via == mnuEndProgram ? 1 : 0);
+        QCOMPARE(h.window().settings().value(QStringLiteral("filename")),
+                 wentOn && exit ? (named ? own : QString()) : QStringLiteral("vorher"));
+        // Hiding the window scans once for the day.
+        QCOMPARE(h.window().reminders().altertag(), via == mnuBeenden ? 9 : 0);
+        if (via == mnuOpen) {
+            const FileDialogRequest& d = h.services.openRequests.value(0);
+            QCOMPARE(QStringList({d.title, d.filter, d.defaultSuffix, d.fileName}),
+                     QStringList({"Öffnen", "Natalix-Database (*.nxd)", "nxd", ""}));
+            QCOMPARE(QDir(d.folder), QDir(h.dataDir.path()));
+        }
     }
 
     // A missing file: Retry shows the dialog again with the name, Cancel stops. A broken file is
@@ -267,55 +306,28 @@ private slots:
     }
 
     // The new list is the sample record with the reminder options, sorted by number, unnamed.
-    void newList_data() {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<bool>("namedAndChanged");
-        QTest::addColumn<int>("answer");
-        QTest::newRow("Cancel") << 3 << true << int(answer::cancel);
-        QTest::newRow("OK, 25 records") << 25 << false << int(answer::ok);
-        QTest::newRow("OK, one record") << 1 << false << int(answer::ok);
-        QTest::newRow("OK, changed named list saved first") << 4 << true << int(answer::ok);
-    }
     void newList() {
-        QFETCH(int, count);
-        QFETCH(bool, namedAndChanged);
-        QFETCH(int, answer);
         const Options options{"2 Wochen vorher", "Keine Erinnerung", "1 Tag vorher",
                               "18. Geburtstag", "alle 10 Jahre"};
-        std::vector<Record> records = someRecords(count);
+        std::vector<Record> records = someRecords(25);
         for (Record& r : records)
             r.marker = {2025, 0, 2025};
         WindowHarness h(records, options);
         Progress progress(h.window());
         h.window().show();
         h.window().sortCommands().cmdSortierennachjahr_Click();
-        const QString path = h.dataDir.file(QStringLiteral("familie.nxd"));
-        h.state().dateinamemitpfad = namedAndChanged ? path : QString();
-        h.state().dateiwurdegeaendert = namedAndChanged ? 1 : 0;
-        const std::vector<Record> before = h.storedRecords();
-        h.services.answerMessage(answer);
+        h.services.answerMessage(answer::ok);
         h.window().mnuDateineu->trigger();
 
         QVERIFY(h.services.allAnswered());
-        QCOMPARE(h.services.messages.size(), 1); // the confirmation only
-        QCOMPARE(h.services.messages[0].text, newListQuestion().text);
-        if (answer == answer::cancel) {
-            QVERIFY(h.storedRecords() == before);
-            QCOMPARE(h.state().dateiwurdegeaendert, 1);
-            QCOMPARE(h.state().dateinamemitpfad, path);
-            return;
-        }
-        QCOMPARE(readFileBytes(path), namedAndChanged ? renderListFile(before) : QByteArray());
         const QString ending = QStringLiteral(" Datensätzen wurden entladen ...");
-        QCOMPARE(progress.lines(h.window(), ending), Progress::countUp(count - 1, count, ending));
+        QCOMPARE(progress.lines(h.window(), ending), Progress::countUp(24, 25, ending));
         QCOMPARE(
             renderListFile(h.storedRecords()),
             " 1 \r\n 1 \r\nZellwig (der Programmierer)\r\n 1971 \r\n 12 \r\n 22 \r\n2 Wochen "
             "vorher\r\nKeine Erinnerung\r\n1 Tag vorher\r\n18. Geburtstag\r\nalle 10 Jahre\r\n");
         QCOMPARE(h.storedRecords()[0].marker, (std::array<int, 3>{0, 0, 0}));
         QCOMPARE(h.window().gridCaption(), caption::byNumberAscending());
-        QCOMPARE(h.state().dateinamemitpfad, QString());
-        QCOMPARE(h.state().dateiwurdegeaendert, 0);
         QVERIFY(h.window().DataGrid1->isVisible() && h.window().fraFrame2->isEnabled());
     }
 
@@ -354,49 +366,6 @@ private slots:
                                           {1127, "1,1 KB (1.127 Bytes)"},
                                           {1126400, "1100 KB (1.126.400 Bytes)"}})
             QCOMPARE(listFileSizeText(bytes), QString::fromUtf8(text));
-    }
-
-    // Each way out reaches the question about unsaved changes. Ending keeps the list's path
-    // for the next start; Cancel keeps the window and everything.
-    void ending_data() {
-        QTest::addColumn<Via>("via");
-        QTest::addColumn<bool>("named");
-        QTest::addColumn<int>("answer"); // 0: no question expected
-        QTest::addColumn<bool>("ended");
-        QTest::newRow("Beenden, named: saved") << mnuBeenden << true << 0 << true;
-        QTest::newRow("close button: Cancel")
-            << closeButton << false << int(answer::cancel) << false;
-        QTest::newRow("end the program: No") << mnuEndProgram << false << int(answer::no) << true;
-    }
-    void ending() {
-        QFETCH(Via, via);
-        QFETCH(bool, named);
-        QFETCH(int, answer);
-        QFETCH(bool, ended);
-        WindowHarness h(someRecords(3));
-        h.services.setToday(2025, 3, 9);
-        h.window().show();
-        h.window().settings().setValue(QStringLiteral("filename"), QStringLiteral("vorher"));
-        const QString path = h.dataDir.file(QStringLiteral("familie.nxd"));
-        h.state().dateinamemitpfad = named ? path : QString();
-        h.state().dateiwurdegeaendert = 1;
-        if (answer)
-            h.services.answerMessage(answer);
-        if (via == closeButton)
-            h.window().close();
-        else
-            (via == mnuBeenden ? h.window().mnuDateibeenden : h.window().mnuErinnerungsmodulbeenden)
-                ->trigger();
-
-        QVERIFY(h.services.allAnswered());
-        QCOMPARE(h.services.messages.size(), answer ? 1 : 0);
-        QCOMPARE(h.window().isVisible(), !ended);
-        QCOMPARE(h.state().programmbeenden, via == mnuEndProgram ? 1 : 0);
-        QCOMPARE(readFileBytes(path), named ? renderListFile(h.cursor().snapshot()) : QByteArray());
-        QCOMPARE(h.window().settings().value(QStringLiteral("filename")),
-                 ended ? (named ? path : QString()) : QStringLiteral("vorher"));
-        // Hiding the window scans once for the day.
-        QCOMPARE(h.window().reminders().altertag(), via == mnuBeenden ? 9 : 0);
     }
 };
 
