@@ -1,3 +1,2 @@
 # Tests of the printing commands, the about box and help.
 natalix_test(test_printing GUI SOURCES printing/test_printing.cpp printing/recordingsurface.h)
-natalix_test(test_extras GUI SOURCES printing/test_extras.cpp)

@@ -7,6 +7,7 @@
 #include "contacts/contactimport.h"
 #include "contacts/frmkontakte.h"
 #include "listfile/listfilecommands.h"
+#include "listfile/listfilequestions.h"
 #include "reminder/remindercore.h"
 #include "table/backups.h"
 #include "table/cursor.h"
@@ -185,11 +186,7 @@ void ContactCommands::mnuDateikalenderexportieren_Click() {
             return;
         }
         // The calendar that was there before is untouched; the list is not concerned.
-        MessageRequest m;
-        m.text = fileFailureMessage(saved.group, saved.error);
-        m.buttons = Buttons::RetryCancel;
-        m.icon = Icon::Exclamation;
-        if (m_ctx.services.message(m) != answer::retry)
+        if (m_ctx.services.message(fileFailureQuestion(saved.group, saved.error)) != answer::retry)
             return;
     }
 }

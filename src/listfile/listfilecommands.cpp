@@ -5,6 +5,7 @@
 #include "app/mainstate.h"
 #include "listfile/frminfo.h"
 #include "listfile/listfile.h"
+#include "listfile/listfilequestions.h"
 #include "reminder/remindercore.h"
 #include "table/backups.h"
 #include "table/cursor.h"
@@ -25,84 +26,11 @@ namespace natalix {
 
 namespace {
 
-const QString fileFilter = QStringLiteral("Natalix-Database (*.nxd)");
-const QString fileSuffix = QStringLiteral("nxd");
-
 QString unloadEnding() {
     return QStringLiteral(" Datensätzen wurden entladen ...");
 }
 QString loadEnding() {
     return QStringLiteral(" Datensätzen wurden geladen ...");
-}
-
-QString readFailureText(int code) {
-    const QString retry = QStringLiteral(
-        " Bitte wählen Sie 'Wiederholen' um zu versuchen, die Datei erneut zu lesen, oder "
-        "'Abbrechen' um den Vorgang abzubrechen. ( 102 /");
-    switch (code) {
-    case filecode::badFileName:
-        return QStringLiteral("Der Dateiname existiert nicht oder enthällt Zeichen, die nicht "
-                              "zulässig sind.") +
-               retry;
-    case filecode::fileNotFound:
-        return QStringLiteral("Die Datei wurde nicht gefunden. Der Datei-Name existiert nicht "
-                              "oder wurde falsch geschrieben.") +
-               retry;
-    case filecode::diskNotReady:
-        return QStringLiteral("Der Datenträger ist möglicherweise nicht eingelegt.") + retry;
-    case filecode::pathNotFound:
-        return QStringLiteral("Das Laufwerk oder der Pfad wurde nicht gefunden.") + retry;
-    default:
-        return QStringLiteral("Die Datei kann nicht vom Datenträger gelesen werden. Der "
-                              "Datenträger ist möglicherweise nicht eingelegt oder die Datei "
-                              "ist beschädigt oder existiert nicht.") +
-               retry;
-    }
-}
-
-QString diskFullText(int group) {
-    return QStringLiteral(
-               "Auf dem Datenträger ist kein Platz mehr. Bei einer Festplatte leeren Sie bitte "
-               "den Papierkorb oder löschen überflüssige Dateien. Bei einer Diskette löschen sie "
-               "bitte überflüssige Dateien oder legen eine leere Diskette ein. Bitte wählen Sie "
-               "'Wiederholen' um zu versuchen, die Datei erneut zu speichern, oder 'Abbrechen' "
-               "um den Vorgang abzubrechen. ( %1 /")
-        .arg(group);
-}
-
-QString cannotWriteText(int group) {
-    return QStringLiteral(
-               "Die Datei kann nicht auf den Datenträger geschrieben werden. Der Datenträger ist "
-               "möglicherweise nicht eingelegt, beschädigt, voll oder schreibgeschützt. Die "
-               "Datei wurde noch nicht gespeichert. Bitte wählen Sie 'Wiederholen' um zu "
-               "versuchen, die Datei erneut zu speichern, oder 'Abbrechen' um die Speicherung "
-               "abzubrechen. ( %1 /")
-        .arg(group);
-}
-
-QString openForWritingFailureText(int code) {
-    const QString retry = QStringLiteral(
-        " Bitte wählen Sie 'Wiederholen' um zu versuchen, die Datei erneut zu schreiben, oder "
-        "'Abbrechen' um den Vorgang abzubrechen. ( 101 /");
-    switch (code) {
-    case filecode::outOfMemory:
-    case filecode::diskFull:
-        return diskFullText(101);
-    case filecode::badFileName:
-        return QStringLiteral("Der Dateiname enthällt Zeichen, die nicht zulässig sind.") + retry;
-    case filecode::diskNotReady:
-        return QStringLiteral("Der Datenträger ist möglicherweise nicht eingelegt.") + retry;
-    case filecode::pathNotFound:
-        return QStringLiteral("Das Laufwerk oder der Pfad wurde nicht gefunden.") + retry;
-    default:
-        return cannotWriteText(101);
-    }
-}
-
-QString writeFailureText(int code) {
-    if (code == filecode::outOfMemory || code == filecode::diskFull)
-        return diskFullText(103);
-    return cannotWriteText(103);
 }
 
 // Lets the window repaint during long work, often enough to look alive and no more.
@@ -137,31 +65,7 @@ void progressStep(BusyDisplay& busy, RepaintPacer& pacer, int counter, int last,
         pacer.now();
 }
 
-MessageRequest retryCancel(const QString& text) {
-    MessageRequest m;
-    m.text = text;
-    m.buttons = Buttons::RetryCancel;
-    m.icon = Icon::Exclamation;
-    return m;
-}
-
 } // namespace
-
-QString fileFailureMessage(int group, const FileError& error) {
-    QString text;
-    switch (group) {
-    case 101:
-        text = openForWritingFailureText(error.code);
-        break;
-    case 102:
-        text = readFailureText(error.code);
-        break;
-    default:
-        text = writeFailureText(error.code);
-        break;
-    }
-    return text + QStringLiteral(" %1 : %2 )").arg(error.code).arg(error.description);
-}
 
 ListFileCommands::ListFileCommands(const CommandContext& context, QObject* parent)
     : QObject(parent), m_ctx(context) {
@@ -182,24 +86,23 @@ Services& ListFileCommands::services() {
 
 bool ListFileCommands::aenderungenklaeren() {
     MainState& s = state();
-    if (s.dateiwurdegeaendert != 1)
-        return true;
-    if (!s.dateinamemitpfad.isEmpty()) {
-        // A named list is saved without asking; the exit goes on whatever came of it.
+    Settle step = settleChanges(s.dateiwurdegeaendert, s.dateinamemitpfad);
+    if (step == Settle::ask) {
+        s.gewaehlt = services().message(saveChangesQuestion());
+        step = settleAnswer(s.gewaehlt);
+    }
+    switch (step) {
+    case Settle::save:
         mnuDateispeichern_Click();
         return true;
-    }
-    MessageRequest m;
-    m.text = QStringLiteral("Änderungen in Datei speichern?");
-    m.buttons = Buttons::YesNoCancel;
-    m.icon = Icon::Exclamation;
-    s.gewaehlt = services().message(m);
-    if (s.gewaehlt == answer::no)
-        return true;
-    if (s.gewaehlt != answer::yes)
+    case Settle::saveAs:
+        mnuDateispeichernunter_Click();
+        return s.abgebrochen != 1;
+    case Settle::stop:
         return false;
-    mnuDateispeichernunter_Click();
-    return s.abgebrochen != 1;
+    default:
+        return true;
+    }
 }
 
 void ListFileCommands::mnuDateispeichern_Click() {
@@ -222,14 +125,7 @@ void ListFileCommands::mnuDateispeichernunter_Click() {
 
 FileDialogRequest ListFileCommands::listDialog(const QString& title, const QString& fileName,
                                                bool confirmOverwrite) const {
-    FileDialogRequest d;
-    d.title = title;
-    d.filter = fileFilter;
-    d.defaultSuffix = fileSuffix;
-    d.fileName = fileName;
-    d.folder = m_ctx.dataDir.path;
-    d.confirmOverwrite = confirmOverwrite;
-    return d;
+    return listFileDialog(title, fileName, m_ctx.dataDir.path, confirmOverwrite);
 }
 
 bool ListFileCommands::askSaveName(const QString& preset) {
@@ -265,7 +161,7 @@ void ListFileCommands::dateischreiben() {
             return;
         }
         // The list file that was there before is untouched.
-        const int a = services().message(retryCancel(fileFailureMessage(saved.group, saved.error)));
+        const int a = services().message(fileFailureQuestion(saved.group, saved.error));
         if (a != answer::retry) {
             s.dateinamemitpfad.clear();
             s.abgebrochen = 1;
@@ -300,17 +196,12 @@ void ListFileCommands::mnuDateioeffnen_Click() {
         contents = readListFile(picked);
         if (!contents.notRead)
             break;
-        if (services().message(retryCancel(fileFailureMessage(102, contents.fileError))) !=
-            answer::retry)
+        if (services().message(fileFailureQuestion(102, contents.fileError)) != answer::retry)
             return;
     }
     // The whole file is read before the table is touched: a broken file changes nothing.
     if (!contents.ok) {
-        MessageRequest m;
-        m.text = contents.error;
-        m.buttons = Buttons::Ok;
-        m.icon = Icon::Exclamation;
-        services().message(m);
+        services().message(brokenListMessage(contents.error));
         return;
     }
 
@@ -411,24 +302,7 @@ void ListFileCommands::reportStoreFailure() {
 void ListFileCommands::mnuDateineu_Click() {
     cursor().update();
     m_ctx.form.datensatzpruefen();
-    const QString paragraph = QStringLiteral("\n\r\n\r");
-    const QString quote = QStringLiteral("\"");
-    MessageRequest m;
-    m.text = QStringLiteral("Neue Geburtstagsliste anlegen?") + paragraph +
-             QStringLiteral("Wenn eine neue, leere Tabelle angelegt werden soll, klicken Sie auf "
-                            "OK ") +
-             QStringLiteral("und die aktuell geladene Geburtstags-Liste wird gelöscht! Die "
-                            "Tabelle können Sie aber mit ") +
-             quote + QStringLiteral("Datei ") + QStringLiteral("/ Geburtstagsliste öffnen") +
-             quote + QStringLiteral(" wieder einlesen, sofern sie vorher gespeichert wurde.") +
-             paragraph + QStringLiteral("Unter ") + quote +
-             QStringLiteral("Datei / Eigenschaften") + quote +
-             QStringLiteral(" können Sie nachsehen, ob und wo die Datei gespeichert wurde.") +
-             paragraph + QStringLiteral("Soll die Gebutstags-Liste wirklich gelöscht werden?");
-    m.buttons = Buttons::OkCancel;
-    m.icon = Icon::Exclamation;
-    m.defaultButton = answer::cancel;
-    if (services().message(m) != answer::ok)
+    if (services().message(newListQuestion()) != answer::ok)
         return;
     if (!aenderungenklaeren())
         return;

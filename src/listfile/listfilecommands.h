@@ -13,10 +13,6 @@ struct MainState;
 class Cursor;
 class Services;
 
-// The texts of the file failure messages, by group (101 opening for writing, 102 opening for
-// reading, 103 writing) and code, followed by the code and its description.
-QString fileFailureMessage(int group, const FileError& error);
-
 struct DataDir;
 // The program's own folder may hold a link someone planted: it is not followed there.
 // Elsewhere a link the user made to their own file is.

@@ -42,27 +42,20 @@ struct PrintLog {
     double lineHeight = 1.4; // of the font, in page units
 };
 
-class RecordingSurface : public PrintSurface {
-    PrintLog& m_log;
-    RecordedJob& job() { return m_log.jobs.last(); }
-
-public:
-    explicit RecordingSurface(PrintLog& log) : m_log(log) {}
-    bool begin() override {
-        if (!m_log.refuseJobs)
-            m_log.jobs.append(RecordedJob());
-        return !m_log.refuseJobs;
-    }
-    void setFont(const QFont& font) override { job().font = font; }
+struct RecordingSurface : PrintSurface {
+    PrintLog& log;
+    explicit RecordingSurface(PrintLog& l) : log(l) {}
+    bool begin() override { return !log.refuseJobs && (log.jobs.append(RecordedJob()), true); }
+    void setFont(const QFont& font) override { log.jobs.last().font = font; }
     void text(double x, double y, const QString& s) override {
-        job().pages.last().texts.append({x, y, s});
+        log.jobs.last().pages.last().texts.append({x, y, s});
     }
     void line(double, double, double, double) override {}
     void rectangle(double, double, double, double) override {}
-    double lineHeight() const override { return m_log.lineHeight; }
-    bool newPage() override { return job().pages.append(RecordedPage()), true; }
-    int pageNumber() const override { return int(m_log.jobs.constLast().pages.size()); }
-    bool endJob() override { return job().ended = true; }
+    double lineHeight() const override { return log.lineHeight; }
+    bool newPage() override { return log.jobs.last().pages.append(RecordedPage()), true; }
+    int pageNumber() const override { return int(log.jobs.constLast().pages.size()); }
+    bool endJob() override { return log.jobs.last().ended = true; }
 };
 
 inline PrintSurfaceFactory recordingFactory(PrintLog& log) {
