@@ -13,9 +13,9 @@ target_compile_definitions(test_desktop PRIVATE
     NATALIX_DESKTOP_TEST_DIR="${CMAKE_CURRENT_SOURCE_DIR}/desktop")
 set(natalix_session /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/desktop/desktopsession.py)
 add_test(NAME test_desktop
-         COMMAND ${natalix_session} --x11 --timeout 120 -- $<TARGET_FILE:test_desktop>)
+         COMMAND ${natalix_session} $<TARGET_FILE:test_desktop>)
 add_test(NAME test_desktop_bare
-         COMMAND ${natalix_session} --x11 --timeout 60 -- $<TARGET_FILE:test_desktop> --bare)
+         COMMAND ${natalix_session} $<TARGET_FILE:test_desktop> --bare)
 # Under X, libxkbcommon-x11 reads keymap names with strndup from buffers without a final
 # zero, which is correct but what ASan's strict string checks take for an overflow.
 set_tests_properties(test_desktop test_desktop_bare PROPERTIES TIMEOUT 150 ENVIRONMENT

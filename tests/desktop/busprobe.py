@@ -1,11 +1,8 @@
 #!/usr/bin/python3
-"""Reads what the program put on the session bus, as a desktop would, and prints it as JSON.
-
-  busprobe.py calls NAME PATH METHOD   the arguments of each call a python-dbusmock object took
-  busprobe.py items                    each tray item the watcher took that is still there
-  busprobe.py activate SERVICE         a left click on the tray item
-  busprobe.py click SERVICE LABEL      a click on the item's menu entry LABEL
-"""
+"""Reads what the program put on the session bus, as a desktop would, and prints it as JSON:
+busprobe.py calls NAME PATH METHOD (the arguments of each call a python-dbusmock object took),
+items (each tray item the watcher took and still there), activate SERVICE (a left click on the
+tray item), click SERVICE LABEL (a click on the item's menu entry LABEL)."""
 import json
 import sys
 import time
@@ -16,19 +13,9 @@ ITEM_PATH, ITEM = '/StatusNotifierItem', 'org.kde.StatusNotifierItem'
 MENU = 'com.canonical.dbusmenu'
 
 
-def plain(value):
-    if isinstance(value, (dbus.Array, dbus.Struct)):
-        return [plain(v) for v in value]
-    if isinstance(value, dbus.Dictionary):
-        return {str(k): plain(v) for k, v in value.items()}
-    if isinstance(value, dbus.Boolean):
-        return bool(value)
-    return int(value) if isinstance(value, int) else str(value)
-
-
 def mock_calls(bus, name, path, method):
     mock = dbus.Interface(bus.get_object(name, path), 'org.freedesktop.DBus.Mock')
-    return [plain(args) for _, args in mock.GetMethodCalls(method)]
+    return [args for _, args in mock.GetMethodCalls(method)]  # D-Bus values are JSON's types
 
 
 def properties(bus, service):

@@ -1,16 +1,10 @@
 #!/usr/bin/python3
-"""Runs one test on a session bus of its own and, with --x11, on an X server of its own.
+"""Runs one test on a session bus and an X server of its own: desktopsession.py COMMAND ARGS...
 
-Everything it starts is stopped when the test ends or its time is up; a test that runs out
-of time fails.  Usage: desktopsession.py [--x11] [--timeout S] -- COMMAND ARGS...
+Everything it starts is stopped when the test ends or after two minutes; a test that runs out
+of time fails.
 """
-import os
-import random
-import select
-import signal
-import subprocess
-import sys
-import time
+import os, random, select, signal, subprocess, sys, time  # noqa: E401
 
 
 def spawn(args, stderr=subprocess.DEVNULL, **kwargs):
@@ -25,9 +19,7 @@ def first_line(fd, timeout, what):
     line = b""
     while not line.endswith(b"\n") and (chunk := os.read(fd, 1)):
         line += chunk
-    if not line.strip():
-        sys.exit(f"desktopsession: {what} ended at its start")
-    return line.decode().strip()
+    return line.decode().strip() or sys.exit(f"desktopsession: {what} ended at its start")
 
 
 def start_x():
@@ -55,26 +47,19 @@ def stop(process):
             process.wait(5)
         except subprocess.TimeoutExpired:
             os.killpg(process.pid, signal.SIGKILL)
-            process.wait()
 
 
 def main():
-    args = sys.argv[1:sys.argv.index("--")]
-    command = sys.argv[sys.argv.index("--") + 1:]
-    timeout = int(args[args.index("--timeout") + 1]) if "--timeout" in args else 120
-    env = dict(os.environ)
-    env.pop("DISPLAY", None)
-    started = []
+    command, timeout, env, started = sys.argv[1:], 120, dict(os.environ), []
     try:
         # No services to start on demand: only what the test starts answers on this bus.
         started.append(spawn(["dbus-daemon", "--nofork", "--print-address=1", "--config-file",
                               os.path.join(os.path.dirname(__file__), "session-bus.conf")],
                              stdout=subprocess.PIPE))
         env["DBUS_SESSION_BUS_ADDRESS"] = first_line(started[0].stdout.fileno(), 10, "dbus")
-        if "--x11" in args:
-            server, env["DISPLAY"] = start_x()
-            started.append(server)
-            env["QT_QPA_PLATFORM"] = "xcb"
+        server, env["DISPLAY"] = start_x()
+        started.append(server)
+        env["QT_QPA_PLATFORM"] = "xcb"
         started.append(spawn(command, env=env, stderr=None))
         try:
             return started[-1].wait(timeout)
