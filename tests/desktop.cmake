@@ -1,12 +1,9 @@
 # The desktop edge.
 natalix_test(test_upcoming SOURCES reminder/test_upcoming.cpp)
-natalix_test(test_autostart SOURCES desktop/test_autostart.cpp)
-target_compile_definitions(test_autostart PRIVATE
-    NATALIX_DESKTOP_TEST_DIR="${CMAKE_CURRENT_SOURCE_DIR}/desktop")
 
-# The notifier, the tray and the window's presence on a desktop: on a session bus and an X
-# server of their own (desktopsession.py starts and stops both, bounded in time), with a tray
-# and a notification server, and bare, with neither.
+# The notifier, the tray, the window's presence on a desktop and the autostart entry: on a
+# session bus and an X server of their own (desktopsession.py starts and stops both, bounded
+# in time), with a tray and a notification server, and bare, with neither.
 add_executable(test_desktop desktop/test_desktop.cpp)
 target_link_libraries(test_desktop PRIVATE natalix_windowsupport)
 target_compile_definitions(test_desktop PRIVATE
