@@ -1,16 +1,10 @@
 #!/usr/bin/python3
-"""Reads what the program put on the session bus, as a desktop would, and prints it as JSON:
-busprobe.py calls NAME PATH METHOD (the arguments of each call a python-dbusmock object took),
-items (each tray item the watcher took and still there), activate SERVICE (a left click on the
-tray item), click SERVICE LABEL (a click on the item's menu entry LABEL)."""
-import json
-import sys
-import time
-
+"""busprobe.py calls NAME PATH METHOD | items | activate SERVICE | click SERVICE LABEL: what a
+python-dbusmock object was called with, the tray items, a click on one or on its menu (JSON)."""
+import json, sys, time  # noqa: E401
 import dbus
 
-ITEM_PATH, ITEM = '/StatusNotifierItem', 'org.kde.StatusNotifierItem'
-MENU = 'com.canonical.dbusmenu'
+PATH, ITEM, MENU = '/StatusNotifierItem', 'org.kde.StatusNotifierItem', 'com.canonical.dbusmenu'
 
 
 def mock_calls(bus, name, path, method):
@@ -19,7 +13,7 @@ def mock_calls(bus, name, path, method):
 
 
 def properties(bus, service):
-    return bus.get_object(service, ITEM_PATH, introspect=False).GetAll(
+    return bus.get_object(service, PATH, introspect=False).GetAll(
         ITEM, dbus_interface='org.freedesktop.DBus.Properties')
 
 
@@ -49,24 +43,18 @@ def items(bus):
     return found
 
 
-def main():
-    bus = dbus.SessionBus()
-    command, args = sys.argv[1], sys.argv[2:]
-    if command == 'calls':
-        result = mock_calls(bus, *args)
-    elif command == 'items':
-        result = items(bus)
-    elif command == 'activate':
-        bus.get_object(args[0], ITEM_PATH).Activate(0, 0, dbus_interface=ITEM)
-        result = True
-    else:  # click
-        service, label = args
-        path = properties(bus, service)['Menu']
-        ident = next(i for i, text in menu(bus, service, path) if text == label)
-        bus.get_object(service, path).Event(ident, 'clicked', dbus.Int32(0, variant_level=1),
-                                            dbus.UInt32(int(time.time())), dbus_interface=MENU)
-        result = ident
-    json.dump(result, sys.stdout, ensure_ascii=False)
-
-
-main()
+bus = dbus.SessionBus()
+command, args = sys.argv[1], sys.argv[2:]
+if command == 'calls':
+    result = mock_calls(bus, *args)
+elif command == 'items':
+    result = items(bus)
+elif command == 'activate':
+    result = bus.get_object(args[0], PATH).Activate(0, 0, dbus_interface=ITEM) is None
+else:  # click
+    service, label = args
+    path = properties(bus, service)['Menu']
+    result = next(i for i, text in menu(bus, service, path) if text == label)
+    bus.get_object(service, path).Event(result, 'clicked', dbus.Int32(0, variant_level=1),
+                                        dbus.UInt32(int(time.time())), dbus_interface=MENU)
+json.dump(result, sys.stdout, ensure_ascii=False)

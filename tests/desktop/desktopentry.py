@@ -1,38 +1,22 @@
 #!/usr/bin/python3
-"""Reads a desktop entry as desktop-file-validate and GLib read it and, given ARGV_FILE,
-starts it as a desktop session starts an autostart entry; prints what it found as JSON.
-The entry's program is to write its arguments, each ended by a zero byte, into
-$NATALIX_ARGV_FILE.    Usage: desktopentry.py ENTRY [ARGV_FILE]
-"""
-import json
-import os
-import subprocess
-import sys
-import time
-
+"""desktopentry.py ENTRY [ARGV_FILE]: the entry as desktop-file-validate and GLib read it and,
+given ARGV_FILE, what a desktop session started from it: its program is to write its arguments,
+each ended by a zero byte, into $NATALIX_ARGV_FILE. Prints what it found as JSON."""
+import json, os, subprocess, sys, time  # noqa: E401
 import gi
 gi.require_version('Gio', '2.0')
 from gi.repository import Gio, GLib  # noqa: E402
 
-path, argv_file = sys.argv[1], (sys.argv[2:] or [''])[0]
+path, argv_file, GROUP = sys.argv[1], (sys.argv[2:] or [''])[0], 'Desktop Entry'
 keyfile = GLib.KeyFile()
 keyfile.load_from_file(path, GLib.KeyFileFlags.KEEP_TRANSLATIONS)
-
-
-def value(key):
-    try:
-        return keyfile.get_string('Desktop Entry', key)
-    except GLib.Error:
-        return None
-
-
-found = {key: value(key) for key in ('Type', 'Name', 'Name[de]', 'Comment', 'Comment[de]',
-                                     'Icon', 'Hidden')}
+keys = ('Type', 'Name', 'Name[de]', 'Comment', 'Comment[de]', 'Icon', 'Hidden', 'Exec')
+found = {k: keyfile.get_string(GROUP, k) if k in keyfile.get_keys(GROUP)[0] else None for k in keys}
 check = subprocess.run(['desktop-file-validate', path], stdout=subprocess.PIPE,
                        stderr=subprocess.STDOUT, text=True)
 found['problems'] = check.stdout + ('' if check.returncode == 0 else 'failed')
 # The arguments of the Exec line: unquoted as GLib does, then "%%" is a literal "%".
-found['argv'] = [a.replace('%%', '%') for a in GLib.shell_parse_argv(value('Exec'))[1]]
+found['argv'] = [a.replace('%%', '%') for a in GLib.shell_parse_argv(found.pop('Exec'))[1]]
 if argv_file:
     os.environ['NATALIX_ARGV_FILE'] = argv_file
     try:

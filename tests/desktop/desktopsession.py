@@ -1,9 +1,6 @@
 #!/usr/bin/python3
-"""Runs one test on a session bus and an X server of its own: desktopsession.py COMMAND ARGS...
-
-Everything it starts is stopped when the test ends or after two minutes; a test that runs out
-of time fails.
-"""
+"""desktopsession.py COMMAND ARGS...: runs one test on a session bus and an X server of its own,
+and stops all three when the test ends or after two minutes (a test out of time fails)."""
 import os, random, select, signal, subprocess, sys, time  # noqa: E401
 
 
@@ -12,10 +9,10 @@ def spawn(args, stderr=subprocess.DEVNULL, **kwargs):
                             start_new_session=True, **kwargs)
 
 
-def first_line(fd, timeout, what):
-    """What a starting server writes first (its address or display), within the time."""
-    if not select.select([fd], [], [], timeout)[0]:
-        sys.exit(f"desktopsession: {what} did not start within {timeout} s")
+def first_line(fd, what):
+    """What a starting server writes first (its address or display), within 15 s."""
+    if not select.select([fd], [], [], 15)[0]:
+        sys.exit(f"desktopsession: {what} did not start in time")
     line = b""
     while not line.endswith(b"\n") and (chunk := os.read(fd, 1)):
         line += chunk
@@ -27,12 +24,12 @@ def start_x():
     # ours then ends at once, and the next try takes a display number of its own.
     for attempt in range(5):
         read_end, write_end = os.pipe()
-        number = [f":{random.randrange(100, 900)}"] if attempt else []
-        server = spawn(["Xvfb", *number, "-displayfd", str(write_end), "-screen", "0",
-                        "1280x800x24", "-nolisten", "tcp", "-noreset"],
-                       pass_fds=(write_end,), stdout=subprocess.DEVNULL)
+        server = spawn(["Xvfb", *([f":{random.randrange(100, 900)}"] if attempt else []),
+                        "-displayfd", str(write_end), "-screen", "0", "1280x800x24",
+                        "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,),
+                       stdout=subprocess.DEVNULL)
         os.close(write_end)
-        display = ":" + first_line(read_end, 15, "Xvfb")
+        display = ":" + first_line(read_end, "Xvfb")
         os.close(read_end)
         time.sleep(0.5)
         if server.poll() is None:
@@ -50,22 +47,19 @@ def stop(process):
 
 
 def main():
-    command, timeout, env, started = sys.argv[1:], 120, dict(os.environ), []
+    env, started = dict(os.environ, QT_QPA_PLATFORM="xcb"), []
     try:
         # No services to start on demand: only what the test starts answers on this bus.
         started.append(spawn(["dbus-daemon", "--nofork", "--print-address=1", "--config-file",
                               os.path.join(os.path.dirname(__file__), "session-bus.conf")],
                              stdout=subprocess.PIPE))
-        env["DBUS_SESSION_BUS_ADDRESS"] = first_line(started[0].stdout.fileno(), 10, "dbus")
+        env["DBUS_SESSION_BUS_ADDRESS"] = first_line(started[0].stdout.fileno(), "dbus")
         server, env["DISPLAY"] = start_x()
-        started.append(server)
-        env["QT_QPA_PLATFORM"] = "xcb"
-        started.append(spawn(command, env=env, stderr=None))
+        started += [server, spawn(sys.argv[1:], env=env, stderr=None)]
         try:
-            return started[-1].wait(timeout)
+            return started[-1].wait(120)
         except subprocess.TimeoutExpired:
-            print(f"desktopsession: {command[0]} did not finish within {timeout} s",
-                  file=sys.stderr)
+            print(f"desktopsession: {sys.argv[1]} did not finish within 120 s", file=sys.stderr)
             return 124
     finally:
         for process in reversed(started):

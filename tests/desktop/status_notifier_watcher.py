@@ -1,5 +1,4 @@
-'''python-dbusmock template: the watcher of a desktop's tray. It says a host (the tray) is
-there and takes and announces every item that registers; which did is in the call log.'''
+'''python-dbusmock template: a desktop tray's watcher, with a host; items register by a call.'''
 import dbus
 
 BUS_NAME = MAIN_IFACE = 'org.kde.StatusNotifierWatcher'
