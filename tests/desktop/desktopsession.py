@@ -1,6 +1,6 @@
 #!/usr/bin/python3
-"""desktopsession.py COMMAND ARGS...: runs one test on a session bus and an X server of its own,
-and stops all three when the test ends or after two minutes (a test out of time fails)."""
+"""desktopsession.py [... --] COMMAND ARGS: one test on a session bus and an X server of its own,
+all stopped when it ends or after 120 s (out of time, it fails); what precedes "--" is ignored."""
 import os, random, select, signal, subprocess, sys, time  # noqa: E401
 
 
@@ -55,11 +55,12 @@ def main():
                              stdout=subprocess.PIPE))
         env["DBUS_SESSION_BUS_ADDRESS"] = first_line(started[0].stdout.fileno(), "dbus")
         server, env["DISPLAY"] = start_x()
-        started += [server, spawn(sys.argv[1:], env=env, stderr=None)]
+        command = sys.argv[sys.argv.index("--") + 1:] if "--" in sys.argv else sys.argv[1:]
+        started += [server, spawn(command, env=env, stderr=None)]
         try:
             return started[-1].wait(120)
         except subprocess.TimeoutExpired:
-            print(f"desktopsession: {sys.argv[1]} did not finish within 120 s", file=sys.stderr)
+            print(f"desktopsession: {command[0]} did not finish within 120 s", file=sys.stderr)
             return 124
     finally:
         for process in reversed(started):

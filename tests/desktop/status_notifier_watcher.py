@@ -2,8 +2,7 @@
 import dbus
 
 BUS_NAME = MAIN_IFACE = 'org.kde.StatusNotifierWatcher'
-MAIN_OBJ = '/StatusNotifierWatcher'
-SYSTEM_BUS = False
+MAIN_OBJ, SYSTEM_BUS = '/StatusNotifierWatcher', False
 
 
 def load(mock, parameters):
