@@ -1,111 +1,60 @@
 #!/usr/bin/python3
-"""Reads what the program put on the session bus, as a desktop would, and prints it as JSON.
-
-  busprobe.py calls NAME PATH METHOD      the calls a python-dbusmock object received
-  busprobe.py items                       every tray item the watcher took that is still
-                                          there, with its properties and its menu
-  busprobe.py activate SERVICE            a left click on the tray item
-  busprobe.py click SERVICE LABEL         a click on the item's menu entry LABEL
-"""
-import json
-import sys
-import time
-
+"""busprobe.py calls NAME PATH METHOD | items | activate SERVICE | click SERVICE LABEL: what a
+python-dbusmock object was called with, the tray items, a click on one or on its menu (JSON)."""
+import json, sys, time  # noqa: E401
 import dbus
 
-WATCHER = ('org.kde.StatusNotifierWatcher', '/StatusNotifierWatcher')
-ITEM_IFACE = 'org.kde.StatusNotifierItem'
-ITEM_PATH = '/StatusNotifierItem'
-MENU_IFACE = 'com.canonical.dbusmenu'
+PATH, ITEM, MENU = '/StatusNotifierItem', 'org.kde.StatusNotifierItem', 'com.canonical.dbusmenu'
 
 
-def plain(value):
-    """A D-Bus value as JSON: bytes arrays by their length only."""
-    if isinstance(value, dbus.Array) and value.signature == 'y':
-        return {'bytes': len(value)}
-    if isinstance(value, (dbus.Array, list, tuple, dbus.Struct)):
-        return [plain(v) for v in value]
-    if isinstance(value, (dbus.Dictionary, dict)):
-        return {str(k): plain(v) for k, v in value.items()}
-    if isinstance(value, dbus.Boolean):
-        return bool(value)
-    if isinstance(value, (dbus.Byte, dbus.Int16, dbus.Int32, dbus.Int64, dbus.UInt16,
-                          dbus.UInt32, dbus.UInt64, int)):
-        return int(value)
-    if isinstance(value, (dbus.Double, float)):
-        return float(value)
-    return str(value)
-
-
-def calls(bus, name, path, method):
+def mock_calls(bus, name, path, method):
     mock = dbus.Interface(bus.get_object(name, path), 'org.freedesktop.DBus.Mock')
-    return [plain(args) for _, args in mock.GetMethodCalls(method)]
+    return [args for _, args in mock.GetMethodCalls(method)]  # D-Bus values are JSON's types
 
 
-def item_service(registered):
-    # An item registers by its service name, or by its path from its own connection.
-    return registered.split('/', 1)[0] if not registered.startswith('/') else registered
+def properties(bus, service):
+    return bus.get_object(service, PATH, introspect=False).GetAll(
+        ITEM, dbus_interface='org.freedesktop.DBus.Properties')
 
 
-def menu_entries(bus, service, menu_path):
+def menu(bus, service, path):
     """The visible entries of the item's menu: (id, label), "-" for a separator."""
-    menu = dbus.Interface(bus.get_object(service, menu_path), MENU_IFACE)
-    _, layout = menu.GetLayout(0, -1, dbus.Array([], signature='s'))
-    entries = []
-    for ident, props, _ in layout[2]:
-        if not props.get('visible', True):
-            continue
-        separator = props.get('type') == 'separator'
-        entries.append((int(ident), '-' if separator else str(props.get('label', ''))))
-    return entries
+    _, layout = bus.get_object(service, path).GetLayout(
+        0, -1, dbus.Array([], signature='s'), dbus_interface=MENU)
+    return [(int(i), '-' if p.get('type') == 'separator' else str(p.get('label', '')))
+            for i, p, _ in layout[2] if p.get('visible', True)]
 
 
 def items(bus):
     found = []
-    for (registered,) in calls(bus, *WATCHER, 'RegisterStatusNotifierItem'):
-        service = item_service(registered)
+    for (registered,) in mock_calls(bus, 'org.kde.StatusNotifierWatcher',
+                                    '/StatusNotifierWatcher', 'RegisterStatusNotifierItem'):
+        service = registered.split('/')[0]
         try:
-            props = bus.get_object(service, ITEM_PATH, introspect=False).GetAll(
-                ITEM_IFACE, dbus_interface='org.freedesktop.DBus.Properties')
+            p = properties(bus, service)
         except dbus.exceptions.DBusException:
             continue  # an item that has gone since, as a tray drops it
-
-        item = {'service': service, 'properties': plain(props)}
-        # Each pixmap as [width, height, whether any pixel is drawn].
-        item['pixmaps'] = [[int(w), int(h), any(b != 0 for b in data)]
-                           for w, h, data in props.get('IconPixmap', [])]
-        item['toolTip'] = str(props['ToolTip'][2]) if 'ToolTip' in props else None
-        if 'Menu' in props:
-            item['menu'] = [label for _, label in menu_entries(bus, service, str(props['Menu']))]
-        found.append(item)
+        # The painted icon travels as pixmaps: 16 and 22 pixels at least, none of them blank.
+        drawn = [int(w) for w, _, data in p['IconPixmap'] if any(data)]
+        found.append({'service': service, 'Status': str(p['Status']), 'Title': str(p['Title']),
+                      'ToolTip': str(p['ToolTip'][2]),
+                      'Menu': [label for _, label in menu(bus, service, p['Menu'])],
+                      'IconDrawn': {16, 22} <= set(drawn) and len(drawn) == len(p['IconPixmap'])})
     return found
 
 
-def main():
-    bus = dbus.SessionBus()
-    command = sys.argv[1]
-    if command == 'calls':
-        result = calls(bus, sys.argv[2], sys.argv[3], sys.argv[4])
-    elif command == 'items':
-        result = items(bus)
-    elif command == 'activate':
-        item = dbus.Interface(bus.get_object(sys.argv[2], ITEM_PATH), ITEM_IFACE)
-        item.Activate(dbus.Int32(0), dbus.Int32(0))
-        result = True
-    elif command == 'click':
-        service, label = sys.argv[2], sys.argv[3]
-        props = bus.get_object(service, ITEM_PATH).GetAll(
-            ITEM_IFACE, dbus_interface='org.freedesktop.DBus.Properties')
-        menu_path = str(props['Menu'])
-        ident = next(i for i, text in menu_entries(bus, service, menu_path) if text == label)
-        menu = dbus.Interface(bus.get_object(service, menu_path), MENU_IFACE)
-        menu.Event(dbus.Int32(ident), 'clicked', dbus.Int32(0, variant_level=1),
-                   dbus.UInt32(int(time.time())))
-        result = ident
-    else:
-        sys.exit(f'busprobe: unknown command {command}')
-    json.dump(result, sys.stdout, ensure_ascii=False)
-
-
-if __name__ == '__main__':
-    main()
+bus = dbus.SessionBus()
+command, args = sys.argv[1], sys.argv[2:]
+if command == 'calls':
+    result = mock_calls(bus, *args)
+elif command == 'items':
+    result = items(bus)
+elif command == 'activate':
+    result = bus.get_object(args[0], PATH).Activate(0, 0, dbus_interface=ITEM) is None
+else:  # click
+    service, label = args
+    path = properties(bus, service)['Menu']
+    result = next(i for i, text in menu(bus, service, path) if text == label)
+    bus.get_object(service, path).Event(result, 'clicked', dbus.Int32(0, variant_level=1),
+                                        dbus.UInt32(int(time.time())), dbus_interface=MENU)
+json.dump(result, sys.stdout, ensure_ascii=False)

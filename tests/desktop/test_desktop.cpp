@@ -1,0 +1,437 @@
+// The program on a desktop, on a session bus and an X server of their own (desktopsession.py):
+// python-dbusmock's notification server and a tray host (status_notifier_watcher.py) answer,
+// and busprobe.py reads and clicks what a desktop would; NATALIX_BARE_DESKTOP: neither.
+#include "app/desktoppresence.h"
+#include "desktop/autostart.h"
+#include "desktop/desktopsettings.h"
+#include "desktop/notifier.h"
+#include "desktop/trayicon.h"
+#include "reminder/openlines.h"
+#include "support/processes.h"
+#include "support/windowharness.h"
+#include "table/sortcommands.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace natalix;
+using namespace natalix::test;
+
+namespace {
+
+const QString python = QStringLiteral("/usr/bin/python3");
+const QString server = QStringLiteral("org.freedesktop.Notifications");
+const QString serverPath = QStringLiteral("/org/freedesktop/Notifications");
+
+// A python-dbusmock server from a template; true once it is on the bus.
+bool startMock(QProcess& mock, const QString& name, const QString& from) {
+    mock.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    mock.start(python, {"-m", "dbusmock", "--template", from});
+    const auto there = [&] {
+        return QDBusConnection::sessionBus().interface()->isServiceRegistered(name).value();
+    };
+    return QTest::qWaitFor([&] { return there() || !mock.processId(); }, 10000) && there();
+}
+
+// The notification server's capabilities, as a Python body (it may also sleep).
+bool setCapabilities(const QString& code) {
+    QDBusMessage call = QDBusMessage::createMethodCall(server, serverPath,
+                                                       "org.freedesktop.DBus.Mock", "AddMethod");
+    call << server << "GetCapabilities" << QString() << "as" << code;
+    return QDBusConnection::sessionBus().call(call).type() == QDBusMessage::ReplyMessage;
+}
+
+// What busprobe.py printed; the event loop runs meanwhile, to answer its calls to us.
+QJsonValue probe(const QStringList& arguments) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.start(python, QStringList{NATALIX_DESKTOP_TEST_DIR "/busprobe.py"} + arguments);
+    (void)QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, 15000);
+    return QJsonDocument::fromJson("[" + p.readAllStandardOutput() + "]").array().at(0);
+}
+
+// The one tray item the host took, once it is there; empty when none came.
+QJsonObject trayItem() {
+    QJsonArray items;
+    const bool came = QTest::qWaitFor(
+        [&] { return !(items = probe({QStringLiteral("items")}).toArray()).isEmpty(); }, 5000);
+    return came && items.size() == 1 ? items[0].toObject() : QJsonObject();
+}
+
+// The Notify calls the server took, each as its eight arguments.
+QJsonArray notifyCalls() {
+    return probe({QStringLiteral("calls"), server, serverPath, QStringLiteral("Notify")}).toArray();
+}
+
+void tickOn(WindowHarness& h, int month, int day) {
+    h.services.setToday(2025, month, day);
+    h.window().timer1Tick();
+}
+
+} // namespace
+
+class TestDesktop : public QObject {
+    Q_OBJECT
+    QProcess m_watcher, m_server;
+
+private slots:
+    void initTestCase() {
+        QVERIFY2(QGuiApplication::platformName() == u"xcb", "run through desktopsession.py");
+        // Qt looks for the tray once, when the first tray icon is made: the host first.
+        QVERIFY(startMock(m_watcher, "org.kde.StatusNotifierWatcher",
+                          NATALIX_DESKTOP_TEST_DIR "/status_notifier_watcher.py"));
+        QVERIFY(startMock(m_server, server, "notification_daemon") && TrayIcon::available());
+    }
+
+    // What the desktop shows of the running window. The tray item names who is next and
+    // follows the list and the day; its click and menu reach the window, or the reminder
+    // while one is open. Every scan with lines notifies, as the user chose, also while a
+    // dialog is left open across midnight.
+    void trayAndNotificationsFollowTheWindow() {
+        WindowHarness h({makeRecord(1, "Anna Beispiel", 1980, 3, 7),
+                         makeRecord(2, "Tom & Jerry <Kater>", 1990, 3, 9)},
+                        Options(), true);
+        h.window().Timer1->stop();
+        h.finishSplash();
+        h.services.setToday(2025, 3, 6);
+        DesktopPresence presence(h.window());
+        QJsonObject item = trayItem();
+        const QString service = item.take(QStringLiteral("service")).toString();
+        // clang-format off
+        QCOMPARE(item, (QJsonObject{{"Status", "Active"}, {"Title", "Natalix"}, {"IconDrawn", true},
+            {"ToolTip", "Nächster Geburtstag: Anna Beispiel, morgen, 45 Jahre"},
+            {"Menu", QJsonArray{"Natalix anzeigen", "Nächste Geburtstage...", "-",
+                                "Natalix und Erinnerungs-Modul beenden"}}}));
+        // clang-format on
+        const auto toolTip = [] { return trayItem()[QStringLiteral("ToolTip")].toString(); };
+
+        // No reminder open, the menu brings the main window and the upcoming birthdays.
+        QVERIFY(probe({"click", service, "Natalix anzeigen"}).isDouble());
+        QTRY_VERIFY_WITH_TIMEOUT(h.window().isVisible(), 5000);
+        QVERIFY(probe({"click", service, "Nächste Geburtstage..."}).isDouble());
+        QTRY_COMPARE(h.services.shownWindows.size(), 1);
+        QCOMPARE(h.services.shownWindows[0]->objectName(), QStringLiteral("frmNaechste"));
+        h.services.shownWindows[0]->close();
+        h.window().hide();
+
+        // The reminder window's lines without its empty lines, for a server with markup
+        // with &, < and > escaped; app_name, replaces_id (none: a new one), icon, summary,
+        // body, actions, hints, timeout.
+        QVERIFY(setCapabilities("ret = ['body', 'body-markup']"));
+        const int before = notifyCalls().size();
+        tickOn(h, 3, 6);
+        QTRY_COMPARE_WITH_TIMEOUT(notifyCalls().size(), before + 1, 10000);
+        QCOMPARE(notifyCalls().last().toArray(),
+                 (QJsonArray{"Natalix", 0, "natalix", "Geburtstags-Erinnerung",
+                             "Anna Beispiel wird morgen 45 Jahre alt ...\nTom &amp; Jerry "
+                             "&lt;Kater&gt; wird am 9.3.2025 35 Jahre alt ...",
+                             QJsonArray(), QJsonObject{{"desktop-entry", desktopEntryId()}},
+                             Notifier::expireTimeoutMs}));
+        h.cursor().moveFirst();
+        h.cursor().setField(Field::Name, QStringLiteral("Anna Anders"));
+        QVERIFY(h.cursor().update());
+        QTRY_COMPARE_WITH_TIMEOUT(
+            toolTip(), QStringLiteral("Nächster Geburtstag: Anna Anders, morgen, 45 Jahre"), 10000);
+
+        // A dialog open across midnight holds nothing back; the grid takes its month order
+        // once the dialog is answered.
+        const auto midnight = [&](QWidget& open, int day) {
+            h.window().sortCommands().cmdSortierennachnummer_Click();
+            open.hide(); // open as the user left it: the program's other windows wait for it
+            open.setWindowModality(Qt::ApplicationModal);
+            open.show();
+            const qsizetype windows = h.services.shownWindows.size();
+            tickOn(h, 3, day);
+            QCOMPARE(h.services.shownWindows.size(), windows + 1);
+            QCOMPARE(h.window().gridCaption(), caption::byNumberAscending());
+        };
+        h.services.onMessage = [&](const MessageRequest&) {
+            QMessageBox box;
+            midnight(box, 7);
+        };
+        h.services.answerMessage(answer::no);
+        h.window().cmdDatensatzloeschen->click();
+        QTRY_COMPARE(h.window().gridCaption(), caption::byMonthAscending());
+        QTRY_COMPARE_WITH_TIMEOUT(
+            toolTip(), QStringLiteral("Nächster Geburtstag: Anna Anders, heute, 45 Jahre"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(notifyCalls().size(), before + 2, 10000);
+        // Switched off in the settings: the reminder window alone. Switched on, a server
+        // without markup gets the lines as written; with nothing due nothing is sent.
+        QVERIFY(setNotificationsEnabled(h.window().settings(), false));
+        h.services.answerDialog([&](QDialog& d) { return midnight(d, 8), int(QDialog::Rejected); });
+        h.window().mnuExtrasoptionen->trigger();
+        QTRY_COMPARE(h.window().gridCaption(), caption::byMonthAscending());
+        QVERIFY(setNotificationsEnabled(h.window().settings(), true) &&
+                setCapabilities("ret = ['body']"));
+        tickOn(h, 3, 9);
+        tickOn(h, 3, 10);
+        presence.notifier()->notify({QStringLiteral("Zeuge")});
+        QTRY_COMPARE_WITH_TIMEOUT(notifyCalls().size(), before + 4, 10000);
+        QCOMPARE(notifyCalls()[before + 2].toArray()[4],
+                 QJsonValue("Tom & Jerry <Kater> wird heute 35 Jahre alt ..."));
+        QCOMPARE(notifyCalls().last().toArray()[4], QJsonValue("Zeuge"));
+
+        // While a reminder is open, the click brings it to the front: the main window waits
+        // for its answer, and activated it hands the keyboard over.
+        QWidget* reminder = h.services.shownWindows.last();
+        auto* elsewhere = new QWidget(reminder, Qt::Window); // has the keyboard before
+        const auto focusElsewhere = [elsewhere] {
+            elsewhere->show();
+            elsewhere->activateWindow();
+            return QTest::qWaitFor([&] { return QApplication::activeWindow() == elsewhere; });
+        };
+        QVERIFY(focusElsewhere());
+        QCOMPARE(probe({"activate", service}), QJsonValue(true));
+        QTRY_COMPARE(QApplication::activeWindow(), reminder);
+        QVERIFY(!h.window().isVisible() && focusElsewhere());
+        h.window().show();
+        h.window().activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), reminder);
+        // Reminders open, the menu still ends the program; their lines come at the next start.
+        QVERIFY(h.services.allAnswered() && h.services.messages.size() == 1);
+        QVERIFY(probe({"click", service, "Natalix und Erinnerungs-Modul beenden"}).isDouble());
+        QTRY_COMPARE(h.state().programmbeenden, 1);
+        auto store = TableStore::open(h.dir.databasePath(), Record(), nullptr);
+        QCOMPARE(OpenLines(*store).windows().size(), size_t(4)); // of 6, 7, 8 and 9 March
+    }
+};
+
+// A desktop without a tray and without a notification server (plain GNOME, or no desktop);
+// the autostart entry as desktop-file-validate and GLib read it and as a desktop session
+// starts it (desktopentry.py), each inside a HOME of its own.
+class TestBareDesktop : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> m_home;
+
+    QString home(const QString& name) const { return m_home->filePath(name); }
+    QString userEntry() const { return home(QStringLiteral("config/autostart/natalix.desktop")); }
+    QString systemEntry() const { return home(QStringLiteral("xdg/autostart/natalix.desktop")); }
+    // What desktopentry.py read from the entry; with argvFile, also what its start ran.
+    QJsonObject read(const QString& entry, const QString& argvFile = {}) const {
+        RunSetup setup;
+        setup.home = m_home->path();
+        setup.program = python;
+        const RunResult r = runNatalix(
+            {QStringLiteral(NATALIX_DESKTOP_TEST_DIR "/desktopentry.py"), entry, argvFile}, setup);
+        return r.code == 0 ? QJsonDocument::fromJson(r.out).object()
+                           : QJsonObject{{"failed", QString::fromUtf8(r.err)}};
+    }
+
+private slots:
+    void init() {
+        m_home = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_home->isValid());
+        qputenv("HOME", m_home->path().toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", home(QStringLiteral("config")).toLocal8Bit());
+        qputenv("XDG_CONFIG_DIRS", home(QStringLiteral("xdg")).toLocal8Bit());
+    }
+    void cleanup() { m_home.reset(); }
+
+    // Wherever the program lives, the desktop starts that very program with "/auto", and on
+    // the data folder it runs with, if one was given (one entry per data folder).
+    void entryStartsTheProgram_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("dataDir"); // below HOME; empty: the per-user folder
+        QTest::addColumn<bool>("glibLoads");
+        QTest::newRow("plain") << "bin" << QString() << true;
+        QTest::newRow("blanks, quotes") << "Jörgs \"beste\" 'Sachen'" << QString() << true;
+        QTest::newRow("shell characters") << "a$HOME`id`;b&c|d<e>f*?#(g)~=" << QString() << true;
+        QTest::newRow("backslash") << "C:\\Natalix\\" << QString() << true;
+        // GLib looks for the program before it turns "%%" into "%", finds none and drops the
+        // entry (GNOME will not start it); other desktops read the line as written.
+        QTest::newRow("percent") << "100% %f %u" << QString() << false;
+        QTest::newRow("a data folder")
+            << "bin" << QStringLiteral("Vereins Liste/\"Geburtstage\" 100% $HOME\\ /auto") << true;
+    }
+    void entryStartsTheProgram() {
+        QFETCH(QString, folder);
+        QFETCH(QString, dataDir);
+        QFETCH(bool, glibLoads);
+        const QString program = home(folder) + QStringLiteral("/natalix");
+        // It writes the arguments it was started with, each ended by a zero byte.
+        QVERIFY(QDir().mkpath(home(folder)) &&
+                writeFileBytes(program, "#!/bin/sh\nprintf '%s\\0' \"$0\" \"$@\" > "
+                                        "\"$NATALIX_ARGV_FILE.part\"\n"
+                                        "mv \"$NATALIX_ARGV_FILE.part\" \"$NATALIX_ARGV_FILE\"\n"));
+        QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+        const QString data = dataDir.isEmpty() ? QString() : home(dataDir);
+        const Autostart autostart(program, data);
+        QString error;
+        QVERIFY2(autostart.enable(&error) && autostart.isEnabled(), qPrintable(error));
+        const QString path = autostart.entryPath();
+        const QString name = data.isEmpty() ? "natalix" : "natalix-[0-9a-f]{12}";
+        QVERIFY2(path.contains(QRegularExpression("/config/autostart/" + name + "\\.desktop$")),
+                 qPrintable(path));
+        const QJsonArray argv = data.isEmpty() ? QJsonArray{program, "/auto"}
+                                               : QJsonArray{program, "--datadir", data, "/auto"};
+        const QString comment =
+            QStringLiteral("Erinnert im Hintergrund an Geburtstage") +
+            (data.isEmpty() ? QString() : QStringLiteral(" (Datenordner %1)").arg(data));
+        // clang-format off
+        const QJsonObject expected{
+            {"Type", "Application"}, {"Name", "Natalix"}, {"Icon", "natalix"},
+            {"Name[de]", "Natalix (Erinnerungen im Hintergrund)"}, {"Hidden", QJsonValue()},
+            {"Comment", comment}, {"Comment[de]", comment}, {"problems", ""}, {"argv", argv},
+            {"loaded", glibLoads}, {"launched", glibLoads ? argv : QJsonValue()}};
+        // clang-format on
+        QCOMPARE(read(path, home(QStringLiteral("argv"))), expected);
+    }
+
+    // Whose entry decides, and what switching off and on leaves behind.
+    void switching_data() {
+        QTest::addColumn<QString>("entries"); // user's/system's before: "", "active", "hidden"
+        QTest::addColumn<bool>("ofDataDir");  // the switch of a data folder given by --datadir
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<bool>("hiddenAfterDisable"); // else the user's entry is removed
+        QTest::newRow("nothing") << "/" << false << false << false;
+        QTest::newRow("own") << "active/" << false << true << false;
+        QTest::newRow("own, off by the desktop") << "hidden/" << false << false << false;
+        QTest::newRow("the system's") << "/active" << false << true << true;
+        QTest::newRow("the system's, overridden") << "hidden/active" << false << false << true;
+        QTest::newRow("own over the system's") << "active/active" << false << true << true;
+        QTest::newRow("the system's, hidden") << "/hidden" << false << false << false;
+        // Those start the per-user folder: a data folder's switch neither shows nor touches them.
+        QTest::newRow("a data folder") << "active/active" << true << false << false;
+    }
+    void switching() {
+        QFETCH(QString, entries);
+        QFETCH(bool, ofDataDir);
+        QFETCH(bool, enabled);
+        QFETCH(bool, hiddenAfterDisable);
+        const QStringList states = entries.split(u'/');
+        for (const auto& [path, state] :
+             {std::pair{userEntry(), states[0]}, {systemEntry(), states[1]}}) {
+            const QByteArray entry = "[Desktop Entry]\nType=Application\nName=N\nExec=n /auto\n";
+            if (!state.isEmpty())
+                QVERIFY(QDir().mkpath(QFileInfo(path).path()) &&
+                        writeFileBytes(path, state == u"hidden" ? entry + "Hidden=true\n" : entry));
+        }
+        const QByteArray systemBefore = readFileBytes(systemEntry());
+        const QByteArray userBefore = readFileBytes(userEntry());
+        const QString data = ofDataDir ? home(QStringLiteral("Daten")) : QString();
+        const Autostart autostart(QStringLiteral("/opt/natalix/natalix"), data);
+        const QString own = autostart.entryPath();
+        QCOMPARE(autostart.isEnabled(), enabled);
+
+        QVERIFY(autostart.disable() && !autostart.isEnabled());
+        QCOMPARE(QFile::exists(own), hiddenAfterDisable);
+        if (hiddenAfterDisable) {
+            const QJsonObject hidden = read(own);
+            QCOMPARE(hidden[QStringLiteral("Hidden")], QJsonValue("true"));
+            QCOMPARE(hidden[QStringLiteral("problems")], QJsonValue(""));
+        }
+        QVERIFY(autostart.disable()); // twice is no fault
+        QVERIFY(autostart.enable() && autostart.isEnabled());
+        QCOMPARE(read(own)[QStringLiteral("argv")],
+                 QJsonValue(ofDataDir
+                                ? QJsonArray{"/opt/natalix/natalix", "--datadir", data, "/auto"}
+                                : QJsonArray{"/opt/natalix/natalix", "/auto"}));
+        QCOMPARE(readFileBytes(systemEntry()), systemBefore); // never touched
+        if (ofDataDir)
+            QCOMPARE(readFileBytes(userEntry()), userBefore);
+    }
+
+    // $XDG_CONFIG_HOME (absolute in every other test) counts only where it is absolute.
+    void relativeConfigHome() {
+        qputenv("XDG_CONFIG_HOME", "relativ");
+        QVERIFY(Autostart(QStringLiteral("/usr/bin/natalix")).enable());
+        QVERIFY(QFile::exists(home(QStringLiteral(".config/autostart/natalix.desktop"))));
+    }
+
+    // What cannot be written is said in German, and nothing is left behind.
+    void refused_data() {
+        QTest::addColumn<QStringList>("call"); // the program, and a data folder
+        QTest::addColumn<QString>("message");
+        const QString control = QStringLiteral("Der Aufruf %1 enthält Steuerzeichen und kann "
+                                               "nicht in den Autostart eingetragen werden.");
+        QTest::newRow("folder cannot be made") // %1: the autostart folder
+            << QStringList{"/usr/bin/natalix", ""}
+            << "Der Autostart-Ordner %1 kann nicht angelegt werden.";
+        QTest::newRow("line break in the program")
+            << QStringList{"/opt/neu\nzeile/natalix", ""} << control.arg("/opt/neu\nzeile/natalix");
+        QTest::newRow("line break in the data folder")
+            << QStringList{"/usr/bin/natalix", "/tmp/neu\nzeile"} << control.arg("/tmp/neu\nzeile");
+    }
+    void refused() {
+        QFETCH(QStringList, call);
+        QFETCH(QString, message);
+        if (message.contains(u"%1")) // a file where the folder goes
+            QVERIFY(writeFileBytes(home(QStringLiteral("config")), "kein Ordner"));
+        const Autostart autostart(call[0], call[1]);
+        QString error;
+        QVERIFY(!autostart.enable(&error));
+        QCOMPARE(error,
+                 message.contains(u"%1") ? message.arg(Autostart::autostartFolder()) : message);
+        QVERIFY(!QFile::exists(autostart.entryPath()) && !autostart.isEnabled());
+    }
+
+    // No server, then one that never answers: notify returns at once, nothing is shown, and
+    // the failure comes by itself.
+    void notifierNeverWaits() {
+        Notifier notifier;
+        notifier.setCallTimeout(500);
+        QSignalSpy delivered(&notifier, &Notifier::delivered);
+        QSignalSpy notDelivered(&notifier, &Notifier::notDelivered);
+        QProcess mock;
+        for (int tries : {1, 2}) {
+            if (tries == 2)
+                QVERIFY(startMock(mock, server, "notification_daemon") &&
+                        setCapabilities("time.sleep(4)\nret = ['body']"));
+            QElapsedTimer clock;
+            clock.start();
+            notifier.notify({QStringLiteral("Anna Beispiel wird heute 45 Jahre alt ...")});
+            QVERIFY2(clock.elapsed() < 250, qPrintable(QString::number(clock.elapsed())));
+            QTRY_COMPARE_WITH_TIMEOUT(notDelivered.size(), tries, 3000);
+            QVERIFY(clock.elapsed() < 3000 && delivered.isEmpty());
+        }
+    }
+
+    // Hiding the window tells once a run how to get it back, until the user says no more.
+    void hidingTellsOnce() {
+        QVERIFY(!TrayIcon::available());
+        WindowHarness h;
+        h.window().Timer1->stop();
+        h.finishSplash();
+        const auto hide = [&h] {
+            h.window().show();
+            h.window().mnuDateibeenden->trigger();
+            // The hint comes after the hiding has run its course: after this, too.
+            bool settled = false;
+            QTimer::singleShot(0, [&] { settled = true; });
+            return QTest::qWaitFor([&] { return settled; });
+        };
+        h.services.answerMessage(answer::yes); // again next time
+        h.services.answerMessage(answer::no);  // no more
+        for (const QString stored : {"", "0", "0"}) {
+            DesktopPresence presence(h.window()); // each a run of its own
+            QVERIFY(!presence.tray() && hide() && hide());
+            QCOMPARE(h.window().settings().value(QLatin1String(desktopsetting::hiddenHint)),
+                     stored);
+        }
+        QCOMPARE(h.services.messages.size(), 2);
+        QCOMPARE(h.services.messages[1].text, DesktopPresence::hiddenHintText());
+        QCOMPARE(h.services.messages[1].buttons, Buttons::YesNo);
+        QVERIFY(h.services.allAnswered());
+    }
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    setProgramIdentity(); // the names the desktop shows, as the program sets them
+    TestDesktop withTray;
+    TestBareDesktop bare;
+    return QTest::qExec(qEnvironmentVariableIsSet("NATALIX_BARE_DESKTOP")
+                            ? static_cast<QObject*>(&bare)
+                            : &withTray,
+                        argc, argv);
+}
+
+#include "test_desktop.moc"
