@@ -105,32 +105,6 @@ private slots:
             QVERIFY2(!loaded(r.err, name), name);
     }
 
-    // The sync alone loads Qt Network, through its module; without the module it says so.
-    void syncThroughItsModule_data() {
-        QTest::addColumn<bool>("withModule");
-        QTest::newRow("module beside the program") << true;
-        QTest::newRow("module missing") << false;
-    }
-
-    void syncThroughItsModule() {
-        QFETCH(bool, withModule);
-        TempDataDir dir;
-        const QString name = QFileInfo(syncModule).fileName();
-        RunSetup s = tracing(dir.path());
-        s.program = programCopy(dir.path(), syncModule, withModule ? name : QString());
-        QVERIFY(!s.program.isEmpty());
-        // A server the sync refuses before any connection.
-        const RunResult r = runNatalix(
-            {"--datadir", dir.file("daten"), "--sync-contacts", "ftp://example.invalid/"}, s);
-        QCOMPARE(r.code, 1);
-        const QString refused = QStringLiteral("Der Abgleich kann nicht gestartet werden: Das "
-                                               "Modul \"%1\" fehlt oder ist beschädigt (")
-                                    .arg(name);
-        QCOMPARE(QString::fromLocal8Bit(r.err).contains(refused), !withModule);
-        QCOMPARE(loaded(r.err, "libQt6Network"), withModule);
-        QVERIFY(!loaded(r.err, "libQt6Widgets"));
-    }
-
     // The hidden window maps the network and the keyring only for an account: once its first
     // day's sync and scan are over (the scan marks today's reminder), they are there or not.
     void syncPartOnlyForAnAccount_data() {
@@ -165,49 +139,63 @@ private slots:
             QVERIFY2(maps.contains(library) == !account.isEmpty(), library);
     }
 
-    // The window finds its module beside the program (a build tree) or in the installed
-    // layout; without a usable module it says so and ends with status 1.
-    void windowStartsThroughTheModule_data() {
+    // Each module is found beside the program (a build tree) or in the installed layout, and
+    // loaded for its mode alone; without a usable one the mode says so and ends with status 1,
+    // nothing of the data folder made.
+    void modulesFoundOrRefused_data() {
+        QTest::addColumn<QString>("module");
         QTest::addColumn<QString>("moduleAt");       // relative to the program's folder, "" = none
         QTest::addColumn<QByteArray>("moduleBytes"); // empty: a copy of the real module
         const QString name = QFileInfo(module).fileName();
-        QTest::newRow("beside the program") << name << QByteArray();
-        QTest::newRow("installed layout")
-            << QDir::cleanPath(QStringLiteral(NATALIX_MODULE_DIR "/") + name) << QByteArray();
-        QTest::newRow("missing") << QString() << QByteArray();
-        QTest::newRow("damaged") << name
-                                 << QByteArray("\x7f"
-                                               "ELF kaputt");
+        const QString sync = QFileInfo(syncModule).fileName();
+        QTest::newRow("window beside the program") << module << name << QByteArray();
+        QTest::newRow("window, installed layout")
+            << module << QDir::cleanPath(QStringLiteral(NATALIX_MODULE_DIR "/") + name)
+            << QByteArray();
+        QTest::newRow("window module missing") << module << QString() << QByteArray();
+        QTest::newRow("window module damaged") << module << name
+                                               << QByteArray("\x7f"
+                                                             "ELF kaputt");
+        QTest::newRow("sync beside the program") << syncModule << sync << QByteArray();
+        QTest::newRow("sync module missing") << syncModule << QString() << QByteArray();
     }
 
-    void windowStartsThroughTheModule() {
+    void modulesFoundOrRefused() {
+        QFETCH(QString, module);
         QFETCH(QString, moduleAt);
         QFETCH(QByteArray, moduleBytes);
-        const bool starts = !moduleAt.isEmpty() && moduleBytes.isEmpty();
+        const bool usable = !moduleAt.isEmpty() && moduleBytes.isEmpty();
+        const bool window = module == ::module;
         TempDataDir dir;
-        RunSetup s;
-        s.home = dir.path();
+        RunSetup s = tracing(dir.path());
         s.program = programCopy(dir.path(), module, moduleAt, moduleBytes);
         QVERIFY(!s.program.isEmpty());
         const QString data = dir.file("daten");
         QProcess p;
-        startNatalix(p, {"/auto", "--datadir", data}, s);
-        if (starts) {
+        // A server the sync refuses before any connection.
+        startNatalix(p,
+                     window ? QStringList{"/auto", "--datadir", data}
+                            : QStringList{"--datadir", data, "--sync-contacts", "ftp://x.invalid/"},
+                     s);
+        if (window && usable) {
             const bool up = windowStarted(p, data);
             p.kill();
             p.waitForFinished();
-            QVERIFY2(up, p.readAllStandardError().constData());
+            QVERIFY(up);
             return;
         }
         QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitCode(), 1);
-        const QString err = QString::fromLocal8Bit(p.readAllStandardError());
-        QVERIFY2(err.startsWith(QStringLiteral("Das Fenster von Natalix kann nicht gestartet "
-                                               "werden: Das Modul \"%1\" fehlt oder ist "
-                                               "beschädigt (")
-                                    .arg(QFileInfo(module).fileName())),
-                 qPrintable(err));
-        // Nothing of the data folder was created or locked.
+        const QByteArray err = p.readAllStandardError();
+        const QString refused =
+            QStringLiteral("%1 kann nicht gestartet werden: Das Modul \"%2\" fehlt oder ist "
+                           "beschädigt (")
+                .arg(window ? QStringLiteral("Das Fenster von Natalix")
+                            : QStringLiteral("Der Abgleich"),
+                     QFileInfo(module).fileName());
+        QVERIFY2(QString::fromLocal8Bit(err).contains(refused) == !usable, err);
+        QCOMPARE(loaded(err, "libQt6Network"), usable);
+        QVERIFY(!loaded(err, "libQt6Widgets"));
         QVERIFY(!QFileInfo::exists(data));
     }
 };

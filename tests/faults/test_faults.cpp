@@ -1,18 +1,16 @@
 // The program under a hostile machine: full disks, damaged files, planted links, pipes,
-// stale locks, other users, a week away with a reminder window left open.
+// stale locks, other users, a logout.
 #include "app/commandline.h"
 #include "app/datadir.h"
 #include "app/windowapp.h"
 #include "listfile/listfile.h"
 #include "reminder/openlines.h"
-#include "reminder/remindercore.h"
 #include "support/processes.h"
 #include "support/windowharness.h"
 #include "table/backups.h"
 #include "table/databasestamp.h"
 
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QtTest>
 
 #include <csignal>
@@ -519,55 +517,6 @@ private slots:
         QVERIFY(!QFileInfo(planted).isSymLink());
         QCOMPARE(readFileBytes(planted), renderListFile(people(2)));
         QVERIFY(h.services.allAnswered());
-    }
-
-    // The silent save on the way out under a full disk.
-    void silentSaveOnExitReportsAFullDisk() {
-        WindowHarness h(people(40));
-        const QString path = h.dataDir.file(QStringLiteral("familie.nxd"));
-        const QByteArray old = renderListFile(people(2));
-        QVERIFY(writeFileBytes(path, old));
-        h.state().dateinamemitpfad = path;
-        h.state().dateiwurdegeaendert = 1;
-        h.services.answerMessage(answer::cancel);
-        // Full for the save only: the scan after it has room again.
-        std::optional<FileSizeLimit> full(std::in_place, 1000);
-        h.services.onMessage = [&](const MessageRequest&) { full.reset(); };
-        h.window().mnuDateibeenden->trigger();
-        QCOMPARE(h.services.messages.size(), 1);
-        QVERIFY(h.services.messages[0].text.contains(QStringLiteral("( 103 / 61 : ")));
-        QCOMPARE(readFileBytes(path), old);
-        QVERIFY(h.services.allAnswered());
-    }
-
-    // A week away with the first reminder window left open: every day's reminders come.
-    void everyDayRemindsWhileAWindowStaysOpen() {
-        std::vector<Record> week;
-        for (int day = 1; day <= 6; ++day) {
-            Record r = makeRecord(day, QStringLiteral("Kind %1").arg(day), 2000, 3, day);
-            r.erinnerung = {QStringLiteral("Am Tage des Geburtstages"),
-                            QStringLiteral("Keine Erinnerung"), QStringLiteral("Keine Erinnerung")};
-            week.push_back(r);
-        }
-        WindowHarness h(week);
-        h.window().Timer1->stop();
-        h.finishSplash();
-        for (int day = 1; day <= 6; ++day) {
-            for (int minute = 0; minute < 3; ++minute) { // several ticks a day
-                h.services.setToday(2025, 3, day, 0, minute, 0);
-                h.window().timer1Tick();
-            }
-            QCOMPARE(h.services.shownWindows.size(), day);
-            auto* box = h.services.shownWindows.last()->findChild<QPlainTextEdit*>(
-                QStringLiteral("txtErinnerung"));
-            QVERIFY(box);
-            QCOMPARE(box->toPlainText(),
-                     QStringLiteral("Kind %1 wird heute 25 Jahre alt ...\n\n").arg(day));
-        }
-        for (const QPointer<QWidget>& window : h.services.shownWindows)
-            QVERIFY(window && window->isVisible());
-        for (const Record& r : h.storedRecords())
-            QCOMPARE(r.marker[0], 2025);
     }
 
     // Logging out while a name is typed: it is stored before the program ends.
