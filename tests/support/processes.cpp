@@ -98,8 +98,8 @@ QByteArray ProgramWorld::exported() const {
 
 QMap<QString, QByteArray> ProgramWorld::files() const {
     QMap<QString, QByteArray> out;
-    for (QDirIterator it(home(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
-                                     QDir::System,
+    for (QDirIterator it(home(),
+                         QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
                          QDirIterator::Subdirectories);
          it.hasNext();)
         if (const QString p = it.next(); !p.startsWith(data()))
