@@ -30,61 +30,15 @@ void printOut(const QString& text) {
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
 }
 
-struct Opened {
-    DataDir dir;
-    Options options;
-    std::unique_ptr<TableStore> store;
-    QString error;
-};
-
 QString damagedHint() {
     return QStringLiteral(" Beim nächsten Start des Fensters bietet Natalix an, die letzte "
                           "Sicherung aus dem Ordner \"Sicherungen\" wiederherzustellen.");
 }
 
-Opened openData(const CommandLine& cl) {
-    Opened o;
-    o.dir = resolveDataDir(cl.dataDir, &o.error);
-    if (!o.error.isEmpty())
-        return o;
-    protectDataFiles(o.dir);
-    o.options = optioneneinlesen(o.dir.optionsPath(), nullptr, optionsTemplatePath());
-    TableStore::Opened opened = TableStore::openChecked(
-        o.dir.databasePath(), sampleRecord(o.options.reminderDefaults()), programNow().date());
-    o.store = std::move(opened.store);
-    if (!o.store) {
-        o.error = opened.message;
-        if (opened.problem == TableStore::Problem::Damaged)
-            o.error += damagedHint();
-    }
-    return o;
-}
-
-// The lock of the running window: status 2 while it runs, 1 when it cannot be decided.
-int lockOrStatus(InstanceLock& lock, const QString& what) {
-    switch (lock.acquire()) {
-    case InstanceLock::State::Acquired:
-        return 0;
-    case InstanceLock::State::HeldByOther:
-        printError(runningMessage(what));
-        return 2;
-    case InstanceLock::State::Undecided:
-        break;
-    }
-    printError(lock.error());
-    return 1;
-}
-
 int runImport(const CommandLine& cl) {
-    QString error;
-    const DataDir dir = resolveDataDir(cl.dataDir, &error);
-    if (!error.isEmpty()) {
-        printError(error);
-        return 1;
-    }
-    InstanceLock lock(dir);
-    if (const int status = lockOrStatus(lock, QStringLiteral("Das Einlesen einer Liste")))
-        return status;
+    CommandStart start = claimDataDir(cl, QStringLiteral("Das Einlesen einer Liste"));
+    if (start.status)
+        return start.status;
     const ListFileContents contents = readListFile(cl.file);
     if (contents.notRead) {
         printError(QStringLiteral("Die Datei \"%1\" kann nicht gelesen werden (%2 : %3).")
@@ -98,49 +52,69 @@ int runImport(const CommandLine& cl) {
                        .arg(cl.file, contents.error));
         return 1;
     }
-    Opened o = openData(cl);
-    if (!o.store) {
-        printError(o.error);
-        return 1;
-    }
+    if (!openList(start))
+        return start.status;
     // The list about to be replaced is kept in today's backup, if there is none yet.
-    makeDailyBackup(*o.store, o.dir.path, programNow().date());
+    makeDailyBackup(*start.store, start.dir.path, programNow().date());
     // Straight into the store: a cursor would first read and sort the rows being replaced.
-    if (!o.store->replaceAll(contents.records)) {
+    if (!start.store->replaceAll(contents.records)) {
         printError(QStringLiteral("Die Liste konnte nicht in die Datenbank geschrieben werden; "
                                   "die bisherige Liste bleibt erhalten. (%1)")
-                       .arg(o.store->lastError()));
+                       .arg(start.store->lastError()));
         return 1;
     }
-    SettingsStore settings(o.dir);
+    SettingsStore settings(start.dir);
     settings.setValue(QStringLiteral("filename"), QFileInfo(cl.file).absoluteFilePath());
     return 0;
 }
 
-int runExport(const CommandLine& cl) {
-    Opened o = openData(cl);
-    if (!o.store) {
-        printError(o.error);
-        return 1;
-    }
-    Cursor cursor(*o.store);
+// What an export writes; `note` is printed once it is saved.
+using Render = QByteArray (*)(const std::vector<Record>& records, const Options& options,
+                              QString* note);
+
+QByteArray listFileOf(const std::vector<Record>& records, const Options&, QString*) {
+    return renderListFile(records);
+}
+
+QByteArray calendarOf(const std::vector<Record>& records, const Options& options, QString* note) {
+    const QDateTime now = programNow();
+    int skipped = 0;
+    const QByteArray calendar = renderCalendar(
+        records, {now.date(), now, options.optiondatumsanzeigehauptfenster}, &skipped);
+    if (skipped > 0)
+        *note = QStringLiteral("Nicht im Kalender, weil ohne gültiges Geburtsdatum: %1 %2")
+                    .arg(skipped)
+                    .arg(skipped == 1 ? QStringLiteral("Datensatz") : QStringLiteral("Datensätze"));
+    return calendar;
+}
+
+// Both exports: the whole list, by number, saved safely; `what` names it in a failure.
+int runExport(const CommandLine& cl, const QString& what, Render render) {
+    CommandStart start = claimDataDir(cl, QString());
+    if (start.status || !openList(start))
+        return start.status;
+    Cursor cursor(*start.store);
     if (!cursor.loaded() || cursor.recordCount() == 0) {
-        // A table that could not be read must never replace a list file.
+        // A table that could not be read must never replace a file.
         printError(QStringLiteral("Die Liste kann nicht aus der Datenbank gelesen werden; \"%1\" "
                                   "bleibt unverändert. (%2)")
                        .arg(cl.file, cursor.lastError()));
         return 1;
     }
     cursor.setSort(QStringLiteral("Nummer ASC"));
-    const SaveResult saved = saveFileSafely(cl.file, renderListFile(cursor.snapshot()));
+    QString note;
+    const SaveResult saved =
+        saveFileSafely(cl.file, render(cursor.snapshot(), start.options, &note));
     if (!saved.ok) {
-        printError(QStringLiteral("Die Liste konnte nicht in \"%1\" gespeichert werden (%2 : %3); "
+        printError(QStringLiteral("%1 konnte nicht in \"%2\" gespeichert werden (%3 : %4); "
                                   "die Datei bleibt, wie sie war.")
-                       .arg(cl.file)
+                       .arg(what, cl.file)
                        .arg(saved.error.code)
                        .arg(saved.error.description));
         return 1;
     }
+    if (!note.isEmpty())
+        printError(note);
     return 0;
 }
 
@@ -177,54 +151,29 @@ int scanBesideWindow(const DataDir& dir) {
 }
 
 int runScan(const CommandLine& cl) {
-    QString error;
-    const DataDir dir = resolveDataDir(cl.dataDir, &error);
-    if (!error.isEmpty()) {
-        printError(error);
-        return 1;
-    }
-    InstanceLock lock(dir);
-    switch (lock.acquire()) {
-    case InstanceLock::State::Acquired:
-        break;
-    case InstanceLock::State::HeldByOther:
-        return scanBesideWindow(dir);
-    case InstanceLock::State::Undecided:
-        printError(lock.error());
-        return 1;
-    }
-    Opened o = openData(cl);
-    if (!o.store) {
-        printError(o.error);
-        return 1;
-    }
-    return reportScan(
-        runReminderScan(*o.store, programNow().date(), o.options.optiondatumsanzeigehauptfenster),
-        *o.store);
+    CommandStart start = claimDataDir(cl, QString(), true);
+    if (start.besideWindow)
+        return scanBesideWindow(start.dir);
+    if (start.status || !openList(start))
+        return start.status;
+    return reportScan(runReminderScan(*start.store, programNow().date(),
+                                      start.options.optiondatumsanzeigehauptfenster),
+                      *start.store);
 }
 
 int runImportContacts(const CommandLine& cl) {
-    QString error;
-    const DataDir dir = resolveDataDir(cl.dataDir, &error);
-    if (!error.isEmpty()) {
-        printError(error);
-        return 1;
-    }
-    InstanceLock lock(dir);
-    if (const int status = lockOrStatus(lock, QStringLiteral("Das Einlesen von Kontakten")))
-        return status;
+    CommandStart start = claimDataDir(cl, QStringLiteral("Das Einlesen von Kontakten"));
+    if (start.status)
+        return start.status;
     const ContactFile contacts = readContactFile(cl.file);
     if (!contacts.ok) {
         printError(QStringLiteral("Die Datei \"%1\" wurde nicht eingelesen: %2")
                        .arg(cl.file, contacts.error));
         return 1;
     }
-    Opened o = openData(cl);
-    if (!o.store) {
-        printError(o.error);
-        return 1;
-    }
-    Cursor cursor(*o.store);
+    if (!openList(start))
+        return start.status;
+    Cursor cursor(*start.store);
     if (!cursor.loaded()) {
         printError(QStringLiteral("Die Liste kann nicht aus der Datenbank gelesen werden; es "
                                   "wurde nichts übernommen. (%1)")
@@ -232,7 +181,7 @@ int runImportContacts(const CommandLine& cl) {
         return 1;
     }
     const ImportPlan plan =
-        planContactImport(contacts.contacts, cursor.snapshot(), o.options.reminderDefaults());
+        planContactImport(contacts.contacts, cursor.snapshot(), start.options.reminderDefaults());
     const std::vector<Record> records = recordsToAdd(plan);
     if (static_cast<int>(records.size()) != plan.added) {
         printError(QStringLiteral("Die Liste hat keine freien Nummern mehr; es wurde nichts "
@@ -240,8 +189,9 @@ int runImportContacts(const CommandLine& cl) {
         return 1;
     }
     if (!records.empty()) {
-        makeDailyBackup(*o.store, o.dir.path, programNow().date());
-        if (!appendRecords(*o.store, records, &error)) {
+        makeDailyBackup(*start.store, start.dir.path, programNow().date());
+        QString error;
+        if (!appendRecords(*start.store, records, &error)) {
             printError(QStringLiteral("Die Kontakte konnten nicht in die Datenbank geschrieben "
                                       "werden; die bisherige Liste bleibt erhalten. (%1)")
                            .arg(error));
@@ -252,43 +202,53 @@ int runImportContacts(const CommandLine& cl) {
     return 0;
 }
 
-int runExportIcs(const CommandLine& cl) {
-    Opened o = openData(cl);
-    if (!o.store) {
-        printError(o.error);
-        return 1;
+} // namespace
+
+CommandStart claimDataDir(const CommandLine& cl, const QString& changing, bool besideWindow) {
+    CommandStart start;
+    QString error;
+    start.dir = resolveDataDir(cl.dataDir, &error);
+    if (!error.isEmpty()) {
+        printError(error);
+        start.status = 1;
+        return start;
     }
-    Cursor cursor(*o.store);
-    if (!cursor.loaded() || cursor.recordCount() == 0) {
-        // A table that could not be read must never replace a calendar.
-        printError(QStringLiteral("Die Liste kann nicht aus der Datenbank gelesen werden; \"%1\" "
-                                  "bleibt unverändert. (%2)")
-                       .arg(cl.file, cursor.lastError()));
-        return 1;
+    if (changing.isEmpty() && !besideWindow)
+        return start;
+    start.lock = std::make_unique<InstanceLock>(start.dir);
+    switch (start.lock->acquire()) {
+    case InstanceLock::State::Acquired:
+        break;
+    case InstanceLock::State::HeldByOther:
+        if (besideWindow) {
+            start.besideWindow = true;
+        } else {
+            printError(runningMessage(changing));
+            start.status = 2;
+        }
+        break;
+    case InstanceLock::State::Undecided:
+        printError(start.lock->error());
+        start.status = 1;
+        break;
     }
-    cursor.setSort(QStringLiteral("Nummer ASC"));
-    const QDateTime now = programNow();
-    int skipped = 0;
-    const QByteArray calendar = renderCalendar(
-        cursor.snapshot(), {now.date(), now, o.options.optiondatumsanzeigehauptfenster}, &skipped);
-    const SaveResult saved = saveFileSafely(cl.file, calendar);
-    if (!saved.ok) {
-        printError(QStringLiteral("Der Kalender konnte nicht in \"%1\" gespeichert werden (%2 : "
-                                  "%3); die Datei bleibt, wie sie war.")
-                       .arg(cl.file)
-                       .arg(saved.error.code)
-                       .arg(saved.error.description));
-        return 1;
-    }
-    if (skipped > 0)
-        printError(
-            QStringLiteral("Nicht im Kalender, weil ohne gültiges Geburtsdatum: %1 %2")
-                .arg(skipped)
-                .arg(skipped == 1 ? QStringLiteral("Datensatz") : QStringLiteral("Datensätze")));
-    return 0;
+    return start;
 }
 
-} // namespace
+bool openList(CommandStart& start) {
+    protectDataFiles(start.dir);
+    start.options = optioneneinlesen(start.dir.optionsPath(), nullptr, optionsTemplatePath());
+    TableStore::Opened opened = TableStore::openChecked(
+        start.dir.databasePath(), sampleRecord(start.options.reminderDefaults()),
+        programNow().date());
+    start.store = std::move(opened.store);
+    if (start.store)
+        return true;
+    printError(opened.problem == TableStore::Problem::Damaged ? opened.message + damagedHint()
+                                                              : opened.message);
+    start.status = 1;
+    return false;
+}
 
 QString runningMessage(const QString& what) {
     return QStringLiteral("Natalix läuft bereits mit diesem Datenordner. %1 ist erst möglich, "
@@ -426,13 +386,13 @@ int runCommandLine(const CommandLine& cl) {
     case CommandLine::Mode::Import:
         return runImport(cl);
     case CommandLine::Mode::Export:
-        return runExport(cl);
+        return runExport(cl, QStringLiteral("Die Liste"), listFileOf);
     case CommandLine::Mode::Scan:
         return runScan(cl);
     case CommandLine::Mode::ImportContacts:
         return runImportContacts(cl);
     case CommandLine::Mode::ExportIcs:
-        return runExportIcs(cl);
+        return runExport(cl, QStringLiteral("Der Kalender"), calendarOf);
     case CommandLine::Mode::Help:
         printOut(commandLineHelp());
         return 0;

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "app/datadir.h"
+#include "options/options.h"
+#include "table/tablestore.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -37,6 +41,25 @@ QString commandLineHelp();
 // The two sync modes run in runSyncCommandLine (sync/synccommand.h), outside the core.
 int runCommandLine(const CommandLine& cl);
 bool isSyncMode(CommandLine::Mode mode);
+
+// The start every command on the list shares. The data folder first; a command that changes
+// the list (`changing` names it) takes the lock of the running window and is refused while the
+// window runs, a scan (`besideWindow`) then runs beside it, any other command only reads and
+// takes no lock. Failures are printed, with the exit status in `status` (1, or 2 while the
+// window runs).
+struct CommandStart {
+    DataDir dir;
+    std::unique_ptr<InstanceLock> lock;
+    bool besideWindow = false; // the window holds the lock
+    Options options;
+    std::unique_ptr<TableStore> store;
+    int status = 0;
+};
+CommandStart claimDataDir(const CommandLine& cl, const QString& changing,
+                          bool besideWindow = false);
+// Then the data files made private, the options read and the table opened after its check;
+// false (the message printed, status 1) when the table cannot be used.
+bool openList(CommandStart& start);
 
 // The refusal while the window runs on the same data directory; `what` names the command.
 QString runningMessage(const QString& what);

@@ -64,32 +64,18 @@ int runSyncCommandLine(const CommandLine& cl) {
     const bool contacts = cl.mode == CommandLine::Mode::SyncContacts;
     QString error;
     const QUrl url = parseServerUrl(cl.file, &error);
-    const DataDir dir = url.isValid() ? resolveDataDir(cl.dataDir, &error) : DataDir();
-    if (!error.isEmpty()) {
+    if (!url.isValid()) {
         print(stderr, error);
         return 1;
     }
-    InstanceLock lock(dir);
-    switch (lock.acquire()) {
-    case InstanceLock::State::Acquired:
-        break;
-    case InstanceLock::State::HeldByOther:
-        print(stderr, runningMessage(contacts ? QStringLiteral("Ein Abgleich mit dem Adressbuch")
-                                              : QStringLiteral("Ein Abgleich mit dem Kalender")));
-        return 2;
-    case InstanceLock::State::Undecided:
-        print(stderr, lock.error());
-        return 1;
-    }
-    protectDataFiles(dir);
-    const Options options = optioneneinlesen(dir.optionsPath(), nullptr, optionsTemplatePath());
-    TableStore::Opened opened =
-        TableStore::openChecked(dir.databasePath(), sampleRecord(options.reminderDefaults()));
-    if (!opened.store) {
-        print(stderr, opened.message);
-        return 1;
-    }
-    TableStore* const store = opened.store.get();
+    CommandStart start =
+        claimDataDir(cl, contacts ? QStringLiteral("Ein Abgleich mit dem Adressbuch")
+                                  : QStringLiteral("Ein Abgleich mit dem Kalender"));
+    if (start.status || !openList(start))
+        return start.status;
+    const DataDir& dir = start.dir;
+    const Options& options = start.options;
+    TableStore* const store = start.store.get();
 
     QEventLoop loop;
     bool ok = false, finished = false, heldRemovals = false;

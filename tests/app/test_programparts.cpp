@@ -1,77 +1,72 @@
 // The program in its parts: `natalix` with Qt Core and SQLite only, the window and the sync in
 // modules that it loads for them alone.
 #include "listfile/listfile.h"
-#include "support/testsupport.h"
+#include "support/processes.h"
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
-#include <QRegularExpression>
+#include "table/cursor.h"
+#include "table/tablestore.h"
+
 #include <QtTest>
 
-#include <sqlite3.h>
-
-using natalix::test::readFileBytes;
-using natalix::test::TempDataDir;
+using namespace natalix;
+using namespace natalix::test;
 
 namespace {
 
-const QString program = QStringLiteral(NATALIX_BINARY);
 const QString module = QStringLiteral(NATALIX_WINDOW_MODULE_PATH);
 const QString syncModule = QStringLiteral(NATALIX_SYNC_MODULE_PATH);
 
-QProcessEnvironment cleanEnvironment(const QString& home) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"})
-        env.insert(QString::fromLatin1(name), home);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("NATALIX_NOW"), QStringLiteral("2025-03-07T09:00:00"));
-    env.remove(QStringLiteral("NATALIX_DATADIR"));
-    return env;
+// The files the dynamic loader reported loading (LD_DEBUG=files) that match `name`.
+bool loaded(const QByteArray& trace, const QString& name) {
+    return QString::fromLocal8Bit(trace).contains(QRegularExpression("file=\\S*" + name));
 }
 
-// The libraries the window needs and a command-line mode must never load.
-const QStringList windowOnly{"libQt6Gui",  "libQt6Widgets", "libQt6PrintSupport",
-                             "libQt6DBus", "libX11",        "natalix_window"};
-
-// The markers of the first row: set once the window's first scan has given its reminder.
-int firstMarker(const QString& database) {
-    sqlite3* db = nullptr;
-    sqlite3_stmt* st = nullptr;
-    int marker = 0;
-    if (sqlite3_open_v2(database.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
-            SQLITE_OK &&
-        sqlite3_prepare_v2(db, "SELECT E1 + E2 + E3 FROM Geburtstage", -1, &st, nullptr) ==
-            SQLITE_OK &&
-        sqlite3_step(st) == SQLITE_ROW)
-        marker = sqlite3_column_int(st, 0);
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return marker;
+RunSetup tracing(const QString& home) {
+    RunSetup s;
+    s.home = home;
+    s.env.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
+    return s;
 }
 
-bool copyExecutable(const QString& from, const QString& to) {
-    return QDir().mkpath(QFileInfo(to).absolutePath()) && QFile::copy(from, to) &&
-           QFile::setPermissions(to, QFile::permissions(from));
+// Set once the window's first scan has given the reminder of the only row.
+bool reminded(const QString& database) {
+    const auto store = TableStore::openBeside(database, true).store;
+    return store && Cursor(*store).snapshot().front().marker != std::array<int, 3>{0, 0, 0};
+}
+
+// A copy of the program in bin/ below `home`, with `moduleFile` at `moduleAt` (relative to
+// bin/; empty: none), or there the given bytes.
+QString programCopy(const QString& home, const QString& moduleFile, const QString& moduleAt,
+                    const QByteArray& moduleBytes = {}) {
+    const QDir bin(home + QStringLiteral("/bin"));
+    auto copy = [](const QString& from, const QString& to) {
+        return QDir().mkpath(QFileInfo(to).absolutePath()) && QFile::copy(from, to) &&
+               QFile::setPermissions(to, QFile::permissions(from));
+    };
+    bool ok = copy(QStringLiteral(NATALIX_BINARY), bin.filePath(QStringLiteral("natalix")));
+    const QString target = bin.filePath(moduleAt);
+    if (!moduleAt.isEmpty())
+        ok = ok && (moduleBytes.isEmpty() ? copy(moduleFile, target)
+                                          : QDir().mkpath(QFileInfo(target).absolutePath()) &&
+                                                writeFileBytes(target, moduleBytes));
+    return ok ? bin.filePath(QStringLiteral("natalix")) : QString();
 }
 
 // True once the process holds the lock of its data folder with the module mapped, i.e. the
 // window part is up and running.
-bool windowStarted(QProcess& p, const QString& dataDir) {
-    const QString maps = QStringLiteral("/proc/%1/maps").arg(p.processId());
+bool windowStarted(QProcess& p, const QString& data) {
+    if (!p.waitForStarted())
+        return false;
     const QByteArray pid = QByteArray::number(p.processId());
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 20000 && p.state() == QProcess::Running) {
-        const QByteArray lock = readFileBytes(QDir(dataDir).filePath("natalix.lock"));
-        const QByteArray mapped = readFileBytes(maps);
-        if (lock.startsWith(pid + '\n') && mapped.contains("natalix_window") &&
-            mapped.contains("libQt6Widgets"))
-            return true;
-        QTest::qWait(50);
-    }
-    return false;
+    return QTest::qWaitFor(
+               [&] {
+                   const QByteArray maps = readFileBytes(QStringLiteral("/proc/%1/maps").arg(pid));
+                   return p.state() != QProcess::Running ||
+                          (readFileBytes(data + "/natalix.lock").startsWith(pid + '\n') &&
+                           maps.contains("natalix_window") && maps.contains("libQt6Widgets"));
+               },
+               20000) &&
+           p.state() == QProcess::Running;
 }
 
 } // namespace
@@ -100,52 +95,14 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(int, code);
         TempDataDir dir;
-        QProcessEnvironment env = cleanEnvironment(dir.path());
-        env.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.setWorkingDirectory(dir.path());
-        p.start(program, QStringList{"--datadir", dir.file("daten")} + args);
-        QVERIFY(p.waitForFinished(30000));
-        QCOMPARE(p.exitCode(), code);
-        const QString loaded = QString::fromLocal8Bit(p.readAllStandardError());
+        const RunResult r =
+            runNatalix(QStringList{"--datadir", dir.file("daten")} + args, tracing(dir.path()));
+        QCOMPARE(r.code, code);
         // The trace is there: Qt Core and SQLite are loaded.
-        QVERIFY2(loaded.contains(QRegularExpression("file=\\S*libQt6Core")), qPrintable(loaded));
-        QVERIFY(loaded.contains(QRegularExpression("file=\\S*libsqlite3")));
-        for (const QString& name : windowOnly)
-            QVERIFY2(!loaded.contains(QRegularExpression("file=\\S*" + name)), qPrintable(name));
-    }
-
-    // The sync alone loads Qt Network, through its module; without the module it says so.
-    void syncThroughItsModule_data() {
-        QTest::addColumn<bool>("withModule");
-        QTest::newRow("module beside the program") << true;
-        QTest::newRow("module missing") << false;
-    }
-
-    void syncThroughItsModule() {
-        QFETCH(bool, withModule);
-        TempDataDir dir;
-        const QString bin = dir.file("bin/natalix");
-        QVERIFY(copyExecutable(program, bin));
-        if (withModule)
-            QVERIFY(
-                copyExecutable(syncModule, dir.file("bin/" + QFileInfo(syncModule).fileName())));
-        QProcessEnvironment env = cleanEnvironment(dir.path());
-        env.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
-        QProcess p;
-        p.setProcessEnvironment(env);
-        // A server the sync refuses before any connection.
-        p.start(bin, {"--datadir", dir.file("daten"), "--sync-contacts", "ftp://example.invalid/"});
-        QVERIFY(p.waitForFinished(30000));
-        QCOMPARE(p.exitCode(), 1);
-        const QString err = QString::fromLocal8Bit(p.readAllStandardError());
-        const QString refused = QStringLiteral("Der Abgleich kann nicht gestartet werden: Das "
-                                               "Modul \"%1\" fehlt oder ist beschädigt (")
-                                    .arg(QFileInfo(syncModule).fileName());
-        QCOMPARE(err.contains(refused), !withModule);
-        QCOMPARE(err.contains(QRegularExpression("file=\\S*libQt6Network")), withModule);
-        QVERIFY(!err.contains(QRegularExpression("file=\\S*libQt6Widgets")));
+        QVERIFY2(loaded(r.err, "libQt6Core") && loaded(r.err, "libsqlite3"), r.err);
+        for (const char* name : {"libQt6Gui", "libQt6Widgets", "libQt6PrintSupport", "libQt6DBus",
+                                 "libX11", "natalix_window"})
+            QVERIFY2(!loaded(r.err, name), name);
     }
 
     // The hidden window maps the network and the keyring only for an account: once its first
@@ -159,89 +116,86 @@ private slots:
     }
     void syncPartOnlyForAnAccount() {
         QFETCH(QByteArray, account);
-        TempDataDir dir;
-        const QString data = dir.file("daten");
-        QVERIFY(natalix::test::writeFileBytes(
-            dir.file("liste.nxd"),
-            natalix::renderListFile({natalix::test::makeRecord(1, "Anna", 1980, 3, 7)})));
-        QProcessEnvironment env = cleanEnvironment(dir.path());
-        // No keyring to ask: it answers "none" at once.
-        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(program, {"--datadir", data, "--import", dir.file("liste.nxd")});
-        QVERIFY(p.waitForFinished(30000) && p.exitCode() == 0);
-        QFile settings(QDir(data).filePath("NX.ini"));
+        ProgramWorld w;
+        QVERIFY(w.fill({makeRecord(1, "Anna", 1980, 3, 7)}));
+        QFile settings(QDir(w.data()).filePath("NX.ini"));
         QVERIFY(settings.open(QIODevice::Append) && settings.write("\n" + account) >= 1);
         settings.close();
-        p.start(program, {"/auto", "--datadir", data});
-        QVERIFY(p.waitForStarted() && windowStarted(p, data));
-        QElapsedTimer t;
-        t.start();
-        while (firstMarker(QDir(data).filePath("Geburtstage.db")) == 0 && t.elapsed() < 30000)
-            QTest::qWait(50);
+        RunSetup s;
+        s.home = w.home();
+        s.env.insert(QStringLiteral("NATALIX_NOW"), QStringLiteral("2025-03-07T09:00:00"));
+        // No keyring to ask: it answers "none" at once.
+        s.env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString());
+        QProcess p;
+        startNatalix(p, {"/auto", "--datadir", w.data()}, s);
+        QVERIFY(windowStarted(p, w.data()));
+        const bool scanned = QTest::qWaitFor(
+            [&] { return reminded(QDir(w.data()).filePath("Geburtstage.db")); }, 30000);
         const QByteArray maps = readFileBytes(QStringLiteral("/proc/%1/maps").arg(p.processId()));
         p.kill();
         p.waitForFinished();
-        QVERIFY2(t.elapsed() < 30000, "no scan");
+        QVERIFY2(scanned, "no scan");
         for (const char* library : {"libQt6Network", "libqt6keychain", "natalix_syncwindow"})
             QVERIFY2(maps.contains(library) == !account.isEmpty(), library);
     }
 
-    // The window finds its module beside the program (a build tree) or in the installed
-    // layout; without a usable module it says so and ends with status 1.
-    void windowStartsThroughTheModule_data() {
+    // Each module is found beside the program (a build tree) or in the installed layout, and
+    // loaded for its mode alone; without a usable one the mode says so and ends with status 1,
+    // nothing of the data folder made.
+    void modulesFoundOrRefused_data() {
+        QTest::addColumn<QString>("module");
         QTest::addColumn<QString>("moduleAt");       // relative to the program's folder, "" = none
         QTest::addColumn<QByteArray>("moduleBytes"); // empty: a copy of the real module
-        QTest::addColumn<bool>("starts");
         const QString name = QFileInfo(module).fileName();
-        const QString installed = QStringLiteral(NATALIX_MODULE_DIR);
-        QTest::newRow("beside the program") << name << QByteArray() << true;
-        QTest::newRow("installed layout")
-            << QDir::cleanPath(installed + u'/' + name) << QByteArray() << true;
-        QTest::newRow("missing") << QString() << QByteArray() << false;
-        QTest::newRow("damaged") << name
-                                 << QByteArray("\x7f"
-                                               "ELF kaputt")
-                                 << false;
+        const QString sync = QFileInfo(syncModule).fileName();
+        QTest::newRow("window beside the program") << module << name << QByteArray();
+        QTest::newRow("window, installed layout")
+            << module << QDir::cleanPath(QStringLiteral(NATALIX_MODULE_DIR "/") + name)
+            << QByteArray();
+        QTest::newRow("window module missing") << module << QString() << QByteArray();
+        QTest::newRow("window module damaged") << module << name
+                                               << QByteArray("\x7f"
+                                                             "ELF kaputt");
+        QTest::newRow("sync beside the program") << syncModule << sync << QByteArray();
+        QTest::newRow("sync module missing") << syncModule << QString() << QByteArray();
     }
 
-    void windowStartsThroughTheModule() {
+    void modulesFoundOrRefused() {
+        QFETCH(QString, module);
         QFETCH(QString, moduleAt);
         QFETCH(QByteArray, moduleBytes);
-        QFETCH(bool, starts);
+        const bool usable = !moduleAt.isEmpty() && moduleBytes.isEmpty();
+        const bool window = module == ::module;
         TempDataDir dir;
-        const QString bin = dir.file("bin/natalix");
-        QVERIFY(copyExecutable(program, bin));
-        if (!moduleAt.isEmpty()) {
-            const QString target = QDir(dir.file("bin")).filePath(moduleAt);
-            if (moduleBytes.isEmpty())
-                QVERIFY(copyExecutable(module, target));
-            else
-                QVERIFY(QDir().mkpath(QFileInfo(target).absolutePath()) &&
-                        natalix::test::writeFileBytes(target, moduleBytes));
-        }
+        RunSetup s = tracing(dir.path());
+        s.program = programCopy(dir.path(), module, moduleAt, moduleBytes);
+        QVERIFY(!s.program.isEmpty());
         const QString data = dir.file("daten");
         QProcess p;
-        p.setProcessEnvironment(cleanEnvironment(dir.path()));
-        p.start(bin, {"/auto", "--datadir", data});
-        QVERIFY(p.waitForStarted());
-        if (starts) {
+        // A server the sync refuses before any connection.
+        startNatalix(p,
+                     window ? QStringList{"/auto", "--datadir", data}
+                            : QStringList{"--datadir", data, "--sync-contacts", "ftp://x.invalid/"},
+                     s);
+        if (window && usable) {
             const bool up = windowStarted(p, data);
             p.kill();
             p.waitForFinished();
-            QVERIFY2(up, p.readAllStandardError().constData());
+            QVERIFY(up);
             return;
         }
         QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitCode(), 1);
-        const QString err = QString::fromLocal8Bit(p.readAllStandardError());
-        QVERIFY2(err.startsWith(QStringLiteral("Das Fenster von Natalix kann nicht gestartet "
-                                               "werden: Das Modul \"%1\" fehlt oder ist "
-                                               "beschädigt (")
-                                    .arg(QFileInfo(module).fileName())),
-                 qPrintable(err));
-        // Nothing of the data folder was created or locked.
+        const QByteArray err = p.readAllStandardError();
+        const QString refused =
+            QStringLiteral("%1 kann nicht gestartet werden: Das Modul \"%2\" fehlt oder ist "
+                           "beschädigt (")
+                .arg(window ? QStringLiteral("Das Fenster von Natalix")
+                            : QStringLiteral("Der Abgleich"),
+                     QFileInfo(module).fileName());
+        QVERIFY2(QString::fromLocal8Bit(err).contains(refused) == !usable, err);
+        QCOMPARE(loaded(err, "libQt6Network"), usable);
+        QVERIFY(!loaded(err, "libQt6Widgets"));
         QVERIFY(!QFileInfo::exists(data));
     }
 };

@@ -27,7 +27,7 @@ struct Seen {
 Seen look(QWidget* window) {
     auto* d = qobject_cast<QDialog*>(window);
     if (!d)
-        return {QStringLiteral("<gone>")};
+        return {QStringLiteral("<gone>"), {}, {}, {}};
     auto label = [d](const char* name) { return d->findChild<QLabel*>(QLatin1String(name)); };
     const auto* box = d->findChild<QPlainTextEdit*>(QStringLiteral("txtErinnerung"));
     return {d->windowTitle(), label("lblDatum")->text(), label("lblZeit")->text(),

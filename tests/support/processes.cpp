@@ -1,6 +1,8 @@
 #include "support/processes.h"
 
-#include <QProcess>
+#include "listfile/listfile.h"
+
+#include <QDirIterator>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -13,7 +15,7 @@ unsigned nobodyUid() {
     return ::geteuid() == 0 ? 65534u : ::geteuid();
 }
 
-RunResult runNatalix(const QStringList& args, const RunSetup& setup) {
+void startNatalix(QProcess& p, const QStringList& args, const RunSetup& setup) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME",
                              "NATALIX_DATADIR", "NATALIX_NOW"})
@@ -27,13 +29,13 @@ RunResult runNatalix(const QStringList& args, const RunSetup& setup) {
         else
             env.insert(it.key(), it.value());
     }
-    QProcess p;
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(setup.home);
     const long long limit = setup.fileSizeLimit;
     const int mask = setup.umask;
     const bool dropRights = setup.asNobody && ::geteuid() == 0;
-    p.setChildProcessModifier([limit, mask, dropRights] {
+    const bool holdTerm = setup.holdTermination;
+    p.setChildProcessModifier([limit, mask, dropRights, holdTerm] {
         if (limit >= 0) {
             // As a shell would with `trap '' XFSZ; ulimit -f`.
             std::signal(SIGXFSZ, SIG_IGN);
@@ -44,10 +46,21 @@ RunResult runNatalix(const QStringList& args, const RunSetup& setup) {
         }
         if (mask >= 0)
             ::umask(static_cast<mode_t>(mask));
+        if (holdTerm) {
+            sigset_t term;
+            sigemptyset(&term);
+            sigaddset(&term, SIGTERM);
+            sigprocmask(SIG_BLOCK, &term, nullptr);
+        }
         if (dropRights && (::setgid(65534) != 0 || ::setuid(65534) != 0))
             ::_exit(125);
     });
     p.start(setup.program.isEmpty() ? QStringLiteral(NATALIX_BINARY) : setup.program, args);
+}
+
+RunResult runNatalix(const QStringList& args, const RunSetup& setup) {
+    QProcess p;
+    startNatalix(p, args, setup);
     RunResult r;
     if (!p.waitForFinished(setup.timeoutMs)) {
         p.kill();
@@ -59,6 +72,39 @@ RunResult runNatalix(const QStringList& args, const RunSetup& setup) {
     r.out = p.readAllStandardOutput();
     r.err = p.readAllStandardError();
     return r;
+}
+
+RunResult ProgramWorld::run(const QStringList& args, RunSetup setup) const {
+    setup.home = home();
+    if (!setup.env.contains(QStringLiteral("NATALIX_NOW")))
+        setup.env.insert(QStringLiteral("NATALIX_NOW"), QStringLiteral("2025-03-07T09:00:00"));
+    return runNatalix(QStringList{QStringLiteral("--datadir"), data()} + args, setup);
+}
+
+bool ProgramWorld::fill(const std::vector<Record>& records) const {
+    const RunResult r = writeFileBytes(file(QStringLiteral("liste.nxd")), renderListFile(records))
+                            ? run({QStringLiteral("--import"), QStringLiteral("liste.nxd")})
+                            : RunResult();
+    return r.code == 0 && r.out.isEmpty() && r.err.isEmpty();
+}
+
+QByteArray ProgramWorld::exported() const {
+    const QString target = QDir(data()).filePath(QStringLiteral("export-%1.nxd").arg(++m_exports));
+    const RunResult r = run({QStringLiteral("--export"), target});
+    const QByteArray bytes = readFileBytes(target);
+    QFile::remove(target);
+    return r.code == 0 ? bytes : QByteArray("export failed");
+}
+
+QMap<QString, QByteArray> ProgramWorld::files() const {
+    QMap<QString, QByteArray> out;
+    for (QDirIterator it(home(),
+                         QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                         QDirIterator::Subdirectories);
+         it.hasNext();)
+        if (const QString p = it.next(); !p.startsWith(data()))
+            out.insert(p, QFileInfo(p).isFile() ? readFileBytes(p) : QByteArray("-"));
+    return out;
 }
 
 } // namespace natalix::test
