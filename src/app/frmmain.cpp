@@ -290,8 +290,11 @@ void FrmMain::storeDateBoxText(Field field, const QString& text) {
 void FrmMain::datensatzpruefen() {
     if (m_state.testengesperrt == 1 || m_cursor.absolutePosition() < 1)
         return;
-    const CheckedFields c = checkedFields(txtName->text(), cboJahr->currentText(),
-                                          cboMonat->currentText(), cboTag->currentText());
+    // The name as stored: the edit writes through as the user types, and a record changed
+    // elsewhere (a sync, the scan) must not get the old text of a form not yet shown again.
+    const QString name = txtName->text().isEmpty() ? QString() : m_cursor.currentRecord().name;
+    const CheckedFields c =
+        checkedFields(name, cboJahr->currentText(), cboMonat->currentText(), cboTag->currentText());
     m_cursor.setField(Field::Name, c.name);
     m_cursor.setField(Field::Jahr, c.jahr);
     m_cursor.setField(Field::Monat, c.monat);
