@@ -10,7 +10,8 @@ each=$((budget / ${#targets[@]}))
 [ "$each" -ge 1 ] || each=1
 
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_CXX_COMPILER=clang++ -DNATALIX_FUZZ=ON -DNATALIX_TESTS=OFF >/dev/null
+    -DCMAKE_CXX_COMPILER=clang++ -DNATALIX_FUZZ=ON -DNATALIX_TESTS=OFF \
+    -DNATALIX_PRECOMPILED_HEADERS=ON >/dev/null
 cmake --build build/fuzz -j2 --target "${targets[@]/#/fuzz_}"
 
 # The options target writes a file per input through QSaveFile, which syncs it to disk; in
