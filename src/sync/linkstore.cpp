@@ -82,20 +82,26 @@ bool DavLinkStore::run(const char* sql, const QStringList& texts, qint64 number)
     return false;
 }
 
-bool DavLinkStore::contactLinks(const QString& addressBook, ContactLinks* out) {
-    out->clear();
-    Statement st(m_store.handle(),
-                 "SELECT href, uid, etag, record FROM DavContactLinks WHERE addressbook = ?1",
-                 {addressBook});
+bool DavLinkStore::eachRow(const char* sql, const QStringList& texts,
+                           const std::function<void(sqlite3_stmt*)>& row) {
+    Statement st(m_store.handle(), sql, texts);
     int rc = st.get() ? SQLITE_ROW : SQLITE_ERROR;
     while (st.get() && (rc = sqlite3_step(st.get())) == SQLITE_ROW)
-        out->insert_or_assign(columnText(st.get(), 0),
-                              ContactLink{columnText(st.get(), 1), columnText(st.get(), 2),
-                                          sqlite3_column_int64(st.get(), 3)});
+        row(st.get());
     if (rc == SQLITE_DONE)
         return true;
     m_error = QString::fromUtf8(sqlite3_errmsg(m_store.handle()));
     return false;
+}
+
+bool DavLinkStore::contactLinks(const QString& addressBook, ContactLinks* out) {
+    out->clear();
+    return eachRow("SELECT href, uid, etag, record FROM DavContactLinks WHERE addressbook = ?1",
+                   {addressBook}, [out](sqlite3_stmt* st) {
+                       out->insert_or_assign(columnText(st, 0),
+                                             ContactLink{columnText(st, 1), columnText(st, 2),
+                                                         sqlite3_column_int64(st, 3)});
+                   });
 }
 
 bool DavLinkStore::setContactLink(const QString& addressBook, const QString& href,
@@ -112,17 +118,9 @@ bool DavLinkStore::removeContactLink(const QString& addressBook, const QString& 
 
 bool DavLinkStore::recordsLinkedElsewhere(const QString& addressBook, std::set<qint64>* out) {
     out->clear();
-    Statement st(
-        m_store.handle(),
+    return eachRow(
         "SELECT record FROM DavContactLinks WHERE addressbook <> ?1 AND record IS NOT NULL",
-        {addressBook});
-    int rc = st.get() ? SQLITE_ROW : SQLITE_ERROR;
-    while (st.get() && (rc = sqlite3_step(st.get())) == SQLITE_ROW)
-        out->insert(sqlite3_column_int64(st.get(), 0));
-    if (rc == SQLITE_DONE)
-        return true;
-    m_error = QString::fromUtf8(sqlite3_errmsg(m_store.handle()));
-    return false;
+        {addressBook}, [out](sqlite3_stmt* st) { out->insert(sqlite3_column_int64(st, 0)); });
 }
 
 bool DavLinkStore::syncToken(const QString& collection, QString* out) {
@@ -147,18 +145,12 @@ bool DavLinkStore::setSyncToken(const QString& collection, const QString& token)
 
 bool DavLinkStore::publishedEvents(const QString& calendar, PublishedEvents* out) {
     out->clear();
-    Statement st(m_store.handle(),
-                 "SELECT href, uid, etag, digest FROM DavPublishedEvents WHERE calendar = ?1",
-                 {calendar});
-    int rc = st.get() ? SQLITE_ROW : SQLITE_ERROR;
-    while (st.get() && (rc = sqlite3_step(st.get())) == SQLITE_ROW)
-        out->insert_or_assign(columnText(st.get(), 0),
-                              PublishedEvent{columnText(st.get(), 1), columnText(st.get(), 2),
-                                             columnText(st.get(), 3)});
-    if (rc == SQLITE_DONE)
-        return true;
-    m_error = QString::fromUtf8(sqlite3_errmsg(m_store.handle()));
-    return false;
+    return eachRow("SELECT href, uid, etag, digest FROM DavPublishedEvents WHERE calendar = ?1",
+                   {calendar}, [out](sqlite3_stmt* st) {
+                       out->insert_or_assign(
+                           columnText(st, 0),
+                           PublishedEvent{columnText(st, 1), columnText(st, 2), columnText(st, 3)});
+                   });
 }
 
 bool DavLinkStore::setPublishedEvent(const QString& calendar, const QString& href,
@@ -175,22 +167,15 @@ bool DavLinkStore::removePublishedEvent(const QString& calendar, const QString& 
 
 bool DavLinkStore::pendingEvents(const QString& calendar, PendingEvents* out) {
     out->clear();
-    Statement st(m_store.handle(),
-                 "SELECT href, uid, action, digest FROM DavPendingEvents WHERE calendar = ?1",
-                 {calendar});
-    int rc = st.get() ? SQLITE_ROW : SQLITE_ERROR;
-    while (st.get() && (rc = sqlite3_step(st.get())) == SQLITE_ROW) {
-        const bool del = columnText(st.get(), 2) == u"DELETE";
-        out->insert_or_assign(
-            columnText(st.get(), 0),
-            PendingEvent{columnText(st.get(), 1),
-                         del ? PendingEvent::Action::Delete : PendingEvent::Action::Put,
-                         columnText(st.get(), 3)});
-    }
-    if (rc == SQLITE_DONE)
-        return true;
-    m_error = QString::fromUtf8(sqlite3_errmsg(m_store.handle()));
-    return false;
+    return eachRow("SELECT href, uid, action, digest FROM DavPendingEvents WHERE calendar = ?1",
+                   {calendar}, [out](sqlite3_stmt* st) {
+                       const bool del = columnText(st, 2) == u"DELETE";
+                       out->insert_or_assign(columnText(st, 0),
+                                             PendingEvent{columnText(st, 1),
+                                                          del ? PendingEvent::Action::Delete
+                                                              : PendingEvent::Action::Put,
+                                                          columnText(st, 3)});
+                   });
 }
 
 bool DavLinkStore::setPendingEvent(const QString& calendar, const QString& href,

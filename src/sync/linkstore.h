@@ -2,8 +2,11 @@
 
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <set>
+
+struct sqlite3_stmt;
 
 namespace natalix {
 
@@ -69,6 +72,9 @@ public:
 
 private:
     bool run(const char* sql, const QStringList& texts, qint64 number = -1);
+    // Steps through every row of a query; false (and m_error) when it could not be read whole.
+    bool eachRow(const char* sql, const QStringList& texts,
+                 const std::function<void(sqlite3_stmt*)>& row);
     TableStore& m_store;
     QString m_error;
 };
