@@ -98,10 +98,12 @@ void ReminderCore::scan(bool dayScan) {
     emit aboutToScan();
     const QDateTime at = m_clock();
     ScanRun run;
-    if (openStore())
+    if (openStore()) {
+        m_store->setMemoryMapped(true);
         run = decideReminders(*m_store, at.date(), m_dateDisplay());
-    else
+    } else {
         run.read = false;
+    }
     ReminderReport report;
     report.at = at;
     report.lines = run.lines;
@@ -123,6 +125,8 @@ void ReminderCore::scan(bool dayScan) {
             report.marks = std::move(run.marks);
         }
     }
+    if (m_store)
+        m_store->releaseMemory();
     m_scanning = false;
     // Another connection holds the table (a list being loaded): the next tick tries again.
     if (busy) {

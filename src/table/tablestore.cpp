@@ -646,6 +646,11 @@ void TableStore::setMemoryMapped(bool on) {
                  nullptr);
 }
 
+void TableStore::releaseMemory() {
+    setMemoryMapped(false);
+    sqlite3_db_release_memory(m_db);
+}
+
 bool TableStore::begin() {
     if (m_transactionDepth == 0 && !exec("BEGIN IMMEDIATE"))
         return false;

@@ -96,6 +96,9 @@ public:
 
     // Reads go through a memory map of the file (the default), or through SQLite's cache.
     void setMemoryMapped(bool on);
+    // Gives back the map and the cached pages: a connection that waits for tomorrow's scan
+    // need not hold the file in memory.
+    void releaseMemory();
 
     bool begin();
     bool commit();
