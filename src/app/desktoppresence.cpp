@@ -17,9 +17,10 @@
 namespace natalix {
 
 namespace {
-// A desktop started at login may bring its tray up after Natalix: look again for a while.
-constexpr int trayLookoutMs = 30000;
-constexpr int trayLookouts = 20;
+// A desktop started at login may bring its tray up after Natalix: look again for about ten
+// minutes, soon at first and then ever more rarely (each look costs the X server a question).
+constexpr int firstTrayLookoutMs = 5000;
+constexpr int trayLookouts = 7;
 } // namespace
 
 DesktopPresence::DesktopPresence(FrmMain& main) : QObject(&main), m_main(main) {
@@ -43,7 +44,9 @@ DesktopPresence::DesktopPresence(FrmMain& main) : QObject(&main), m_main(main) {
         return;
     }
     m_trayLookout = new QTimer(this);
-    m_trayLookout->setInterval(trayLookoutMs);
+    m_trayLookout->setInterval(firstTrayLookoutMs);
+    // On whole seconds, with the second-start poll: no wake-up of its own.
+    m_trayLookout->setTimerType(Qt::VeryCoarseTimer);
     connect(m_trayLookout, &QTimer::timeout, this, &DesktopPresence::lookForTray);
     m_trayLookout->start();
 }
@@ -62,6 +65,8 @@ void DesktopPresence::lookForTray() {
         startTray();
     if (m_tray || ++m_lookouts >= trayLookouts)
         m_trayLookout->stop();
+    else
+        m_trayLookout->setInterval(m_trayLookout->interval() * 2);
 }
 
 void DesktopPresence::startTray() {
