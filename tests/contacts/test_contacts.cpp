@@ -60,6 +60,7 @@ const ReminderDefaults defaults{QStringLiteral("2 Wochen vorher"), QStringLitera
 class TestContacts : public QObject {
     Q_OBJECT
 private slots:
+    // Beside the sample files below, which hold more forms.
     void birthdays_data() {
         QTest::addColumn<bool>("vcard"); // else a CSV cell
         QTest::addColumn<QString>("value");
@@ -80,16 +81,9 @@ private slots:
         v("--0307", known(0, 3, 7));
         v("--03-07", known(0, 3, 7));
         v("--0229", known(0, 2, 29));
-        v("1980-03-07T10:00:00Z", known(1980, 3, 7));
-        v("19900506T103000Z", known(1990, 5, 6));
-        v("1604-08-15", known(0, 8, 15), 1604);
-        v("1604-02-29", known(0, 2, 29), 1604);
         v("1604-08-15", known(0, 8, 15));
         v("1980-08-15", known(1980, 8, 15), 1604);
-        v("circa 1800", status(Status::Unreadable), 0, true);
         v("1980-03-07", status(Status::Unreadable), 0, true);
-        v("", status(Status::Unreadable));
-        v("someday", status(Status::Unreadable));
         v("2023-02-29", status(Status::Unreadable));
         v("1900-02-29", status(Status::Unreadable));
         v("2000-02-29", known(2000, 2, 29));
@@ -104,14 +98,11 @@ private slots:
         c("1980-03-07", known(1980, 3, 7));
         c("19800307", known(1980, 3, 7));
         c("7.3.1980", known(1980, 3, 7));
-        c("07.03.1980", known(1980, 3, 7));
         c("3/7/1980", known(1980, 3, 7));
-        c("12/24/1975", known(1975, 12, 24));
         c(" --03-07", known(0, 3, 7));
         c("1980-03-07 00:00:00", known(1980, 3, 7));
         c("", status(Status::Missing));
         c("0.0.00", status(Status::Missing));
-        c("0/0/00", status(Status::Missing));
         c("32.13.1999", status(Status::Unreadable));
         c("29.2.2023", status(Status::Unreadable));
         c("24/12/1975", status(Status::Unreadable));
@@ -121,7 +112,6 @@ private slots:
         c("1604-03-15", known(0, 3, 15));
         c("1.1.1850", status(Status::YearOutOfRange));
         c("7.3.80", status(Status::Unreadable));
-        c("someday", status(Status::Unreadable));
     }
 
     void birthdays() {
