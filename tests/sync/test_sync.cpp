@@ -913,14 +913,13 @@ private slots:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("fromEnvironment"); // "": not set
         QTest::addColumn<int>("code");
-        QTest::newRow("stored password") << "geheim"
-                                         << "" << 0;
-        QTest::newRow("stored password wrong") << "falsch"
-                                               << "" << 1;
-        QTest::newRow("the environment wins") << "falsch"
-                                              << "geheim" << 0;
-        QTest::newRow("none stored") << ""
-                                     << "" << 1;
+        const std::tuple<const char*, const char*, const char*, int> rows[] = {
+            {"stored password", "geheim", "", 0},
+            {"stored password wrong", "falsch", "", 1},
+            {"the environment wins", "falsch", "geheim", 0},
+            {"none stored", "", "", 1}};
+        for (const auto& [name, stored, environment, code] : rows)
+            QTest::newRow(name) << QString(stored) << QString(environment) << code;
     }
     void commandLineUsesTheStoredAccount() {
         NEEDS_KEYRING();
