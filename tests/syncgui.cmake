@@ -25,8 +25,7 @@ set(test_sync_functions rounds pageRoundTrip optionsDialogCarriesThePage
     dailyFailureOncePerDay commandLineUsesTheStoredAccount slowServerBlocksNothing
     waitsForTableWork editInProgressIsKept notSetUpDoesNothing)
 set(test_sync_servers_functions calendarAnswers severalAddressBooksAreNamed
-    nothingChangedTransfersNoVCard failuresLeaveTheList
-    serverGoneAfterDiscovery)
+    nothingChangedTransfersNoVCard failuresLeaveTheList)
 set(test_sync_faults_functions misbehavingServer calendarConverges)
 foreach(name test_sync test_sync_servers test_sync_faults)
     add_test(NAME ${name} COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/support/with-keyring.sh

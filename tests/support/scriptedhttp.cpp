@@ -72,13 +72,10 @@ void ScriptedHttp::serve(QTcpSocket* s) {
     s->disconnectFromHost();
 }
 
-ContactSyncOutcome syncContacts(TableStore& store, const QUrl& url,
-                                const std::function<void(ContactSync&)>& hook) {
+ContactSyncOutcome syncContacts(TableStore& store, const QUrl& url) {
     ContactSync sync(store, importRulesReader({}), isSameBirthday);
     sync.client().setCredentials(Radicale::user, Radicale::password);
     sync.client().setTimeout(5000);
-    if (hook)
-        hook(sync);
     std::optional<ContactSyncOutcome> outcome;
     QObject::connect(&sync, &ContactSync::finished,
                      [&](const ContactSyncOutcome& o) { outcome = o; });

@@ -36,10 +36,8 @@ private:
     QStringList m_requests;
 };
 
-// One contact sync in process with the test servers' credentials, to its end or a deadline; `hook`
-// sees it before it starts.
-ContactSyncOutcome syncContacts(TableStore& store, const QUrl& url,
-                                const std::function<void(ContactSync&)>& hook = {});
+// One contact sync in process with the test servers' credentials, to its end or a deadline.
+ContactSyncOutcome syncContacts(TableStore& store, const QUrl& url);
 
 // A 207 whose single response has these properties (raw XML inside <d:prop>).
 QByteArray multistatus(const QString& href, const QByteArray& props);
