@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/deps.sh
 natalix_install_deps poppler-utils clang libclang-rt-14-dev fonts-dejavu-core \
-    python3-vobject python3-icalendar python3-recurring-ical-events \
+    python3-icalendar python3-recurring-ical-events \
     python3-radicale xandikos curl openssl gnome-keyring libsecret-tools \
     dbus-daemon python3-dbusmock python3-gi gir1.2-glib-2.0 xvfb desktop-file-utils \
     at-spi2-core python3-pyatspi python3-pypdf lintian appstream dpkg-dev file

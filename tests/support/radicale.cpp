@@ -43,7 +43,7 @@ Radicale::~Radicale() {
     }
 }
 
-bool Radicale::run(const QString& program, const QStringList& args, QByteArray* out) {
+bool Radicale::run(const QString& program, const QStringList& args) {
     QProcess p;
     p.start(program, args);
     if (!p.waitForFinished(20000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
@@ -52,21 +52,13 @@ bool Radicale::run(const QString& program, const QStringList& args, QByteArray* 
                   QString::fromLocal8Bit(p.readAllStandardError());
         return false;
     }
-    if (out)
-        *out = p.readAllStandardOutput().trimmed();
     return true;
 }
 
 bool Radicale::start(bool tls) {
     m_tls = tls;
-    QByteArray hash;
     if (!m_dir.isValid() ||
-        !run(python,
-             {"-c", QStringLiteral("from passlib.hash import apr_md5_crypt; "
-                                   "print(apr_md5_crypt.hash('%1'))")
-                        .arg(QString::fromLatin1(password))},
-             &hash) ||
-        !writeText(m_dir.filePath("users"), QByteArray(user) + ':' + hash + '\n'))
+        !writeText(m_dir.filePath("users"), QByteArray(user) + ':' + password + '\n'))
         return false;
     QByteArray ssl;
     if (tls) {
@@ -81,7 +73,7 @@ bool Radicale::start(bool tls) {
     const QByteArray config =
         "[server]\nhosts = 127.0.0.1:" + QByteArray::number(m_port) + "\n" + ssl +
         "[auth]\ntype = htpasswd\nhtpasswd_filename = " + m_dir.filePath("users").toUtf8() +
-        "\nhtpasswd_encryption = md5\ndelay = 0\n"
+        "\nhtpasswd_encryption = plain\ndelay = 0\n"
         "[storage]\nfilesystem_folder = " +
         m_dir.filePath("storage").toUtf8() +
         "\n[rights]\ntype = owner_only\n[logging]\nlevel = critical\n";
@@ -191,7 +183,6 @@ QUrl DavProxy::url(const QString& path) const {
 }
 
 bool DavProxy::setRules(const QByteArray& rulesJson) {
-    QFile::remove(m_dir.filePath("rules.log"));
     return writeText(m_dir.filePath("rules"),
                      "{\"run\": " + QByteArray::number(++m_run) + ", \"pidfile\": \"" +
                          m_dir.filePath("pid").toUtf8() + "\", \"rules\": " + rulesJson + "}");
@@ -200,13 +191,6 @@ bool DavProxy::setRules(const QByteArray& rulesJson) {
 QStringList DavProxy::killableCommand() const {
     return {QStringLiteral("-c"), QStringLiteral("echo $$ > \"$0\"; exec \"$@\""),
             m_dir.filePath("pid"), QStringLiteral(NATALIX_BINARY)};
-}
-
-QStringList DavProxy::requests() const {
-    QFile log(m_dir.filePath("rules.log"));
-    if (!log.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(log.readAll()).split(u'\n', Qt::SkipEmptyParts);
 }
 
 QByteArray vcard(const QString& uid, const QString& name, const QString& birthday) {

@@ -9,9 +9,8 @@
 namespace natalix::test {
 
 // A real Radicale 3 on 127.0.0.1 with a free port, its own storage folder and an htpasswd
-// file (MD5-APR1, which Debian's Radicale checks without extra modules). Started and stopped
-// by the test; every wait is bounded. Or, with startXandikos, a real Xandikos, which asks for
-// no password and keeps the user's collections below /anna/.
+// file. Started and stopped by the test; every wait is bounded. Or, with startXandikos, a real
+// Xandikos, which asks for no password and keeps the user's collections below /anna/.
 class Radicale {
 public:
     static constexpr const char* user = "anna";
@@ -41,7 +40,7 @@ public:
 
 private:
     bool makeCollection(const QString& path, const QByteArray& ns, const QByteArray& type) const;
-    bool run(const QString& program, const QStringList& args, QByteArray* out = nullptr);
+    bool run(const QString& program, const QStringList& args);
     bool listening(const QString& what);
     QTemporaryDir m_dir;
     QProcess m_process;
@@ -61,7 +60,6 @@ public:
     bool setRules(const QByteArray& rulesJson);
     // The program is started through `sh` so that the proxy can kill it: these go before it.
     QStringList killableCommand() const;
-    QStringList requests() const; // "METHOD path" since the last setRules
 
 private:
     QTemporaryDir m_dir;

@@ -1,6 +1,11 @@
 #include "support/scriptedhttp.h"
 
+#include "contacts/contactimport.h"
+#include "support/radicale.h"
+#include "sync/davclient.h"
+
 #include <QTcpSocket>
+#include <QTest>
 
 namespace natalix::test {
 
@@ -65,6 +70,19 @@ void ScriptedHttp::serve(QTcpSocket* s) {
     s->write("HTTP/1.1 " + QByteArray::number(a.status) + " Scripted\r\n" + lengthLine + a.headers +
              "Connection: close\r\n\r\n" + a.body);
     s->disconnectFromHost();
+}
+
+ContactSyncOutcome syncContacts(TableStore& store, const QUrl& url) {
+    ContactSync sync(store, importRulesReader({}), isSameBirthday);
+    sync.client().setCredentials(Radicale::user, Radicale::password);
+    sync.client().setTimeout(5000);
+    std::optional<ContactSyncOutcome> outcome;
+    QObject::connect(&sync, &ContactSync::finished,
+                     [&](const ContactSyncOutcome& o) { outcome = o; });
+    sync.start(url);
+    if (!QTest::qWaitFor([&] { return outcome.has_value(); }, 30000))
+        outcome.emplace().message = QStringLiteral("no answer in time");
+    return *outcome;
 }
 
 QByteArray multistatus(const QString& href, const QByteArray& props) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sync/contactsync.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QMap>
@@ -33,6 +35,9 @@ private:
     QMap<QByteArray, Answer> m_answers;
     QStringList m_requests;
 };
+
+// One contact sync in process with the test servers' credentials, to its end or a deadline.
+ContactSyncOutcome syncContacts(TableStore& store, const QUrl& url);
 
 // A 207 whose single response has these properties (raw XML inside <d:prop>).
 QByteArray multistatus(const QString& href, const QByteArray& props);

@@ -1,9 +1,6 @@
 #!/usr/bin/python3
-"""Reads a CalDAV calendar back, independently of Natalix: lists its members with PROPFIND,
-fetches each with GET and parses it with icalendar. Prints one sorted line per event:
-  NAME UID SUMMARY
-Usage: calendar_dump.py URL USER PASSWORD
-"""
+"""Reads a CalDAV calendar back without Natalix (PROPFIND, GET, icalendar): one sorted line
+"NAME UID SUMMARY" per event. Usage: calendar_dump.py URL USER PASSWORD"""
 import base64
 import sys
 import urllib.parse

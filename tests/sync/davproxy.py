@@ -1,22 +1,14 @@
 #!/usr/bin/python3
-"""A misbehaving front for a real DAV server, on 127.0.0.1: forwards every request and plays
-the faults a careful client must survive, as the rules file says.
+"""A misbehaving front for a real DAV server on 127.0.0.1: forwards every request and plays the
+faults of its rules file. Usage: davproxy.py UPSTREAM RULES (prints its port, then serves).
 
-Usage: davproxy.py UPSTREAM RULES   (prints the port it listens on, then serves)
-
-RULES is JSON, read afresh for each request:
-  {"run": 3, "rules": [{"method": "PUT", "contains": "...", "nth": 2, "do": "...", ...}],
-   "pidfile": "/path"}
-A rule applies to requests with that method whose path or body contains `contains`, to the
-`nth` of them (counted anew whenever "run" changes; 0 or absent: every one). What
-`do` does:
-  lose-reply     forward, then drop the connection unanswered (the server acted)
-  kill-before    SIGKILL the process in `pidfile`, the request never reaches the server
-  kill-after     forward, then SIGKILL the process before it hears the answer
-  empty-207      forward, answer an empty multistatus
-  strip          forward, remove every element named `element` from the answer
-  answer         answer `status` with `body` and `headers` ({name: value}), never forward
-Each request is appended to RULES + ".log" as "METHOD path".
+RULES, JSON read afresh per request: {"run": 3, "pidfile": "/path", "rules": [{"method": "PUT",
+"contains": "...", "nth": 2, "do": "..."}]}. A rule takes the `nth` (0 or absent: every one) of
+the requests of its method whose path or body holds `contains`, counted anew per "run". `do`:
+lose-reply (forward, drop the connection unanswered), kill-before (SIGKILL the process of
+`pidfile`, forward nothing), kill-after (forward, then SIGKILL it), empty-207 (forward, answer an
+empty multistatus), strip (forward, remove every `element` from the answer), answer (answer
+`status`, `body`, `headers` without forwarding).
 """
 import http.client
 import http.server
@@ -75,8 +67,6 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def handle_one(self):
         length = int(self.headers.get("Content-Length") or 0)
         body = self.rfile.read(length) if length else b""
-        with open(rules_path + ".log", "a") as log:
-            log.write(f"{self.command} {self.path}\n")
         data = rules()
         rule = matching(data, self.command, self.path, body) or {}
         do = rule.get("do")
