@@ -7,28 +7,9 @@
 #include "ui/qtservices.h"
 #include "ui/widgets.h"
 
-#include <QAbstractButton>
-#include <QAccessible>
-#include <QAction>
-#include <QApplication>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPlainTextEdit>
-#include <QPointer>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScreen>
-#include <QScrollBar>
-#include <QTabBar>
-#include <QTextDocumentFragment>
-#include <QTimer>
-#include <QToolTip>
 #include <QtTest>
+#include <QtWidgets>
 
-#include <functional>
 #include <map>
 
 using namespace natalix;

@@ -10,28 +10,15 @@
 #include "listfile/listfile.h"
 #include "reminder/remindercommands.h"
 #include "reminder/remindercore.h"
+#include "support/processes.h"
 #include "support/windowharness.h"
 #include "table/gridmodel.h"
 #include "table/gridselection.h"
 #include "table/sortcommands.h"
 #include "ui/qtservices.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QHeaderView>
-#include <QInputMethodEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QMessageBox>
-#include <QProcess>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScrollArea>
-#include <QScrollBar>
-#include <QTableView>
-#include <QTreeWidget>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <limits>
 #include <sqlite3.h>
@@ -403,17 +390,16 @@ private slots:
                                            "\"width\": %1, \"height\": %2}]}"_qs.arg(screen.width())
                                                .arg(screen.height())
                                                .toUtf8()));
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen:configfile="_qs + config);
-            env.insert(u"QT_SCALE_FACTOR"_qs, scale);
-            env.insert(u"NATALIX_SCREEN_TEST"_qs, u"1"_qs);
-            QProcess child;
-            child.setProcessEnvironment(env);
-            child.setProcessChannelMode(QProcess::MergedChannels);
-            child.start(QCoreApplication::applicationFilePath(),
-                        {u"windowFitsTheScreen:"_qs + QTest::currentDataTag()});
-            QVERIFY(child.waitForFinished(60000));
-            QVERIFY2(child.exitCode() == 0, child.readAll().constData());
+            RunSetup child;
+            child.home = dir.path();
+            child.program = QCoreApplication::applicationFilePath();
+            child.timeoutMs = 60000;
+            child.env = {{u"QT_QPA_PLATFORM"_qs, u"offscreen:configfile="_qs + config},
+                         {u"QT_SCALE_FACTOR"_qs, scale},
+                         {u"NATALIX_SCREEN_TEST"_qs, u"1"_qs}};
+            const RunResult r =
+                runNatalix({u"windowFitsTheScreen:"_qs + QTest::currentDataTag()}, child);
+            QVERIFY2(r.finished && r.code == 0, r.out + r.err);
             return;
         }
         WindowHarness h(fourRecords());
@@ -488,13 +474,11 @@ private slots:
         const QPoint where = w.pos();
         w.hide();
         SettingsStore(h.dir).setValue(u"windowopen"_qs, QString());
-        QProcess second;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);
-        second.setProcessEnvironment(env);
-        second.start(QStringLiteral(NATALIX_BINARY), {u"--datadir"_qs, h.dir.path});
-        QVERIFY(second.waitForFinished(15000));
-        QCOMPARE(second.exitCode(), 0);
+        RunSetup other;
+        other.home = h.dataDir.path();
+        const RunResult second = runNatalix({u"--datadir"_qs, h.dir.path}, other);
+        QVERIFY(second.finished);
+        QCOMPARE(second.code, 0);
         // The running window's poll brings it up within about two seconds.
         QTRY_VERIFY_WITH_TIMEOUT(w.isVisible(), 2500);
         QCOMPARE(SettingsStore(h.dir).value(u"windowopen"_qs), QString());

@@ -5,16 +5,8 @@
 #include "support/processes.h"
 #include "support/windowharness.h"
 
-#include <QApplication>
-#include <QComboBox>
-#include <QDir>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QStandardPaths>
-#include <QTableView>
-#include <QTreeWidget>
 #include <QtTest>
+#include <QtWidgets>
 
 using namespace natalix;
 using namespace natalix::test;
