@@ -190,12 +190,9 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("fixed");
-        QTest::newRow("month") << "cboMonat"
-                               << "13" << 12;
-        QTest::newRow("day") << "cboTag"
-                             << "0" << 1;
-        QTest::newRow("year") << "cboJahr"
-                              << "" << 0;
+        QTest::newRow("month") << u"cboMonat"_qs << u"13"_qs << 12;
+        QTest::newRow("day") << u"cboTag"_qs << u"0"_qs << 1;
+        QTest::newRow("year") << u"cboJahr"_qs << QString() << 0;
     }
     void leavingADateBox() {
         QFETCH(QString, box);
@@ -785,14 +782,11 @@ private slots:
         QTest::addColumn<std::vector<int>>("rows"); // clicked in this order; -1: unmark all
         QTest::addColumn<int>("reply");
         QTest::addColumn<std::vector<int>>("left");
-        QTest::newRow("rows 2 and 3 of four")
-            << std::vector<int>{1, 2} << answer::yes << std::vector<int>{1, 4};
-        QTest::newRow("the current one")
-            << std::vector<int>{1, -1} << answer::yes << std::vector<int>{1, 3, 4};
-        QTest::newRow("answer No")
-            << std::vector<int>{1, 2} << answer::no << std::vector<int>{1, 2, 3, 4};
-        QTest::newRow("all, sorted by year")
-            << std::vector<int>{-2, 3, 0, 1, 2} << answer::yes << std::vector<int>{1};
+        using V = std::vector<int>;
+        QTest::newRow("rows 2 and 3 of four") << V{1, 2} << answer::yes << V{1, 4};
+        QTest::newRow("the current one") << V{1, -1} << answer::yes << V{1, 3, 4};
+        QTest::newRow("answer No") << V{1, 2} << answer::no << V{1, 2, 3, 4};
+        QTest::newRow("all, sorted by year") << V{-2, 3, 0, 1, 2} << answer::yes << V{1};
     }
     void deletesSelection() {
         QFETCH(std::vector<int>, rows);
