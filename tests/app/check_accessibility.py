@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """Starts Natalix on an X server of its own with Qt's accessibility bridge on and reads what a
-screen reader gets from the AT-SPI tree: the names of the main window's inputs and of the
-options dialog opened through its menu item (no input without a name), and that Tab in the
-grid leads out of it. Run it under dbus-run-session. Usage: check_accessibility.py NATALIX.
-Exit 0 when all is there, 1 with the findings, 77 where no accessibility bus can run.
+screen reader gets from the AT-SPI tree of the main window and of the options dialog opened
+through its menu item: no input without a name, and a few names as the windows set them (the
+windows' own tests check every name). Run it under dbus-run-session.
+Usage: check_accessibility.py NATALIX. Exit 0 when all is there, 1 with the findings, 77 where
+no accessibility bus can run.
 """
 import os
 import subprocess
@@ -15,34 +16,28 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from desktopsession import start_x, stop  # noqa: E402
 
 SKIP = 77
-REMINDERS = [("combo box", n) for n in ("1. Erinnerung", "2. Erinnerung", "3. Erinnerung",
-                                         "Beginn der Erinnerungen", "Zyklus der Erinnerungen")]
-MAIN = REMINDERS + [("text", "Name"), ("table", "Geburtstagsliste")] + \
-    [("combo box", n) for n in ("Geburtsjahr", "Geburtsmonat", "Geburtstag")] + \
-    [("push button", n + " Datensatz") for n in ("Erster", "Vorheriger", "Nächster", "Letzter")]
-OPTIONS = REMINDERS + [
-    ("radio button", "Datums-Anzeige im Hauptfenster: alte Anzeige (22.12.1971)"),
-    ("radio button", "Datums-Anzeige beim Drucken: neue Anzeige (1971-12-22)"),
-    ("check box", "Natalix bei der Anmeldung im Hintergrund starten")]
+MAIN = [("text", "Name"), ("table", "Geburtstagsliste"), ("combo box", "Geburtsjahr"),
+        ("combo box", "1. Erinnerung"), ("push button", "Nächster Datensatz")]
+OPTIONS = [("combo box", "Zyklus der Erinnerungen"),
+           ("radio button", "Datums-Anzeige beim Drucken: neue Anzeige (1971-12-22)"),
+           ("check box", "Natalix bei der Anmeldung im Hintergrund starten")]
 INPUT_ROLES = {"text", "combo box", "push button", "check box", "radio button", "table"}
 
 
 def walk(root, depth=30):
-    """Every object below root as (role, name, an input shown, focused, in the grid, object),
-    read in one go. The window changes while it is read: a walk that meets an object gone
-    meanwhile ("No such object path") is worth nothing and gives None; the caller reads again."""
+    """Every object below root as (role, name, an input shown, object), read in one go. The
+    window changes while it is read: a walk that meets an object gone meanwhile is worth
+    nothing and gives None; the caller reads again."""
     out = []
 
-    def visit(node, level, in_grid):
-        st, role = node.getState(), node.getRoleName()
-        in_grid = in_grid or role == "table"
+    def visit(node, level):
+        st = node.getState()
         shown = st.contains(pyatspi.STATE_SHOWING) and st.contains(pyatspi.STATE_FOCUSABLE)
-        out.append((role, node.name or "", shown, st.contains(pyatspi.STATE_FOCUSED), in_grid,
-                    node))
+        out.append((node.getRoleName(), node.name or "", shown, node))
         for i in range(node.childCount if level < depth else 0):
-            visit(node.getChildAtIndex(i), level + 1, in_grid)
+            visit(node.getChildAtIndex(i), level + 1)
     try:
-        visit(root() if callable(root) else root, 0, False)
+        visit(root() if callable(root) else root, 0)
         return out
     except Exception:
         return None
@@ -83,42 +78,21 @@ def findings(window, expected, where):
     return wrong, tree
 
 
-def keyboard_trap(frame, table):
-    """What is wrong when Tab is pressed in the grid: None when the focus leaves it."""
-    try:
-        box = table[5].queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    except Exception:
-        return "the grid has no place on the screen"
-    # A click, as a user's, also makes the window the active one, so that the keys reach it.
-    pyatspi.Registry.generateMouseEvent(box.x + box.width // 2, box.y + box.height // 2, "b1c")
-    focus_in = lambda t: any(n[3] and n[4] for n in t)  # noqa: E731
-    if not focus_in(settled(frame, focus_in)):
-        return "the grid did not take the focus"
-    pyatspi.Registry.generateKeyboardEvent(0xFF09, None, pyatspi.KEY_SYM)  # Tab
-    out = lambda t: any(n[3] and n[0] in INPUT_ROLES and not n[4] for n in t)  # noqa: E731
-    if not out(settled(frame, out)):
-        return "Tab in the grid did not lead out of it (a keyboard trap)"
-    return None
-
-
 def check(application):
     def top(role, name, seconds):  # a window of the program: a child of the application
         return named(settled(application, lambda t: named(t, role, name), seconds, 1), role, name)
     frame = top("frame", "Natalix", 40)
     if frame is None:
         return ["no window of Natalix within 40 s"]
-    wrong, main = findings(frame[5], MAIN, "main window")
-    table = named(main, "table", "Geburtstagsliste")
-    trap = keyboard_trap(frame[5], table) if table else None
-    wrong += ["main window: " + trap] if trap else []
+    wrong, main = findings(frame[3], MAIN, "main window")
     try:  # the dialog runs inside the call, so its answer may come only at the close
-        named(main, "menu item", "Optionen...")[5].queryAction().doAction(0)
+        named(main, "menu item", "Optionen...")[3].queryAction().doAction(0)
     except Exception:
         pass
     dialog = top("dialog", "Optionen", 20)
     if dialog is None:
         return wrong + ["the options dialog did not open through its menu item"]
-    return wrong + findings(dialog[5], OPTIONS, "options")[0]
+    return wrong + findings(dialog[3], OPTIONS, "options")[0]
 
 
 def main():
@@ -127,10 +101,6 @@ def main():
         try:
             server, display = start_x()
             started.append(server)
-            # The registry daemon, started by the bus on demand, sends the test's keys and
-            # clicks to this X server only when it knows it.
-            subprocess.run(["dbus-update-activation-environment", f"DISPLAY={display}"],
-                           capture_output=True, timeout=20)
             address = subprocess.run(
                 ["dbus-send", "--session", "--print-reply=literal", "--dest=org.a11y.Bus",
                  "/org/a11y/bus", "org.a11y.Bus.GetAddress"],
@@ -152,12 +122,8 @@ def main():
                             if a is not None and a.name == "Natalix")
 
             wrong = check(application)
-            if wrong:
-                print("check_accessibility: " + "; ".join(wrong))
-                return 1
-            print(f"check_accessibility: {len(MAIN) + len(OPTIONS)} names, "
-                  "Tab leads out of the grid")
-            return 0
+            print("check_accessibility: " + ("; ".join(wrong) or "all inputs named"))
+            return 1 if wrong else 0
         finally:
             for process in reversed(started):
                 stop(process)

@@ -7,28 +7,9 @@
 #include "ui/qtservices.h"
 #include "ui/widgets.h"
 
-#include <QAbstractButton>
-#include <QAccessible>
-#include <QAction>
-#include <QApplication>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPlainTextEdit>
-#include <QPointer>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScreen>
-#include <QScrollBar>
-#include <QTabBar>
-#include <QTextDocumentFragment>
-#include <QTimer>
-#include <QToolTip>
 #include <QtTest>
+#include <QtWidgets>
 
-#include <functional>
 #include <map>
 
 using namespace natalix;
@@ -131,60 +112,36 @@ private slots:
     void windows_data() {
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("checks");
-        QTest::addColumn<QStringList>("names"); // objectName=name
-        const QStringList startAndCycle{"cboErinnerungsbeginn=Beginn der Erinnerungen",
-                                        "cboErinnerungszyklus=Zyklus der Erinnerungen"};
-        const QStringList dialogBoxes =
-            QStringList{"cbo1Erinnerung=1. Erinnerung", "cbo2Erinnerung=2. Erinnerung",
-                        "cbo3Erinnerung=3. Erinnerung"} +
-            startAndCycle;
-        QTest::newRow("main") << "main"
-                              << "n"
-                              << startAndCycle +
-                                     QStringList{"txtName=Name",
-                                                 "cboJahr=Geburtsjahr",
-                                                 "cboMonat=Geburtsmonat",
-                                                 "cboTag=Geburtstag",
-                                                 "cboErsteerinnerung=1. Erinnerung",
-                                                 "cboZweiteerinnerung=2. Erinnerung",
-                                                 "cboDritteerinnerung=3. Erinnerung",
-                                                 "cmdAuswahlErster=Erster Datensatz",
-                                                 "cmdAuswahlVorher=Vorheriger Datensatz",
-                                                 "cmdAuswahlNaechster=Nächster Datensatz",
-                                                 "cmdAuswahlLetzter=Letzter Datensatz",
-                                                 "DataGrid1=Geburtstagsliste"};
-        QTest::newRow("options") << "options"
-                                 << "fnk"
-                                 << dialogBoxes +
-                                        QStringList{
-                                            "optOptionalteanzeigehauptfenster=Datums-Anzeige im "
-                                            "Hauptfenster: alte Anzeige (22.12.1971)",
-                                            "optOptionneueanzeigedrucken=Datums-Anzeige beim "
-                                            "Drucken: neue Anzeige (1971-12-22)"};
-        QTest::newRow("bulk change") << "bulk change"
-                                     << "fnk" << dialogBoxes;
-        QTest::newRow("print") << "print"
-                               << "fnk"
-                               << QStringList{"txtExemplare=Anzahl Exemplare",
-                                              "cmdMinus=Ein Exemplar weniger",
-                                              "cmdPlus=Ein Exemplar mehr"};
-        QTest::newRow("reminder") << "reminder"
-                                  << "n"
-                                  << QStringList{"txtErinnerung=Geburtstage",
-                                                 "Picture1=Geburtstagstorte"};
-        QTest::newRow("about") << "about"
-                               << "fnk"
-                               << QStringList{"picIcon=Programm-Symbol", "Image1=Natalix-Bild"};
-        QTest::newRow("properties") << "properties"
-                                    << "fk" << QStringList();
-        QTest::newRow("message box") << "message box"
-                                     << "f" << QStringList();
-        QTest::newRow("upcoming") << "upcoming"
-                                  << "k"
-                                  << QStringList{"cboZeitraum=Zeitraum",
-                                                 "lstGeburtstage=Nächste Geburtstage"};
-        QTest::newRow("contacts") << "contacts"
-                                  << "k" << QStringList();
+        QTest::addColumn<QStringList>("names"); // objectName=name, split at '|'
+        const auto row = [](const char* window, const char* checks, const QString& names) {
+            QTest::newRow(window) << window << checks << names.split(u'|', Qt::SkipEmptyParts);
+        };
+        const QString reminders = "cboErinnerungsbeginn=Beginn der Erinnerungen|"
+                                  "cboErinnerungszyklus=Zyklus der Erinnerungen|";
+        const QString dialogBoxes = reminders + "cbo1Erinnerung=1. Erinnerung|"
+                                                "cbo2Erinnerung=2. Erinnerung|"
+                                                "cbo3Erinnerung=3. Erinnerung|";
+        row("main", "n",
+            reminders + "txtName=Name|cboJahr=Geburtsjahr|cboMonat=Geburtsmonat|"
+                        "cboTag=Geburtstag|cboErsteerinnerung=1. Erinnerung|"
+                        "cboZweiteerinnerung=2. Erinnerung|cboDritteerinnerung=3. Erinnerung|"
+                        "cmdAuswahlErster=Erster Datensatz|cmdAuswahlVorher=Vorheriger Datensatz|"
+                        "cmdAuswahlNaechster=Nächster Datensatz|"
+                        "cmdAuswahlLetzter=Letzter Datensatz|DataGrid1=Geburtstagsliste");
+        row("options", "fnk",
+            dialogBoxes + "optOptionalteanzeigehauptfenster=Datums-Anzeige im Hauptfenster: "
+                          "alte Anzeige (22.12.1971)|optOptionneueanzeigedrucken=Datums-Anzeige "
+                          "beim Drucken: neue Anzeige (1971-12-22)");
+        row("bulk change", "fnk", dialogBoxes);
+        row("print", "fnk",
+            "txtExemplare=Anzahl Exemplare|cmdMinus=Ein Exemplar weniger|"
+            "cmdPlus=Ein Exemplar mehr");
+        row("reminder", "n", "txtErinnerung=Geburtstage|Picture1=Geburtstagstorte");
+        row("about", "fnk", "picIcon=Programm-Symbol|Image1=Natalix-Bild");
+        row("properties", "fk", "");
+        row("message box", "f", "");
+        row("upcoming", "k", "cboZeitraum=Zeitraum|lstGeburtstage=Nächste Geburtstage");
+        row("contacts", "k", "");
     }
     void windows() {
         QFETCH(QString, window);

@@ -33,134 +33,126 @@ class TestOptions : public QObject {
     Q_OBJECT
 
 private slots:
-    void missingOrBrokenFileGivesDefaults_data();
-    void missingOrBrokenFileGivesDefaults();
-    void readsValues_data();
-    void readsValues();
-    void failingWriteKeepsOldFile_data();
-    void failingWriteKeepsOldFile();
-    void installedFileSeedsANewDataFolder();
+    // The installed options file starts a new data folder with the first-start flag set; an
+    // existing options file is never replaced by it.
+    void installedFileSeedsANewDataFolder() {
+        const QString installed = QStringLiteral(NATALIX_TEST_DATA "/../../packaging/natalix.ini");
+        Options first;
+        first.programmwurdeerstmalsgestartet = 1;
+        QCOMPARE(readFileBytes(installed), renderOptionsFile(first));
+        TempDataDir dir;
+        const QString path = dir.file(optionsFileName());
+        QVERIFY(optioneneinlesen(path, nullptr, installed) == first);
+        QCOMPARE(readFileBytes(path), renderOptionsFile(first));
+        QVERIFY(writeFileBytes(path, customFile));
+        QCOMPARE(optioneneinlesen(path, nullptr, installed).optionzyklus,
+                 QStringLiteral("alle 5 Jahre"));
+        QCOMPARE(readFileBytes(path), customFile);
+    }
+
+    void missingOrBrokenFileGivesDefaults_data() {
+        QTest::addColumn<QByteArray>("bytes"); // null: no file
+        QTest::newRow("missing") << QByteArray();
+        QTest::newRow("empty") << QByteArray("");
+        QTest::newRow("seven lines") << firstLines(customFile, 7);
+        QTest::newRow("larger than any options file") << customFile + QByteArray(70000, 'x');
+    }
+
+    // The defaults are written back silently, byte for byte.
+    void missingOrBrokenFileGivesDefaults() {
+        QFETCH(QByteArray, bytes);
+        TempDataDir dir;
+        QCOMPARE(optionsFileName(), QStringLiteral("natalix.ini"));
+        const QString path = dir.file(optionsFileName());
+        QVERIFY(bytes.isNull() || writeFileBytes(path, bytes));
+        QVERIFY(!readOptionsFile(path).fromFile);
+        QString error = QStringLiteral("unchanged");
+        QVERIFY(optioneneinlesen(path, &error) == Options());
+        QCOMPARE(error, QStringLiteral("unchanged"));
+        QCOMPARE(readFileBytes(path), defaultFile);
+        QVERIFY(readOptionsFile(path).fromFile);
+    }
+
+    void readsValues_data() {
+        // What is read, shown as the exact file it is written back as.
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("canonical");
+        QTest::newRow("as written") << customFile << customFile;
+        QTest::newRow("CR only") << QByteArray(customFile).replace("\r\n", "\r") << customFile;
+        QTest::newRow("LF only, as Linux tools write")
+            << QByteArray(customFile).replace("\r\n", "\n") << customFile;
+        QTest::newRow("UTF-8, LF only")
+            << QString::fromLatin1(defaultFile).toUtf8().replace("\r\n", "\n") << defaultFile;
+        QTest::newRow("no line end after line 8") << customFile.chopped(2) << customFile;
+        QTest::newRow("lines after the eighth ignored") << customFile + "mehr\r\n 7 \r\n"
+                                                        << customFile;
+        QTest::newRow("line 6 \" 0\" selects the new display")
+            << defaultsWith({{5, " 0"}}) << defaultsWith({{5, " 0 "}});
+        const QByteArray texts = defaultsWith({{0, "  Am Tage des Geburtstages "}, {3, ""}});
+        QTest::newRow("texts taken whole") << texts << texts;
+        QTest::newRow("lines 7 and 8 rounded, 6 kept")
+            << defaultsWith({{5, " 0.7 "}, {6, " 2.6 "}, {7, "-1.4"}})
+            << defaultsWith({{5, " 0.7 "}, {6, " 3 "}, {7, "-1 "}});
+        QTest::newRow("leading number of each line")
+            << defaultsWith({{5, "neu"}, {6, "  1 2 Seiten"}, {7, ""}})
+            << defaultsWith({{5, " 0 "}, {6, " 12 "}, {7, " 0 "}});
+    }
+
+    void readsValues() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, canonical);
+        TempDataDir dir;
+        const QString path = dir.file(optionsFileName());
+        QVERIFY(writeFileBytes(path, bytes));
+        const OptionsReadResult read = readOptionsFile(path);
+        QVERIFY(read.fromFile);
+        QVERIFY(optioneneinlesen(path) == read.options);
+        QCOMPARE(readFileBytes(path), bytes); // a valid file is not rewritten
+        QCOMPARE(renderOptionsFile(read.options), canonical);
+        QString error;
+        QVERIFY(writeOptionsFile(path, read.options, &error)); // replaces a longer file whole
+        QCOMPARE(error, QString());
+        QCOMPARE(readFileBytes(path), canonical);
+    }
+
+    void failingWriteKeepsOldFile_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("folder does not exist") << "fehlt/natalix.ini"
+                                               << "76 : Pfad nicht gefunden";
+        QTest::newRow("a folder in place of the file")
+            << "natalix.ini"
+            << "75 : Fehler beim Zugriff auf Pfad oder Datei";
+    }
+
+    void failingWriteKeepsOldFile() {
+        QFETCH(QString, name);
+        QFETCH(QString, reason);
+        TempDataDir dir;
+        const QString path = dir.file(name);
+        const bool folder = name == optionsFileName(), missingFolder = name.contains(u'/');
+        const QString kept = folder ? path + "/inhalt.txt" : path;
+        const QByteArray old = firstLines(customFile, 5); // short: read as the defaults
+        QVERIFY(!folder || QDir(dir.path()).mkdir(name));
+        QVERIFY(missingFolder || writeFileBytes(kept, old));
+
+        // The defaults apply for this run; the failing write is reported.
+        QString error;
+        QVERIFY(optioneneinlesen(path, &error) == Options());
+        QCOMPARE(error, "Die Optionen konnten nicht in der Datei \"" + path +
+                            "\" gespeichert werden (" + reason +
+                            "). Die Einstellungen gelten, bis das Programm beendet wird.");
+        QString again;
+        QVERIFY(!writeOptionsFile(path, Options(), &again));
+        QCOMPARE(again, error);
+        if (!missingFolder)
+            QCOMPARE(readFileBytes(kept), old);
+        QCOMPARE(QFileInfo(path).isDir(), folder);
+        // Nothing left behind: no folder created, no temporary file.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(),
+                 missingFolder ? 0 : 1);
+    }
 };
-
-// The installed options file starts a new data folder with the first-start flag set; an
-// existing options file is never replaced by it.
-void TestOptions::installedFileSeedsANewDataFolder() {
-    const QString installed = QStringLiteral(NATALIX_TEST_DATA "/../../packaging/natalix.ini");
-    Options first;
-    first.programmwurdeerstmalsgestartet = 1;
-    QCOMPARE(readFileBytes(installed), renderOptionsFile(first));
-    TempDataDir dir;
-    const QString path = dir.file(optionsFileName());
-    QVERIFY(optioneneinlesen(path, nullptr, installed) == first);
-    QCOMPARE(readFileBytes(path), renderOptionsFile(first));
-    QVERIFY(writeFileBytes(path, customFile));
-    QCOMPARE(optioneneinlesen(path, nullptr, installed).optionzyklus,
-             QStringLiteral("alle 5 Jahre"));
-    QCOMPARE(readFileBytes(path), customFile);
-}
-
-void TestOptions::missingOrBrokenFileGivesDefaults_data() {
-    QTest::addColumn<QByteArray>("bytes"); // null: no file
-    QTest::newRow("missing") << QByteArray();
-    QTest::newRow("empty") << QByteArray("");
-    QTest::newRow("five lines") << firstLines(customFile, 5);
-    QTest::newRow("seven lines") << firstLines(customFile, 7);
-    QTest::newRow("larger than any options file") << customFile + QByteArray(70000, 'x');
-}
-
-// The defaults are written back silently, byte for byte.
-void TestOptions::missingOrBrokenFileGivesDefaults() {
-    QFETCH(QByteArray, bytes);
-    TempDataDir dir;
-    QCOMPARE(optionsFileName(), QStringLiteral("natalix.ini"));
-    const QString path = dir.file(optionsFileName());
-    QVERIFY(bytes.isNull() || writeFileBytes(path, bytes));
-    QVERIFY(!readOptionsFile(path).fromFile);
-    QString error = QStringLiteral("unchanged");
-    QVERIFY(optioneneinlesen(path, &error) == Options());
-    QCOMPARE(error, QStringLiteral("unchanged"));
-    QCOMPARE(readFileBytes(path), defaultFile);
-    QVERIFY(readOptionsFile(path).fromFile);
-}
-
-void TestOptions::readsValues_data() {
-    // What is read, shown as the exact file it is written back as.
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QByteArray>("canonical");
-    QTest::newRow("as written") << customFile << customFile;
-    QTest::newRow("CR only") << QByteArray(customFile).replace("\r\n", "\r") << customFile;
-    QTest::newRow("LF only, as Linux tools write")
-        << QByteArray(customFile).replace("\r\n", "\n") << customFile;
-    QTest::newRow("UTF-8, LF only")
-        << QString::fromLatin1(defaultFile).toUtf8().replace("\r\n", "\n") << defaultFile;
-    QTest::newRow("no line end after line 8") << customFile.chopped(2) << customFile;
-    QTest::newRow("lines after the eighth ignored") << customFile + "mehr\r\n 7 \r\n" << customFile;
-    QTest::newRow("line 6 \" 0\" selects the new display")
-        << defaultsWith({{5, " 0"}}) << defaultsWith({{5, " 0 "}});
-    const QByteArray texts = defaultsWith({{0, "  Am Tage des Geburtstages "}, {3, ""}});
-    QTest::newRow("texts taken whole") << texts << texts;
-    QTest::newRow("lines 7 and 8 rounded, 6 kept")
-        << defaultsWith({{5, " 0.7 "}, {6, " 2.6 "}, {7, "-1.4"}})
-        << defaultsWith({{5, " 0.7 "}, {6, " 3 "}, {7, "-1 "}});
-    QTest::newRow("leading number of each line")
-        << defaultsWith({{5, "neu"}, {6, "  1 2 Seiten"}, {7, ""}})
-        << defaultsWith({{5, " 0 "}, {6, " 12 "}, {7, " 0 "}});
-}
-
-void TestOptions::readsValues() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QByteArray, canonical);
-    TempDataDir dir;
-    const QString path = dir.file(optionsFileName());
-    QVERIFY(writeFileBytes(path, bytes));
-    const OptionsReadResult read = readOptionsFile(path);
-    QVERIFY(read.fromFile);
-    QVERIFY(optioneneinlesen(path) == read.options);
-    QCOMPARE(readFileBytes(path), bytes); // a valid file is not rewritten
-    QCOMPARE(renderOptionsFile(read.options), canonical);
-    QString error;
-    QVERIFY(writeOptionsFile(path, read.options, &error)); // replaces a longer file whole
-    QCOMPARE(error, QString());
-    QCOMPARE(readFileBytes(path), canonical);
-}
-
-void TestOptions::failingWriteKeepsOldFile_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("folder does not exist") << "fehlt/natalix.ini"
-                                           << "76 : Pfad nicht gefunden";
-    QTest::newRow("a folder in place of the file")
-        << "natalix.ini"
-        << "75 : Fehler beim Zugriff auf Pfad oder Datei";
-}
-
-void TestOptions::failingWriteKeepsOldFile() {
-    QFETCH(QString, name);
-    QFETCH(QString, reason);
-    TempDataDir dir;
-    const QString path = dir.file(name);
-    const bool folder = name == optionsFileName(), missingFolder = name.contains(u'/');
-    const QString kept = folder ? path + "/inhalt.txt" : path;
-    const QByteArray old = firstLines(customFile, 5); // short: read as the defaults
-    QVERIFY(!folder || QDir(dir.path()).mkdir(name));
-    QVERIFY(missingFolder || writeFileBytes(kept, old));
-
-    // The defaults apply for this run; the failing write is reported.
-    QString error;
-    QVERIFY(optioneneinlesen(path, &error) == Options());
-    QCOMPARE(error, "Die Optionen konnten nicht in der Datei \"" + path +
-                        "\" gespeichert werden (" + reason +
-                        "). Die Einstellungen gelten, bis das Programm beendet wird.");
-    QString again;
-    QVERIFY(!writeOptionsFile(path, Options(), &again));
-    QCOMPARE(again, error);
-    if (!missingFolder)
-        QCOMPARE(readFileBytes(kept), old);
-    QCOMPARE(QFileInfo(path).isDir(), folder);
-    // Nothing left behind: no folder created, no temporary file.
-    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(),
-             missingFolder ? 0 : 1);
-}
 
 QTEST_GUILESS_MAIN(TestOptions)
 #include "test_options.moc"

@@ -3,7 +3,7 @@
 #include "app/windowapp.h"
 #include "reminder/remindercore.h"
 
-#include <QHeaderView>
+#include <QApplication>
 #include <QTableView>
 #include <QtTest>
 
@@ -44,6 +44,13 @@ void WindowHarness::restart() {
 
 WindowHarness::~WindowHarness() {
     m_window.reset();
+}
+
+FrmMain& WindowHarness::shown() {
+    m_window->show();
+    QApplication::setActiveWindow(m_window.get());
+    QTest::qVerify(QTest::qWaitForWindowActive(m_window.get()), "active", "", __FILE__, __LINE__);
+    return *m_window;
 }
 
 std::vector<Record> WindowHarness::storedRecords() {

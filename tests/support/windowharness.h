@@ -22,6 +22,8 @@ public:
     ~WindowHarness();
 
     FrmMain& window() { return *m_window; }
+    // The window shown and active: focus events only reach the fields of an active window.
+    FrmMain& shown();
     Cursor& cursor() { return *m_cursor; }
     MainState& state() { return m_window->state(); }
     ScriptedServices services;
