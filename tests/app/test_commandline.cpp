@@ -16,7 +16,7 @@ private slots:
     // Imported out of order, exported by number, the list's name kept absolute. Export and
     // scan only read, so they run beside the window: the scan prints what the window has not
     // given yet and leaves the marking to it; alone it prints each line once. Contacts are
-    // appended after the highest number, the year unknown.
+    // appended after the highest number, the year unknown. The window's part stays unloaded.
     void commandsOnAList() {
         Record weekAhead = makeRecord(2, QStringLiteral("Jürgen Groß"), 1990, 3, 10);
         weekAhead.erinnerung = {"1 Woche vorher", "Keine Erinnerung", "Keine Erinnerung"};
@@ -35,9 +35,20 @@ private slots:
             InstanceLock window(DataDir{w.data(), true});
             QCOMPARE(window.acquire(), InstanceLock::State::Acquired);
             QCOMPARE(w.exported(), renderListFile(list));
-            const RunResult scan = w.run({QStringLiteral("--scan")});
+            // The dynamic loader lists the files it loads: Qt Core and SQLite, nothing of a
+            // window.
+            RunSetup traced;
+            traced.env.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
+            traced.env.insert(QStringLiteral("LD_DEBUG_OUTPUT"), w.file(QStringLiteral("geladen")));
+            const RunResult scan = w.run({QStringLiteral("--scan")}, traced);
             QVERIFY2(scan.code == 0 && scan.err.isEmpty(), scan.err);
             QCOMPARE(scan.out, due);
+            QByteArray trace;
+            for (const QString& name : QDir(w.home()).entryList({QStringLiteral("geladen.*")}))
+                trace += readFileBytes(w.file(name));
+            QVERIFY(trace.contains("file=libQt6Core") && trace.contains("file=libsqlite3"));
+            for (const char* name : {"libQt6Gui", "libQt6Widgets", "libQt6DBus", "natalix_window"})
+                QVERIFY2(!trace.contains(name), name);
         }
         QCOMPARE(w.run({QStringLiteral("--scan")}).out, due);
         QCOMPARE(w.run({QStringLiteral("--scan")}).out, QByteArray());

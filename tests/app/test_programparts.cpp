@@ -80,31 +80,6 @@ private slots:
 #endif
     }
 
-    // Every command-line mode runs with the dynamic loader reporting each file it loads.
-    void commandLineLoadsNoWindowLibrary_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("code");
-        QTest::newRow("scan") << QStringList{"--scan"} << 0;
-        QTest::newRow("export") << QStringList{"--export", "liste.nxd"} << 0;
-        QTest::newRow("import of a missing file") << QStringList{"--import", "fehlt.nxd"} << 1;
-        QTest::newRow("help") << QStringList{"--help"} << 0;
-        QTest::newRow("unknown option") << QStringList{"--fenster"} << 1;
-    }
-
-    void commandLineLoadsNoWindowLibrary() {
-        QFETCH(QStringList, args);
-        QFETCH(int, code);
-        TempDataDir dir;
-        const RunResult r =
-            runNatalix(QStringList{"--datadir", dir.file("daten")} + args, tracing(dir.path()));
-        QCOMPARE(r.code, code);
-        // The trace is there: Qt Core and SQLite are loaded.
-        QVERIFY2(loaded(r.err, "libQt6Core") && loaded(r.err, "libsqlite3"), r.err);
-        for (const char* name : {"libQt6Gui", "libQt6Widgets", "libQt6PrintSupport", "libQt6DBus",
-                                 "libX11", "natalix_window"})
-            QVERIFY2(!loaded(r.err, name), name);
-    }
-
     // The hidden window maps the network and the keyring only for an account: once its first
     // day's sync and scan are over (the scan marks today's reminder), they are there or not.
     void syncPartOnlyForAnAccount_data() {
