@@ -21,13 +21,6 @@ bool loaded(const QByteArray& trace, const QString& name) {
     return QString::fromLocal8Bit(trace).contains(QRegularExpression("file=\\S*" + name));
 }
 
-RunSetup tracing(const QString& home) {
-    RunSetup s;
-    s.home = home;
-    s.env.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
-    return s;
-}
-
 // Set once the window's first scan has given the reminder of the only row.
 bool reminded(const QString& database) {
     const auto store = TableStore::openBeside(database, true).store;
@@ -142,7 +135,9 @@ private slots:
         const bool usable = !moduleAt.isEmpty() && moduleBytes.isEmpty();
         const bool window = module == ::module;
         TempDataDir dir;
-        RunSetup s = tracing(dir.path());
+        RunSetup s;
+        s.home = dir.path();
+        s.env.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
         s.program = programCopy(dir.path(), module, moduleAt, moduleBytes);
         QVERIFY(!s.program.isEmpty());
         const QString data = dir.file("daten");
