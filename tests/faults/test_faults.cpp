@@ -322,6 +322,8 @@ private slots:
         if (answer) {
             for (QDate day(2026, 11, 29); day <= QDate(2026, 12, 6); day = day.addDays(1))
                 QVERIFY(makeDailyBackup(*made, dir.path, day));
+            // Later that day the list changes: the day's copy keeps the morning's.
+            QVERIFY(made->insert(makeRecord(9999, QStringLiteral("Neu"), 2000, 1, 1)));
             QVERIFY(makeDailyBackup(*made, dir.path, QDate(2026, 12, 6)));
             const std::vector<Backup> kept = usableBackups(d.path());
             QCOMPARE(kept.size(), size_t(7));
