@@ -21,13 +21,6 @@ bool loaded(const QByteArray& trace, const QString& name) {
     return QString::fromLocal8Bit(trace).contains(QRegularExpression("file=\\S*" + name));
 }
 
-RunSetup tracing(const QString& home) {
-    RunSetup s;
-    s.home = home;
-    s.env.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
-    return s;
-}
-
 // Set once the window's first scan has given the reminder of the only row.
 bool reminded(const QString& database) {
     const auto store = TableStore::openBeside(database, true).store;
@@ -78,31 +71,6 @@ private slots:
 #ifndef Q_OS_LINUX
         QSKIP("The loaded libraries are read from the Linux loader and /proc.");
 #endif
-    }
-
-    // Every command-line mode runs with the dynamic loader reporting each file it loads.
-    void commandLineLoadsNoWindowLibrary_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("code");
-        QTest::newRow("scan") << QStringList{"--scan"} << 0;
-        QTest::newRow("export") << QStringList{"--export", "liste.nxd"} << 0;
-        QTest::newRow("import of a missing file") << QStringList{"--import", "fehlt.nxd"} << 1;
-        QTest::newRow("help") << QStringList{"--help"} << 0;
-        QTest::newRow("unknown option") << QStringList{"--fenster"} << 1;
-    }
-
-    void commandLineLoadsNoWindowLibrary() {
-        QFETCH(QStringList, args);
-        QFETCH(int, code);
-        TempDataDir dir;
-        const RunResult r =
-            runNatalix(QStringList{"--datadir", dir.file("daten")} + args, tracing(dir.path()));
-        QCOMPARE(r.code, code);
-        // The trace is there: Qt Core and SQLite are loaded.
-        QVERIFY2(loaded(r.err, "libQt6Core") && loaded(r.err, "libsqlite3"), r.err);
-        for (const char* name : {"libQt6Gui", "libQt6Widgets", "libQt6PrintSupport", "libQt6DBus",
-                                 "libX11", "natalix_window"})
-            QVERIFY2(!loaded(r.err, name), name);
     }
 
     // The hidden window maps the network and the keyring only for an account: once its first
@@ -167,7 +135,9 @@ private slots:
         const bool usable = !moduleAt.isEmpty() && moduleBytes.isEmpty();
         const bool window = module == ::module;
         TempDataDir dir;
-        RunSetup s = tracing(dir.path());
+        RunSetup s;
+        s.home = dir.path();
+        s.env.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
         s.program = programCopy(dir.path(), module, moduleAt, moduleBytes);
         QVERIFY(!s.program.isEmpty());
         const QString data = dir.file("daten");

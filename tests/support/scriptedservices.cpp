@@ -29,55 +29,28 @@ int ScriptedServices::message(const MessageRequest& request) {
     messages << request;
     if (onMessage)
         onMessage(request);
-    if (m_messageAnswers.empty()) {
-        fail(QStringLiteral("message: ") + request.text);
-        return answer::cancel;
-    }
-    const int a = m_messageAnswers.front();
-    m_messageAnswers.pop_front();
-    return a;
+    return next(m_messageAnswers, QStringLiteral("message: ") + request.text, int(answer::cancel));
 }
 
 std::optional<QString> ScriptedServices::openFileName(const FileDialogRequest& request) {
     openRequests << request;
-    if (m_openAnswers.empty()) {
-        fail(QStringLiteral("open dialog"));
-        return std::nullopt;
-    }
-    auto a = m_openAnswers.front();
-    m_openAnswers.pop_front();
-    return a;
+    return next(m_openAnswers, QStringLiteral("open dialog"));
 }
 
 std::optional<QString> ScriptedServices::saveFileName(const FileDialogRequest& request) {
     saveRequests << request;
-    if (m_saveAnswers.empty()) {
-        fail(QStringLiteral("save dialog"));
-        return std::nullopt;
-    }
-    auto a = m_saveAnswers.front();
-    m_saveAnswers.pop_front();
-    return a;
+    return next(m_saveAnswers, QStringLiteral("save dialog"));
 }
 
 std::optional<QString> ScriptedServices::inputText(const InputRequest& request) {
     inputRequests << request;
-    if (m_inputAnswers.empty()) {
-        fail(QStringLiteral("input box: ") + request.prompt);
-        return std::nullopt;
-    }
-    auto a = m_inputAnswers.front();
-    m_inputAnswers.pop_front();
-    return a;
+    return next(m_inputAnswers, QStringLiteral("input box: ") + request.prompt);
 }
 
 int ScriptedServices::execDialog(QDialog& dialog) {
-    if (m_dialogHandlers.empty()) {
-        fail(QStringLiteral("window: ") + dialog.objectName());
+    const auto handler = next(m_dialogHandlers, QStringLiteral("window: ") + dialog.objectName());
+    if (!handler)
         return QDialog::Rejected;
-    }
-    auto handler = std::move(m_dialogHandlers.front());
-    m_dialogHandlers.pop_front();
     // The window is shown as it would be, so its load has run and its controls are laid out.
     dialog.show();
     QCoreApplication::processEvents();
@@ -98,13 +71,7 @@ bool ScriptedServices::choosePrinter(QPrinter& printer, QWidget*) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(printToPdf);
     }
-    if (m_printerAnswers.empty()) {
-        fail(QStringLiteral("print dialog"));
-        return false;
-    }
-    const bool a = m_printerAnswers.front();
-    m_printerAnswers.pop_front();
-    return a;
+    return next(m_printerAnswers, QStringLiteral("print dialog"), false);
 }
 
 bool ScriptedServices::shellOpen(const QString& pathOrUrl) {

@@ -75,6 +75,16 @@ public:
 
 private:
     void fail(const QString& what);
+    // The next queued answer; `none` when the queue is empty, the dialog noted as unexpected.
+    template <typename T> T next(std::deque<T>& queue, const QString& what, T none = T()) {
+        if (queue.empty()) {
+            fail(what);
+            return none;
+        }
+        T answer = std::move(queue.front());
+        queue.pop_front();
+        return answer;
+    }
     std::deque<int> m_messageAnswers;
     std::deque<std::optional<QString>> m_openAnswers;
     std::deque<std::optional<QString>> m_saveAnswers;

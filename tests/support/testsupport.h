@@ -33,12 +33,9 @@ public:
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 };
 
-// The bytes of a sound database of 4096-byte pages after one of the damages the program must
-// catch: "page N", "last page" (overwritten), "half" (cut), "garbage" (no database at all),
-// and three that reading the rows alone does not see: "free list" (a page in use listed as
-// free; the table must have been shortened before), "cell count" (a leaf's lowered),
-// "child twice" (the table's root names its first leaf twice). Empty when the file is not
-// laid out as these damages expect.
+// The bytes of a sound database of 4096-byte pages after a damage the program must catch:
+// "page N", "last page" (overwritten), "half" (cut), "garbage" (no database at all), "cells"
+// (a leaf's cell count lowered). Empty when the file is not laid out as the damage expects.
 QByteArray damagedDatabase(QByteArray bytes, const QString& damage);
 
 // A record with the given number, name and birth date and the default reminder settings.
