@@ -148,17 +148,12 @@ private slots:
                                 << QString::fromUtf8(line);
         };
         // The days to the next birthday are nextBirthday's; here the lead time and the line.
-        row("30 April from 20 December", {1990, 4, 30}, "3 Monate vorher", {2024, 12, 20}, "");
-        row("30 January from 20 August", {1990, 1, 30}, "3 Monate vorher", {2025, 8, 20}, "");
         row("3 January from 5 October", {1990, 1, 3}, "3 Monate vorher", {2025, 10, 5},
             "Kind wird am 3.1.2026 36 Jahre alt ...");
         row("1 April from 31 December", {1990, 4, 1}, "3 Monate vorher", {2025, 12, 31},
             "Kind wird am 1.4.2026 36 Jahre alt ...");
-        row("29 February, common year", {2000, 2, 29}, "1 Tag vorher", {2025, 2, 28},
-            "Kind wird morgen 25 Jahre alt ...");
         row("born after the reference year", {2030, 3, 7}, "Am Tage des Geburtstages", {2025, 3, 7},
             "");
-        row("the day after", {1980, 3, 6}, "1 Woche vorher", {2025, 3, 7}, "");
         row("a day before the lead time", {1980, 3, 15}, "1 Woche vorher", {2025, 3, 7}, "");
         row("a week ahead", {1980, 3, 14}, "1 Woche vorher", {2025, 3, 7},
             "Kind wird am 14.3.2025 45 Jahre alt ...");
@@ -173,9 +168,8 @@ private slots:
             "Kind hat heute Geburtstag ...");
         row("unknown year, tomorrow", {0, 3, 8}, "1 Tag vorher", {2025, 3, 7},
             "Kind hat morgen Geburtstag ...");
-        row("unknown year, January from November", {0, 1, 30}, "3 Monate vorher", {2025, 11, 1},
-            "Kind hat am 30.1.2026 Geburtstag ...");
-        row("unknown year, the day after", {0, 3, 6}, "1 Woche vorher", {2025, 3, 7}, "");
+        row("unknown year, in a week", {0, 3, 14}, "1 Woche vorher", {2025, 3, 7},
+            "Kind hat am 14.3.2025 Geburtstag ...");
         QTest::newRow("unknown year, start and cycle do not apply")
             << birthday(3, "Ohne Jahr", 0, 3, 7, {amTage}, "125. Geburtstag", "alle 11 Jahre")
             << QDate(2025, 3, 7) << QStringLiteral("Ohne Jahr hat heute Geburtstag ...");
@@ -240,36 +234,11 @@ private slots:
         QVERIFY(Cursor(*t.store).snapshot() == (Snapshot{annaDone, summer, neujahrDone}));
     }
 
-    // A full disk while the markers are written: the lines are given, nothing is taken as
-    // marked, and the next scan gives the same lines again.
-    void failedMarkerWriteRemindsAgain() {
-        // Enough records that Anna's row lies on another page than the last one's.
-        std::vector<Record> records{anna};
-        for (int n = 2; n <= 300; ++n)
-            records.push_back(birthday(n, QStringLiteral("Sommer Kind %1").arg(n), 1970, 7, 15,
-                                       {QStringLiteral("1 Tag vorher")}));
-        Table t(records);
-        const QDate day(2025, 3, 6);
-        {
-            FileSizeLimit full(0);
-            const ScanRun run = t.scanOn(day);
-            QVERIFY(!run.marksStored);
-            QCOMPARE(run.lines, QStringList{morgen});
-        }
-        QCOMPARE(t.store->lastError(), QStringLiteral("Der Datenträger ist voll."));
-        QVERIFY(!t.store->inTransaction());
-        QVERIFY(Cursor(*t.store).snapshot() == records);
-        const ScanRun again = t.scanOn(day);
-        QVERIFY(again.marksStored);
-        QCOMPARE(again.lines, QStringList{morgen});
-        QCOMPARE(t.markers(1), (QList<int>{2025, 2025, 0}));
-    }
-
     // The running program scans through a connection of its own (first started the day
     // before: two reminders at once, one line): a change the window holds
     // open makes it try again at the next tick; the lines it gives stay open in the database
     // until answered, and a start without the answer shows them again; a full disk gives
-    // them unmarked and unkept.
+    // them unmarked and unkept, so the next start gives them again.
     void runningProgramKeepsItsLinesOpen() {
         Table t({anna, summer});
         QDateTime now(QDate(2025, 3, 6), QTime(9, 0));
@@ -321,7 +290,10 @@ private slots:
         QCOMPARE(unkept.lines, QStringList{heute});
         QVERIFY(!unkept.marksStored && unkept.openWindow == 0);
         QCOMPARE(t.markers(1), (QList<int>{2025, 2025, 0}));
-        QVERIFY(Program(path, now).reopened.isEmpty());
+        Program again(path, now);
+        QVERIFY(again.reopened.isEmpty());
+        QCOMPARE(again.scanned.value(0).lines, QStringList{heute});
+        QCOMPARE(t.markers(1), (QList<int>{2025, 2025, 2025}));
     }
 
     // A scan may leave a record unread only when none of its reminders can be due: with the
