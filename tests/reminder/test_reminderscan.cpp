@@ -7,10 +7,8 @@
 
 #include <QtTest>
 
-#include <algorithm>
 #include <climits>
 #include <memory>
-#include <numeric>
 #include <optional>
 
 using namespace natalix;
@@ -326,61 +324,6 @@ private slots:
                                          .arg(tag)
                                          .arg(monat)));
             }
-        }
-    }
-
-    // The command line's scan reads only the records that may be due, straight from the
-    // database; on the days where the window turns it gives the lines and markers of the scan
-    // over every row.
-    void storeScanMatchesTheFullScan() {
-        const QStringList leads[] = {
-            {QStringLiteral("3 Monate vorher"), QStringLiteral("1 Woche vorher"), amTage},
-            {QStringLiteral("4 Wochen vorher"), QStringLiteral("1 Tag vorher"), keine},
-            {keine, keine, amTage},
-        };
-        std::vector<Record> records;
-        auto add = [&](int monat, int tag) {
-            const int n = static_cast<int>(records.size()) + 1;
-            records.push_back(birthday(n, n % 7 ? QStringLiteral("Kind %1").arg(n) : " ",
-                                       1940 + n % 70, monat, tag, leads[n % 3]));
-        };
-        // Every month and day, the ones that do not exist included, stored out of order.
-        for (int tag = 31; tag >= 1; --tag)
-            for (int monat = 1; monat <= 12; ++monat)
-                add(monat, tag);
-        // Hand-edited values outside any calendar.
-        for (const auto& [monat, tag] : {std::pair{0, 10},
-                                         {13, 5},
-                                         {-3, 40},
-                                         {2, 0},
-                                         {12, 45},
-                                         {1, -20},
-                                         {6, INT_MAX},
-                                         {INT_MAX, 1}})
-            add(monat, tag);
-        Table t(records);
-        Snapshot model = records; // what the table must hold, in storage order
-        for (const QDate day :
-             {QDate(2024, 2, 28), QDate(2024, 2, 29), QDate(2024, 3, 1), QDate(2024, 8, 31),
-              QDate(2024, 9, 1), QDate(2024, 12, 31), QDate(2025, 1, 1), QDate(2025, 2, 28),
-              QDate(2025, 3, 2), QDate(2025, 10, 31), QDate(2025, 12, 20), QDate(2025, 12, 20)}) {
-            std::vector<int> order(model.size());
-            std::iota(order.begin(), order.end(), 0);
-            std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-                return std::pair(model[a].monat, model[a].tag) <
-                       std::pair(model[b].monat, model[b].tag);
-            });
-            Snapshot sorted;
-            for (int i : order)
-                sorted.push_back(model[i]);
-            const ScanResult expected = scanRows(sorted, day);
-            for (const ReminderMark& m : expected.marks)
-                model[order[m.row]].marker[m.reminder] = m.year;
-            const ScanRun got = runReminderScan(*t.store, day, 1);
-            const QByteArray when = day.toString(Qt::ISODate).toLatin1();
-            QVERIFY2(got.marksStored, when);
-            QVERIFY2(got.lines == expected.lines, when + ": " + got.lines.join(u'/').toUtf8());
-            QVERIFY2(Cursor(*t.store).snapshot() == model, when);
         }
     }
 };
