@@ -1,3 +1,2 @@
 # Tests of the listfiles commands (natalix_test(...) lines).
 natalix_test(test_listfilecommands GUI SOURCES listfiles/test_listfilecommands.cpp)
-natalix_test(test_listfilequestions SOURCES listfiles/test_listfilequestions.cpp)

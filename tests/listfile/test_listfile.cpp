@@ -1,17 +1,19 @@
 #include "listfile/cp1252.h"
 #include "listfile/listfile.h"
+#include "listfile/listfilequestions.h"
 #include "listfile/transliterate.h"
 #include "support/testsupport.h"
 
-#include <QRandomGenerator>
 #include <QtTest>
 
-#include <limits>
 #include <string_view>
 
 using namespace natalix;
 using namespace std::string_view_literals;
 using natalix::test::makeRecord;
+
+Q_DECLARE_METATYPE(MessageRequest)
+Q_DECLARE_METATYPE(Settle)
 
 namespace {
 
@@ -40,16 +42,6 @@ QString summary(const Snapshot& records) {
     return out.join(QStringLiteral("; "));
 }
 
-QString randomText(QRandomGenerator& rng, int minLength) {
-    // Umlauts, the euro sign, blanks at either end and a lone LF are all kept by the format.
-    static const QString alphabet =
-        QStringLiteral("abcdefghijklmnopqrstuvwxyzABCXYZ0123456789 äöüÄÖÜß€.,-()'\"\n");
-    QString s;
-    for (int i = rng.bounded(minLength, 31); i > 0; --i)
-        s += alphabet[rng.bounded(int(alphabet.size()))];
-    return s;
-}
-
 // Delivers an endless stream of digits and counts what it handed out.
 class EndlessDevice : public QIODevice {
 public:
@@ -74,303 +66,387 @@ const QString tooLargeError = QStringLiteral("Die Datei ist zu groß für eine G
 
 class TestListFile : public QObject {
     Q_OBJECT
-
 private slots:
-    void listBytes();
-    void characterBytes_data();
-    void characterBytes();
-    void randomRoundTrips();
-    void reading_data();
-    void reading();
-    void readingFromFiles();
-    void cp1252AllBytes();
-    void transliteration_data();
-    void transliteration();
-};
 
-// The sample record's lines, alone and 25 times behind the count line.
-void TestListFile::listBytes() {
-    const ReminderDefaults d{"Am Tage des Geburtstages", "Keine Erinnerung", "Keine Erinnerung",
-                             "1. Geburtstag", "jährlich"};
-    Record r = sampleRecord(d);
-    r.marker = {2024, 2025, 7}; // markers never reach the file
-    const QByteArray record = " 1 \r\nZellwig (der Programmierer)\r\n 1971 \r\n 12 \r\n 22 \r\n"
-                              "Am Tage des Geburtstages\r\nKeine Erinnerung\r\nKeine Erinnerung\r\n"
-                              "1. Geburtstag\r\nj\xE4hrlich\r\n";
-    QCOMPARE(renderListFile({r}), " 1 \r\n" + record);
-    QCOMPARE(listFileSize({r}), qint64(5 + record.size()));
-    const Snapshot list(25, r);
-    QCOMPARE(renderListFile(list), " 25 \r\n" + record.repeated(25));
-    QCOMPARE(listFileSize(list), qint64(6 + 25 * record.size()));
-    QCOMPARE(listFileSize({}), qint64(5)); // the count line alone
-}
+    // The sample record's lines, alone and 25 times behind the count line.
+    void listBytes() {
+        const ReminderDefaults d{"Am Tage des Geburtstages", "Keine Erinnerung", "Keine Erinnerung",
+                                 "1. Geburtstag", "jährlich"};
+        Record r = sampleRecord(d);
+        r.marker = {2024, 2025, 7}; // markers never reach the file
+        const QByteArray record =
+            " 1 \r\nZellwig (der Programmierer)\r\n 1971 \r\n 12 \r\n 22 \r\n"
+            "Am Tage des Geburtstages\r\nKeine Erinnerung\r\nKeine Erinnerung\r\n"
+            "1. Geburtstag\r\nj\xE4hrlich\r\n";
+        QCOMPARE(renderListFile({r}), " 1 \r\n" + record);
+        QCOMPARE(listFileSize({r}), qint64(5 + record.size()));
+        const Snapshot list(25, r);
+        QCOMPARE(renderListFile(list), " 25 \r\n" + record.repeated(25));
+        QCOMPARE(listFileSize(list), qint64(6 + 25 * record.size()));
+        QCOMPARE(listFileSize({}), qint64(5)); // the count line alone
+    }
 
-void TestListFile::characterBytes_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<int>("length"); // of the name in characters, for the size rule
-    QTest::newRow("umlauts, sharp s") << "Jäger Müßig" << QByteArray("J\xE4ger M\xFC\xDFig") << 11;
-    QTest::newRow("euro") << "5 €" << QByteArray("5 \x80") << 3;
-    QTest::newRow("blank name") << " " << QByteArray(" ") << 1;
-    QTest::newRow("empty name is written blank") << "" << QByteArray(" ") << 1;
-    QTest::newRow("blanks kept") << "  Anna  " << QByteArray("  Anna  ") << 8;
-    QTest::newRow("outside cp1252") << QStringLiteral("Łukasz") << QByteArray("?ukasz") << 6;
-    QTest::newRow("surrogate pair is one character")
-        << QStringLiteral("a\U0001F600b") << QByteArray("a?b") << 3;
-}
+    void characterBytes_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<int>("length"); // of the name in characters, for the size rule
+        QTest::newRow("umlauts, sharp s")
+            << "Jäger Müßig" << QByteArray("J\xE4ger M\xFC\xDFig") << 11;
+        QTest::newRow("euro") << "5 €" << QByteArray("5 \x80") << 3;
+        QTest::newRow("blank name") << " " << QByteArray(" ") << 1;
+        QTest::newRow("empty name is written blank") << "" << QByteArray(" ") << 1;
+        QTest::newRow("blanks kept") << "  Anna  " << QByteArray("  Anna  ") << 8;
+        QTest::newRow("outside cp1252") << QStringLiteral("Łukasz") << QByteArray("?ukasz") << 6;
+        QTest::newRow("surrogate pair is one character")
+            << QStringLiteral("a\U0001F600b") << QByteArray("a?b") << 3;
+    }
 
-// The bytes of a name, and the size rule: one record numbered 1, born 22.12.1971, is its
-// name and texts in characters plus 42; each further record adds its own share less the
-// count line's five.
-void TestListFile::characterBytes() {
-    QFETCH(QString, name);
-    QFETCH(QByteArray, line);
-    QFETCH(int, length);
-    const Record r = makeRecord(1, name, 1971, 12, 22);
-    const QByteArray bytes = renderListFile({r});
-    QCOMPARE(bytes, fileOf(Lines{" 1 "} + block(" 1 ", line, " 1971 ", " 12 ", " 22 ")));
-    const int texts = 14 + 12 + 24 + 13 + 8; // the default reminder texts
-    QCOMPARE(listFileSize({r}), qint64(length + texts + 42));
-    QCOMPARE(bytes.size(), qsizetype(length + texts + 42));
-    QCOMPARE(listFileSize({r, r}), qint64(5 + 2 * (length + texts + 37)));
-    QCOMPARE(summary(parseListFile(bytes).records),
-             summary({makeRecord(1, decodeCp1252(line), 1971, 12, 22)}));
-}
+    // The bytes of a name, and the size rule: one record numbered 1, born 22.12.1971, is its
+    // name and texts in characters plus 42; each further record adds its own share less the
+    // count line's five.
+    void characterBytes() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, line);
+        QFETCH(int, length);
+        const Record r = makeRecord(1, name, 1971, 12, 22);
+        const QByteArray bytes = renderListFile({r});
+        QCOMPARE(bytes, fileOf(Lines{" 1 "} + block(" 1 ", line, " 1971 ", " 12 ", " 22 ")));
+        const int texts = 14 + 12 + 24 + 13 + 8; // the default reminder texts
+        QCOMPARE(listFileSize({r}), qint64(length + texts + 42));
+        QCOMPARE(bytes.size(), qsizetype(length + texts + 42));
+        QCOMPARE(listFileSize({r, r}), qint64(5 + 2 * (length + texts + 37)));
+        QCOMPARE(summary(parseListFile(bytes).records),
+                 summary({makeRecord(1, decodeCp1252(line), 1971, 12, 22)}));
+    }
 
-// Writing and reading any list gives it back without markers, and the same bytes again.
-void TestListFile::randomRoundTrips() {
-    QRandomGenerator rng(0x4e61746cu);
-    for (int round = 0; round < 60; ++round) {
-        Snapshot list;
-        for (int i = rng.bounded(1, 40); i > 0; --i) {
-            Record r = makeRecord(rng.bounded(1, 1000), randomText(rng, 1), rng.bounded(1800, 2100),
-                                  rng.bounded(1, 13), rng.bounded(1, 32));
-            for (QString* t : {&r.erinnerung[0], &r.erinnerung[1], &r.erinnerung[2],
-                               &r.erinnerungsbeginn, &r.erinnerungszyklus})
-                *t = randomText(rng, 0);
-            r.marker = {rng.bounded(3000), rng.bounded(3000), rng.bounded(3000)};
-            list.push_back(r);
+    void reading_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("declared");     // -1: refused
+        QTest::addColumn<QString>("expected"); // summary(), or the error when refused
+
+        const Lines canonical = Lines{" 2 "} + block(" 7 ", "Anna", " 1971 ", " 3 ", " 9 ") +
+                                block(" 12 ", " ", " 2001 ", " 12 ", " 31 ");
+        const Lines bare = Lines{"2"} + block("7", "Anna", "1971", "3", "9") +
+                           block("12", " ", "2001", "12", "31");
+        const QString two = QStringLiteral("7/Anna/1971/3/9; 12/ /2001/12/31");
+        QTest::newRow("written with blanks") << fileOf(canonical) << 2 << two;
+        QTest::newRow("no blanks around numbers") << fileOf(bare) << 2 << two;
+        QTest::newRow("CR only") << fileOf(canonical, "\r") << 2 << two;
+        QTest::newRow("no line end after the last line")
+            << fileOf(canonical).chopped(2) << 2 << two;
+        QTest::newRow("mixed line ends")
+            << fileOf(canonical).replace(" 1971 \r\n", " 1971 \r") << 2 << two;
+
+        const Lines lf = Lines{" 1 "} + block(" 4 ", "Anna\nBerta\n", " 1971 ", " 3 ", " 9 ");
+        QTest::newRow("lone LF stays in the text") << fileOf(lf) << 1 << "4/Anna\nBerta\n/1971/3/9";
+        // Files from other tools: LF line ends where the file holds no CR, and UTF-8, whose
+        // characters outside Windows-1252 are transliterated.
+        QTest::newRow("LF line ends") << fileOf(canonical, "\n") << 2 << two;
+        const auto utf8 = [](const QByteArray& cp1252, const QString& name) {
+            return decodeCp1252(cp1252).replace(QStringLiteral("Anna"), name).toUtf8();
+        };
+        QTest::newRow("UTF-8 with byte order mark")
+            << "\xEF\xBB\xBF" + utf8(fileOf(canonical), QStringLiteral("Jürgen Groß")) << 2
+            << QStringLiteral("7/Jürgen Groß/1971/3/9; 12/ /2001/12/31");
+        QTest::newRow("UTF-8 with LF, beyond Windows-1252")
+            << utf8(fileOf(canonical, "\n"), QStringLiteral("Zoë Ωmega € Łukasz")) << 2
+            << QStringLiteral("7/Zoë ?mega € Lukasz/1971/3/9; 12/ /2001/12/31");
+        QTest::newRow("empty name line reads as blank")
+            << fileOf(Lines{" 1 "} + block(" 4 ", "", " 1971 ", " 3 ", " 9 ")) << 1
+            << "4/ /1971/3/9";
+        QTest::newRow("name of a zero-width character reads as blank")
+            << utf8(fileOf(Lines{" 1 "} + block(" 4 ", "Anna", " 1971 ", " 3 ", " 9 ")),
+                    QString(QChar(0xFEFF)))
+            << 1 << "4/ /1971/3/9";
+
+        // Complete blocks count, not the count line.
+        const Lines a = block(" 1 ", "A", " 1990 ", " 1 ", " 2 ");
+        const Lines b = block(" 2 ", "B", " 1991 ", " 3 ", " 4 ");
+        const Lines c = block(" 3 ", "C", " 1992 ", " 5 ", " 6 ");
+        const QString ab = QStringLiteral("1/A/1990/1/2; 2/B/1991/3/4");
+        QTest::newRow("count smaller")
+            << fileOf(Lines{" 1 "} + a + b + c) << 1 << ab + "; 3/C/1992/5/6";
+        QTest::newRow("count larger") << fileOf(Lines{" 5 "} + a + b) << 5 << ab;
+        QTest::newRow("count negative") << fileOf(Lines{"-4"} + a) << 0 << "1/A/1990/1/2";
+        QTest::newRow("incomplete last block")
+            << fileOf(Lines{" 3 "} + a + b + c.mid(0, 4)) << 3 << ab;
+        QTest::newRow("last block one line short")
+            << fileOf(Lines{" 3 "} + a + b + c.mid(0, 9)) << 3 << ab;
+
+        QTest::newRow("empty file") << QByteArray() << -1 << noCountError;
+        QTest::newRow("first line without number")
+            << fileOf(Lines{"Geburtstage"} + a) << -1 << noCountError;
+        QTest::newRow("only the count line") << fileOf({" 1 "}) << -1 << noRecordError;
+        QTest::newRow("count line and nine lines")
+            << fileOf(Lines{" 1 "} + a.mid(0, 9)) << -1 << noRecordError;
+
+        // An unreadable number line leaves the field as in a new record; Nummer takes the next
+        // free.
+        const struct {
+            const char* row;
+            int line;
+            QByteArray content;
+            const char* expected;
+        } numberLines[] = {{"Nummer letters", 0, "x", "9/Anna/1971/3/9"},
+                           {"Jahr letters", 2, "abc", "5/Anna/1900/3/9"},
+                           {"Jahr fraction", 2, " 1971.5 ", "5/Anna/1900/3/9"},
+                           {"Jahr overflow", 2, " 99999999999 ", "5/Anna/1900/3/9"},
+                           {"Monat blank", 3, " ", "5/Anna/1971/1/9"},
+                           {"Tag trailing text", 4, " 9 Tage", "5/Anna/1971/3/1"}};
+        for (const auto& n : numberLines) {
+            Lines broken = block(" 5 ", "Anna", " 1971 ", " 3 ", " 9 ");
+            broken[n.line] = n.content;
+            QTest::newRow(n.row) << fileOf(Lines{" 2 "} + broken +
+                                           block(" 8 ", "Bert", " 1980 ", " 6 ", " 7 "))
+                                 << 2 << QString::fromLatin1(n.expected) + "; 8/Bert/1980/6/7";
         }
-        if (round == 0) // the extremes of the number lines
-            list = {makeRecord(std::numeric_limits<int>::max(), "a",
-                               std::numeric_limits<int>::min(), 0, -31)};
-        const QByteArray bytes = renderListFile(list);
-        QCOMPARE(listFileSize(list), qint64(bytes.size()));
+
+        // Records without a number take the next above the highest, in file order.
+        const auto numbered = [](const Lines& numbers) {
+            Lines lines{QByteArray::number(numbers.size())};
+            for (const QByteArray& n : numbers)
+                lines += block(n, "N", " 2000 ", " 2 ", " 3 ");
+            return fileOf(lines);
+        };
+        const auto summaryOf = [](const QList<int>& numbers) {
+            QStringList out;
+            for (int n : numbers)
+                out << QString::number(n) + QStringLiteral("/N/2000/2/3");
+            return out.join(QStringLiteral("; "));
+        };
+        QTest::newRow("gap first") << numbered({"?", " 7 ", " 3 "}) << 3 << summaryOf({8, 7, 3});
+        QTest::newRow("two gaps in order")
+            << numbered({" 4 ", "", " 2 ", "n"}) << 4 << summaryOf({4, 5, 2, 6});
+        QTest::newRow("all missing") << numbered({"a", "b"}) << 2 << summaryOf({1, 2});
+        QTest::newRow("only negative numbers") << numbered({"-3", "x"}) << 2 << summaryOf({-3, 1});
+        QTest::newRow("no number above int max")
+            << numbered({" 2147483647 ", "x"}) << 2 << summaryOf({2147483647, 0});
+    }
+
+    void reading() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, declared);
+        QFETCH(QString, expected);
         const ListFileContents read = parseListFile(bytes);
-        QVERIFY2(read.ok, qPrintable(read.error));
-        QCOMPARE(read.declaredCount, int(list.size()));
-        for (Record& r : list)
-            r.marker = {0, 0, 0};
-        QVERIFY(read.records == list);
-        QCOMPARE(renderListFile(read.records), bytes);
-        if (round == 0)
-            QVERIFY(bytes.contains("\r\n 2147483647 \r\na\r\n-2147483648 \r\n 0 \r\n-31 \r\n"));
-    }
-}
-
-void TestListFile::reading_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("declared");     // -1: refused
-    QTest::addColumn<QString>("expected"); // summary(), or the error when refused
-
-    const Lines canonical = Lines{" 2 "} + block(" 7 ", "Anna", " 1971 ", " 3 ", " 9 ") +
-                            block(" 12 ", " ", " 2001 ", " 12 ", " 31 ");
-    const Lines bare =
-        Lines{"2"} + block("7", "Anna", "1971", "3", "9") + block("12", " ", "2001", "12", "31");
-    const QString two = QStringLiteral("7/Anna/1971/3/9; 12/ /2001/12/31");
-    QTest::newRow("written with blanks") << fileOf(canonical) << 2 << two;
-    QTest::newRow("no blanks around numbers") << fileOf(bare) << 2 << two;
-    QTest::newRow("CR only") << fileOf(canonical, "\r") << 2 << two;
-    QTest::newRow("no line end after the last line") << fileOf(canonical).chopped(2) << 2 << two;
-    QTest::newRow("mixed line ends")
-        << fileOf(canonical).replace(" 1971 \r\n", " 1971 \r") << 2 << two;
-
-    const Lines lf = Lines{" 1 "} + block(" 4 ", "Anna\nBerta\n", " 1971 ", " 3 ", " 9 ");
-    QTest::newRow("lone LF stays in the text") << fileOf(lf) << 1 << "4/Anna\nBerta\n/1971/3/9";
-    // Files from other tools: LF line ends where the file holds no CR, and UTF-8, whose
-    // characters outside Windows-1252 are transliterated.
-    QTest::newRow("LF line ends") << fileOf(canonical, "\n") << 2 << two;
-    const auto utf8 = [](const QByteArray& cp1252, const QString& name) {
-        return decodeCp1252(cp1252).replace(QStringLiteral("Anna"), name).toUtf8();
-    };
-    QTest::newRow("UTF-8 with byte order mark")
-        << "\xEF\xBB\xBF" + utf8(fileOf(canonical), QStringLiteral("Jürgen Groß")) << 2
-        << QStringLiteral("7/Jürgen Groß/1971/3/9; 12/ /2001/12/31");
-    QTest::newRow("UTF-8 with LF, beyond Windows-1252")
-        << utf8(fileOf(canonical, "\n"), QStringLiteral("Zoë Ωmega € Łukasz")) << 2
-        << QStringLiteral("7/Zoë ?mega € Lukasz/1971/3/9; 12/ /2001/12/31");
-    QTest::newRow("empty name line reads as blank")
-        << fileOf(Lines{" 1 "} + block(" 4 ", "", " 1971 ", " 3 ", " 9 ")) << 1 << "4/ /1971/3/9";
-    QTest::newRow("name of a zero-width character reads as blank")
-        << utf8(fileOf(Lines{" 1 "} + block(" 4 ", "Anna", " 1971 ", " 3 ", " 9 ")),
-                QString(QChar(0xFEFF)))
-        << 1 << "4/ /1971/3/9";
-
-    // Complete blocks count, not the count line.
-    const Lines a = block(" 1 ", "A", " 1990 ", " 1 ", " 2 ");
-    const Lines b = block(" 2 ", "B", " 1991 ", " 3 ", " 4 ");
-    const Lines c = block(" 3 ", "C", " 1992 ", " 5 ", " 6 ");
-    const QString ab = QStringLiteral("1/A/1990/1/2; 2/B/1991/3/4");
-    QTest::newRow("count smaller")
-        << fileOf(Lines{" 1 "} + a + b + c) << 1 << ab + "; 3/C/1992/5/6";
-    QTest::newRow("count larger") << fileOf(Lines{" 5 "} + a + b) << 5 << ab;
-    QTest::newRow("count negative") << fileOf(Lines{"-4"} + a) << 0 << "1/A/1990/1/2";
-    QTest::newRow("incomplete last block") << fileOf(Lines{" 3 "} + a + b + c.mid(0, 4)) << 3 << ab;
-    QTest::newRow("last block one line short")
-        << fileOf(Lines{" 3 "} + a + b + c.mid(0, 9)) << 3 << ab;
-
-    QTest::newRow("empty file") << QByteArray() << -1 << noCountError;
-    QTest::newRow("first line without number")
-        << fileOf(Lines{"Geburtstage"} + a) << -1 << noCountError;
-    QTest::newRow("only the count line") << fileOf({" 1 "}) << -1 << noRecordError;
-    QTest::newRow("count line and nine lines")
-        << fileOf(Lines{" 1 "} + a.mid(0, 9)) << -1 << noRecordError;
-
-    // An unreadable number line leaves the field as in a new record; Nummer takes the next free.
-    const struct {
-        const char* row;
-        int line;
-        QByteArray content;
-        const char* expected;
-    } numberLines[] = {{"Nummer letters", 0, "x", "9/Anna/1971/3/9"},
-                       {"Jahr letters", 2, "abc", "5/Anna/1900/3/9"},
-                       {"Jahr fraction", 2, " 1971.5 ", "5/Anna/1900/3/9"},
-                       {"Jahr overflow", 2, " 99999999999 ", "5/Anna/1900/3/9"},
-                       {"Monat blank", 3, " ", "5/Anna/1971/1/9"},
-                       {"Tag trailing text", 4, " 9 Tage", "5/Anna/1971/3/1"}};
-    for (const auto& n : numberLines) {
-        Lines broken = block(" 5 ", "Anna", " 1971 ", " 3 ", " 9 ");
-        broken[n.line] = n.content;
-        QTest::newRow(n.row) << fileOf(Lines{" 2 "} + broken +
-                                       block(" 8 ", "Bert", " 1980 ", " 6 ", " 7 "))
-                             << 2 << QString::fromLatin1(n.expected) + "; 8/Bert/1980/6/7";
+        QCOMPARE(read.ok, declared >= 0);
+        QCOMPARE(read.ok ? summary(read.records) : read.error, expected);
+        QCOMPARE(read.ok ? read.declaredCount : -1, declared);
+        QCOMPARE(read.error.isEmpty(), read.ok);
+        QCOMPARE(read.records.empty(), !read.ok);
+        for (const Record& r : read.records) // reminder lines as written, markers 0
+            QVERIFY(r == makeRecord(r.nummer, r.name, r.jahr, r.monat, r.tag));
     }
 
-    // Records without a number take the next above the highest, in file order.
-    const auto numbered = [](const Lines& numbers) {
-        Lines lines{QByteArray::number(numbers.size())};
-        for (const QByteArray& n : numbers)
-            lines += block(n, "N", " 2000 ", " 2 ", " 3 ");
-        return fileOf(lines);
-    };
-    const auto summaryOf = [](const QList<int>& numbers) {
-        QStringList out;
-        for (int n : numbers)
-            out << QString::number(n) + QStringLiteral("/N/2000/2/3");
-        return out.join(QStringLiteral("; "));
-    };
-    QTest::newRow("gap first") << numbered({"?", " 7 ", " 3 "}) << 3 << summaryOf({8, 7, 3});
-    QTest::newRow("two gaps in order")
-        << numbered({" 4 ", "", " 2 ", "n"}) << 4 << summaryOf({4, 5, 2, 6});
-    QTest::newRow("all missing") << numbered({"a", "b"}) << 2 << summaryOf({1, 2});
-    QTest::newRow("only negative numbers") << numbered({"-3", "x"}) << 2 << summaryOf({-3, 1});
-    QTest::newRow("no number above int max")
-        << numbered({" 2147483647 ", "x"}) << 2 << summaryOf({2147483647, 0});
-}
+    // Files are read by path or device; too large a file is refused before it is read, and an
+    // endless stream is cut off soon after the limit.
+    void readingFromFiles() {
+        test::TempDataDir dir;
+        const QString path = dir.file(QStringLiteral("natalix.nxd"));
+        const Snapshot list{makeRecord(1, QStringLiteral("Jörg"), 1966, 6, 16)};
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadWrite) && writeListFile(f, list));
+        f.close();
+        QCOMPARE(test::readFileBytes(path), renderListFile(list));
+        QVERIFY(readListFile(path).records == list);
+        QCOMPARE(readListFile(dir.file(QStringLiteral("fehlt.nxd"))).error,
+                 QStringLiteral("Die Datei konnte nicht geöffnet werden."));
 
-void TestListFile::reading() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, declared);
-    QFETCH(QString, expected);
-    const ListFileContents read = parseListFile(bytes);
-    QCOMPARE(read.ok, declared >= 0);
-    QCOMPARE(read.ok ? summary(read.records) : read.error, expected);
-    QCOMPARE(read.ok ? read.declaredCount : -1, declared);
-    QCOMPARE(read.error.isEmpty(), read.ok);
-    QCOMPARE(read.records.empty(), !read.ok);
-    for (const Record& r : read.records) // reminder lines as written, markers 0
-        QVERIFY(r == makeRecord(r.nummer, r.name, r.jahr, r.monat, r.tag));
-}
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.resize(maxListFileBytes + 1)); // sparse: costs no disk and no time
+        QCOMPARE(readListFile(f).error, tooLargeError);
+        QCOMPARE(f.pos(), qint64(0));
+        QCOMPARE(readListFile(path).error, tooLargeError);
 
-// Files are read by path or device; too large a file is refused before it is read, and an
-// endless stream is cut off soon after the limit.
-void TestListFile::readingFromFiles() {
-    test::TempDataDir dir;
-    const QString path = dir.file(QStringLiteral("natalix.nxd"));
-    const Snapshot list{makeRecord(1, QStringLiteral("Jörg"), 1966, 6, 16)};
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::ReadWrite) && writeListFile(f, list));
-    f.close();
-    QCOMPARE(test::readFileBytes(path), renderListFile(list));
-    QVERIFY(readListFile(path).records == list);
-    QCOMPARE(readListFile(dir.file(QStringLiteral("fehlt.nxd"))).error,
-             QStringLiteral("Die Datei konnte nicht geöffnet werden."));
+        EndlessDevice device;
+        QVERIFY(device.open(QIODevice::ReadOnly));
+        QCOMPARE(readListFile(device).error, tooLargeError);
+        QVERIFY(device.delivered > maxListFileBytes);
+        QVERIFY(device.delivered <= maxListFileBytes + 2 * 65536);
+    }
 
-    QVERIFY(f.open(QIODevice::ReadWrite));
-    QVERIFY(f.resize(maxListFileBytes + 1)); // sparse: costs no disk and no time
-    QCOMPARE(readListFile(f).error, tooLargeError);
-    QCOMPARE(f.pos(), qint64(0));
-    QCOMPARE(readListFile(path).error, tooLargeError);
+    void cp1252AllBytes() {
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all += char(b);
+        const QString text = decodeCp1252(all);
+        QCOMPARE(encodeCp1252(text), all);
+        QVERIFY(isCp1252(text));
+        QCOMPARE(transliterateCp1252(text), text);
+        // Where Windows-1252 differs from Latin-1, checked against the published table.
+        QCOMPARE(text.mid(0x80, 32),
+                 QStringLiteral("\u20AC\u0081\u201A\u0192\u201E\u2026\u2020\u2021\u02C6\u2030"
+                                "\u0160\u2039\u0152\u008D\u017D\u008F\u0090\u2018\u2019\u201C"
+                                "\u201D\u2022\u2013\u2014\u02DC\u2122\u0161\u203A\u0153\u009D"
+                                "\u017E\u0178"));
+        QCOMPARE(text.left(0x80) + text.mid(0xA0),
+                 QString::fromLatin1(all.left(0x80) + all.mid(0xA0)));
+        // Characters that have no byte: '?' when written.
+        const QString foreign = QStringLiteral("aŁ\U0001F600b") + QChar(0xD800);
+        QCOMPARE(encodeCp1252(foreign), QByteArray("a??b?"));
+        QVERIFY(!isCp1252(foreign));
+        QVERIFY(!isCp1252(char32_t(0x0100)));
+        QVERIFY(isCp1252(char32_t(0x20AC)));
+        QCOMPARE(transliterateCp1252(foreign), QStringLiteral("aL?b?"));
+    }
 
-    EndlessDevice device;
-    QVERIFY(device.open(QIODevice::ReadOnly));
-    QCOMPARE(readListFile(device).error, tooLargeError);
-    QVERIFY(device.delivered > maxListFileBytes);
-    QVERIFY(device.delivered <= maxListFileBytes + 2 * 65536);
-}
+    // Names from address books and keyboards all over the world, as the list keeps them.
+    void transliteration_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("kept");
+        const auto row = [](const char* tag, std::u16string_view name, std::u16string_view kept) {
+            QTest::newRow(tag) << QStringView(name).toString() << QStringView(kept).toString();
+        };
+        const char16_t* cp1252 = u"Jürgen Müßig, Ærøskøbing € Œ Š ž Ð þ";
+        row("Windows-1252 as it is", cp1252, cp1252);
+        row("Turkish", u"Yılmaz Şükrü İpek Doğan Çelik", u"Yilmaz Sükrü Ipek Dogan Çelik");
+        row("Polish", u"Łukasz Żółć Wąsowicz Śliwińska", u"Lukasz Zólc Wasowicz Sliwinska");
+        row("Vietnamese keeps the vowel, not the tone", u"Nguyễn Thị Minh Khai, Trần Hưng Đạo",
+            u"Nguyên Thi Minh Khai, Trân Hung Dao");
+        row("pinyin, Yoruba: the mark nearest the letter first", u"Lǘ Lǚ Hậu Adébáyọ̀",
+            u"Lü Lü Hâu Adébáyò");
+        row("no Latin form: one ? per character", u"Αλέξης Иван 李小龍 김", u"?????? ???? ??? ?");
+        row("ligatures and wide letters", u"ﬁ ﬂ ĳssel œuvre ＡＢＣ 𝐙", u"fi fl ijssel œuvre ABC Z");
+        row("combining marks", u"Dvor\u030Ca\u0301k Zoe\u0308 \u0301Anna", u"Dvorák Zoë Anna");
+        row("emoji with skin tone and variation", u"Anna 👍🏽❤️", u"Anna ??");
+        row("invisible characters", u"An\u200Dna\uFEFF\u200F", u"Anna");
+        row("line breaks and tabs one blank each", u"Anna\r\nMaria\rBerg\nKoch\tZ\u2028Y",
+            u"Anna Maria Berg Koch Z Y");
+        row("other control characters dropped", u"A\u0000B\u0007\u0085C\u0081"sv, u"AB C");
+    }
 
-void TestListFile::cp1252AllBytes() {
-    QByteArray all;
-    for (int b = 0; b < 256; ++b)
-        all += char(b);
-    const QString text = decodeCp1252(all);
-    QCOMPARE(encodeCp1252(text), all);
-    QVERIFY(isCp1252(text));
-    QCOMPARE(transliterateCp1252(text), text);
-    // Where Windows-1252 differs from Latin-1, checked against the published table.
-    QCOMPARE(text.mid(0x80, 32),
-             QStringLiteral("\u20AC\u0081\u201A\u0192\u201E\u2026\u2020\u2021\u02C6\u2030"
-                            "\u0160\u2039\u0152\u008D\u017D\u008F\u0090\u2018\u2019\u201C"
-                            "\u201D\u2022\u2013\u2014\u02DC\u2122\u0161\u203A\u0153\u009D"
-                            "\u017E\u0178"));
-    QCOMPARE(text.left(0x80) + text.mid(0xA0), QString::fromLatin1(all.left(0x80) + all.mid(0xA0)));
-    // Characters that have no byte: '?' when written.
-    const QString foreign = QStringLiteral("aŁ\U0001F600b") + QChar(0xD800);
-    QCOMPARE(encodeCp1252(foreign), QByteArray("a??b?"));
-    QVERIFY(!isCp1252(foreign));
-    QVERIFY(!isCp1252(char32_t(0x0100)));
-    QVERIFY(isCp1252(char32_t(0x20AC)));
-    QCOMPARE(transliterateCp1252(foreign), QStringLiteral("aL?b?"));
-}
+    void transliteration() {
+        QFETCH(QString, name);
+        QFETCH(QString, kept);
+        QCOMPARE(transliterateName(name), kept);
+    }
 
-// Names from address books and keyboards all over the world, as the list keeps them.
-void TestListFile::transliteration_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("kept");
-    const auto row = [](const char* tag, std::u16string_view name, std::u16string_view kept) {
-        QTest::newRow(tag) << QStringView(name).toString() << QStringView(kept).toString();
-    };
-    const char16_t* cp1252 = u"Jürgen Müßig, Ærøskøbing € Œ Š ž Ð þ";
-    row("Windows-1252 as it is", cp1252, cp1252);
-    row("Turkish", u"Yılmaz Şükrü İpek Doğan Çelik", u"Yilmaz Sükrü Ipek Dogan Çelik");
-    row("Polish", u"Łukasz Żółć Wąsowicz Śliwińska", u"Lukasz Zólc Wasowicz Sliwinska");
-    row("Czech", u"Antonín Dvořák, Jiří Bělohlávek, Zdeněk Šťastný",
-        u"Antonín Dvorák, Jirí Belohlávek, Zdenek Štastný");
-    row("Romanian, comma and cedilla", u"Ștefan Țepeș, Şerban Ţuţea",
-        u"Stefan Tepes, Serban Tutea");
-    row("Vietnamese keeps the vowel, not the tone", u"Nguyễn Thị Minh Khai, Trần Hưng Đạo",
-        u"Nguyên Thi Minh Khai, Trân Hung Dao");
-    row("Croatian, Maltese, Sami, Azerbaijani, Ghanaian", u"Đorđe Ħal Ŧŋ Əliyev Ɔsɛi",
-        u"Dorde Hal Tn Eliyev Osei");
-    row("pinyin, Yoruba: the mark nearest the letter first", u"Lǘ Lǚ Hậu Adébáyọ̀",
-        u"Lü Lü Hâu Adébáyò");
-    row("no Latin form: one ? per character", u"Αλέξης Иван 李小龍 김", u"?????? ???? ??? ?");
-    row("ligatures and wide letters", u"ﬁ ﬂ ĳssel œuvre ＡＢＣ 𝐙", u"fi fl ijssel œuvre ABC Z");
-    row("combining marks", u"Dvor\u030Ca\u0301k Zoe\u0308 \u0301Anna", u"Dvorák Zoë Anna");
-    row("capital sharp s", u"GROẞ", u"GROß");
-    row("emoji with skin tone and variation", u"Anna 👍🏽❤️", u"Anna ??");
-    row("apostrophes and hyphens", u"Oʻzbek Haʻapai Jean‐Luc", u"O'zbek Ha'apai Jean-Luc");
-    row("invisible characters", u"An\u200Dna\uFEFF\u200F", u"Anna");
-    row("line breaks and tabs one blank each", u"Anna\r\nMaria\rBerg\nKoch\tZ\u2028Y",
-        u"Anna Maria Berg Koch Z Y");
-    row("other control characters dropped", u"A\u0000B\u0007\u0085C\u0081"sv, u"AB C");
-}
+    // Every failure message by group and code: its sentences, then the retry of its group.
+    void failureQuestions_data() {
+        QTest::addColumn<int>("group");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("text");
+        const QString full = QStringLiteral(
+            "Auf dem Datenträger ist kein Platz mehr. Bei einer Festplatte leeren Sie bitte den "
+            "Papierkorb oder löschen überflüssige Dateien. Bei einer Diskette löschen sie bitte "
+            "überflüssige Dateien oder legen eine leere Diskette ein.");
+        const QString cannot = QStringLiteral(
+            "Die Datei kann nicht auf den Datenträger geschrieben werden. Der Datenträger ist "
+            "möglicherweise nicht eingelegt, beschädigt, voll oder schreibgeschützt. Die Datei "
+            "wurde noch nicht gespeichert.");
+        const QString notReady =
+            QStringLiteral("Der Datenträger ist möglicherweise nicht eingelegt.");
+        const QString noPath = QStringLiteral("Das Laufwerk oder der Pfad wurde nicht gefunden.");
+        const QString task = QStringLiteral("den Vorgang"),
+                      storing = QStringLiteral("die Speicherung");
+        auto row = [](int group, int code, const QString& sentences, const QString& verb,
+                      const QString& what) {
+            QTest::addRow("%d/%d", group, code)
+                << group << code
+                << sentences +
+                       QStringLiteral(" Bitte wählen Sie 'Wiederholen' um zu versuchen, die "
+                                      "Datei erneut zu %1, oder 'Abbrechen' um %2 "
+                                      "abzubrechen. ( %3 / %4 : Beschreibung )")
+                           .arg(verb, what)
+                           .arg(group)
+                           .arg(code);
+        };
+        const QString save = QStringLiteral("speichern"), write = QStringLiteral("schreiben"),
+                      read = QStringLiteral("lesen");
+        row(101, 7, full, save, task);
+        row(101, 61, full, save, task);
+        row(101, 52, QStringLiteral("Der Dateiname enthällt Zeichen, die nicht zulässig sind."),
+            write, task);
+        row(101, 71, notReady, write, task);
+        row(101, 76, noPath, write, task);
+        row(101, 70, cannot, save, storing);
+        row(102, 52,
+            QStringLiteral("Der Dateiname existiert nicht oder enthällt Zeichen, die nicht "
+                           "zulässig sind."),
+            read, task);
+        row(102, 53,
+            QStringLiteral("Die Datei wurde nicht gefunden. Der Datei-Name existiert nicht oder "
+                           "wurde falsch geschrieben."),
+            read, task);
+        row(102, 71, notReady, read, task);
+        row(102, 76, noPath, read, task);
+        row(102, 70,
+            QStringLiteral("Die Datei kann nicht vom Datenträger gelesen werden. Der Datenträger "
+                           "ist möglicherweise nicht eingelegt oder die Datei ist beschädigt oder "
+                           "existiert nicht."),
+            read, task);
+        row(103, 7, full, save, task);
+        row(103, 61, full, save, task);
+        row(103, 57, cannot, save, storing);
+    }
+    void failureQuestions() {
+        QFETCH(int, group);
+        QFETCH(int, code);
+        QFETCH(QString, text);
+        const MessageRequest m = fileFailureQuestion(group, {code, QStringLiteral("Beschreibung")});
+        QCOMPARE(m.text, text);
+        QVERIFY(m.buttons == Buttons::RetryCancel && m.icon == Icon::Exclamation);
+        QVERIFY(m.title.isEmpty() && m.defaultButton == 0);
+    }
 
-void TestListFile::transliteration() {
-    QFETCH(QString, name);
-    QFETCH(QString, kept);
-    QCOMPARE(transliterateName(name), kept);
-}
+    // The other questions: every one a warning under the program's title.
+    void questions_data() {
+        QTest::addColumn<MessageRequest>("m");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<Buttons>("buttons");
+        QTest::addColumn<int>("defaultButton");
+        QTest::newRow("unsaved changes")
+            << saveChangesQuestion() << "Änderungen in Datei speichern?" << Buttons::YesNoCancel
+            << 0;
+        const QString broken = QStringLiteral("Die Datei enthält keinen vollständigen Datensatz.");
+        QTest::newRow("broken list") << brokenListMessage(broken) << broken << Buttons::Ok << 0;
+        QTest::newRow("new list")
+            << newListQuestion()
+            << "Neue Geburtstagsliste anlegen?\n\r\n\rWenn eine neue, leere Tabelle angelegt "
+               "werden soll, klicken Sie auf OK und die aktuell geladene Geburtstags-Liste wird "
+               "gelöscht! Die Tabelle können Sie aber mit \"Datei / Geburtstagsliste öffnen\" "
+               "wieder einlesen, sofern sie vorher gespeichert wurde.\n\r\n\rUnter \"Datei / "
+               "Eigenschaften\" können Sie nachsehen, ob und wo die Datei gespeichert wurde."
+               "\n\r\n\rSoll die Gebutstags-Liste wirklich gelöscht werden?"
+            << Buttons::OkCancel << answer::cancel;
+    }
+    void questions() {
+        QFETCH(MessageRequest, m);
+        QFETCH(QString, text);
+        QFETCH(Buttons, buttons);
+        QFETCH(int, defaultButton);
+        QCOMPARE(m.text, text);
+        QVERIFY(m.buttons == buttons && m.icon == Icon::Exclamation && m.title.isEmpty());
+        QCOMPARE(m.defaultButton, defaultButton);
+    }
+
+    // Unsaved changes before open, new list and exit; `answer` 0: no question.
+    void settleChanges_data() {
+        QTest::addColumn<int>("changed");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<Settle>("step");
+        const QString named = QStringLiteral("/home/anna/liste.nxd");
+        QTest::newRow("unchanged, unnamed") << 0 << QString() << 0 << Settle::proceed;
+        QTest::newRow("unchanged, named") << 0 << named << 0 << Settle::proceed;
+        QTest::newRow("named: saved silently") << 1 << named << 0 << Settle::save;
+        QTest::newRow("unnamed: Yes") << 1 << QString() << answer::yes << Settle::saveAs;
+        QTest::newRow("unnamed: No") << 1 << QString() << answer::no << Settle::proceed;
+        QTest::newRow("unnamed: Cancel") << 1 << QString() << answer::cancel << Settle::stop;
+    }
+    void settleChanges() {
+        QFETCH(int, changed);
+        QFETCH(QString, name);
+        QFETCH(int, answer);
+        QFETCH(Settle, step);
+        const Settle first = natalix::settleChanges(changed, name);
+        if (answer != 0) {
+            QCOMPARE(first, Settle::ask);
+            QCOMPARE(settleAnswer(answer), step);
+        } else {
+            QCOMPARE(first, step);
+        }
+    }
+};
 
 QTEST_GUILESS_MAIN(TestListFile)
 #include "test_listfile.moc"

@@ -85,11 +85,9 @@ private slots:
         const int yes = answer::yes, no = answer::no, cancel = answer::cancel, ok = answer::ok;
         QTest::newRow("open, dialog cancelled") << mnuOpen << false << QList<int>{} << false;
         QTest::newRow("open, named") << mnuOpen << true << QList<int>{} << true;
-        QTest::newRow("open: No") << mnuOpen << false << QList<int>{no} << true;
         QTest::newRow("open: Yes, save as cancelled")
             << mnuOpen << false << QList<int>{yes} << false;
         QTest::newRow("new: Cancel") << mnuNew << true << QList<int>{cancel} << false;
-        QTest::newRow("new, named") << mnuNew << true << QList<int>{ok} << true;
         QTest::newRow("new: OK, No") << mnuNew << false << QList<int>{ok, no} << true;
         QTest::newRow("Beenden, named") << mnuBeenden << true << QList<int>{} << true;
         QTest::newRow("close button: Cancel")

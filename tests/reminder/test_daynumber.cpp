@@ -30,144 +30,127 @@ int indexOf(const QDate& d) {
 class TestDayNumber : public QObject {
     Q_OBJECT
 private slots:
-    void everyDayMatchesTheCalendar();
-    void daysThatDoNotExist_data();
-    void daysThatDoNotExist();
-    void negativeDayNumbersGiveAWeekday();
-    void nextBirthdayAndAge_data();
-    void nextBirthdayAndAge();
-    void usableCycles_data();
-    void usableCycles();
+
+    void everyDayMatchesTheCalendar() {
+        int checked = 0;
+        for (QDate d = origin; d <= QDate(2099, 12, 31); d = d.addDays(1), ++checked) {
+            const int n = berechnetage(d.year(), d.month(), d.day());
+            if (n != origin.daysTo(d) || QByteArray(weekdayName(n)) != nameOf(d) ||
+                weekdayIndex(n) != indexOf(d))
+                QFAIL(qPrintable(QStringLiteral("%1: day %2, %3")
+                                     .arg(d.toString(Qt::ISODate))
+                                     .arg(n)
+                                     .arg(QLatin1StringView(weekdayName(n)))));
+        }
+        QCOMPARE(checked, 80354);
+    }
+
+    void daysThatDoNotExist_data() {
+        QTest::addColumn<QList<int>>("date");
+        QTest::addColumn<QDate>("countsAs");
+        // Counted on, not refused.
+        QTest::newRow("29.2.1900") << QList<int>{1900, 2, 29} << QDate(1900, 3, 1);
+        QTest::newRow("29.2.2025") << QList<int>{2025, 2, 29} << QDate(2025, 3, 1);
+        QTest::newRow("31.11.1999") << QList<int>{1999, 11, 31} << QDate(1999, 12, 1);
+        // A month outside the table adds no month days, yet 13 still counts as after the leap day.
+        QTest::newRow("month 13") << QList<int>{1880, 13, 1} << QDate(1880, 1, 2);
+        QTest::newRow("month 0") << QList<int>{1880, 0, 5} << QDate(1880, 1, 5);
+    }
+
+    void daysThatDoNotExist() {
+        QFETCH(QList<int>, date);
+        QFETCH(QDate, countsAs);
+        QCOMPARE(berechnetage(date[0], date[1], date[2]), origin.daysTo(countsAs));
+    }
+
+    void negativeDayNumbersGiveAWeekday() {
+        QCOMPARE(berechnetage(1879, 12, 31), -1);
+        for (int n = -1; n >= -30; --n) {
+            const QDate d = origin.addDays(n);
+            QCOMPARE(QByteArray(weekdayName(n)), nameOf(d));
+            QCOMPARE(weekdayIndex(n), indexOf(d));
+        }
+    }
+
+    // The rule the scan, the upcoming list and the calendar's alarms share.
+    void nextBirthdayAndAge_data() {
+        QTest::addColumn<QList<int>>("born"); // Jahr, Monat, Tag; then start and cycle, if any
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QList<int>>("next"); // year, days, age
+        const auto row = [](const char* name, QList<int> born, QDate today, QList<int> next) {
+            QTest::newRow(name) << born << today << next;
+        };
+        row("on the birthday", {1980, 3, 7}, {2025, 3, 7}, {2025, 0, 45});
+        row("the day after", {1980, 3, 7}, {2025, 3, 8}, {2026, 364, 46});
+        row("31 December to 1 January", {1990, 1, 1}, {2025, 12, 31}, {2026, 1, 36});
+        row("January from October", {1990, 1, 3}, {2025, 10, 5}, {2026, 90, 36});
+        row("1 April from 31 December", {1990, 4, 1}, {2025, 12, 31}, {2026, 91, 36});
+        row("29 February in a common year is 1 March", {2000, 2, 29}, {2025, 2, 28}, {2025, 1, 25});
+        row("29 February passed on 1 March", {2000, 2, 29}, {2025, 3, 2}, {2026, 364, 26});
+        row("29 February in a leap year", {2000, 2, 29}, {2028, 2, 28}, {2028, 1, 28});
+        row("31 April is 1 May", {1990, 4, 31}, {2025, 4, 30}, {2025, 1, 35});
+        row("born later", {2030, 3, 7}, {2025, 3, 7}, {2025, 0, -5});
+        row("start 18, cycle 10, before the start", {2000, 6, 15, 18, 10}, {2005, 1, 1},
+            {2018, 4913, 18});
+        row("start 18, cycle 10, on the 28th", {2000, 6, 15, 18, 10}, {2028, 6, 15}, {2028, 0, 28});
+        row("start 18, cycle 10, the day after", {2000, 6, 15, 18, 10}, {2028, 6, 16},
+            {2038, 3651, 38});
+        row("every 2 years from the 1st", {2000, 3, 7, 1, 2}, {2025, 3, 8}, {2027, 729, 27});
+        row("every 2 years, on it", {2000, 3, 7, 1, 2}, {2027, 3, 7}, {2027, 0, 27});
+        row("start 0 counts the day of birth", {2025, 3, 7, 0, 5}, {2025, 3, 7}, {2025, 0, 0});
+    }
+
+    void nextBirthdayAndAge() {
+        QFETCH(QList<int>, born);
+        QFETCH(QDate, today);
+        QFETCH(QList<int>, next);
+        std::optional<ReminderCycle> cycle;
+        if (born.size() == 5)
+            cycle = ReminderCycle{born[3], born[4]};
+        const NextBirthday got = nextBirthday(born[0], born[1], born[2], today, cycle);
+        QCOMPARE((QList<long long>{got.year, got.days, got.age}),
+                 (QList<long long>{next[0], next[1], next[2]}));
+    }
+
+    void usableCycles_data() {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("cycle");
+        QTest::addColumn<QList<int>>("reminded"); // ages 0 to 30 reminded; empty: never
+        const auto row = [](const char* start, const char* cycle, QList<int> reminded) {
+            QTest::addRow("%s, %s", start, cycle) << start << cycle << reminded;
+        };
+        row("18. Geburtstag", "alle 10 Jahre", {18, 28});
+        row("1. Geburtstag", "alle 2 Jahre",
+            {1, 3, 5, 7, 9, 11, 13, 15, 17, 19, 21, 23, 25, 27, 29});
+        row("30. Geburtstag", "jährlich", {30});
+        row("-3. Geburtstag", "alle 20 Jahre", {17});
+        // Not usable: never reminded.
+        row("1. Geburtstag", "alle 11 Jahre", {});
+        row("1. Geburtstag", "alle 0 Jahre", {});
+        row("Geburtstag", "jährlich", {});
+        row("1.5 Geburtstag", "jährlich", {});
+        row("10001. Geburtstag", "jährlich", {});
+    }
+
+    void usableCycles() {
+        QFETCH(QString, start);
+        QFETCH(QString, cycle);
+        QFETCH(QList<int>, reminded);
+        const std::optional<ReminderCycle> c = reminderCycle(startNumber(start), cycleYears(cycle));
+        QCOMPARE(c.has_value(), !reminded.isEmpty());
+        QList<int> got;
+        for (int age = 0; c && age <= 30; ++age) {
+            if (c->includes(age))
+                got << age;
+            // The first reminded age from any age on is the next one the list holds.
+            const auto later =
+                std::find_if(reminded.begin(), reminded.end(), [&](int r) { return r >= age; });
+            if (later != reminded.end())
+                QCOMPARE(c->firstFrom(age), (long long)*later);
+        }
+        QCOMPARE(got, reminded);
+    }
 };
-
-void TestDayNumber::everyDayMatchesTheCalendar() {
-    int checked = 0;
-    for (QDate d = origin; d <= QDate(2099, 12, 31); d = d.addDays(1), ++checked) {
-        const int n = berechnetage(d.year(), d.month(), d.day());
-        if (n != origin.daysTo(d) || QByteArray(weekdayName(n)) != nameOf(d) ||
-            weekdayIndex(n) != indexOf(d))
-            QFAIL(qPrintable(QStringLiteral("%1: day %2, %3")
-                                 .arg(d.toString(Qt::ISODate))
-                                 .arg(n)
-                                 .arg(QLatin1StringView(weekdayName(n)))));
-    }
-    QCOMPARE(checked, 80354);
-}
-
-void TestDayNumber::daysThatDoNotExist_data() {
-    QTest::addColumn<QList<int>>("date");
-    QTest::addColumn<QDate>("countsAs");
-    // Counted on, not refused.
-    QTest::newRow("29.2.1900") << QList<int>{1900, 2, 29} << QDate(1900, 3, 1);
-    QTest::newRow("29.2.2025") << QList<int>{2025, 2, 29} << QDate(2025, 3, 1);
-    QTest::newRow("31.11.1999") << QList<int>{1999, 11, 31} << QDate(1999, 12, 1);
-    // A month outside the table adds no month days, yet 13 still counts as after the leap day.
-    QTest::newRow("month 13") << QList<int>{1880, 13, 1} << QDate(1880, 1, 2);
-    QTest::newRow("month 0") << QList<int>{1880, 0, 5} << QDate(1880, 1, 5);
-}
-
-void TestDayNumber::daysThatDoNotExist() {
-    QFETCH(QList<int>, date);
-    QFETCH(QDate, countsAs);
-    QCOMPARE(berechnetage(date[0], date[1], date[2]), origin.daysTo(countsAs));
-}
-
-void TestDayNumber::negativeDayNumbersGiveAWeekday() {
-    QCOMPARE(berechnetage(1879, 12, 31), -1);
-    for (int n = -1; n >= -30; --n) {
-        const QDate d = origin.addDays(n);
-        QCOMPARE(QByteArray(weekdayName(n)), nameOf(d));
-        QCOMPARE(weekdayIndex(n), indexOf(d));
-    }
-}
-
-// The rule the scan, the upcoming list and the calendar's alarms share.
-void TestDayNumber::nextBirthdayAndAge_data() {
-    QTest::addColumn<QList<int>>("born"); // Jahr, Monat, Tag; then start and cycle, if any
-    QTest::addColumn<QDate>("today");
-    QTest::addColumn<QList<int>>("next"); // year, days, age
-    const auto row = [](const char* name, QList<int> born, QDate today, QList<int> next) {
-        QTest::newRow(name) << born << today << next;
-    };
-    row("on the birthday", {1980, 3, 7}, {2025, 3, 7}, {2025, 0, 45});
-    row("the day after", {1980, 3, 7}, {2025, 3, 8}, {2026, 364, 46});
-    row("the day before", {1980, 3, 7}, {2025, 3, 6}, {2025, 1, 45});
-    row("31 December to 1 January", {1990, 1, 1}, {2025, 12, 31}, {2026, 1, 36});
-    row("January from October", {1990, 1, 3}, {2025, 10, 5}, {2026, 90, 36});
-    row("1 April from 31 December", {1990, 4, 1}, {2025, 12, 31}, {2026, 91, 36});
-    row("1 April from 31 December before a leap year", {1990, 4, 1}, {2027, 12, 31},
-        {2028, 92, 38});
-    row("May from December", {1990, 5, 1}, {2025, 12, 31}, {2026, 121, 36});
-    row("29 February in a common year is 1 March", {2000, 2, 29}, {2025, 2, 28}, {2025, 1, 25});
-    row("29 February passed on 1 March", {2000, 2, 29}, {2025, 3, 2}, {2026, 364, 26});
-    row("29 February in a leap year", {2000, 2, 29}, {2028, 2, 28}, {2028, 1, 28});
-    row("31 April is 1 May", {1990, 4, 31}, {2025, 4, 30}, {2025, 1, 35});
-    row("born later", {2030, 3, 7}, {2025, 3, 7}, {2025, 0, -5});
-    row("start 18, cycle 10, before the start", {2000, 6, 15, 18, 10}, {2005, 1, 1},
-        {2018, 4913, 18});
-    row("start 18, cycle 10, on the 28th", {2000, 6, 15, 18, 10}, {2028, 6, 15}, {2028, 0, 28});
-    row("start 18, cycle 10, the day after", {2000, 6, 15, 18, 10}, {2028, 6, 16},
-        {2038, 3651, 38});
-    row("every 2 years from the 1st", {2000, 3, 7, 1, 2}, {2025, 3, 8}, {2027, 729, 27});
-    row("every 2 years, on it", {2000, 3, 7, 1, 2}, {2027, 3, 7}, {2027, 0, 27});
-    row("start 0 counts the day of birth", {2025, 3, 7, 0, 5}, {2025, 3, 7}, {2025, 0, 0});
-}
-
-void TestDayNumber::nextBirthdayAndAge() {
-    QFETCH(QList<int>, born);
-    QFETCH(QDate, today);
-    QFETCH(QList<int>, next);
-    std::optional<ReminderCycle> cycle;
-    if (born.size() == 5)
-        cycle = ReminderCycle{born[3], born[4]};
-    const NextBirthday got = nextBirthday(born[0], born[1], born[2], today, cycle);
-    QCOMPARE((QList<long long>{got.year, got.days, got.age}),
-             (QList<long long>{next[0], next[1], next[2]}));
-}
-
-void TestDayNumber::usableCycles_data() {
-    QTest::addColumn<QString>("start");
-    QTest::addColumn<QString>("cycle");
-    QTest::addColumn<QList<int>>("reminded"); // ages 0 to 30 reminded; empty: never
-    QTest::newRow("18., alle 10") << "18. Geburtstag"
-                                  << "alle 10 Jahre" << QList<int>{18, 28};
-    QTest::newRow("1., alle 2") << "1. Geburtstag"
-                                << "alle 2 Jahre" << QList<int>{1,  3,  5,  7,  9,  11, 13, 15,
-                                                                17, 19, 21, 23, 25, 27, 29};
-    QTest::newRow("30., jährlich") << "30. Geburtstag"
-                                   << "jährlich" << QList<int>{30};
-    QTest::newRow("-3., alle 20") << "-3. Geburtstag"
-                                  << "alle 20 Jahre" << QList<int>{17};
-    QTest::newRow("cycle not in the list") << "1. Geburtstag"
-                                           << "alle 11 Jahre" << QList<int>{};
-    QTest::newRow("cycle 0") << "1. Geburtstag"
-                             << "alle 0 Jahre" << QList<int>{};
-    QTest::newRow("start without number") << "Geburtstag"
-                                          << "jährlich" << QList<int>{};
-    QTest::newRow("start not whole") << "1.5 Geburtstag"
-                                     << "jährlich" << QList<int>{};
-    QTest::newRow("start beyond 10000") << "10001. Geburtstag"
-                                        << "jährlich" << QList<int>{};
-}
-
-void TestDayNumber::usableCycles() {
-    QFETCH(QString, start);
-    QFETCH(QString, cycle);
-    QFETCH(QList<int>, reminded);
-    const std::optional<ReminderCycle> c = reminderCycle(startNumber(start), cycleYears(cycle));
-    QCOMPARE(c.has_value(), !reminded.isEmpty());
-    QList<int> got;
-    for (int age = 0; c && age <= 30; ++age) {
-        if (c->includes(age))
-            got << age;
-        // The first reminded age from any age on is the next one the list holds.
-        const auto later =
-            std::find_if(reminded.begin(), reminded.end(), [&](int r) { return r >= age; });
-        if (later != reminded.end())
-            QCOMPARE(c->firstFrom(age), (long long)*later);
-    }
-    QCOMPARE(got, reminded);
-}
 
 QTEST_GUILESS_MAIN(TestDayNumber)
 #include "test_daynumber.moc"

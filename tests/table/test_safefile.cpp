@@ -131,8 +131,6 @@ private slots:
         row("existing 0644", S, Before::File, 0644, F, -1, false, "ok", "file", newBytes, 0644);
         // A full disk at each write: the old file stays byte for byte, no temporary is left.
         row("full: nothing fits", S, Before::File, 0644, F, 0, false, full, "file", oldBytes, 0644);
-        row("full: cut off half-way", S, Before::File, 0644, F, size / 2, false, full, "file",
-            oldBytes, 0644);
         row("full: one byte short", S, Before::File, 0644, F, size - 1, false, full, "file",
             oldBytes, 0644);
         row("full: fits exactly", S, Before::File, 0644, F, size, false, "ok", "file", newBytes,
@@ -163,7 +161,6 @@ private slots:
         // Tightening the program's files: only the owner may read them.
         const auto T = Action::Tighten;
         row("tighten 0644", T, Before::File, 0644, N, -1, false, "ok", "file", oldBytes, 0600);
-        row("tighten 0640", T, Before::File, 0640, N, -1, false, "ok", "file", oldBytes, 0600);
         row("tighten 0400", T, Before::File, 0400, N, -1, false, "ok", "file", oldBytes, 0400);
         row("tighten folder", T, Before::Folder, 0755, N, -1, false, "ok", "folder", none, 0700);
         row("tighten planted link", T, Before::Link, 0644, N, -1, false, "refused", "link",
@@ -174,8 +171,6 @@ private slots:
         const auto R = Action::Read;
         row("read pipe", R, Before::Fifo, 0600, F, -1, false, "-/75 Keine gewöhnliche Datei",
             "fifo", none, 0600);
-        row("read device", R, Before::Device, 0666, F, -1, false, "-/75 Keine gewöhnliche Datei",
-            "device", none, 0666);
         row("read planted link", R, Before::Link, 0644, N, -1, false,
             "-/75 Die Datei ist eine symbolische Verknüpfung", "link", oldBytes, 0644);
     }
