@@ -25,7 +25,9 @@ QDate dateOf(const QString& fileName) {
 std::vector<Backup> allBackups(const QString& dataDir) {
     std::vector<Backup> out;
     const QDir dir(backupFolder(dataDir));
-    for (const QString& name : dir.entryList({prefix + u'*' + suffix}, QDir::Files, QDir::Name)) {
+    // No name filter: it would compile a pattern and map the regex library into a program
+    // that runs all day; dateOf() checks the name anyway.
+    for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
         const QDate d = dateOf(name);
         if (d.isValid() && name.size() == prefix.size() + 10 + suffix.size())
             out.push_back({dir.filePath(name), d});
