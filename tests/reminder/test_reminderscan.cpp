@@ -13,7 +13,7 @@
 
 using namespace natalix;
 using natalix::test::FileSizeLimit;
-using natalix::test::TempDataDir;
+using natalix::test::makeRecord;
 
 Q_DECLARE_METATYPE(natalix::Record)
 
@@ -22,47 +22,24 @@ namespace {
 const QString keine = QStringLiteral("Keine Erinnerung");
 const QString amTage = QStringLiteral("Am Tage des Geburtstages");
 
-Record birthday(int nummer, const QString& name, int jahr, int monat, int tag,
-                const QStringList& offsets, const QString& start = QStringLiteral("1. Geburtstag"),
-                const QString& cycle = QStringLiteral("jährlich")) {
-    Record r = natalix::test::makeRecord(nummer, name, jahr, monat, tag);
-    for (int k = 0; k < 3; ++k)
-        r.erinnerung[k] = k < offsets.size() ? offsets[k] : keine;
-    r.erinnerungsbeginn = start;
-    r.erinnerungszyklus = cycle;
-    return r;
-}
-
 const Record anna =
-    birthday(1, QStringLiteral("Anna Beispiel"), 1980, 3, 7,
-             {QStringLiteral("1 Woche vorher"), QStringLiteral("1 Tag vorher"), amTage});
+    makeRecord(1, QStringLiteral("Anna Beispiel"), 1980, 3, 7,
+               {QStringLiteral("1 Woche vorher"), QStringLiteral("1 Tag vorher"), amTage});
 const QString morgen = QStringLiteral("Anna Beispiel wird morgen 45 Jahre alt ...");
 const QString heute = QStringLiteral("Anna Beispiel wird heute 45 Jahre alt ...");
 // Far from every date used here, so it never gives a line.
 const Record summer =
-    birthday(2, QStringLiteral("Sommer Kind"), 1970, 7, 15,
-             {QStringLiteral("3 Monate vorher"), QStringLiteral("1 Tag vorher"), amTage});
+    makeRecord(2, QStringLiteral("Sommer Kind"), 1970, 7, 15,
+               {QStringLiteral("3 Monate vorher"), QStringLiteral("1 Tag vorher"), amTage});
 
-struct Table {
-    TempDataDir dir;
-    std::unique_ptr<TableStore> store;
+using Table = test::TestTable;
 
-    explicit Table(const std::vector<Record>& records) {
-        store =
-            TableStore::open(dir.file(TableStore::databaseFileName()), records.front(), nullptr);
-        if (!store || !store->replaceAll(records))
-            qFatal("cannot set up the test database");
-    }
-    ScanRun scanOn(const QDate& today, double display = 1) {
-        return runReminderScan(*store, today, display);
-    }
-    QList<int> markers(int nummer) {
-        for (const Record& r : Cursor(*store).snapshot())
-            if (r.nummer == nummer)
-                return {r.marker[0], r.marker[1], r.marker[2]};
-        return {};
-    }
-};
+QList<int> markers(Table& t, int nummer) {
+    for (const Record& r : Cursor(*t.store).snapshot())
+        if (r.nummer == nummer)
+            return {r.marker[0], r.marker[1], r.marker[2]};
+    return {};
+}
 
 ScanResult scanRows(const std::vector<Record>& records, const QDate& today) {
     return geburtstagedurchgehen(erinnerungstexteumwandeln(records), today, 1);
@@ -73,43 +50,6 @@ ScanResult scanRows(const std::vector<Record>& records, const QDate& today) {
 class TestReminderScan : public QObject {
     Q_OBJECT
 private slots:
-    void unusableSettingsSkipOnlyTheirRecord_data() {
-        QTest::addColumn<QStringList>("texts"); // three reminders, start, cycle; all on 7 March
-        QTest::addColumn<QList<int>>("marked"); // the reminders given, 0-based
-        auto row = [](const char* name, const QStringList& texts, const QList<int>& marked) {
-            QTest::newRow(name) << texts << marked;
-        };
-        // Which start and cycle are usable is the cycle's own table; here: only the record skips.
-        row("usable", {amTage, amTage, amTage, "1. Geburtstag", "jährlich"}, {0, 1, 2});
-        row("cycle 0", {amTage, amTage, amTage, "1. Geburtstag", "alle 0 Jahre"}, {});
-        row("unusable offsets",
-            {"1 monat vorher", amTage, "1 Tag vorher ", "1. Geburtstag", "jährlich"}, {1});
-        row("start at the age", {keine, keine, amTage, "45. Geburtstag", "jährlich"}, {2});
-        row("start above the age", {amTage, amTage, amTage, "46. Geburtstag", "jährlich"}, {});
-    }
-
-    void unusableSettingsSkipOnlyTheirRecord() {
-        QFETCH(QStringList, texts);
-        QFETCH(QList<int>, marked);
-        const ScanResult r = scanRows(
-            {summer, birthday(5, "Anna Beispiel", 1980, 3, 7, texts.mid(0, 3), texts[3], texts[4]),
-             birthday(6, "Nach Ihr", 1990, 3, 7, {amTage})},
-            QDate(2025, 3, 7));
-        QStringList expected;
-        if (!marked.isEmpty())
-            expected << QStringLiteral("Anna Beispiel wird heute 45 Jahre alt ...");
-        // The record after the unusable one is scanned all the same.
-        expected << QStringLiteral("Nach Ihr wird heute 35 Jahre alt ...");
-        QCOMPARE(r.lines, expected);
-        QList<int> gotMarks;
-        for (const ReminderMark& m : r.marks) {
-            QCOMPARE(m.year, 2025);
-            if (m.row == 1)
-                gotMarks << m.reminder;
-        }
-        QCOMPARE(gotMarks, marked);
-    }
-
     // The command line reads the settings from the stored UTF-8 bytes, the window from texts:
     // both must give the same numbers for every text of the lists and for near misses.
     void codesFromStoredBytes_data() {
@@ -139,11 +79,16 @@ private slots:
     void dueOrNot_data() {
         QTest::addColumn<Record>("record");
         QTest::addColumn<QDate>("today");
-        QTest::addColumn<QString>("line"); // empty: nothing due
-        auto row = [](const char* name, QList<int> born, const char* lead, QDate today,
-                      const char* line) {
-            QTest::newRow(name) << birthday(1, "Kind", born[0], born[1], born[2], {lead}) << today
-                                << QString::fromUtf8(line);
+        QTest::addColumn<QString>("line");      // empty: nothing due
+        QTest::addColumn<QList<int>>("marked"); // the reminders given
+        const auto add = [](const char* name, const Record& r, QDate today, const QString& line,
+                            QList<int> marked = {0}) {
+            QTest::newRow(name) << r << today << line << (line.isEmpty() ? QList<int>{} : marked);
+        };
+        const auto row = [&](const char* name, QList<int> born, const char* lead, QDate today,
+                             const char* line) {
+            add(name, makeRecord(1, "Kind", born[0], born[1], born[2], {lead}), today,
+                QString::fromUtf8(line));
         };
         // The days to the next birthday are nextBirthday's; here the lead time and the line.
         row("3 January from 5 October", {1990, 1, 3}, "3 Monate vorher", {2025, 10, 5},
@@ -155,12 +100,23 @@ private slots:
         row("a day before the lead time", {1980, 3, 15}, "1 Woche vorher", {2025, 3, 7}, "");
         row("a week ahead", {1980, 3, 14}, "1 Woche vorher", {2025, 3, 7},
             "Kind wird am 14.3.2025 45 Jahre alt ...");
-        const Record every10 =
-            birthday(7, "Zehner", 2000, 3, 7, {amTage}, "18. Geburtstag", "alle 10 Jahre");
-        for (int age : {27, 28})
-            QTest::addRow("start 18, cycle 10, age %d", age)
-                << every10 << QDate(2000 + age, 3, 7)
-                << (age == 28 ? QStringLiteral("Zehner wird heute 28 Jahre alt ...") : QString());
+        const QDate march7(2025, 3, 7);
+        const QString today45 = QStringLiteral("Kind wird heute 45 Jahre alt ...");
+        add("three at once", makeRecord(1, "Kind", 1980, 3, 7, {amTage, amTage, amTage}), march7,
+            today45, {0, 1, 2});
+        // Unusable settings skip their reminder or record, nothing else.
+        add("cycle 0",
+            makeRecord(1, "Kind", 1980, 3, 7,
+                       {amTage, amTage, amTage, "1. Geburtstag", "alle 0 Jahre"}),
+            march7, "");
+        add("unusable lead times",
+            makeRecord(1, "Kind", 1980, 3, 7, {"1 monat vorher", amTage, "1 Tag vorher "}), march7,
+            today45, {1});
+        const Record every10 = makeRecord(
+            7, "Zehner", 2000, 3, 7, {amTage, keine, keine, "18. Geburtstag", "alle 10 Jahre"});
+        add("start 18, cycle 10, age 27", every10, {2027, 3, 7}, "");
+        add("start 18, cycle 10, age 28", every10, {2028, 3, 7},
+            "Zehner wird heute 28 Jahre alt ...");
         // Jahr 0: the year is unknown, so every birthday counts and no age is told.
         row("unknown year, today", {0, 3, 7}, "Am Tage des Geburtstages", {2025, 3, 7},
             "Kind hat heute Geburtstag ...");
@@ -168,62 +124,60 @@ private slots:
             "Kind hat morgen Geburtstag ...");
         row("unknown year, in a week", {0, 3, 14}, "1 Woche vorher", {2025, 3, 7},
             "Kind hat am 14.3.2025 Geburtstag ...");
-        QTest::newRow("unknown year, start and cycle do not apply")
-            << birthday(3, "Ohne Jahr", 0, 3, 7, {amTage}, "125. Geburtstag", "alle 11 Jahre")
-            << QDate(2025, 3, 7) << QStringLiteral("Ohne Jahr hat heute Geburtstag ...");
+        add("unknown year, start and cycle do not apply",
+            makeRecord(3, "Ohne Jahr", 0, 3, 7,
+                       {amTage, keine, keine, "125. Geburtstag", "alle 11 Jahre"}),
+            march7, "Ohne Jahr hat heute Geburtstag ...");
         // The blank name is written as stored, hence two blanks.
-        QTest::newRow("no name") << birthday(12, " ", 1995, 3, 7, {amTage}) << QDate(2025, 3, 7)
-                                 << "Ein eingegebenes Geburtstags-Kind ohne Namen (Datensatz 12)  "
-                                    "wird heute 30 Jahre alt ...";
+        add("no name", makeRecord(12, " ", 1995, 3, 7, {amTage}), march7,
+            "Ein eingegebenes Geburtstags-Kind ohne Namen (Datensatz 12)  wird heute 30 Jahre "
+            "alt ...");
     }
 
     void dueOrNot() {
         QFETCH(Record, record);
         QFETCH(QDate, today);
         QFETCH(QString, line);
-        const ScanResult r = scanRows({record}, today);
-        QCOMPARE(r.lines, line.isEmpty() ? QStringList() : QStringList{line});
-        QCOMPARE(r.marks.empty(), line.isEmpty());
+        QFETCH(QList<int>, marked);
+        // The record after it is scanned all the same.
+        const ScanResult r = scanRows(
+            {record, makeRecord(2, "Danach", 0, today.month(), today.day(), {amTage})}, today);
+        QCOMPARE(r.lines, (line.isEmpty() ? QStringList() : QStringList{line}) +
+                              QStringList{"Danach hat heute Geburtstag ..."});
+        QList<int> given;
+        for (const ReminderMark& m : r.marks)
+            if (m.row == 0)
+                given << m.reminder;
+        QCOMPARE(given, marked);
     }
 
-    void dayByDay_data() {
-        QTest::addColumn<double>("display");
-        QTest::addColumn<QStringList>("dates"); // as the lines write 5.1.2025, 7.3.2025, 5.1.2026
-        QTest::newRow("old display") << 1.0 << QStringList{"5.1.2025", "7.3.2025", "5.1.2026"};
-        QTest::newRow("new display") << 0.0 << QStringList{"2025-1-5", "2025-3-7", "2026-1-5"};
-    }
-
+    // In the new date display (Year-Month-Day); the old one is the other tests'.
     void dayByDay() {
-        QFETCH(double, display);
-        QFETCH(QStringList, dates);
-        const Record neujahr = birthday(4, "Neujahr Kind", 1990, 1, 5, {"3 Wochen vorher"});
+        const Record neujahr = makeRecord(4, "Neujahr Kind", 1990, 1, 5, {"3 Wochen vorher"});
         Table t({summer, anna, neujahr});
-        const QString annaAhead = "Anna Beispiel wird am " + dates[1] + " 45 Jahre alt ...";
-        const QString neujahr1 = "Neujahr Kind wird am " + dates[0] + " 35 Jahre alt ...";
-        const QString neujahr2 = "Neujahr Kind wird am " + dates[2] + " 36 Jahre alt ...";
+        const QString ahead = "Anna Beispiel wird am 2025-3-7 45 Jahre alt ...",
+                      neujahr25 = "Neujahr Kind wird am 2025-1-5 35 Jahre alt ...",
+                      neujahr26 = "Neujahr Kind wird am 2026-1-5 36 Jahre alt ...";
         const struct {
             QDate day;
             QStringList lines;
             QList<int> markers; // Anna's, then the New Year child's
         } steps[] = {
-            {QDate(2024, 12, 20), {neujahr1}, {0, 0, 0, 2025, 0, 0}},
+            {QDate(2024, 12, 20), {neujahr25}, {0, 0, 0, 2025, 0, 0}},
             // Marked in December for the birthday in January: not given again.
             {QDate(2025, 1, 2), {}, {0, 0, 0, 2025, 0, 0}},
-            {QDate(2025, 2, 27), {}, {0, 0, 0, 2025, 0, 0}},
-            {QDate(2025, 2, 28), {annaAhead}, {2025, 0, 0, 2025, 0, 0}},
-            {QDate(2025, 3, 5), {}, {2025, 0, 0, 2025, 0, 0}},
+            {QDate(2025, 2, 28), {ahead}, {2025, 0, 0, 2025, 0, 0}},
             {QDate(2025, 3, 6), {morgen}, {2025, 2025, 0, 2025, 0, 0}},
             {QDate(2025, 3, 7), {heute}, {2025, 2025, 2025, 2025, 0, 0}},
             {QDate(2025, 3, 7), {}, {2025, 2025, 2025, 2025, 0, 0}},
-            {QDate(2025, 3, 8), {}, {2025, 2025, 2025, 2025, 0, 0}},
-            {QDate(2025, 12, 20), {neujahr2}, {2025, 2025, 2025, 2026, 0, 0}},
+            {QDate(2025, 12, 20), {neujahr26}, {2025, 2025, 2025, 2026, 0, 0}},
         };
         for (const auto& s : steps) {
             const QByteArray when = s.day.toString(Qt::ISODate).toLatin1();
-            const ScanRun run = t.scanOn(s.day, display);
+            const ScanRun run = runReminderScan(*t.store, s.day, 0);
             QVERIFY2(run.marksStored, when);
             QVERIFY2(run.lines == s.lines, when + ": " + run.lines.join(u'/').toUtf8());
-            QVERIFY2(t.markers(1) + t.markers(4) == s.markers, when);
+            QVERIFY2(markers(t, 1) + markers(t, 4) == s.markers, when);
         }
         // Only the markers were written: the reminder texts stay texts.
         Record annaDone = anna, neujahrDone = neujahr;
@@ -259,12 +213,12 @@ private slots:
         auto first = std::make_unique<Program>(path, now);
         QVERIFY(first->scanned.isEmpty());
         QVERIFY(t.store->commit());
-        QCOMPARE(t.markers(1), (QList<int>{0, 0, 0}));
+        QCOMPARE(markers(t, 1), (QList<int>{0, 0, 0}));
         first->core.tick();
         QCOMPARE(first->scanned.size(), 1);
         const ReminderReport shown = first->scanned[0];
         QCOMPARE(shown.lines, QStringList{morgen});
-        QCOMPARE(t.markers(1), (QList<int>{2025, 2025, 0}));
+        QCOMPARE(markers(t, 1), (QList<int>{2025, 2025, 0}));
         first.reset();
         for (int start = 1; start <= 3; ++start) {
             Program next(path, now);
@@ -287,23 +241,16 @@ private slots:
         const ReminderReport unkept = full->scanned.value(0);
         QCOMPARE(unkept.lines, QStringList{heute});
         QVERIFY(!unkept.marksStored && unkept.openWindow == 0);
-        QCOMPARE(t.markers(1), (QList<int>{2025, 2025, 0}));
+        QCOMPARE(markers(t, 1), (QList<int>{2025, 2025, 0}));
         Program again(path, now);
         QVERIFY(again.reopened.isEmpty());
         QCOMPARE(again.scanned.value(0).lines, QStringList{heute});
-        QCOMPARE(t.markers(1), (QList<int>{2025, 2025, 2025}));
+        QCOMPARE(markers(t, 1), (QList<int>{2025, 2025, 2025}));
     }
 
     // A scan may leave a record unread only when none of its reminders can be due: with the
     // longest lead time, a record is due exactly on the days it is not left out.
-    void dueWindowLeavesOutOnlyRecordsNotDue_data() {
-        QTest::addColumn<int>("year");
-        QTest::newRow("leap year") << 2024;
-        QTest::newRow("common year") << 2025;
-    }
-
     void dueWindowLeavesOutOnlyRecordsNotDue() {
-        QFETCH(int, year);
         std::vector<std::pair<int, int>> monthDays;
         for (int monat = -1; monat <= 14; ++monat)
             for (int tag = -1; tag <= 33; ++tag)
@@ -311,8 +258,9 @@ private slots:
         for (int huge : {INT_MIN, INT_MAX})
             monthDays.insert(monthDays.end(), {{huge, 1}, {3, huge}});
         const std::vector<ConvertedRow> rows = erinnerungstexteumwandeln(
-            {birthday(1, "Kind", 1950, 1, 1, {QStringLiteral("3 Monate vorher")})});
-        for (QDate day(year, 1, 1); day.year() == year; day = day.addDays(1)) {
+            {makeRecord(1, "Kind", 1950, 1, 1, {QStringLiteral("3 Monate vorher")})});
+        // A leap year and a common year.
+        for (QDate day(2024, 1, 1); day.year() <= 2025; day = day.addDays(1)) {
             const ScanDay scanDay(day);
             for (const auto& [monat, tag] : monthDays) {
                 ConvertedRow row = rows.front();

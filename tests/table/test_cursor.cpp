@@ -48,16 +48,9 @@ std::vector<Record> stored(const QString& path) {
     return out;
 }
 
-struct Table {
-    TempDataDir dir;
-    QString path = dir.file(TableStore::databaseFileName());
-    std::unique_ptr<TableStore> store = TableStore::open(path, seed, nullptr);
+struct Table : test::TestTable {
+    using TestTable::TestTable;
     Cursor c{*store};
-
-    explicit Table(const std::vector<Record>& records) {
-        if (!c.replaceAll(records))
-            qFatal("cannot fill the test database: %s", qPrintable(c.lastError()));
-    }
 };
 
 // Five records numbered 10 to 50, so that numbers and positions differ.
