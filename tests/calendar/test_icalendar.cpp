@@ -4,24 +4,13 @@
 #include <QtTest>
 
 using namespace natalix;
+using natalix::test::makeRecord;
 
 Q_DECLARE_METATYPE(natalix::Record)
 
 namespace {
 
-Record birthday(int nummer, const QString& name, int y, int m, int d, const QStringList& texts) {
-    Record r = natalix::test::makeRecord(nummer, name, y, m, d);
-    for (int k = 0; k < 3; ++k)
-        r.erinnerung[k] = texts[k];
-    r.erinnerungsbeginn = texts[3];
-    r.erinnerungszyklus = texts[4];
-    return r;
-}
-
-const QStringList usual{"1 Woche vorher", "1 Tag vorher", "Am Tage des Geburtstages",
-                        "1. Geburtstag", "jährlich"};
-const QStringList none{"Keine Erinnerung", "Keine Erinnerung", "Keine Erinnerung", "1. Geburtstag",
-                       "jährlich"};
+const QString keine = QStringLiteral("Keine Erinnerung");
 
 const CalendarContext context{QDate(2025, 12, 1),
                               QDateTime(QDate(2025, 12, 1), QTime(9, 30), Qt::UTC), 1};
@@ -64,7 +53,8 @@ private slots:
     }
 
     void wholeEvent() {
-        const Record r = birthday(12, QStringLiteral("Jürgen Groß, jun."), 1980, 3, 7, usual);
+        const Record r = makeRecord(12, QStringLiteral("Jürgen Groß, jun."), 1980, 3, 7,
+                                    {"1 Woche vorher", "1 Tag vorher", "Am Tage des Geburtstages"});
         QCOMPARE(renderEvent(r, context),
                  QByteArray("BEGIN:VEVENT\r\n"
                             "UID:natalix-12\r\n"
@@ -96,41 +86,33 @@ private slots:
         auto row = [](const char* name, const Record& r, const QStringList& lines) {
             QTest::newRow(name) << r << lines;
         };
-        row("29 February, first birthday in a common year", birthday(1, "Leap", 2000, 2, 29, none),
+        row("29 February, first birthday in a common year", makeRecord(1, "Leap", 2000, 2, 29, {}),
             {"DTSTART;VALUE=DATE:20010301", "RRULE:FREQ=YEARLY;BYYEARDAY=60"});
         row("29 February, start in a leap year",
-            birthday(1, "Leap", 2000, 2, 29,
-                     {"Keine Erinnerung", "2 Monate vorher", "Keine Erinnerung", "4. Geburtstag",
-                      "alle 4 Jahre"}),
+            makeRecord(1, "Leap", 2000, 2, 29,
+                       {keine, "2 Monate vorher", keine, "4. Geburtstag", "alle 4 Jahre"}),
             {"DTSTART;VALUE=DATE:20040229", "RRULE:FREQ=YEARLY;INTERVAL=4;BYYEARDAY=60",
              "TRIGGER:-P62D"});
         row("start and cycle",
-            birthday(1, "Z", 2000, 6, 15,
-                     {"3 Monate vorher", "4 Wochen vorher", "1 Monat vorher", "18. Geburtstag",
-                      "alle 10 Jahre"}),
+            makeRecord(1, "Z", 2000, 6, 15,
+                       {"3 Monate vorher", "4 Wochen vorher", "1 Monat vorher", "18. Geburtstag",
+                        "alle 10 Jahre"}),
             {"DTSTART;VALUE=DATE:20180615", "RRULE:FREQ=YEARLY;INTERVAL=10", "TRIGGER:-P92D",
              "TRIGGER:-P28D", "TRIGGER:-P31D"});
-        row("every 2 years",
-            birthday(1, "Z", 2000, 6, 15,
-                     {"Am Tage des Geburtstages", "Keine Erinnerung", "Keine Erinnerung",
-                      "1. Geburtstag", "alle 2 Jahre"}),
-            {"DTSTART;VALUE=DATE:20010615", "RRULE:FREQ=YEARLY;INTERVAL=2", "TRIGGER:PT0S"});
         row("unknown year ignores start and cycle",
-            birthday(1, "P", 0, 8, 15,
-                     {"3 Tage vorher", "Keine Erinnerung", "3 Tage vorher", "50. Geburtstag",
-                      "alle 7 Jahre"}),
+            makeRecord(1, "P", 0, 8, 15,
+                       {"3 Tage vorher", keine, "3 Tage vorher", "50. Geburtstag", "alle 7 Jahre"}),
             {"DTSTART;VALUE=DATE:20000815", "RRULE:FREQ=YEARLY", "TRIGGER:-P3D"});
-        row("unknown year, 29 February", birthday(1, "K", 0, 2, 29, none),
+        row("unknown year, 29 February", makeRecord(1, "K", 0, 2, 29, {}),
             {"DTSTART;VALUE=DATE:20000229", "RRULE:FREQ=YEARLY;BYYEARDAY=60"});
         row("a cycle the scan cannot use: every year, no alarm",
-            birthday(1, "E", 1990, 9, 9,
-                     {"1 Tag vorher", "Keine Erinnerung", "Keine Erinnerung", "1. Geburtstag",
-                      "alle 11 Jahre"}),
+            makeRecord(1, "E", 1990, 9, 9,
+                       {"1 Tag vorher", keine, keine, "1. Geburtstag", "alle 11 Jahre"}),
             {"DTSTART;VALUE=DATE:19910909", "RRULE:FREQ=YEARLY"});
         row("0. Geburtstag counts from the birth",
-            birthday(1, "N", 1990, 9, 9,
-                     {"Am Tage des Geburtstages", "1 Monat vorher", "1 monat vorher",
-                      "0. Geburtstag", "alle 5 Jahre"}),
+            makeRecord(1, "N", 1990, 9, 9,
+                       {"Am Tage des Geburtstages", "1 Monat vorher", "1 monat vorher",
+                        "0. Geburtstag", "alle 5 Jahre"}),
             {"DTSTART;VALUE=DATE:19900909", "RRULE:FREQ=YEARLY;INTERVAL=5", "TRIGGER:PT0S",
              "TRIGGER:-P31D"});
         for (const auto& [name, y, m, d] :
@@ -138,32 +120,22 @@ private slots:
               std::tuple{"day 0", 1990, 5, 0},
               std::tuple{"29 February of a common year", 2001, 2, 29},
               std::tuple{"negative year", -5, 5, 5}})
-            row(name, birthday(1, "X", y, m, d, usual), {});
+            row(name, makeRecord(1, "X", y, m, d, {"1 Woche vorher"}), {});
     }
 
     // The alarm texts are the lines of the next reminded birthday from the day of the export.
-    void alarmTexts_data() {
-        QTest::addColumn<QDate>("today");
-        QTest::addColumn<QString>("cycle");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("on the birthday") << QDate(2026, 3, 7) << "jährlich"
-                                         << "wird heute 46";
-        QTest::newRow("every 2 years, between") << QDate(2025, 3, 8) << "alle 2 Jahre"
-                                                << "wird heute 47";
-        QTest::newRow("every 2 years, on it") << QDate(2027, 3, 7) << "alle 2 Jahre"
-                                              << "wird heute 47";
-    }
-
     void alarmTexts() {
-        QFETCH(QDate, today);
-        QFETCH(QString, cycle);
-        QFETCH(QString, text);
-        const Record r = birthday(1, "Anna", 1980, 3, 7,
-                                  {"Am Tage des Geburtstages", "Keine Erinnerung",
-                                   "Keine Erinnerung", "1. Geburtstag", cycle});
-        const QString event = QString::fromUtf8(renderEvent(r, {today, context.stamp, 1}));
-        QVERIFY2(event.contains("DESCRIPTION:Anna " + text + " Jahre alt ...\r\n"),
-                 qPrintable(event));
+        for (const auto& [today, cycle, age] : {std::tuple{QDate(2026, 3, 7), "jährlich", 46},
+                                                {QDate(2025, 3, 8), "alle 2 Jahre", 47},
+                                                {QDate(2027, 3, 7), "alle 2 Jahre", 47}}) {
+            const Record r =
+                makeRecord(1, "Anna", 1980, 3, 7,
+                           {"Am Tage des Geburtstages", keine, keine, "1. Geburtstag", cycle});
+            const QString event = QString::fromUtf8(renderEvent(r, {today, context.stamp, 1}));
+            QVERIFY2(
+                event.contains(u"DESCRIPTION:Anna wird heute %1 Jahre alt ...\r\n"_qs.arg(age)),
+                qPrintable(event));
+        }
     }
 
     void timing() {
