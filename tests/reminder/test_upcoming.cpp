@@ -107,32 +107,25 @@ private slots:
                  expected);
     }
 
-    // The settings store's text, as another version or a hand edit may leave it.
-    void settings_data() {
-        QTest::addColumn<QString>("stored"); // null: no value
-        QTest::addColumn<bool>("notifications");
-        QTest::addColumn<int>("days");
-        QTest::newRow("nothing") << QString() << true << 30;
-        QTest::newRow("0") << "0" << false << 30;
-        QTest::newRow("365") << "365" << true << 365;
-        QTest::newRow("31") << "31" << true << 30;
-        QTest::newRow("text") << "viele" << true << 30;
-    }
+    // The settings store's text, as another version or a hand edit may leave it (null: none).
     void settings() {
-        QFETCH(QString, stored);
-        QFETCH(bool, notifications);
-        QFETCH(int, days);
-        test::TempDataDir dir;
-        SettingsStore store(DataDir{dir.path(), true});
-        if (!stored.isNull()) {
-            QVERIFY(store.setValue(QStringLiteral("Global/notifications"), stored));
-            QVERIFY(store.setValue(QStringLiteral("Global/upcomingdays"), stored));
+        for (const auto& [stored, notifications, days] : {std::tuple{QString(), true, 30},
+                                                          {"0", false, 30},
+                                                          {"365", true, 365},
+                                                          {"31", true, 30},
+                                                          {"viele", true, 30}}) {
+            test::TempDataDir dir;
+            SettingsStore store(DataDir{dir.path(), true});
+            if (!stored.isNull()) {
+                QVERIFY(store.setValue(QStringLiteral("Global/notifications"), stored));
+                QVERIFY(store.setValue(QStringLiteral("Global/upcomingdays"), stored));
+            }
+            QCOMPARE(notificationsEnabled(store), notifications);
+            QCOMPARE(upcomingDays(store), days);
+            QVERIFY(setNotificationsEnabled(store, !notifications) && setUpcomingDays(store, 7));
+            QCOMPARE(notificationsEnabled(store), !notifications);
+            QCOMPARE(upcomingDays(store), 7);
         }
-        QCOMPARE(notificationsEnabled(store), notifications);
-        QCOMPARE(upcomingDays(store), days);
-        QVERIFY(setNotificationsEnabled(store, !notifications) && setUpcomingDays(store, 7));
-        QCOMPARE(notificationsEnabled(store), !notifications);
-        QCOMPARE(upcomingDays(store), 7);
     }
 };
 
