@@ -1,12 +1,20 @@
+#include "app/datadir.h"
+#include "desktop/desktopsettings.h"
+#include "reminder/daynumber.h"
+#include "reminder/nextbirthday.h"
+#include "reminder/remindercodes.h"
 #include "reminder/remindercore.h"
 #include "reminder/reminderscan.h"
 #include "reminder/scanrunner.h"
+#include "reminder/upcoming.h"
 #include "support/testsupport.h"
 #include "table/cursor.h"
 #include "table/tablestore.h"
 
+#include <QDate>
 #include <QtTest>
 
+#include <algorithm>
 #include <climits>
 #include <memory>
 #include <optional>
@@ -43,6 +51,43 @@ QList<int> markers(Table& t, int nummer) {
 
 ScanResult scanRows(const std::vector<Record>& records, const QDate& today) {
     return geburtstagedurchgehen(erinnerungstexteumwandeln(records), today, 1);
+}
+
+const QDate origin(1880, 1, 1);
+
+// The German name of a calendar day's weekday, independent of the code under test.
+QByteArray nameOf(const QDate& d) {
+    static const char* const names[] = {"Montag",  "Dienstag", "Mittwoch", "Donnerstag",
+                                        "Freitag", "Samstag",  "Sonntag"};
+    return names[d.dayOfWeek() - 1];
+}
+
+// weekdayIndex counts from Thursday (0) to Wednesday (6).
+int indexOf(const QDate& d) {
+    return (d.dayOfWeek() + 3) % 7;
+}
+
+// "Name:Jahr-Monat-Tag ..." with the numbers 1, 2, ... in order; "_" is the blank name.
+Snapshot records(const QString& entries) {
+    Snapshot rows;
+    for (const QString& entry : entries.split(u' ', Qt::SkipEmptyParts)) {
+        const QStringList name = entry.split(u':');
+        const QStringList d = name[1].split(u'-');
+        rows.push_back(test::makeRecord(int(rows.size()) + 1, name[0] == u"_" ? " " : name[0],
+                                        d[0].toInt(), d[1].toInt(), d[2].toInt()));
+    }
+    return rows;
+}
+
+// Every birthday as the window lists it: "7.3.2025 morgen Anna 45 Jahre", joined by " | ".
+QString shown(const std::vector<UpcomingBirthday>& list) {
+    QStringList out;
+    for (const UpcomingBirthday& b : list)
+        out << QStringList{displayDate(b.date, 1), daysAheadText(b.daysAhead), b.name,
+                           ageText(b.age)}
+                   .join(u' ')
+                   .trimmed();
+    return out.join(QStringLiteral(" | "));
 }
 
 } // namespace
@@ -272,6 +317,196 @@ private slots:
                                          .arg(tag)
                                          .arg(monat)));
             }
+        }
+    }
+
+    // From 30 days before the first day counted: negative day numbers give a weekday too.
+    void everyDayMatchesTheCalendar() {
+        int checked = 0;
+        for (QDate d = origin.addDays(-30); d <= QDate(2099, 12, 31); d = d.addDays(1), ++checked) {
+            const int n = int(origin.daysTo(d));
+            if ((n >= 0 && berechnetage(d.year(), d.month(), d.day()) != n) ||
+                QByteArray(weekdayName(n)) != nameOf(d) || weekdayIndex(n) != indexOf(d))
+                QFAIL(qPrintable(d.toString(Qt::ISODate)));
+        }
+        QCOMPARE(checked, 80384);
+        QCOMPARE(berechnetage(1879, 12, 31), -1);
+        // Days that do not exist are counted on, not refused; a month outside the table adds
+        // no month days, yet 13 still counts as after the leap day.
+        for (const auto& [y, m, d, countsAs] : {std::tuple{1900, 2, 29, QDate(1900, 3, 1)},
+                                                {2025, 2, 29, QDate(2025, 3, 1)},
+                                                {1999, 11, 31, QDate(1999, 12, 1)},
+                                                {1880, 13, 1, QDate(1880, 1, 2)},
+                                                {1880, 0, 5, QDate(1880, 1, 5)}})
+            QCOMPARE(berechnetage(y, m, d), origin.daysTo(countsAs));
+    }
+
+    // The rule the scan, the upcoming list and the calendar's alarms share.
+    void nextBirthdayAndAge_data() {
+        QTest::addColumn<QList<int>>("born"); // Jahr, Monat, Tag; then start and cycle, if any
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QList<int>>("next"); // year, days, age
+        const auto row = [](const char* name, QList<int> born, QDate today, QList<int> next) {
+            QTest::newRow(name) << born << today << next;
+        };
+        row("on the birthday", {1980, 3, 7}, {2025, 3, 7}, {2025, 0, 45});
+        row("the day after", {1980, 3, 7}, {2025, 3, 8}, {2026, 364, 46});
+        row("31 December to 1 January", {1990, 1, 1}, {2025, 12, 31}, {2026, 1, 36});
+        row("January from October", {1990, 1, 3}, {2025, 10, 5}, {2026, 90, 36});
+        row("1 April from 31 December", {1990, 4, 1}, {2025, 12, 31}, {2026, 91, 36});
+        row("29 February in a common year is 1 March", {2000, 2, 29}, {2025, 2, 28}, {2025, 1, 25});
+        row("29 February passed on 1 March", {2000, 2, 29}, {2025, 3, 2}, {2026, 364, 26});
+        row("29 February in a leap year", {2000, 2, 29}, {2028, 2, 28}, {2028, 1, 28});
+        row("31 April is 1 May", {1990, 4, 31}, {2025, 4, 30}, {2025, 1, 35});
+        row("born later", {2030, 3, 7}, {2025, 3, 7}, {2025, 0, -5});
+        row("start 18, cycle 10, before the start", {2000, 6, 15, 18, 10}, {2005, 1, 1},
+            {2018, 4913, 18});
+        row("start 18, cycle 10, on the 28th", {2000, 6, 15, 18, 10}, {2028, 6, 15}, {2028, 0, 28});
+        row("start 18, cycle 10, the day after", {2000, 6, 15, 18, 10}, {2028, 6, 16},
+            {2038, 3651, 38});
+        row("every 2 years from the 1st", {2000, 3, 7, 1, 2}, {2025, 3, 8}, {2027, 729, 27});
+        row("start 0 counts the day of birth", {2025, 3, 7, 0, 5}, {2025, 3, 7}, {2025, 0, 0});
+    }
+
+    void nextBirthdayAndAge() {
+        QFETCH(QList<int>, born);
+        QFETCH(QDate, today);
+        QFETCH(QList<int>, next);
+        std::optional<ReminderCycle> cycle;
+        if (born.size() == 5)
+            cycle = ReminderCycle{born[3], born[4]};
+        const NextBirthday got = nextBirthday(born[0], born[1], born[2], today, cycle);
+        QCOMPARE((QList<long long>{got.year, got.days, got.age}),
+                 (QList<long long>{next[0], next[1], next[2]}));
+    }
+
+    void usableCycles_data() {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("cycle");
+        QTest::addColumn<QList<int>>("reminded"); // ages 0 to 30 reminded; empty: never
+        const auto row = [](const char* start, const char* cycle, QList<int> reminded) {
+            QTest::addRow("%s, %s", start, cycle) << start << cycle << reminded;
+        };
+        row("18. Geburtstag", "alle 10 Jahre", {18, 28});
+        row("1. Geburtstag", "alle 2 Jahre",
+            {1, 3, 5, 7, 9, 11, 13, 15, 17, 19, 21, 23, 25, 27, 29});
+        row("30. Geburtstag", "jährlich", {30});
+        row("-3. Geburtstag", "alle 20 Jahre", {17});
+        // Not usable: never reminded.
+        row("1. Geburtstag", "alle 11 Jahre", {});
+        row("1. Geburtstag", "alle 0 Jahre", {});
+        row("Geburtstag", "jährlich", {});
+        row("1.5 Geburtstag", "jährlich", {});
+        row("10001. Geburtstag", "jährlich", {});
+    }
+
+    void usableCycles() {
+        QFETCH(QString, start);
+        QFETCH(QString, cycle);
+        QFETCH(QList<int>, reminded);
+        const std::optional<ReminderCycle> c = reminderCycle(startNumber(start), cycleYears(cycle));
+        QCOMPARE(c.has_value(), !reminded.isEmpty());
+        QList<int> got;
+        for (int age = 0; c && age <= 30; ++age) {
+            if (c->includes(age))
+                got << age;
+            // The first reminded age from any age on is the next one the list holds.
+            const auto later =
+                std::find_if(reminded.begin(), reminded.end(), [&](int r) { return r >= age; });
+            if (later != reminded.end())
+                QCOMPARE(c->firstFrom(age), (long long)*later);
+        }
+        QCOMPARE(got, reminded);
+    }
+
+    void list_data() {
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<int>("days");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("year end") << "Alt:1950-12-29 Silvester:1990-12-31 Neujahr:2000-1-2"
+                                  << QDate(2024, 12, 30) << 365
+                                  << "31.12.2024 morgen Silvester 34 Jahre | 2.1.2025 in 3 Tagen "
+                                     "Neujahr 25 Jahre | 29.12.2025 in 364 Tagen Alt 75 Jahre";
+        // 1 March 2025 and the days 7, 8, 30, 31, 90 and 91 ahead of it.
+        const QString spread = "T0:1970-3-1 T7:1970-3-8 T8:1970-3-9 T30:1970-3-31 T31:1970-4-1 "
+                               "T90:1970-5-30 T91:1970-5-31";
+        const QString upTo7 = "1.3.2025 heute T0 55 Jahre | 8.3.2025 in 7 Tagen T7 55 Jahre";
+        const QString upTo30 =
+            upTo7 + " | 9.3.2025 in 8 Tagen T8 55 Jahre | 31.3.2025 in 30 Tagen T30 55 Jahre";
+        const QString upTo90 =
+            upTo30 + " | 1.4.2025 in 31 Tagen T31 55 Jahre | 30.5.2025 in 90 Tagen T90 55 Jahre";
+        QTest::newRow("7 days") << spread << QDate(2025, 3, 1) << 7 << upTo7;
+        QTest::newRow("365 days") << spread << QDate(2025, 3, 1) << 365
+                                  << upTo90 + " | 31.5.2025 in 91 Tagen T91 55 Jahre";
+        QTest::newRow("unknown year; not born, born that day: left out")
+            << "Ohne:0-3-3 Baby:2025-3-3 Einjaehrig:2024-3-4 Kuenftig:2026-3-2" << QDate(2025, 3, 1)
+            << 30 << "3.3.2025 in 2 Tagen Ohne | 4.3.2025 in 3 Tagen Einjaehrig 1 Jahr";
+        QTest::newRow("same day: by name, case and umlauts folded")
+            << "Zoe:1990-6-1 Ärger:1990-6-1 anna:1990-6-1 _:1990-6-1 Bert:1990-5-31"
+            << QDate(2025, 5, 31) << 1
+            << "31.5.2025 heute Bert 35 Jahre | 1.6.2025 morgen anna 35 Jahre | 1.6.2025 morgen "
+               "Ärger 35 Jahre | 1.6.2025 morgen Ein eingegebenes Geburtstags-Kind ohne Namen "
+               "(Datensatz 4) 35 Jahre | 1.6.2025 morgen Zoe 35 Jahre";
+        QTest::newRow("no date") << "M13:1990-13-1 M0:1990-0-5 T0:1990-5-0 T32:1990-5-32 "
+                                    "April31:1990-4-31"
+                                 << QDate(2025, 4, 28) << 7
+                                 << "1.5.2025 in 3 Tagen April31 35 Jahre";
+    }
+    void list() {
+        QFETCH(QString, rows);
+        QFETCH(QDate, today);
+        QFETCH(int, days);
+        QFETCH(QString, expected);
+        QCOMPARE(shown(upcomingBirthdays(records(rows), today, days)), expected);
+    }
+
+    void toolTip_data() {
+        QTest::addColumn<QString>("rows"); // today is 6 March 2025
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("one") << "Anna:1980-3-7 Bert:1980-5-1"
+                             << "Nächster Geburtstag: Anna, morgen, 45 Jahre";
+        QTest::newRow("1 Jahr") << "Klein:2024-3-6"
+                                << "Nächster Geburtstag: Klein, heute, 1 Jahr";
+        QTest::newRow("unknown year") << "Anna:0-3-16"
+                                      << "Nächster Geburtstag: Anna, in 10 Tagen";
+        QTest::newRow("two on the first day")
+            << "Bert:1990-3-8 Anna:0-3-8 Carl:1980-3-9"
+            << "Nächste Geburtstage: Anna, in 2 Tagen; Bert, in 2 Tagen, 35 Jahre";
+        QTest::newRow("four") << "A:0-3-8 B:0-3-8 C:0-3-8 D:0-3-8"
+                              << "Nächste Geburtstage: A, in 2 Tagen; B, in 2 Tagen; C, in 2 "
+                                 "Tagen; und 1 weiterer";
+        QTest::newRow("five") << "A:0-3-8 B:0-3-8 C:0-3-8 D:0-3-8 E:0-3-8"
+                              << "Nächste Geburtstage: A, in 2 Tagen; B, in 2 Tagen; C, in 2 "
+                                 "Tagen; und 2 weitere";
+        QTest::newRow("nobody born") << "Kuenftig:2027-1-1"
+                                     << "Nächster Geburtstag: keiner im kommenden Jahr";
+    }
+    void toolTip() {
+        QFETCH(QString, rows);
+        QFETCH(QString, expected);
+        QCOMPARE(upcomingToolTip(upcomingBirthdays(records(rows), QDate(2025, 3, 6), 365)),
+                 expected);
+    }
+
+    // The settings store's text, as another version or a hand edit may leave it (null: none).
+    void settings() {
+        for (const auto& [stored, notifications, days] : {std::tuple{QString(), true, 30},
+                                                          {"0", false, 30},
+                                                          {"365", true, 365},
+                                                          {"31", true, 30},
+                                                          {"viele", true, 30}}) {
+            test::TempDataDir dir;
+            SettingsStore store(DataDir{dir.path(), true});
+            if (!stored.isNull()) {
+                QVERIFY(store.setValue(QStringLiteral("Global/notifications"), stored));
+                QVERIFY(store.setValue(QStringLiteral("Global/upcomingdays"), stored));
+            }
+            QCOMPARE(notificationsEnabled(store), notifications);
+            QCOMPARE(upcomingDays(store), days);
+            QVERIFY(setNotificationsEnabled(store, !notifications) && setUpcomingDays(store, 7));
+            QCOMPARE(notificationsEnabled(store), !notifications);
+            QCOMPARE(upcomingDays(store), 7);
         }
     }
 };
