@@ -1,10 +1,6 @@
 #!/usr/bin/python3
-"""Exports a list with `natalix --export-ics` and reads the calendar with independent readers:
-python3-icalendar parses and unescapes it, python3-recurring-ical-events expands the
-occurrences of 2026 to 2029 (leap days, intervals, alarms). Every date is written by hand.
-
-Usage: check_ics.py NATALIX
-"""
+"""`natalix --export-ics` read by independent readers: python3-icalendar parses and unescapes,
+python3-recurring-ical-events expands 2026 to 2029. Usage: check_ics.py NATALIX"""
 import datetime as dt
 import os
 import subprocess
@@ -32,6 +28,7 @@ LIST = [
     (3, "Zehner", 2000, 6, 15,
      ["2 Monate vorher", NONE, NONE, "18. Geburtstag", "alle 10 Jahre"], "Zehner (*2000)",
      [D(2028, 6, 15)], [(M(2028, 4, 14), "Zehner wird am 15.6.2028 28 Jahre alt ...")]),
+    # No year: no age, the summary without one.
     (5, "Kim Schaltjahr", 0, 2, 29, ["1 Monat vorher", NONE, NONE, "1. Geburtstag", "jährlich"],
      "Kim Schaltjahr", [D(2026, 3, 1), D(2027, 3, 1), D(2028, 2, 29), D(2029, 3, 1)],
      [(M(2026, 1, 29), "Kim Schaltjahr hat am 29.2.2026 Geburtstag ...")]),
@@ -60,8 +57,7 @@ def main():
 
     def check(condition, what):
         if not condition:
-            failures.append(what)
-            print("FAIL:", what)
+            failures.append(print("FAIL:", what))
 
     with tempfile.TemporaryDirectory() as root:
         lines = [f" {len(LIST)} "]
