@@ -323,7 +323,6 @@ private slots:
     }
 
     // The other questions: every one a warning under the program's title.
-    // The other questions: every one a warning under the program's title.
     void questions() {
         const MessageRequest save = saveChangesQuestion(), fresh = newListQuestion(),
                              broken = brokenListMessage(noRecordError);

@@ -1,5 +1,4 @@
-// The reminder rules: day numbers, the next birthday, the scan and its markers, the upcoming
-// list and the calendar export.
+// Day numbers, the next birthday, the scan and its markers, the upcoming list, the calendar.
 #include "app/datadir.h"
 #include "calendar/icalendar.h"
 #include "desktop/desktopsettings.h"

@@ -1,5 +1,5 @@
 // The one way every file is written, read and kept private, under a hostile machine: full
-// disks, planted links, pipes, devices, folders that take no new file.
+// disks, planted links, pipes, folders that take no new file.
 #include "support/processes.h"
 #include "support/testsupport.h"
 #include "table/safefile.h"
