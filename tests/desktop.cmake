@@ -1,5 +1,4 @@
 # The desktop edge.
-natalix_test(test_upcoming SOURCES reminder/test_upcoming.cpp)
 
 # The notifier, the tray, the window's presence on a desktop and the autostart entry: on a
 # session bus and an X server of their own (desktopsession.py starts and stops both, bounded

@@ -12,9 +12,6 @@ using namespace natalix;
 using namespace std::string_view_literals;
 using natalix::test::makeRecord;
 
-Q_DECLARE_METATYPE(MessageRequest)
-Q_DECLARE_METATYPE(Settle)
-
 namespace {
 
 using Lines = QList<QByteArray>;
@@ -68,55 +65,21 @@ class TestListFile : public QObject {
     Q_OBJECT
 private slots:
 
-    // The sample record's lines, alone and 25 times behind the count line.
+    // The sample record 24 times and a record without a name behind the count line; markers
+    // never reach the file.
     void listBytes() {
-        const ReminderDefaults d{"Am Tage des Geburtstages", "Keine Erinnerung", "Keine Erinnerung",
-                                 "1. Geburtstag", "jährlich"};
-        Record r = sampleRecord(d);
-        r.marker = {2024, 2025, 7}; // markers never reach the file
-        const QByteArray record =
-            " 1 \r\nZellwig (der Programmierer)\r\n 1971 \r\n 12 \r\n 22 \r\n"
-            "Am Tage des Geburtstages\r\nKeine Erinnerung\r\nKeine Erinnerung\r\n"
-            "1. Geburtstag\r\nj\xE4hrlich\r\n";
-        QCOMPARE(renderListFile({r}), " 1 \r\n" + record);
-        QCOMPARE(listFileSize({r}), qint64(5 + record.size()));
-        const Snapshot list(25, r);
-        QCOMPARE(renderListFile(list), " 25 \r\n" + record.repeated(25));
-        QCOMPARE(listFileSize(list), qint64(6 + 25 * record.size()));
-        QCOMPARE(listFileSize({}), qint64(5)); // the count line alone
-    }
-
-    void characterBytes_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("line");
-        QTest::addColumn<int>("length"); // of the name in characters, for the size rule
-        QTest::newRow("umlauts, sharp s")
-            << "Jäger Müßig" << QByteArray("J\xE4ger M\xFC\xDFig") << 11;
-        QTest::newRow("euro") << "5 €" << QByteArray("5 \x80") << 3;
-        QTest::newRow("blank name") << " " << QByteArray(" ") << 1;
-        QTest::newRow("empty name is written blank") << "" << QByteArray(" ") << 1;
-        QTest::newRow("blanks kept") << "  Anna  " << QByteArray("  Anna  ") << 8;
-        QTest::newRow("outside cp1252") << QStringLiteral("Łukasz") << QByteArray("?ukasz") << 6;
-        QTest::newRow("surrogate pair is one character")
-            << QStringLiteral("a\U0001F600b") << QByteArray("a?b") << 3;
-    }
-
-    // The bytes of a name, and the size rule: one record numbered 1, born 22.12.1971, is its
-    // name and texts in characters plus 42; each further record adds its own share less the
-    // count line's five.
-    void characterBytes() {
-        QFETCH(QString, name);
-        QFETCH(QByteArray, line);
-        QFETCH(int, length);
-        const Record r = makeRecord(1, name, 1971, 12, 22);
-        const QByteArray bytes = renderListFile({r});
-        QCOMPARE(bytes, fileOf(Lines{" 1 "} + block(" 1 ", line, " 1971 ", " 12 ", " 22 ")));
-        const int texts = 14 + 12 + 24 + 13 + 8; // the default reminder texts
-        QCOMPARE(listFileSize({r}), qint64(length + texts + 42));
-        QCOMPARE(bytes.size(), qsizetype(length + texts + 42));
-        QCOMPARE(listFileSize({r, r}), qint64(5 + 2 * (length + texts + 37)));
-        QCOMPARE(summary(parseListFile(bytes).records),
-                 summary({makeRecord(1, decodeCp1252(line), 1971, 12, 22)}));
+        Record r = sampleRecord({"1 Woche vorher", "1 Tag vorher", "Am Tage des Geburtstages",
+                                 "1. Geburtstag", "jährlich"});
+        r.marker = {2024, 2025, 7};
+        Snapshot list(24, r);
+        list.push_back(makeRecord(2, QString(), 1971, 12, 22));
+        const QByteArray bytes =
+            " 25 \r\n" +
+            fileOf(block(" 1 ", "Zellwig (der Programmierer)", " 1971 ", " 12 ", " 22 "))
+                .repeated(24) +
+            fileOf(block(" 2 ", " ", " 1971 ", " 12 ", " 22 ")); // written blank
+        QCOMPARE(renderListFile(list), bytes);
+        QCOMPARE(listFileSize(list), qint64(bytes.size()));
     }
 
     void reading_data() {
@@ -126,16 +89,11 @@ private slots:
 
         const Lines canonical = Lines{" 2 "} + block(" 7 ", "Anna", " 1971 ", " 3 ", " 9 ") +
                                 block(" 12 ", " ", " 2001 ", " 12 ", " 31 ");
-        const Lines bare = Lines{"2"} + block("7", "Anna", "1971", "3", "9") +
-                           block("12", " ", "2001", "12", "31");
         const QString two = QStringLiteral("7/Anna/1971/3/9; 12/ /2001/12/31");
         QTest::newRow("written with blanks") << fileOf(canonical) << 2 << two;
-        QTest::newRow("no blanks around numbers") << fileOf(bare) << 2 << two;
         QTest::newRow("CR only") << fileOf(canonical, "\r") << 2 << two;
-        QTest::newRow("no line end after the last line")
-            << fileOf(canonical).chopped(2) << 2 << two;
-        QTest::newRow("mixed line ends")
-            << fileOf(canonical).replace(" 1971 \r\n", " 1971 \r") << 2 << two;
+        QTest::newRow("mixed line ends, none after the last line")
+            << fileOf(canonical).replace(" 1971 \r\n", " 1971 \r").chopped(2) << 2 << two;
 
         const Lines lf = Lines{" 1 "} + block(" 4 ", "Anna\nBerta\n", " 1971 ", " 3 ", " 9 ");
         QTest::newRow("lone LF stays in the text") << fileOf(lf) << 1 << "4/Anna\nBerta\n/1971/3/9";
@@ -151,9 +109,6 @@ private slots:
         QTest::newRow("UTF-8 with LF, beyond Windows-1252")
             << utf8(fileOf(canonical, "\n"), QStringLiteral("Zoë Ωmega € Łukasz")) << 2
             << QStringLiteral("7/Zoë ?mega € Lukasz/1971/3/9; 12/ /2001/12/31");
-        QTest::newRow("empty name line reads as blank")
-            << fileOf(Lines{" 1 "} + block(" 4 ", "", " 1971 ", " 3 ", " 9 ")) << 1
-            << "4/ /1971/3/9";
         QTest::newRow("name of a zero-width character reads as blank")
             << utf8(fileOf(Lines{" 1 "} + block(" 4 ", "Anna", " 1971 ", " 3 ", " 9 ")),
                     QString(QChar(0xFEFF)))
@@ -168,8 +123,6 @@ private slots:
             << fileOf(Lines{" 1 "} + a + b + c) << 1 << ab + "; 3/C/1992/5/6";
         QTest::newRow("count larger") << fileOf(Lines{" 5 "} + a + b) << 5 << ab;
         QTest::newRow("count negative") << fileOf(Lines{"-4"} + a) << 0 << "1/A/1990/1/2";
-        QTest::newRow("incomplete last block")
-            << fileOf(Lines{" 3 "} + a + b + c.mid(0, 4)) << 3 << ab;
         QTest::newRow("last block one line short")
             << fileOf(Lines{" 3 "} + a + b + c.mid(0, 9)) << 3 << ab;
 
@@ -182,23 +135,17 @@ private slots:
 
         // An unreadable number line leaves the field as in a new record; Nummer takes the next
         // free.
-        const struct {
-            const char* row;
-            int line;
-            QByteArray content;
-            const char* expected;
-        } numberLines[] = {{"Nummer letters", 0, "x", "9/Anna/1971/3/9"},
-                           {"Jahr letters", 2, "abc", "5/Anna/1900/3/9"},
-                           {"Jahr fraction", 2, " 1971.5 ", "5/Anna/1900/3/9"},
-                           {"Jahr overflow", 2, " 99999999999 ", "5/Anna/1900/3/9"},
-                           {"Monat blank", 3, " ", "5/Anna/1971/1/9"},
-                           {"Tag trailing text", 4, " 9 Tage", "5/Anna/1971/3/1"}};
-        for (const auto& n : numberLines) {
+        for (const auto& [tag, line, content, expected] :
+             {std::tuple{"Nummer letters", 0, "x", "9/Anna/1971/3/9"},
+              {"Jahr fraction", 2, " 1971.5 ", "5/Anna/1900/3/9"},
+              {"Jahr overflow", 2, " 99999999999 ", "5/Anna/1900/3/9"},
+              {"Monat blank", 3, " ", "5/Anna/1971/1/9"},
+              {"Tag trailing text", 4, " 9 Tage", "5/Anna/1971/3/1"}}) {
             Lines broken = block(" 5 ", "Anna", " 1971 ", " 3 ", " 9 ");
-            broken[n.line] = n.content;
-            QTest::newRow(n.row) << fileOf(Lines{" 2 "} + broken +
-                                           block(" 8 ", "Bert", " 1980 ", " 6 ", " 7 "))
-                                 << 2 << QString::fromLatin1(n.expected) + "; 8/Bert/1980/6/7";
+            broken[line] = content;
+            QTest::newRow(tag) << fileOf(Lines{" 2 "} + broken +
+                                         block(" 8 ", "Bert", " 1980 ", " 6 ", " 7 "))
+                               << 2 << QString::fromLatin1(expected) + "; 8/Bert/1980/6/7";
         }
 
         // Records without a number take the next above the highest, in file order.
@@ -231,8 +178,6 @@ private slots:
         QCOMPARE(read.ok, declared >= 0);
         QCOMPARE(read.ok ? summary(read.records) : read.error, expected);
         QCOMPARE(read.ok ? read.declaredCount : -1, declared);
-        QCOMPARE(read.error.isEmpty(), read.ok);
-        QCOMPARE(read.records.empty(), !read.ok);
         for (const Record& r : read.records) // reminder lines as written, markers 0
             QVERIFY(r == makeRecord(r.nummer, r.name, r.jahr, r.monat, r.tag));
     }
@@ -325,58 +270,47 @@ private slots:
         QTest::addColumn<int>("group");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("text");
-        const QString full = QStringLiteral(
+        const char* const sentences[] = {
             "Auf dem Datenträger ist kein Platz mehr. Bei einer Festplatte leeren Sie bitte den "
             "Papierkorb oder löschen überflüssige Dateien. Bei einer Diskette löschen sie bitte "
-            "überflüssige Dateien oder legen eine leere Diskette ein.");
-        const QString cannot = QStringLiteral(
+            "überflüssige Dateien oder legen eine leere Diskette ein.",
             "Die Datei kann nicht auf den Datenträger geschrieben werden. Der Datenträger ist "
             "möglicherweise nicht eingelegt, beschädigt, voll oder schreibgeschützt. Die Datei "
-            "wurde noch nicht gespeichert.");
-        const QString notReady =
-            QStringLiteral("Der Datenträger ist möglicherweise nicht eingelegt.");
-        const QString noPath = QStringLiteral("Das Laufwerk oder der Pfad wurde nicht gefunden.");
-        const QString task = QStringLiteral("den Vorgang"),
-                      storing = QStringLiteral("die Speicherung");
-        auto row = [](int group, int code, const QString& sentences, const QString& verb,
-                      const QString& what) {
+            "wurde noch nicht gespeichert.",
+            "Der Datenträger ist möglicherweise nicht eingelegt.",
+            "Das Laufwerk oder der Pfad wurde nicht gefunden.",
+            "Der Dateiname enthällt Zeichen, die nicht zulässig sind.",
+            "Der Dateiname existiert nicht oder enthällt Zeichen, die nicht zulässig sind.",
+            "Die Datei wurde nicht gefunden. Der Datei-Name existiert nicht oder wurde falsch "
+            "geschrieben.",
+            "Die Datei kann nicht vom Datenträger gelesen werden. Der Datenträger ist "
+            "möglicherweise nicht eingelegt oder die Datei ist beschädigt oder existiert nicht."};
+        // Group, code, the sentences, the verb of the retry; after sentences 1 the retry
+        // cancels "die Speicherung", after the others "den Vorgang".
+        for (const auto& [group, code, k, verb] : {std::tuple{101, 7, 0, "speichern"},
+                                                   {101, 61, 0, "speichern"},
+                                                   {101, 52, 4, "schreiben"},
+                                                   {101, 71, 2, "schreiben"},
+                                                   {101, 76, 3, "schreiben"},
+                                                   {101, 70, 1, "speichern"},
+                                                   {102, 52, 5, "lesen"},
+                                                   {102, 53, 6, "lesen"},
+                                                   {102, 71, 2, "lesen"},
+                                                   {102, 76, 3, "lesen"},
+                                                   {102, 70, 7, "lesen"},
+                                                   {103, 7, 0, "speichern"},
+                                                   {103, 61, 0, "speichern"},
+                                                   {103, 57, 1, "speichern"}})
             QTest::addRow("%d/%d", group, code)
                 << group << code
-                << sentences +
+                << QString::fromUtf8(sentences[k]) +
                        QStringLiteral(" Bitte wählen Sie 'Wiederholen' um zu versuchen, die "
                                       "Datei erneut zu %1, oder 'Abbrechen' um %2 "
                                       "abzubrechen. ( %3 / %4 : Beschreibung )")
-                           .arg(verb, what)
+                           .arg(QLatin1StringView(verb), k == 1 ? QStringLiteral("die Speicherung")
+                                                                : QStringLiteral("den Vorgang"))
                            .arg(group)
                            .arg(code);
-        };
-        const QString save = QStringLiteral("speichern"), write = QStringLiteral("schreiben"),
-                      read = QStringLiteral("lesen");
-        row(101, 7, full, save, task);
-        row(101, 61, full, save, task);
-        row(101, 52, QStringLiteral("Der Dateiname enthällt Zeichen, die nicht zulässig sind."),
-            write, task);
-        row(101, 71, notReady, write, task);
-        row(101, 76, noPath, write, task);
-        row(101, 70, cannot, save, storing);
-        row(102, 52,
-            QStringLiteral("Der Dateiname existiert nicht oder enthällt Zeichen, die nicht "
-                           "zulässig sind."),
-            read, task);
-        row(102, 53,
-            QStringLiteral("Die Datei wurde nicht gefunden. Der Datei-Name existiert nicht oder "
-                           "wurde falsch geschrieben."),
-            read, task);
-        row(102, 71, notReady, read, task);
-        row(102, 76, noPath, read, task);
-        row(102, 70,
-            QStringLiteral("Die Datei kann nicht vom Datenträger gelesen werden. Der Datenträger "
-                           "ist möglicherweise nicht eingelegt oder die Datei ist beschädigt oder "
-                           "existiert nicht."),
-            read, task);
-        row(103, 7, full, save, task);
-        row(103, 61, full, save, task);
-        row(103, 57, cannot, save, storing);
     }
     void failureQuestions() {
         QFETCH(int, group);
@@ -389,62 +323,38 @@ private slots:
     }
 
     // The other questions: every one a warning under the program's title.
-    void questions_data() {
-        QTest::addColumn<MessageRequest>("m");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<Buttons>("buttons");
-        QTest::addColumn<int>("defaultButton");
-        QTest::newRow("unsaved changes")
-            << saveChangesQuestion() << "Änderungen in Datei speichern?" << Buttons::YesNoCancel
-            << 0;
-        const QString broken = QStringLiteral("Die Datei enthält keinen vollständigen Datensatz.");
-        QTest::newRow("broken list") << brokenListMessage(broken) << broken << Buttons::Ok << 0;
-        QTest::newRow("new list")
-            << newListQuestion()
-            << "Neue Geburtstagsliste anlegen?\n\r\n\rWenn eine neue, leere Tabelle angelegt "
-               "werden soll, klicken Sie auf OK und die aktuell geladene Geburtstags-Liste wird "
-               "gelöscht! Die Tabelle können Sie aber mit \"Datei / Geburtstagsliste öffnen\" "
-               "wieder einlesen, sofern sie vorher gespeichert wurde.\n\r\n\rUnter \"Datei / "
-               "Eigenschaften\" können Sie nachsehen, ob und wo die Datei gespeichert wurde."
-               "\n\r\n\rSoll die Gebutstags-Liste wirklich gelöscht werden?"
-            << Buttons::OkCancel << answer::cancel;
-    }
     void questions() {
-        QFETCH(MessageRequest, m);
-        QFETCH(QString, text);
-        QFETCH(Buttons, buttons);
-        QFETCH(int, defaultButton);
-        QCOMPARE(m.text, text);
-        QVERIFY(m.buttons == buttons && m.icon == Icon::Exclamation && m.title.isEmpty());
-        QCOMPARE(m.defaultButton, defaultButton);
+        const MessageRequest save = saveChangesQuestion(), fresh = newListQuestion(),
+                             broken = brokenListMessage(noRecordError);
+        QCOMPARE(save.text, QStringLiteral("Änderungen in Datei speichern?"));
+        QCOMPARE(
+            fresh.text,
+            QStringLiteral(
+                "Neue Geburtstagsliste anlegen?\n\r\n\rWenn eine neue, leere Tabelle angelegt "
+                "werden soll, klicken Sie auf OK und die aktuell geladene Geburtstags-Liste "
+                "wird gelöscht! Die Tabelle können Sie aber mit \"Datei / Geburtstagsliste "
+                "öffnen\" wieder einlesen, sofern sie vorher gespeichert wurde.\n\r\n\rUnter "
+                "\"Datei / Eigenschaften\" können Sie nachsehen, ob und wo die Datei "
+                "gespeichert wurde.\n\r\n\rSoll die Gebutstags-Liste wirklich gelöscht werden?"));
+        QCOMPARE(broken.text, noRecordError);
+        QVERIFY(save.buttons == Buttons::YesNoCancel && save.defaultButton == 0);
+        QVERIFY(fresh.buttons == Buttons::OkCancel && fresh.defaultButton == answer::cancel);
+        QVERIFY(broken.buttons == Buttons::Ok && broken.defaultButton == 0);
+        for (const MessageRequest& m : {save, fresh, broken})
+            QVERIFY(m.icon == Icon::Exclamation && m.title.isEmpty());
     }
 
-    // Unsaved changes before open, new list and exit; `answer` 0: no question.
-    void settleChanges_data() {
-        QTest::addColumn<int>("changed");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<Settle>("step");
-        const QString named = QStringLiteral("/home/anna/liste.nxd");
-        QTest::newRow("unchanged, unnamed") << 0 << QString() << 0 << Settle::proceed;
-        QTest::newRow("unchanged, named") << 0 << named << 0 << Settle::proceed;
-        QTest::newRow("named: saved silently") << 1 << named << 0 << Settle::save;
-        QTest::newRow("unnamed: Yes") << 1 << QString() << answer::yes << Settle::saveAs;
-        QTest::newRow("unnamed: No") << 1 << QString() << answer::no << Settle::proceed;
-        QTest::newRow("unnamed: Cancel") << 1 << QString() << answer::cancel << Settle::stop;
-    }
+    // Unsaved changes before open, new list and exit: a named list is saved silently, an
+    // unnamed one asks first.
     void settleChanges() {
-        QFETCH(int, changed);
-        QFETCH(QString, name);
-        QFETCH(int, answer);
-        QFETCH(Settle, step);
-        const Settle first = natalix::settleChanges(changed, name);
-        if (answer != 0) {
-            QCOMPARE(first, Settle::ask);
-            QCOMPARE(settleAnswer(answer), step);
-        } else {
-            QCOMPARE(first, step);
-        }
+        const QString named = QStringLiteral("/home/anna/liste.nxd");
+        QCOMPARE(natalix::settleChanges(0, QString()), Settle::proceed);
+        QCOMPARE(natalix::settleChanges(0, named), Settle::proceed);
+        QCOMPARE(natalix::settleChanges(1, named), Settle::save);
+        QCOMPARE(natalix::settleChanges(1, QString()), Settle::ask);
+        QCOMPARE(settleAnswer(answer::yes), Settle::saveAs);
+        QCOMPARE(settleAnswer(answer::no), Settle::proceed);
+        QCOMPARE(settleAnswer(answer::cancel), Settle::stop);
     }
 };
 

@@ -10,6 +10,12 @@ namespace natalix::test {
 
 TempDataDir::TempDataDir() : m_dir(QDir::tempPath() + QStringLiteral("/natalix-test-XXXXXX")) {}
 
+TestTable::TestTable(const std::vector<Record>& records)
+    : store(TableStore::open(path, records.front(), nullptr)) {
+    if (!store || !store->replaceAll(records))
+        qFatal("cannot set up the test database");
+}
+
 QByteArray readFileBytes(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
@@ -67,6 +73,16 @@ Record makeRecord(int nummer, const QString& name, int jahr, int monat, int tag)
     r.jahr = jahr;
     r.monat = monat;
     r.tag = tag;
+    return r;
+}
+
+Record makeRecord(int nummer, const QString& name, int jahr, int monat, int tag,
+                  const QStringList& settings) {
+    Record r = makeRecord(nummer, name, jahr, monat, tag);
+    for (int k = 0; k < 3; ++k)
+        r.erinnerung[k] = settings.value(k, QStringLiteral("Keine Erinnerung"));
+    r.erinnerungsbeginn = settings.value(3, QStringLiteral("1. Geburtstag"));
+    r.erinnerungszyklus = settings.value(4, QStringLiteral("jährlich"));
     return r;
 }
 

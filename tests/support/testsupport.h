@@ -1,11 +1,15 @@
 #pragma once
 
 #include "table/record.h"
+#include "table/tablestore.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
+
+#include <memory>
 
 namespace natalix::test {
 
@@ -18,6 +22,14 @@ public:
 
 private:
     QTemporaryDir m_dir;
+};
+
+// A database of its own holding `records` (at least one), as the program keeps it.
+struct TestTable {
+    explicit TestTable(const std::vector<Record>& records);
+    TempDataDir dir;
+    QString path = dir.file(TableStore::databaseFileName());
+    std::unique_ptr<TableStore> store;
 };
 
 QByteArray readFileBytes(const QString& path);
@@ -40,5 +52,10 @@ QByteArray damagedDatabase(QByteArray bytes, const QString& damage);
 
 // A record with the given number, name and birth date and the default reminder settings.
 Record makeRecord(int nummer, const QString& name, int jahr, int monat, int tag);
+
+// The same with the reminder settings: up to three lead times ("Keine Erinnerung" for the
+// rest), then the start birthday and the cycle (by default "1. Geburtstag", "jährlich").
+Record makeRecord(int nummer, const QString& name, int jahr, int monat, int tag,
+                  const QStringList& settings);
 
 } // namespace natalix::test

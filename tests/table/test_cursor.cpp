@@ -48,16 +48,9 @@ std::vector<Record> stored(const QString& path) {
     return out;
 }
 
-struct Table {
-    TempDataDir dir;
-    QString path = dir.file(TableStore::databaseFileName());
-    std::unique_ptr<TableStore> store = TableStore::open(path, seed, nullptr);
+struct Table : test::TestTable {
+    using TestTable::TestTable;
     Cursor c{*store};
-
-    explicit Table(const std::vector<Record>& records) {
-        if (!c.replaceAll(records))
-            qFatal("cannot fill the test database: %s", qPrintable(c.lastError()));
-    }
 };
 
 // Five records numbered 10 to 50, so that numbers and positions differ.
@@ -88,59 +81,43 @@ bool step(Cursor& c, QChar op) {
 class TestCursor : public QObject {
     Q_OBJECT
 private slots:
-    void missingOrEmptyDatabaseIsSeeded_data() {
-        QTest::addColumn<QString>("before");
-        QTest::newRow("missing file") << "missing";
-        QTest::newRow("zero-byte file") << "zero";
-        QTest::newRow("table without rows") << "emptyTable";
-    }
-
+    // A missing file, a file of no bytes and a table without rows get the seed record.
     void missingOrEmptyDatabaseIsSeeded() {
-        QFETCH(QString, before);
-        TempDataDir dir;
-        const QString path = dir.file(TableStore::databaseFileName());
-        if (before == u"zero")
-            QVERIFY(natalix::test::writeFileBytes(path, QByteArray()));
-        if (before == u"emptyTable") {
-            auto first = TableStore::open(path, seed, nullptr);
-            QVERIFY(first && first->remove(first->loadAll().at(0).rowid));
-            QVERIFY(first->loadAll().empty());
+        for (const QString before : {"missing", "zero", "emptyTable"}) {
+            TempDataDir dir;
+            const QString path = dir.file(TableStore::databaseFileName());
+            if (before == u"zero")
+                QVERIFY(natalix::test::writeFileBytes(path, QByteArray()));
+            if (before == u"emptyTable") {
+                auto first = TableStore::open(path, seed, nullptr);
+                QVERIFY(first && first->remove(first->loadAll().at(0).rowid));
+                QVERIFY(first->loadAll().empty());
+            }
+            QString error;
+            auto store = TableStore::open(path, seed, &error);
+            QVERIFY2(store, qPrintable(error));
+            QCOMPARE(Cursor(*store).absolutePosition(), 1);
+            QCOMPARE(describe(stored(path)), describe({seed}));
         }
-        QString error;
-        auto store = TableStore::open(path, seed, &error);
-        QVERIFY2(store, qPrintable(error));
-        QCOMPARE(Cursor(*store).absolutePosition(), 1);
-        QCOMPARE(describe(stored(path)), describe({seed}));
     }
 
     // Texts go into the database as UTF-8 written by the store itself and come back as they
     // were; a surrogate without its partner comes back as U+FFFD.
-    void textsStoredAsUtf8_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("back");
-        auto same = [](const char* name, const QString& t) { QTest::newRow(name) << t << t; };
-        same("umlauts", QStringLiteral("Jürgen Groß-Öztürk"));
-        same("outside the first plane", QStringLiteral("Zoë 🎂 𝄞"));
-        same("long", QString(300, u'ß') + QStringLiteral("x"));
-        QTest::newRow("lone high surrogate at the end")
-            << QString::fromUtf16(u"Ende\xD83C") << QString::fromUtf16(u"Ende\xFFFD");
-        QTest::newRow("two high surrogates") << QString::fromUtf16(u"\xD83C\xD83C\xDF82")
-                                             << QString::fromUtf16(u"\xFFFD\xD83C\xDF82");
-    }
-
     void textsStoredAsUtf8() {
-        QFETCH(QString, text);
-        QFETCH(QString, back);
-        Record r = makeRecord(3, text, 1980, 3, 7);
-        r.erinnerung[1] = text;
-        r.erinnerungszyklus = text + text;
-        Table t({makeRecord(1, "vorher", 1970, 1, 1), r});
-        const std::vector<Record> read = stored(t.path);
-        QCOMPARE(read.size(), size_t(2));
-        QCOMPARE(read[1].name, back);
-        QCOMPARE(read[1].erinnerung[1], back);
-        QCOMPARE(read[1].erinnerungszyklus, back + back);
-        QCOMPARE(read[0].name, QStringLiteral("vorher"));
+        for (const auto& [text, back] :
+             {std::pair{QStringLiteral("Zoë 🎂 𝄞"), QStringLiteral("Zoë 🎂 𝄞")},
+              {QString::fromUtf16(u"Ende\xD83C"), QString::fromUtf16(u"Ende\xFFFD")},
+              {QString::fromUtf16(u"\xD83C\xD83C\xDF82"),
+               QString::fromUtf16(u"\xFFFD\xD83C\xDF82")}}) {
+            Record r = makeRecord(3, text, 1980, 3, 7);
+            r.erinnerungszyklus = text + text;
+            Table t({makeRecord(1, "vorher", 1970, 1, 1), r});
+            const std::vector<Record> read = stored(t.path);
+            QCOMPARE(read.size(), size_t(2));
+            QCOMPARE(read[1].name, back);
+            QCOMPARE(read[1].erinnerungszyklus, back + back);
+            QCOMPARE(read[0].name, QStringLiteral("vorher"));
+        }
     }
 
     void moves_data() {
@@ -198,6 +175,9 @@ private slots:
         Table t(fiveRecords());
         Cursor& c = t.c;
         QVERIFY(c.setAbsolutePosition(2));
+        // Text a number field cannot take is refused and leaves nothing to store.
+        QVERIFY(!c.setField(Field::Jahr, u"19x"_qs) && !c.setField(u"Jahr"_qs, QVariant("abc")));
+        QVERIFY(!c.hasPendingChanges());
         QVERIFY(c.setField(Field::Name, QStringLiteral("Änne Müller")));
         QVERIFY(c.setField(Field::Monat, QStringLiteral(" 11 ")));
         QVERIFY(c.setField(Field::E2, 2025));
@@ -228,17 +208,6 @@ private slots:
         QCOMPARE(numbersOf(stored(t.path)), (QList<int>{10, 20, 30, 40, 50, 60}));
     }
 
-    void numberFieldsRefuseText() {
-        Table t(fiveRecords());
-        Cursor& c = t.c;
-        for (const QString text : {"abc", "", " ", "19x", "2147483648"}) {
-            QVERIFY2(!c.setField(Field::Jahr, text), qPrintable(text));
-            QVERIFY2(!c.setField(QStringLiteral("Jahr"), QVariant(text)), qPrintable(text));
-        }
-        QVERIFY(!c.hasPendingChanges());
-        QCOMPARE(c.field(QStringLiteral("Jahr")), QVariant(1951));
-    }
-
     // Equal keys keep the order in which the records were stored; a refused expression
     // keeps the order before it (by month and day).
     void sortOrders_data() {
@@ -251,7 +220,6 @@ private slots:
         // Month and day in number order, not text order; names with umlauts and mixed case.
         row(0, "Monat ASC,Tag ASC", {5, 2, 3, 1, 6, 4});
         row(0, "Nummer DESC", {6, 5, 4, 3, 2, 1});
-        row(0, "Tag ASC", {1, 5, 6, 2, 4, 3});
         row(0, "Jahr DESC,Monat DESC,Tag DESC", {5, 1, 6, 3, 4, 2});
         row(0, "Name ASC", {4, 2, 3, 5, 6, 1});
         for (const char* refused : {"Nummer", "Nummer ASC; DROP TABLE Geburtstage", "Foo ASC",
@@ -261,7 +229,6 @@ private slots:
         row(1, "Jahr ASC", {3, 1, 5, 6, 2, 4});
         row(1, "Jahr DESC", {4, 2, 6, 5, 1, 3});
         row(1, "Monat ASC,Jahr DESC", {2, 1, 3, 4, 6, 5});
-        row(1, "Tag DESC,Nummer DESC", {6, 5, 4, 3, 2, 1});
         // Names alike in their first sixteen or thirty-two folded characters are told apart
         // further on, folded (8 and 9 go the other way by their exact characters); equal
         // folded names by their exact characters; a letter beyond Latin-1 after all of them.
