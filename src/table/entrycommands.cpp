@@ -5,6 +5,7 @@
 #include "listfile/transliterate.h"
 #include "table/birthyear.h"
 #include "table/cursor.h"
+#include "table/entryrules.h"
 #include "table/recordcheck.h"
 #include "table/sortcommands.h"
 
@@ -22,7 +23,6 @@ namespace natalix {
 namespace {
 
 constexpr int tableLimit = 999;
-constexpr int nameMaxLength = 40;
 constexpr int backspace = 8;
 constexpr int blank = 32;
 
@@ -234,24 +234,18 @@ void EntryCommands::dateBox_LostFocus(QComboBox* box) {
 }
 
 bool EntryCommands::txtName_KeyPress(int keyAscii) {
-    const QString text = m_ctx.form.nameBox()->text();
-    if (text.size() >= nameMaxLength && keyAscii != backspace)
+    const NameKey rule = nameKeyRule(m_ctx.form.nameBox()->text(), keyAscii);
+    if (rule == NameKey::Refused)
         return true;
-    if (keyAscii == blank && text == u" ")
-        return true;
-    bool discard = false;
-    // The name never becomes empty by deleting.
-    if (keyAscii == backspace && text.size() == 1) {
+    if (rule == NameKey::Blanked)
         m_ctx.form.setNameText(QStringLiteral(" "));
-        discard = true;
-    }
     if (m_ctx.form.nameBox()->text().isEmpty()) {
         m_ctx.form.setNameText(QStringLiteral(" "));
         m_ctx.form.nameBox()->setCursorPosition(0);
     }
     m_ctx.state.dateiwurdegeaendert = 1;
     erinnerungenzuruecksetzen();
-    return discard;
+    return rule == NameKey::Blanked;
 }
 
 void EntryCommands::transliterateEdit(const QString& text) {
