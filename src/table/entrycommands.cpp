@@ -16,13 +16,11 @@
 #include <QLineEdit>
 
 #include <algorithm>
-#include <limits>
 
 namespace natalix {
 
 namespace {
 
-constexpr int tableLimit = 999;
 constexpr int backspace = 8;
 constexpr int blank = 32;
 
@@ -120,22 +118,21 @@ void EntryCommands::cmdDatensatzeinfuegen_Click() {
     MainState& s = m_ctx.state;
     LockRecordCheck lock(s);
     Cursor& c = m_ctx.cursor;
-    if (c.recordCount() >= tableLimit)
+    if (!takesAnotherRecord(c.recordCount()))
         return;
 
     c.moveFirst();
-    const Snapshot rows = c.snapshot();
-    int highest = 0;
-    for (const Record& r : rows)
-        highest = std::max(highest, r.nummer);
-    // A hand-edited list may already use the largest number there is; no higher one exists.
-    if (highest == std::numeric_limits<int>::max())
+    std::vector<int> numbers;
+    for (const Record& r : c.snapshot())
+        numbers.push_back(r.nummer);
+    const std::optional<int> nummer = newRecordNumber(numbers);
+    if (!nummer)
         return;
 
     c.moveLast();
     c.update();
     c.addNew();
-    writeFields(c, newRecord(highest + 1, s.options.reminderDefaults()));
+    writeFields(c, newRecord(*nummer, s.options.reminderDefaults()));
     c.update();
 
     s.setSortToggles(0, 0, 0, 0, 0);

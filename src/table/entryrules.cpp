@@ -6,10 +6,12 @@
 #include "table/cursor.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace natalix {
 
 namespace {
+constexpr int tableLimit = 999;
 constexpr int nameMaxLength = 40;
 constexpr int backspace = 8;
 constexpr int blank = 32;
@@ -74,6 +76,19 @@ QString weekdayText(const QString& name, int nummer, int jahr, int monat, int ta
         return QStringLiteral("Das Geburtstags-Kind aus Datensatz ") + QString::number(nummer) +
                tail;
     return name + tail;
+}
+
+bool takesAnotherRecord(int count) {
+    return count < tableLimit;
+}
+
+std::optional<int> newRecordNumber(const std::vector<int>& numbers) {
+    int highest = 0;
+    for (const int n : numbers)
+        highest = std::max(highest, n);
+    if (highest == std::numeric_limits<int>::max())
+        return std::nullopt;
+    return highest + 1;
 }
 
 } // namespace natalix

@@ -3,6 +3,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+#include <vector>
+
 namespace natalix {
 
 // What a key typed into the name box does.
@@ -36,5 +39,11 @@ int nextRowWithName(const QStringList& names, const QString& text, int afterRow)
 
 // The text of "Wochentag ausgeben" for a record with this name, number and checked date.
 QString weekdayText(const QString& name, int nummer, int jahr, int monat, int tag);
+
+// Whether a list of `count` records takes another: a list file holds 999 at most.
+bool takesAnotherRecord(int count);
+// The number of a new record: one above the highest of `numbers`; none when a hand-edited list
+// already uses the largest number there is.
+std::optional<int> newRecordNumber(const std::vector<int>& numbers);
 
 } // namespace natalix

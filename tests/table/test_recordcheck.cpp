@@ -176,6 +176,14 @@ private slots:
             QCOMPARE(natalix::weekdayText(name, 7, jahr, 3, 7), text);
     }
 
+    // A new record: one above the highest number, gaps or not; none where no number is left.
+    void newRecordNumber() {
+        QVERIFY(takesAnotherRecord(998) && !takesAnotherRecord(999));
+        QCOMPARE(natalix::newRecordNumber({3, 9, 4}), std::optional(10));
+        QCOMPARE(natalix::newRecordNumber({}), std::optional(1));
+        QCOMPARE(natalix::newRecordNumber({imin, imax}), std::optional<int>());
+    }
+
     void leadingNumber_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("value");
