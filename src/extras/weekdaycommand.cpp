@@ -5,6 +5,7 @@
 #include "reminder/daynumber.h"
 #include "table/birthyear.h"
 #include "table/cursor.h"
+#include "table/entryrules.h"
 #include "table/textnumber.h"
 #include "ui/services.h"
 
@@ -31,19 +32,9 @@ void WeekdayCommand::mnuWochentagausgeben_Click() {
     }
 
     const Cursor& c = m_ctx.cursor;
-    const QString name = c.field(Field::Name).toString();
-    const QString tail =
-        yearKnown
-            ? QStringLiteral(" ist an einem ") + wochentagzeichen + QStringLiteral(" geboren.")
-            : QStringLiteral(" ist ohne Geburtsjahr eingetragen. Den Wochentag der Geburt "
-                             "kann Natalix nur mit dem Jahr bestimmen; bitte tragen Sie "
-                             "es ein.");
     MessageRequest m;
-    if (name.isEmpty() || name == u" ")
-        m.text = QStringLiteral("Das Geburtstags-Kind aus Datensatz ") +
-                 QString::number(c.fieldNumber(Field::Nummer)) + tail;
-    else
-        m.text = name + tail;
+    m.text = weekdayText(c.field(Field::Name).toString(), c.fieldNumber(Field::Nummer), jahre,
+                         monate, tage);
     m.title = QStringLiteral("Wochentag ausgeben");
     m.icon = Icon::Information;
     m.buttons = Buttons::Ok;

@@ -2,29 +2,13 @@
 
 #include "app/formparts.h"
 #include "app/mainstate.h"
-#include "listfile/transliterate.h"
+#include "table/entryrules.h"
 #include "ui/services.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 
-#include <algorithm>
-
 namespace natalix {
-
-namespace {
-constexpr int nameMaxLength = 40;
-}
-
-QString steuerzeichenentfernen(const QString& text) {
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        if (c.unicode() >= 32)
-            out += c;
-    }
-    return out;
-}
 
 ClipboardCommands::ClipboardCommands(const CommandContext& context, QObject* parent)
     : QObject(parent), m_ctx(context) {
@@ -47,20 +31,16 @@ QLineEdit* ClipboardCommands::currentField() const {
 }
 
 void ClipboardCommands::replaceSelection(QLineEdit* field, const QString& text) {
-    QString value = field->text();
     const bool selected = field->hasSelectedText();
-    const int start = selected ? field->selectionStart() : field->cursorPosition();
-    value.remove(start, selected ? field->selectedText().size() : 0);
-    QString piece = text;
-    // The name holds 40 characters at most; what does not fit is cut off at the end.
-    if (field == m_ctx.form.nameBox())
-        piece.truncate(std::max<qsizetype>(0, nameMaxLength - value.size()));
-    value.insert(start, piece);
-    if (field == m_ctx.form.nameBox())
-        m_ctx.form.setNameText(value);
+    const bool name = field == m_ctx.form.nameBox();
+    const FieldEdit edit =
+        replaceInField(field->text(), selected ? field->selectionStart() : field->cursorPosition(),
+                       selected ? static_cast<int>(field->selectedText().size()) : 0, text, name);
+    if (name)
+        m_ctx.form.setNameText(edit.text);
     else
-        m_ctx.form.setDateBoxText(qobject_cast<QComboBox*>(field->parent()), value);
-    field->setCursorPosition(start + static_cast<int>(piece.size()));
+        m_ctx.form.setDateBoxText(qobject_cast<QComboBox*>(field->parent()), edit.text);
+    field->setCursorPosition(edit.cursor);
 }
 
 void ClipboardCommands::blankWhenEmpty(QLineEdit* field) {
@@ -95,11 +75,7 @@ void ClipboardCommands::mnuBearbeiteneinfuegen_Click() {
     if (!field || !services.clipboardHasText())
         return;
     m_ctx.state.dateiwurdegeaendert = 1;
-    QString text = steuerzeichenentfernen(services.clipboardText());
-    // A list file holds Windows-1252 only: what it lacks is transliterated (Łukasz → Lukasz).
-    if (field == m_ctx.form.nameBox())
-        text = transliterateName(text);
-    replaceSelection(field, text);
+    replaceSelection(field, pastedText(services.clipboardText(), field == m_ctx.form.nameBox()));
 }
 
 void ClipboardCommands::mnuBearbeitenloeschen_Click() {

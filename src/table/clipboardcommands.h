@@ -9,9 +9,6 @@ namespace natalix {
 
 struct CommandContext;
 
-// The text without the characters whose code is below 32 (tabs, line breaks).
-QString steuerzeichenentfernen(const QString& text);
-
 // Cut, copy, paste and delete on the edit field named by aktuellesfeld.
 class ClipboardCommands : public QObject {
     Q_OBJECT

@@ -5,6 +5,7 @@
 #include "listfile/transliterate.h"
 #include "table/birthyear.h"
 #include "table/cursor.h"
+#include "table/entryrules.h"
 #include "table/recordcheck.h"
 #include "table/sortcommands.h"
 
@@ -15,14 +16,11 @@
 #include <QLineEdit>
 
 #include <algorithm>
-#include <limits>
 
 namespace natalix {
 
 namespace {
 
-constexpr int tableLimit = 999;
-constexpr int nameMaxLength = 40;
 constexpr int backspace = 8;
 constexpr int blank = 32;
 
@@ -120,22 +118,21 @@ void EntryCommands::cmdDatensatzeinfuegen_Click() {
     MainState& s = m_ctx.state;
     LockRecordCheck lock(s);
     Cursor& c = m_ctx.cursor;
-    if (c.recordCount() >= tableLimit)
+    if (!takesAnotherRecord(c.recordCount()))
         return;
 
     c.moveFirst();
-    const Snapshot rows = c.snapshot();
-    int highest = 0;
-    for (const Record& r : rows)
-        highest = std::max(highest, r.nummer);
-    // A hand-edited list may already use the largest number there is; no higher one exists.
-    if (highest == std::numeric_limits<int>::max())
+    std::vector<int> numbers;
+    for (const Record& r : c.snapshot())
+        numbers.push_back(r.nummer);
+    const std::optional<int> nummer = newRecordNumber(numbers);
+    if (!nummer)
         return;
 
     c.moveLast();
     c.update();
     c.addNew();
-    writeFields(c, newRecord(highest + 1, s.options.reminderDefaults()));
+    writeFields(c, newRecord(*nummer, s.options.reminderDefaults()));
     c.update();
 
     s.setSortToggles(0, 0, 0, 0, 0);
@@ -234,24 +231,18 @@ void EntryCommands::dateBox_LostFocus(QComboBox* box) {
 }
 
 bool EntryCommands::txtName_KeyPress(int keyAscii) {
-    const QString text = m_ctx.form.nameBox()->text();
-    if (text.size() >= nameMaxLength && keyAscii != backspace)
+    const NameKey rule = nameKeyRule(m_ctx.form.nameBox()->text(), keyAscii);
+    if (rule == NameKey::Refused)
         return true;
-    if (keyAscii == blank && text == u" ")
-        return true;
-    bool discard = false;
-    // The name never becomes empty by deleting.
-    if (keyAscii == backspace && text.size() == 1) {
+    if (rule == NameKey::Blanked)
         m_ctx.form.setNameText(QStringLiteral(" "));
-        discard = true;
-    }
     if (m_ctx.form.nameBox()->text().isEmpty()) {
         m_ctx.form.setNameText(QStringLiteral(" "));
         m_ctx.form.nameBox()->setCursorPosition(0);
     }
     m_ctx.state.dateiwurdegeaendert = 1;
     erinnerungenzuruecksetzen();
-    return discard;
+    return rule == NameKey::Blanked;
 }
 
 void EntryCommands::transliterateEdit(const QString& text) {

@@ -2,9 +2,8 @@
 
 #include "app/formparts.h"
 #include "table/cursor.h"
+#include "table/entryrules.h"
 #include "ui/services.h"
-
-#include <algorithm>
 
 namespace natalix {
 
@@ -12,23 +11,6 @@ SearchCommand::SearchCommand(const CommandContext& context, QObject* parent)
     : QObject(parent), m_ctx(context) {
     setObjectName(QStringLiteral("SearchCommand"));
 }
-
-namespace {
-
-// The 0-based row of the first name containing `text` (folded), after `afterRow` and
-// wrapping to the top; -1 when there is none.
-int nextRowWithName(const Cursor& cursor, const QString& text, int afterRow) {
-    const QString wanted = foldText(text);
-    const int count = cursor.recordCount();
-    for (int step = 1; step <= count; ++step) {
-        const int row = (std::max(afterRow, -1) + step) % count;
-        if (foldText(cursor.rowAt(row).name).contains(wanted))
-            return row;
-    }
-    return -1;
-}
-
-} // namespace
 
 void SearchCommand::mnuBearbeitensuchen_Click() {
     InputRequest ask;
@@ -44,7 +26,10 @@ void SearchCommand::mnuBearbeitensuchen_Click() {
     // is searched as corrected.
     m_ctx.form.datensatzpruefen();
     Cursor& c = m_ctx.cursor;
-    const int row = nextRowWithName(c, *text, c.absolutePosition() - 1);
+    QStringList names;
+    for (int r = 0; r < c.recordCount(); ++r)
+        names << c.rowAt(r).name;
+    const int row = nextRowWithName(names, *text, c.absolutePosition() - 1);
     if (row < 0) {
         MessageRequest m;
         m.text = QStringLiteral("Kein Name enthält „%1“.").arg(*text);

@@ -1,5 +1,6 @@
 // Numbers read from typed text, the record check, the correction of a date box that loses
 // the focus, and the sort orders.
+#include "table/entryrules.h"
 #include "table/recordcheck.h"
 #include "table/sortexpression.h"
 #include "table/textnumber.h"
@@ -115,6 +116,70 @@ private slots:
         QTEST(c.expression, "expression");
         QTEST(c.caption, "caption");
         QVERIFY(parseSortExpression(c.expression));
+    }
+
+    // The name box takes no 41st letter and no second blank, and never becomes empty.
+    void nameKeyRule() {
+        const QString forty(40, u'x');
+        const std::tuple<QString, int, NameKey> rows[] = {
+            // key 8: Backspace
+            {forty, 'y', NameKey::Refused}, {forty.left(39), 'y', NameKey::Typed},
+            {forty, 8, NameKey::Typed},     {" ", ' ', NameKey::Refused},
+            {" ", 'a', NameKey::Typed},     {"A", ' ', NameKey::Typed},
+            {"A", 8, NameKey::Blanked},     {"An", 8, NameKey::Typed}};
+        for (const auto& [name, key, rule] : rows)
+            QCOMPARE(int(natalix::nameKeyRule(name, key)), int(rule));
+    }
+
+    // Pasting: control characters go; the name transliterated and cut at 40 (the piece's end).
+    void paste() {
+        const QString n35(35, u'n');
+        // text, start, length replaced, clipboard, into the name; the text and cursor after
+        const std::tuple<QString, int, int, QString, bool, QString, int> rows[] = {
+            {"X", 1, 0, "Anna\r\nBerg", true, "XAnnaBerg", 9},
+            {"", 0, 0, "A B\t", true, "A B", 3},
+            {n35, 0, 0, "123456789", true, "12345" + n35, 5},
+            {"Anna Berg", 4, 5, "-Bo", true, "Anna-Bo", 7},
+            {"Zo", 2, 0, u"ë Dvořák"_qs, true, u"Zoë Dvorák"_qs, 10},
+            {"19", 2, 0, u"71ř\n"_qs + n35, false, u"1971ř"_qs + n35, 40}};
+        for (const auto& [text, start, length, clip, name, after, cursor] : rows) {
+            const FieldEdit e = replaceInField(text, start, length, pastedText(clip, name), name);
+            QCOMPARE(std::pair(e.text, e.cursor), std::pair(after, cursor));
+        }
+    }
+
+    // "Suchen": folded as sorting folds names (ü = u, not ue; ß = ss), after the current row
+    // and wrapping, the current one last.
+    void nextRowWithName() {
+        const QStringList names{"Anna Beispiel", "MÜLLER Hans", "Jörg Straße",
+                                "Muller Eva",    "Mueller Max", "Dora"};
+        const std::tuple<QString, int, int> rows[] = {{"müller", 0, 1},  {"müller", 3, 1},
+                                                      {"STRASSE", 0, 2}, {"dora", 5, 5},
+                                                      {"anna", -2, 0},   {"Zora", 2, -1}};
+        for (const auto& [text, after, row] : rows)
+            QCOMPARE(natalix::nextRowWithName(names, text, after), row);
+    }
+
+    // "Wochentag ausgeben" for a 7 March: a record without a name is told by its number.
+    void weekdayText() {
+        const QString nameless = "Das Geburtstags-Kind aus Datensatz 7 ist an einem ";
+        const std::tuple<QString, int, QString> rows[] = {
+            {"Erich", 1880, "Erich ist an einem Sonntag geboren."},
+            {" ", 1880, nameless + "Sonntag geboren."},
+            {"", 1881, nameless + "Montag geboren."},
+            {"Paula", 0,
+             "Paula ist ohne Geburtsjahr eingetragen. Den Wochentag der Geburt kann Natalix nur "
+             "mit dem Jahr bestimmen; bitte tragen Sie es ein."}};
+        for (const auto& [name, jahr, text] : rows)
+            QCOMPARE(natalix::weekdayText(name, 7, jahr, 3, 7), text);
+    }
+
+    // A new record: one above the highest number, gaps or not; none where no number is left.
+    void newRecordNumber() {
+        QVERIFY(takesAnotherRecord(998) && !takesAnotherRecord(999));
+        QCOMPARE(natalix::newRecordNumber({3, 9, 4}), std::optional(10));
+        QCOMPARE(natalix::newRecordNumber({}), std::optional(1));
+        QCOMPARE(natalix::newRecordNumber({imin, imax}), std::optional<int>());
     }
 
     void leadingNumber_data() {
