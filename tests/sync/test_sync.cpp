@@ -444,7 +444,10 @@ private slots:
             QVERIFY(program.load(lists[now]));
             QVERIFY(p.proxy->setRules(fault.toUtf8()));
             const Result broken = program.run({"--sync-calendar", url}, p.proxy);
-            QVERIFY2(broken.code != 0, qPrintable(fault + ": " + broken.out));
+            // A lost reply to the DELETE may end well: the request is sent again on a fresh
+            // connection, and 404 means gone.
+            QVERIFY2(broken.code != 0 || fault == R"([{"nth": 4, "do": "lose-reply"}])",
+                     qPrintable(fault + ": " + broken.out));
             QVERIFY(p.proxy->setRules("[]"));
             const Result settled = program.run({"--sync-calendar", url});
             QVERIFY2(settled.code == 0, qPrintable(fault + ": " + settled.err));
