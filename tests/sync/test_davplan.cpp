@@ -476,66 +476,59 @@ private slots:
         QCOMPARE(eventResourceName(uid), name);
     }
 
+    // The answer to PROPFIND /a: `how` is "big", "endless" (a big body without a length) or
+    // the Location of a redirect (PORT: the server's); /b/ is an address book.
     void answers_data() {
-        QTest::addColumn<Script>("script");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("how");
         QTest::addColumn<DavFailure>("failure");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message"); // what the user reads
         QTest::addColumn<QStringList>("requests");
         QTest::addColumn<int>("answers"); // whole answers received, redirects included
+        auto row = [](const char* name, int code, const char* how, DavFailure failure, int status,
+                      const QString& message, const QStringList& requests, int answers) {
+            QTest::newRow(name) << code << QString(how) << failure << status << message << requests
+                                << answers;
+        };
         const QStringList once{"PROPFIND /a"};
-        const QString big(1536 * 1024, u'x');
-        QTest::newRow("announced too large")
-            << Script(
-                   [big](ScriptedHttp& s) { s.on("PROPFIND", "/a", answer(207, big.toLatin1())); })
-            << DavFailure::TooLarge << 0
-            << "Die Antwort des Servers 127.0.0.1 ist größer als 1 MB; sie wurde abgebrochen."
-            << once << 0;
-        QTest::newRow("too large without a length")
-            << Script([big](ScriptedHttp& s) { s.on("PROPFIND", "/a", endless(big.toLatin1())); })
-            << DavFailure::TooLarge << 0
-            << "Die Antwort des Servers 127.0.0.1 ist größer als 1 MB; sie wurde abgebrochen."
-            << once << 0;
-        QTest::newRow("redirect to another port")
-            << Script([](ScriptedHttp& s) {
-                   s.on("PROPFIND", "/a", answer(301, {}, "Location: http://127.0.0.1:9/a\r\n"));
-               })
-            << DavFailure::ForeignRedirect << 0
-            << "Der Server 127.0.0.1 leitet zu einer anderen Adresse um (http://127.0.0.1:9/a); "
-               "dem wird nicht gefolgt."
-            << once << 1;
-        QTest::newRow("redirect to another host name") << Script([](ScriptedHttp& s) {
-            s.on("PROPFIND", "/a",
-                 answer(302, {},
-                        "Location: " + s.url("/b").toEncoded().replace("127.0.0.1", "localhost") +
-                            "\r\n"));
-        }) << DavFailure::ForeignRedirect << 0 << "leitet zu einer anderen Adresse um"
-                                                       << once << 1;
-        QTest::newRow("redirect loop") << Script([](ScriptedHttp& s) {
-            s.on("PROPFIND", "/a", answer(307, {}, "Location: /a\r\n"));
-        }) << DavFailure::TooManyRedirects
-                                       << 0 << "Der Server 127.0.0.1 leitet zu oft um"
-                                       << QStringList(6, "PROPFIND /a") << 6;
-        QTest::newRow("redirect within the host keeps the method") << Script([](ScriptedHttp& s) {
-            s.on("PROPFIND", "/a", answer(301, {}, "Location: /b/\r\n"));
-            s.on("PROPFIND", "/b/", answer(207, book));
-        }) << DavFailure::None << 207 << "" << QStringList{"PROPFIND /a", "PROPFIND /b/"}
-                                                                   << 2;
-        QTest::newRow("other status")
-            << Script([](ScriptedHttp& s) { s.on("PROPFIND", "/a", answer(500)); })
-            << DavFailure::None << 500
-            << "Der Server 127.0.0.1 antwortet auf /a mit dem Status 500 Scripted." << once << 1;
+        const QString tooLarge =
+            "Die Antwort des Servers 127.0.0.1 ist größer als 1 MB; sie wurde abgebrochen.";
+        row("announced too large", 207, "big", DavFailure::TooLarge, 0, tooLarge, once, 0);
+        row("too large without a length", 207, "endless", DavFailure::TooLarge, 0, tooLarge, once,
+            0);
+        row("redirect to another port", 301, "http://127.0.0.1:9/a", DavFailure::ForeignRedirect, 0,
+            "Der Server 127.0.0.1 leitet zu einer anderen Adresse um (http://127.0.0.1:9/a); "
+            "dem wird nicht gefolgt.",
+            once, 1);
+        row("redirect to another host name", 302, "http://localhost:PORT/b/",
+            DavFailure::ForeignRedirect, 0, "leitet zu einer anderen Adresse um", once, 1);
+        row("redirect loop", 307, "/a", DavFailure::TooManyRedirects, 0,
+            "Der Server 127.0.0.1 leitet zu oft um", QStringList(6, "PROPFIND /a"), 6);
+        row("redirect within the host keeps the method", 301, "/b/", DavFailure::None, 207, "",
+            {"PROPFIND /a", "PROPFIND /b/"}, 2);
+        row("other status", 500, "", DavFailure::None, 500,
+            "Der Server 127.0.0.1 antwortet auf /a mit dem Status 500 Scripted.", once, 1);
     }
 
     void answers() {
-        QFETCH(int, answers);
-        QFETCH(Script, script);
+        QFETCH(int, code);
+        QFETCH(QString, how);
         QFETCH(DavFailure, failure);
         QFETCH(int, status);
         QFETCH(QString, message);
         QFETCH(QStringList, requests);
+        QFETCH(int, answers);
         ScriptedHttp server;
-        script(server);
+        const QByteArray big(1536 * 1024, 'x');
+        const QByteArray location =
+            how.replace("PORT", QString::number(server.url("/").port())).toUtf8();
+        server.on("PROPFIND", "/a",
+                  how == u"big"       ? answer(code, big)
+                  : how == u"endless" ? endless(big)
+                  : how.isEmpty()     ? answer(code)
+                                      : answer(code, {}, "Location: " + location + "\r\n"));
+        server.on("PROPFIND", "/b/", answer(207, book));
         DavClient client;
         client.setTimeout(500);
         client.setMaxResponseBytes(1024 * 1024);
