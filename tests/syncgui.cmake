@@ -22,7 +22,7 @@ add_custom_command(TARGET test_sync POST_BUILD
             $<TARGET_FILE_DIR:test_sync>/$<TARGET_FILE_NAME:natalix_syncwindow>)
 # Three runs of it, each with its own servers, so that none takes long alone.
 set(test_sync_functions rounds pageRoundTrip optionsDialogCarriesThePage
-    dailyFailureOncePerDay commandLineUsesTheStoredAccount slowServerBlocksNothing
+    dailySync commandLineUsesTheStoredAccount slowServerBlocksNothing
     waitsForTableWork editInProgressIsKept notSetUpDoesNothing)
 set(test_sync_servers_functions calendarAnswers severalAddressBooksAreNamed
     nothingChangedTransfersNoVCard failuresLeaveTheList)

@@ -34,25 +34,7 @@ bool writeText(const QString& path, const QByteArray& text) {
 } // namespace
 
 Radicale::~Radicale() {
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000)) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
-}
-
-bool Radicale::run(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(20000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        p.kill();
-        m_error = program + u' ' + args.join(u' ') + QStringLiteral(" failed: ") +
-                  QString::fromLocal8Bit(p.readAllStandardError());
-        return false;
-    }
-    return true;
+    kill();
 }
 
 bool Radicale::start(bool tls) {
@@ -62,10 +44,14 @@ bool Radicale::start(bool tls) {
         return false;
     QByteArray ssl;
     if (tls) {
-        if (!run("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
-                             "/CN=127.0.0.1", "-keyout", m_dir.filePath("key.pem"), "-out",
-                             m_dir.filePath("cert.pem")}))
+        QProcess openssl;
+        openssl.start("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                                  "-subj", "/CN=127.0.0.1", "-keyout", m_dir.filePath("key.pem"),
+                                  "-out", m_dir.filePath("cert.pem")});
+        if (!openssl.waitForFinished(20000) || openssl.exitCode() != 0) {
+            m_error = "openssl failed: " + QString::fromLocal8Bit(openssl.readAllStandardError());
             return false;
+        }
         ssl = "ssl = True\ncertificate = " + m_dir.filePath("cert.pem").toUtf8() +
               "\nkey = " + m_dir.filePath("key.pem").toUtf8() + "\n";
     }

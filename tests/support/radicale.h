@@ -40,7 +40,6 @@ public:
 
 private:
     bool makeCollection(const QString& path, const QByteArray& ns, const QByteArray& type) const;
-    bool run(const QString& program, const QStringList& args);
     bool listening(const QString& what);
     QTemporaryDir m_dir;
     QProcess m_process;

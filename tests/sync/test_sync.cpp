@@ -1,7 +1,8 @@
 // The whole sync against real servers (Radicale, Xandikos, misbehaving proxies in front of
 // them, scripted ones): the command line, and the window's page and controller on a session
-// bus of its own with an unlocked Secret Service. syncgui.cmake runs the functions in three
-// groups at once; a new function goes into one of them.
+// bus of its own with an unlocked Secret Service. What a round changes is the plans' and is
+// tabled with them; here what only whole rounds show. syncgui.cmake runs the functions in
+// three groups at once; a new function goes into one of them.
 #include "sync/contactsync.h"
 #include "sync/davclient.h"
 #include "sync/linkstore.h"
@@ -22,7 +23,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTcpServer>
 #include <QtTest>
 
 using namespace natalix;
@@ -62,13 +62,9 @@ QStringList listed(std::vector<Record> rs) {
     std::sort(rs.begin(), rs.end(), [](auto& a, auto& b) { return a.nummer < b.nummer; });
     QStringList out;
     for (const Record& r : rs)
-        out << QStringLiteral("%1 %2 %3-%4-%5")
-                       .arg(r.nummer)
-                       .arg(r.name)
-                       .arg(r.jahr)
-                       .arg(r.monat)
-                       .arg(r.tag) +
-                   (r.marker[0] ? QStringLiteral(" m%1").arg(r.marker[0]) : QString());
+        out << QString::asprintf("%d %s %d-%d-%d", r.nummer, qUtf8Printable(r.name), r.jahr,
+                                 r.monat, r.tag) +
+                   (r.marker[0] ? QString::asprintf(" m%d", r.marker[0]) : QString());
     return out;
 }
 
@@ -79,11 +75,10 @@ struct Program {
     QString data() const { return dir.file("daten"); }
 
     // `through`: started so that this proxy can kill it.
-    Result run(const QStringList& args, const QString& now = "2026-01-10T09:00:00",
-               const DavProxy* through = nullptr) const {
+    Result run(const QStringList& args, const DavProxy* through = nullptr) const {
         RunSetup setup;
         setup.home = dir.path();
-        setup.env = {{"NATALIX_NOW", now},
+        setup.env = {{"NATALIX_NOW", "2026-01-10T09:00:00"},
                      {"NATALIX_DAV_USER", Radicale::user},
                      {"NATALIX_DAV_PASSWORD", password}};
         setup.timeoutMs = 60000;
@@ -104,14 +99,13 @@ struct Program {
         const auto store = open();
         return store && store->replaceAll(records(lines));
     }
-    std::vector<Record> stored() const {
+    QStringList list() const {
         std::vector<Record> out;
         if (const auto store = open())
             for (const StoredRow& row : store->loadAll())
                 out.push_back(row.record);
-        return out;
+        return listed(out);
     }
-    QStringList list() const { return listed(stored()); }
 };
 
 // The calendar's events as calendar_dump.py reads them back: "name UID SUMMARY" lines.
@@ -138,13 +132,6 @@ QString events(const QStringList& list) {
     }
     out.sort();
     return out.join(u'\n');
-}
-
-// An event made by hand, not by the program.
-QByteArray foreignEvent(const QByteArray& uid) {
-    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Hand//DE\r\nBEGIN:VEVENT\r\nUID:" + uid +
-           "\r\nDTSTAMP:20260101T000000Z\r\nDTSTART;VALUE=DATE:20260606\r\nSUMMARY:Von "
-           "Hand\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
 }
 
 // Cards "uid|name|birthday" put into the address book, "uid" removed from it.
@@ -189,18 +176,11 @@ struct SyncWindow {
     void tick(int year, int month, int day, int minute = 0) {
         harness.services.setToday(year, month, day, 9, minute);
         harness.window().timer1Tick();
-        waitFor([&] { return !controller->isRunning(); });
-        QTest::qWait(20); // the deferred message
+        QVERIFY(waitFor([&] { return !controller->isRunning(); }));
+        // A failure's message is posted when the sync ends: it is due now.
+        QCoreApplication::processEvents();
     }
     QStringList list() { return listed(harness.storedRecords()); }
-    QString keyringEntry() {
-        RunSetup s;
-        s.home = harness.dir.path;
-        s.program = "secret-tool";
-        const RunResult r =
-            runNatalix({"lookup", "server", keyringService(), "user", passwordKey(harness.dir)}, s);
-        return QString::fromUtf8(r.out).trimmed();
-    }
 
     WindowHarness harness;
     SyncHost* controller = nullptr; // the window's
@@ -264,47 +244,27 @@ private slots:
         QVERIFY2(m_server.start(), qPrintable(m_server.error()));
     }
 
-    // Round after round, "Jetzt abgleichen" and --sync-contacts with --sync-calendar keep the
-    // list and the calendar alike (what a round changes is the plan's, tested with it): a
-    // linked record keeps its markers, a rename reaches the form, and when every linked
-    // contact goes the window asks and the command line wants --allow-removals.
-    void rounds_data() {
-        QTest::addColumn<bool>("window");
-        QTest::newRow("window") << true;
-        QTest::newRow("command line") << false;
-    }
+    // Round after round, "Jetzt abgleichen" on the page keeps the list, the window's form and
+    // the calendar alike; when every linked contact goes, it asks first. (The command line's
+    // own words: the other tests; --allow-removals: misbehavingServer.)
     void rounds() {
-        QFETCH(bool, window);
-        if (window)
-            NEEDS_KEYRING();
-        const QString tag = window ? "fenster" : "zeile";
-        const QString book = m_server.url("/anna/" + tag + "-buch/").toString();
-        const QString calendar = "/anna/" + tag + "-kalender/";
+        NEEDS_KEYRING();
+        const QString book = m_server.url("/anna/fenster-buch/").toString();
+        const QString calendar = "/anna/fenster-kalender/";
         QVERIFY(m_server.makeAddressBook(QUrl(book).path()) && m_server.makeCalendar(calendar));
         std::vector<Record> start = records({"1|Anna Beispiel|1980|3|7", "2|Otto Eigen|1960|5|5"});
         start[0].marker = {2025, 0, 0};
-        Program cli;
-        QVERIFY(cli.open()->replaceAll(start));
-        std::unique_ptr<SyncWindow> w;
-        std::unique_ptr<SyncSettingsPage> page;
-        if (window) {
-            w = std::make_unique<SyncWindow>(start);
-            page = std::make_unique<SyncSettingsPage>(*w->controller);
-            page->txtAdressbuch->setText(book);
-            page->txtKalender->setText(m_server.url(calendar).toString());
-            page->txtBenutzer->setText(Radicale::user);
-            // No password typed: the one stored in the keyring.
-            QVERIFY(w->store({"", "", Radicale::user, Radicale::password}));
-        }
-        struct Round {
-            QStringList cards; // as change() takes them
-            bool confirm;      // the question answered yes, --allow-removals given
-            bool changed;
-            QStringList expected;
-        };
+        SyncWindow w(start);
+        SyncSettingsPage page(*w.controller);
+        page.txtAdressbuch->setText(book);
+        page.txtKalender->setText(m_server.url(calendar).toString());
+        page.txtBenutzer->setText(Radicale::user);
+        // No password typed: the one stored in the keyring.
+        QVERIFY(w.store({"", "", Radicale::user, Radicale::password}));
         const QStringList renamed{"1 Anna Muster 1980-3-7 m2025", "2 Otto Eigen 1960-5-5",
                                   "3 Bernd Brot 0-6-1"};
-        const std::vector<Round> rounds{
+        // The cards changed, the removals confirmed, whether the list changes, the list after.
+        const std::tuple<QStringList, bool, bool, QStringList> rounds[] = {
             {{"a|Anna Beispiel|1980-03-07", "b|Bernd Brot|--0601"},
              false,
              true,
@@ -315,39 +275,25 @@ private slots:
         };
         for (const auto& [cards, confirm, changed, expected] : rounds) {
             QVERIFY2(change(m_server, QUrl(book).path(), cards), qPrintable(cards.join(u',')));
-            if (!window) {
-                const Result r =
-                    cli.run(QStringList{"--sync-contacts", book} +
-                            (confirm ? QStringList{"--allow-removals"} : QStringList()));
-                QVERIFY2(r.code == (changed ? 0 : 1), qPrintable(r.err));
-                QVERIFY2(changed ? r.out.startsWith("Adressbuch " + book + ": ")
-                                 : r.err.contains(held.arg(2).arg(2)),
-                         qPrintable(r.out + r.err));
-                QCOMPARE(cli.run({"--sync-calendar", m_server.url(calendar).toString()}).code, 0);
-                QCOMPARE(cli.list(), expected);
-                QCOMPARE(dumpCalendar(m_server, calendar), events(expected));
-                continue;
-            }
-            w->harness.state().dateiwurdegeaendert = 0;
-            const int reloads = w->reloads;
-            const qsizetype reports = w->reports.size();
+            w.harness.state().dateiwurdegeaendert = 0;
+            const int reloads = w.reloads;
+            const qsizetype reports = w.reports.size();
             const bool asks = confirm || !changed;
             if (asks)
-                w->harness.services.answerMessage(confirm ? answer::yes : answer::no);
-            QTest::mouseClick(page->cmdJetztabgleichen, Qt::LeftButton);
-            QVERIFY(!page->cmdJetztabgleichen->isEnabled());
-            QVERIFY(page->ProgressBarAbgleich->isVisibleTo(page.get()));
-            QVERIFY(waitFor([&] { return w->reports.size() > reports; }));
-            QVERIFY2(w->harness.services.allAnswered(), qPrintable(w->harness.services.unexpected));
-            QVERIFY2(w->reports.last().ok == changed, qPrintable(w->reports.last().message));
-            QCOMPARE(w->reports.last().listChanged, changed);
-            QCOMPARE(page->lblAbgleich->text(), w->reports.last().message);
-            QVERIFY(page->cmdJetztabgleichen->isEnabled());
-            QVERIFY(!page->ProgressBarAbgleich->isVisibleTo(page.get()));
-            QCOMPARE(w->reloads, reloads + int(changed));
-            QCOMPARE(w->harness.state().dateiwurdegeaendert, int(changed));
+                w.harness.services.answerMessage(confirm ? answer::yes : answer::no);
+            QTest::mouseClick(page.cmdJetztabgleichen, Qt::LeftButton);
+            QVERIFY(!page.cmdJetztabgleichen->isEnabled());
+            QVERIFY(page.ProgressBarAbgleich->isVisibleTo(&page));
+            QVERIFY(waitFor([&] { return w.reports.size() > reports; }));
+            QVERIFY2(w.harness.services.allAnswered(), qPrintable(w.harness.services.unexpected));
+            QVERIFY2(w.reports.last().ok == changed, qPrintable(w.reports.last().message));
+            QCOMPARE(page.lblAbgleich->text(), w.reports.last().message);
+            QVERIFY(page.cmdJetztabgleichen->isEnabled());
+            QVERIFY(!page.ProgressBarAbgleich->isVisibleTo(&page));
+            QCOMPARE(w.reloads, reloads + int(changed));
+            QCOMPARE(w.harness.state().dateiwurdegeaendert, int(changed));
             if (asks) {
-                const MessageRequest& asked = w->harness.services.messages.last();
+                const MessageRequest& asked = w.harness.services.messages.last();
                 QCOMPARE(asked.text, "Im Adressbuch " + book +
                                          " fehlen 2 von 2 Kontakten, die mit Einträgen der Liste "
                                          "verknüpft sind. Vielleicht wurde das Adressbuch geleert "
@@ -355,10 +301,10 @@ private slots:
                                          "2 Einträge aus der Liste entfernt werden?");
                 QCOMPARE(asked.defaultButton, answer::no);
             }
-            QCOMPARE(w->list(), expected);
+            QCOMPARE(w.list(), expected);
             // The window's cursor holds the new rows, and the form shows the current one.
-            QCOMPARE(w->harness.cursor().recordCount(), expected.size());
-            QCOMPARE(w->harness.window().txtName->text(), w->harness.cursor().currentRecord().name);
+            QCOMPARE(w.harness.cursor().recordCount(), expected.size());
+            QCOMPARE(w.harness.window().txtName->text(), w.harness.cursor().currentRecord().name);
             QCOMPARE(dumpCalendar(m_server, calendar), events(expected));
         }
     }
@@ -373,15 +319,14 @@ private slots:
         QTest::addColumn<QByteArray>("rules");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("message");
-        QTest::addColumn<QStringList>("list");  // empty: unchanged
-        QTest::addColumn<QStringList>("later"); // after a run without faults; empty: no run
-        const QStringList all{"1 Otto Eigen 1960-5-5",   "2 Kontakt Null 1990-1-1",
-                              "3 Kontakt Eins 1990-1-2", "4 Kontakt Zwei 1990-1-3",
-                              "5 Kontakt Drei 1990-1-4", "6 Kontakt Vier 1990-1-5",
-                              "7 Kontakt Fuenf 1990-1-6"};
-        QStringList renamed = all;
-        for (int i = 1; i < renamed.size(); ++i)
-            renamed[i].replace("Kontakt", "Neu");
+        QTest::addColumn<QStringList>("list"); // empty: unchanged
+        // After a run without faults, with --allow-removals; empty: no run.
+        QTest::addColumn<QStringList>("later");
+        QStringList all{"1 Otto Eigen 1960-5-5"}, renamed = all;
+        for (int i = 0; i < 6; ++i) {
+            all << QStringLiteral("%1 Kontakt %2 1990-1-%3").arg(i + 2).arg(i).arg(i + 1);
+            renamed << QStringLiteral("%1 Neu %2 1990-1-%3").arg(i + 2).arg(i).arg(i + 1);
+        }
         const QString undelivered =
             "hat 6 von 6 angefragten Kontakten nicht geliefert." + unchanged;
         const auto multiget = [](const char* rest) {
@@ -410,11 +355,11 @@ private slots:
                  "body": "<multistatus xmlns='DAV:'><response><href>%10.vcf</href><status>HTTP/1.1 403 Forbidden</status></response><sync-token>x</sync-token></multistatus>"}])",
             0, "0 Geburtstage übernommen, 0 geändert, 0 entfernt", {}, {});
         row("address book deleted and made anew", "xandikos", "recreate", "[]", 1,
-            held.arg(6).arg(6), {}, {});
-        for (const char* server : {"radicale", "xandikos"})
-            row(qPrintable(QStringLiteral("stale sync token, %1").arg(server)), server,
-                "stale token", "[]", 0, "0 Geburtstage übernommen, 1 geändert, 0 entfernt",
-                QStringList{all[0], "2 Neu Null 1990-1-1"} + all.mid(2), {});
+            held.arg(6).arg(6), {}, {all[0]});
+        // Radicale's answer to a token it does not know: nothingChangedTransfersNoVCard.
+        row("stale sync token", "xandikos", "stale token", "[]", 0,
+            "0 Geburtstage übernommen, 1 geändert, 0 entfernt",
+            QStringList{all[0], renamed[1]} + all.mid(2), {});
     }
 
     void misbehavingServer() {
@@ -427,14 +372,10 @@ private slots:
         QFETCH(QStringList, later);
         const Peer p = peer(server, false);
         QVERIFY2(!p.path.isEmpty(), qPrintable(m_radicale.error() + m_xandikos.error()));
-        const QStringList names{"Null", "Eins", "Zwei", "Drei", "Vier", "Fuenf"};
         auto cards = [&](const QString& prefix, int n) {
             QStringList out;
             for (int i = 0; i < n; ++i)
-                out << QStringLiteral("%1|%2 %3|1990-01-0%4")
-                           .arg(i)
-                           .arg(prefix, names[i])
-                           .arg(i + 1);
+                out << QStringLiteral("%1|%2 %1|1990-01-0%3").arg(i).arg(prefix).arg(i + 1);
             return out;
         };
         QVERIFY(::change(*p.server, p.path, cards("Kontakt", 6)));
@@ -450,11 +391,9 @@ private slots:
             QVERIFY(::change(*p.server, p.path, cards("Neu", change == u"stale token" ? 1 : 6)));
         else if (change == u"recreate")
             QVERIFY(p.server->remove(p.path) < 300 && p.server->makeAddressBook(p.path));
-        if (change == u"stale token") {
-            const auto store = program.open();
-            QVERIFY(store &&
-                    DavLinkStore(*store).setSyncToken(url, "http://example.org/ns/sync/1"));
-        }
+        if (change == u"stale token")
+            QVERIFY(
+                DavLinkStore(*program.open()).setSyncToken(url, "http://example.org/ns/sync/1"));
 
         QVERIFY(p.proxy->setRules(QByteArray(rules).replace("%1", p.path.toUtf8())));
         const Result r = program.run({"--sync-contacts", url});
@@ -464,7 +403,7 @@ private slots:
         QCOMPARE(program.list(), list.isEmpty() ? before : list);
         if (!later.isEmpty()) {
             QVERIFY(p.proxy->setRules("[]"));
-            QCOMPARE(program.run({"--sync-contacts", url}).code, 0);
+            QCOMPARE(program.run({"--sync-contacts", url, "--allow-removals"}).code, 0);
             QCOMPARE(program.list(), later);
         }
     }
@@ -496,12 +435,6 @@ private slots:
         const QStringList lists[2] = {
             {"1|Anna Beispiel|1980|3|7", "2|Bert Brot|1990|1|1", "3|Cora Dach|1970|7|7"},
             {"1|Anna Muster|1980|3|7", "3|Cora Dach|1970|7|7", "4|Dora Eis|2000|2|29"}};
-        const QString events[2] = {"natalix-1.ics natalix-1 Anna Beispiel (*1980)\n"
-                                   "natalix-2.ics natalix-2 Bert Brot (*1990)\n"
-                                   "natalix-3.ics natalix-3 Cora Dach (*1970)",
-                                   "natalix-1.ics natalix-1 Anna Muster (*1980)\n"
-                                   "natalix-3.ics natalix-3 Cora Dach (*1970)\n"
-                                   "natalix-4.ics natalix-4 Dora Eis (*2000)"};
         Program program;
         QVERIFY(program.load(lists[0]));
         QCOMPARE(program.run({"--sync-calendar", url}).code, 0);
@@ -510,21 +443,25 @@ private slots:
             now = 1 - now;
             QVERIFY(program.load(lists[now]));
             QVERIFY(p.proxy->setRules(fault.toUtf8()));
-            const Result broken = program.run({"--sync-calendar", url}, {}, p.proxy);
-            QVERIFY2(broken.code != 0, qPrintable(fault + ": " + broken.out));
+            const Result broken = program.run({"--sync-calendar", url}, p.proxy);
+            // A lost reply to the DELETE may end well: the request is sent again on a fresh
+            // connection, and 404 means gone.
+            QVERIFY2(broken.code != 0 || fault == R"([{"nth": 4, "do": "lose-reply"}])",
+                     qPrintable(fault + ": " + broken.out));
             QVERIFY(p.proxy->setRules("[]"));
             const Result settled = program.run({"--sync-calendar", url});
             QVERIFY2(settled.code == 0, qPrintable(fault + ": " + settled.err));
-            QCOMPARE(dumpCalendar(*p.server, p.path), events[now]);
+            QCOMPARE(dumpCalendar(*p.server, p.path), events(listed(records(lists[now]))));
         }
         QCOMPARE(program.run({"--sync-calendar", url}).out,
                  "Kalender " + url + ": 0 neu, 0 geändert, 0 gelöscht, 3 unverändert.\n");
     }
 
     // After a first publication of two records: what a second run counts and leaves in the
-    // calendar. An event edited or deleted there is put back and counted; a refusal inside a
-    // 207 is a failure with the server's words; an event the program never wrote is left
-    // alone, byte for byte, and named.
+    // calendar, with the real servers' ETags and If-Match. An event edited there is put back
+    // and counted; an event the program never wrote is left alone, byte for byte, and named;
+    // a UID taken by an imported event is a failure with the server's words. (Which event is
+    // put, deleted or left is the plan's, tabled with it.)
     void calendarAnswers_data() {
         QTest::addColumn<QString>("server");
         QTest::addColumn<QString>("change"); // in the calendar, by another program
@@ -534,36 +471,32 @@ private slots:
         QTest::addColumn<QString>("events"); // after the run
         const QStringList two{"1|Anna Beispiel|1980|3|7", "2|Bert Brot|1990|1|1"};
         const QStringList three = two + QStringList{"3|Cora Dach|1970|7|7"};
-        const QString published = "natalix-1.ics natalix-1 Anna Beispiel (*1980)\n"
-                                  "natalix-2.ics natalix-2 Bert Brot (*1990)";
-        const QString back = "0 neu, 0 geändert, 0 gelöscht, 1 unverändert, 1 im Kalender "
-                             "geänderter Termin überschrieben.\n";
-        auto row = [](const char* name, const char* server, const char* change,
-                      const QStringList& list, int code, const QString& message,
-                      const QString& events) {
-            QTest::newRow(name) << QString(server) << QString(change) << list << code << message
-                                << events;
-        };
-        row("a record renamed, one removed, one added", "radicale", "",
-            {"1|Anna Muster|1980|3|7", three[2]}, 0,
-            "1 neu, 1 geändert, 1 gelöscht, 0 unverändert.\n",
-            "natalix-1.ics natalix-1 Anna Muster (*1980)\n"
-            "natalix-3.ics natalix-3 Cora Dach (*1970)");
-        row("event edited in the calendar", "xandikos", "edit", two, 0, back, published);
-        row("event deleted in the calendar", "radicale", "delete", two, 0, back, published);
-        row("UID taken by an imported event", "xandikos", "import", three, 1,
-            "Der Server lehnt den Termin natalix-3.ics ab: 412 Precondition Failed "
-            "(no-uid-conflict). Vielleicht steht ein Termin mit derselben UID schon im "
-            "Kalender, etwa aus einer importierten Kalenderdatei.",
-            "eingelesen.ics natalix-3 Von Hand\n" + published);
-        row("our name taken by an event made by hand", "radicale", "foreign", three, 1,
-            ": 0 neu, 0 geändert, 0 gelöscht, 2 unverändert.\nNicht geschrieben, weil im "
-            "Kalender schon ein Termin dieses Namens steht, den Natalix nicht angelegt hat "
-            "(vielleicht aus einer importierten Kalenderdatei): natalix-3.ics\n",
-            published + "\nnatalix-3.ics von-hand Von Hand");
-        row("refusal inside a 207", "radicale", "refuse", three, 1,
-            "Der Server lehnt den Termin natalix-3.ics ab: 403 Forbidden (need-privileges).",
-            published);
+        const QString published = events(listed(records(two)));
+        QTest::newRow("a record renamed, one removed, one added")
+            << "radicale"
+            << "" << QStringList{"1|Anna Muster|1980|3|7", three[2]} << 0
+            << "1 neu, 1 geändert, 1 gelöscht, 0 unverändert.\n"
+            << events({"1 Anna Muster 1980-3-7", "3 Cora Dach 1970-7-7"});
+        QTest::newRow("event edited in the calendar")
+            << "xandikos"
+            << "edit" << two << 0
+            << "0 neu, 0 geändert, 0 gelöscht, 1 unverändert, 1 im Kalender geänderter Termin "
+               "überschrieben.\n"
+            << published;
+        QTest::newRow("UID taken by an imported event")
+            << "xandikos"
+            << "import" << three << 1
+            << "Der Server lehnt den Termin natalix-3.ics ab: 412 Precondition Failed "
+               "(no-uid-conflict). Vielleicht steht ein Termin mit derselben UID schon im "
+               "Kalender, etwa aus einer importierten Kalenderdatei."
+            << "eingelesen.ics natalix-3 Von Hand\n" + published;
+        QTest::newRow("our name taken by an event made by hand")
+            << "radicale"
+            << "foreign" << three << 1
+            << ": 0 neu, 0 geändert, 0 gelöscht, 2 unverändert.\nNicht geschrieben, weil im "
+               "Kalender schon ein Termin dieses Namens steht, den Natalix nicht angelegt hat "
+               "(vielleicht aus einer importierten Kalenderdatei): natalix-3.ics\n"
+            << published + "\nnatalix-3.ics von-hand Von Hand";
     }
 
     void calendarAnswers() {
@@ -580,6 +513,7 @@ private slots:
         QVERIFY(program.load({"1|Anna Beispiel|1980|3|7", "2|Bert Brot|1990|1|1"}));
         QCOMPARE(program.run({"--sync-calendar", url}).out,
                  "Kalender " + url + ": 2 neu, 0 geändert, 0 gelöscht, 0 unverändert.\n");
+        // An event made by hand: its resource name and UID.
         const std::map<QString, std::pair<QString, QByteArray>> puts{
             {"edit", {"natalix-1.ics", "natalix-1"}},
             {"import", {"eingelesen.ics", "natalix-3"}},
@@ -587,35 +521,30 @@ private slots:
         QByteArray foreign;
         if (const auto it = puts.find(change); it != puts.end()) {
             const QString path = p.path + it->second.first;
-            QVERIFY(p.server->curl("PUT", path, foreignEvent(it->second.second), "text/calendar") <
-                    300);
+            const QByteArray ics =
+                "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Hand//DE\r\nBEGIN:VEVENT\r\nUID:" +
+                it->second.second +
+                "\r\nDTSTAMP:20260101T000000Z\r\nDTSTART;VALUE=DATE:20260606\r\nSUMMARY:Von "
+                "Hand\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+            QVERIFY(p.server->curl("PUT", path, ics, "text/calendar") < 300);
             QCOMPARE(p.server->curl("GET", path, {}, {}, &foreign), 200);
-        } else if (change == u"delete") {
-            QVERIFY(p.server->remove(p.path + "natalix-1.ics") < 300);
         }
         QVERIFY(program.load(list));
-
-        if (change == u"refuse")
-            QVERIFY(p.proxy->setRules(R"([{"method": "PUT", "do": "answer", "status": 207,
-                "headers": {"Content-Type": "application/xml"},
-                "body": "<multistatus xmlns='DAV:'><response><href>/x</href><status>HTTP/1.1 403 Forbidden</status><error><need-privileges/></error></response></multistatus>"}])"));
         const Result r = program.run({"--sync-calendar", url});
         QVERIFY2(r.code == code, qPrintable(r.out + r.err));
         QVERIFY2((r.out + r.err).contains(message), qPrintable(r.out + r.err));
         QCOMPARE(dumpCalendar(*p.server, p.path), events);
-        if (change == u"foreign") {
-            QByteArray still;
+        QByteArray still;
+        if (change == u"foreign")
             QCOMPARE(p.server->curl("GET", p.path + "natalix-3.ics", {}, {}, &still), 200);
-            QCOMPARE(still, foreign);
-        }
+        QCOMPARE(still, change == u"foreign" ? foreign : QByteArray());
     }
 
     // The server root: discovery takes the first address book by name and names the others.
     void severalAddressBooksAreNamed() {
         QVERIFY(m_server.makeAddressBook("/anna/x-zweites/"));
         QVERIFY(m_server.makeAddressBook("/anna/a-erstes/"));
-        Program program;
-        const Result r = program.run({"--sync-contacts", m_server.url("/").toString()});
+        const Result r = Program().run({"--sync-contacts", m_server.url("/").toString()});
         QCOMPARE(r.code, 0);
         QVERIFY2(
             r.out.startsWith("Adressbuch " + m_server.url("/anna/a-erstes/").toString() + ": "),
@@ -740,15 +669,11 @@ private slots:
         QTest::addColumn<SyncAccount>("stored");  // as the next opening of the page shows it
         QTest::addColumn<QString>("keyring");
         QTest::addColumn<QString>("refusal");
-        const SyncAccount full{"https://dav.beispiel.de/anna/kontakte/",
-                               "https://dav.beispiel.de/anna/kalender/", "anna", "Pass wört\"1"};
-        QTest::newRow("everything")
-            << full << SyncAccount{full.addressBook, full.calendar, "anna", ""} << full.password
-            << "";
-        QTest::newRow("blanks around the URLs")
-            << SyncAccount{"  http://127.0.0.1:5232/  ", " http://127.0.0.1:5232/k/ ", "Änne", "x"}
-            << SyncAccount{"http://127.0.0.1:5232/", "http://127.0.0.1:5232/k/", "Änne", ""} << "x"
-            << "";
+        const SyncAccount full{" https://dav.beispiel.de/anna/kontakte/ ",
+                               "https://dav.beispiel.de/anna/kalender/", "Änne", "Pass wört\"1"};
+        QTest::newRow("everything, blanks around a URL")
+            << full << SyncAccount{full.addressBook.trimmed(), full.calendar, "Änne", ""}
+            << full.password << "";
         QTest::newRow("calendar only, no password typed")
             << SyncAccount{"", "https://dav.beispiel.de/k/", "", ""}
             << SyncAccount{"", "https://dav.beispiel.de/k/", "", ""} << m_old.password << "";
@@ -794,25 +719,24 @@ private slots:
         const bool keyringAsked = refusal.isEmpty() && keyring != m_old.password;
         QSignalSpy saved(w.controller, &SyncHost::passwordStored);
         QCOMPARE(page->apply(), refusal.isEmpty());
+        // A keyring asked although it should not be answers within this time here.
         QCOMPARE(saved.wait(keyringAsked ? 10000 : 300), keyringAsked);
         QCOMPARE(page->lblAbgleich->text(), refusal);
 
         SyncSettingsPage* again = addSyncPage(tabs, *w.controller);
         QCOMPARE(again->enteredAccount(), stored);
         QCOMPARE(again->lblAbgleich->text(), "");
-        QCOMPARE(w.keyringEntry(), keyring);
-        const QMap<QString, QString> settings =
-            SettingsStore::parseIni(readFileBytes(w.harness.dir.settingsPath()));
-        QCOMPARE(settings.value("Abgleich/adressbuch"), stored.addressBook);
-        QCOMPARE(settings.value("Abgleich/kalender"), stored.calendar);
-        QCOMPARE(settings.value("Abgleich/benutzer"), stored.user);
+        RunSetup s;
+        s.home = w.harness.dir.path;
+        s.program = "secret-tool";
+        const RunResult entry = runNatalix(
+            {"lookup", "server", keyringService(), "user", passwordKey(w.harness.dir)}, s);
+        QCOMPARE(QString::fromUtf8(entry.out).trimmed(), keyring);
         QCOMPARE(readFileBytes(w.harness.dir.optionsPath()), ini);
-        RunSetup grep;
-        grep.home = w.harness.dir.path;
-        grep.program = "grep";
+        s.program = "grep";
         for (const QString& password : {m_old.password, entered.password})
             if (!password.isEmpty())
-                QCOMPARE(runNatalix({"-rla", password, w.harness.dir.path}, grep).out, "");
+                QCOMPARE(runNatalix({"-rla", password, w.harness.dir.path}, s).out, "");
     }
 
     // The options dialog carries the page; a refused account keeps the dialog open on it.
@@ -840,53 +764,44 @@ private slots:
         QVERIFY(!w.controller->partLoaded());
     }
 
-    // A failing daily sync: one message a day however many ticks come, the day's reminders
-    // anyway, the list as it was.
-    void dailyFailureOncePerDay_data() {
-        QTest::addColumn<QString>("password"); // "stopped": the server is not there
-        QTest::addColumn<QString>("message");
-        const QString login =
-            refused + "(Optionen, Seite \"Adressbuch und Kalender\")." + unchanged;
-        QTest::newRow("wrong password") << "falsch" << login;
-        QTest::newRow("no password stored") << "" << login;
-        QTest::newRow("server stopped")
-            << "stopped"
-            << "Der Server 127.0.0.1 ist nicht erreichbar (Verbindung abgelehnt)." + unchanged;
+    // The daily sync with the stored password; failing, one message a day however many ticks
+    // come, the day's reminders anyway, the list as it was. With no password stored the
+    // keyring's "not found" is no failure of its own.
+    void dailySync_data() {
+        QTest::addColumn<QString>("password");
+        QTest::newRow("right password") << Radicale::password;
+        QTest::newRow("wrong password") << "falsch";
+        QTest::newRow("no password stored") << "";
     }
-    void dailyFailureOncePerDay() {
+    void dailySync() {
         NEEDS_KEYRING();
         QFETCH(QString, password);
-        QFETCH(QString, message);
+        const bool fails = password != Radicale::password;
         const QString path = book("/anna/taeglich/", "n|Neu Hinzu|1990-02-02");
         SyncWindow w({makeRecord(1, "Anna Beispiel", 1980, 3, 7)});
-        SyncAccount a = account(path, password);
-        if (password == "stopped") {
-            QTcpServer closed;
-            QVERIFY(closed.listen(QHostAddress::LocalHost));
-            QUrl url(a.addressBook);
-            url.setPort(closed.serverPort());
-            a.addressBook = url.toString();
-        }
-        QVERIFY(w.store(a));
+        QVERIFY(w.store(account(path, password)));
         w.harness.finishSplash();
         for (int day = 5; day <= 7; ++day) {
-            w.harness.services.answerMessage(answer::ok);
+            if (fails)
+                w.harness.services.answerMessage(answer::ok);
             for (int minute = 0; minute < 4; ++minute)
                 w.tick(2026, 3, day, minute);
         }
         QVERIFY2(w.harness.services.allAnswered(), qPrintable(w.harness.services.unexpected));
-        QCOMPARE(w.harness.services.messages.size(), 3);
+        QCOMPARE(w.harness.services.messages.size(), fails ? 3 : 0);
         for (const MessageRequest& m : w.harness.services.messages)
             QCOMPARE(std::tuple(m.text, m.title),
                      std::tuple("Der tägliche Abgleich mit Adressbuch und Kalender ist "
                                 "gescheitert.\n\n" +
-                                    message,
+                                    refused + "(Optionen, Seite \"Adressbuch und Kalender\")." +
+                                    unchanged,
                                 QString("Adressbuch und Kalender")));
         QCOMPARE(w.starts, 3);
         QCOMPARE(w.scans, (QStringList{"Anna Beispiel wird am 7.3.2026 46 Jahre alt ...",
                                        "Anna Beispiel wird morgen 46 Jahre alt ...",
                                        "Anna Beispiel wird heute 46 Jahre alt ..."}));
-        QCOMPARE(w.list(), QStringList{"1 Anna Beispiel 1980-3-7 m2026"});
+        QCOMPARE(w.list(), QStringList{"1 Anna Beispiel 1980-3-7 m2026"} +
+                               (fails ? QStringList() : QStringList{"2 Neu Hinzu 1990-2-2"}));
     }
 
     // --sync-contacts without NATALIX_DAV_* takes the account the window stored; the
@@ -895,13 +810,14 @@ private slots:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("fromEnvironment"); // "": not set
         QTest::addColumn<int>("code");
-        const std::tuple<const char*, const char*, const char*, int> rows[] = {
-            {"stored password", "geheim", "", 0},
-            {"stored password wrong", "falsch", "", 1},
-            {"the environment wins", "falsch", "geheim", 0},
-            {"none stored", "", "", 1}};
-        for (const auto& [name, stored, environment, code] : rows)
-            QTest::newRow(name) << QString(stored) << QString(environment) << code;
+        QTest::newRow("stored password") << "geheim"
+                                         << "" << 0;
+        QTest::newRow("stored password wrong") << "falsch"
+                                               << "" << 1;
+        QTest::newRow("the environment wins") << "falsch"
+                                              << "geheim" << 0;
+        QTest::newRow("none stored") << ""
+                                     << "" << 1;
     }
     void commandLineUsesTheStoredAccount() {
         NEEDS_KEYRING();
@@ -931,8 +847,9 @@ private slots:
     }
 
     // A server that does not answer a sync begun by hand: the event loop runs on, the day's
-    // first tick starts no second sync and its scan waits no longer than the limit; the sync
-    // ends at its deadline and reports on the page, not in a message.
+    // first tick starts no second sync and its scan waits only up to the limit, while the sync
+    // still waits; the sync ends at its deadline and reports on the page, not in a message.
+    // Only orders are checked (timers fire in the order they fall due), no durations.
     void slowServerBlocksNothing() {
         ScriptedHttp http;
         ScriptedHttp::Answer silent;
@@ -946,28 +863,27 @@ private slots:
         QVERIFY2(w.controller->saveAccount(a, false, &error), qPrintable(error));
         w.harness.finishSplash();
         w.harness.services.setToday(2026, 3, 7, 9, 0);
-        int beats = 0;
+        int beats = 0, beatsAtScan = -1;
+        bool runningAtScan = false;
         QTimer heart;
         QObject::connect(&heart, &QTimer::timeout, [&] { ++beats; });
-        heart.start(20);
-        QElapsedTimer clock;
-        clock.start();
-        qint64 scannedAt = -1;
+        heart.start(10);
         QObject::connect(&w.harness.window().reminders(), &ReminderCore::scanned, w.controller,
-                         [&] { scannedAt = clock.elapsed(); });
+                         [&] {
+                             beatsAtScan = beats;
+                             runningAtScan = w.controller->isRunning();
+                         });
 
         QVERIFY(w.controller->syncNow(a));
         w.harness.window().timer1Tick();
-        QCOMPARE(scannedAt, -1); // held for the sync
+        QCOMPARE(beatsAtScan, -1); // held for the sync
         QVERIFY(!w.controller->syncNow(a));
-        QVERIFY(waitFor([&] { return !w.controller->isRunning(); }, 10000));
-        const qint64 ended = clock.elapsed();
-        QTest::qWait(50);
-        QVERIFY2(scannedAt >= 250 && scannedAt < 1200, qPrintable(QString::number(scannedAt)));
+        QVERIFY(waitFor([&] { return !w.controller->isRunning(); }, 20000));
+        QVERIFY(runningAtScan);
+        QVERIFY2(
+            beatsAtScan > 0 && beats > beatsAtScan,
+            qPrintable(QString("%1 beats at the scan, %2 in all").arg(beatsAtScan).arg(beats)));
         QCOMPARE(w.scans, QStringList{"Anna Beispiel wird heute 46 Jahre alt ..."});
-        QVERIFY2(ended >= 1400, qPrintable(QString::number(ended)));
-        QVERIFY2(beats >= ended / 20 / 2,
-                 qPrintable(QString("%1 beats in %2 ms").arg(beats).arg(ended)));
         QCOMPARE(w.starts, 1);
         QCOMPARE(http.requests(), QStringList{"PROPFIND /langsam/"});
         QCOMPARE(w.reports.last().message,
