@@ -62,71 +62,38 @@ class TestPrinting : public QObject {
 private slots:
     void init() { log = PrintLog(); }
 
-    // 61 records: two pages per copy (60 + 1 lines) in the table's order; the table stays.
-    void everyCopyIsAJob_data() {
+    // Every copy is a job of pages of 60 lines in the table's order; a font too tall for sixty
+    // lines is set closer, inside the frame. The header date follows the print display of the
+    // options, never the system's locale; so do the date columns. The current record, record
+    // 1 with a day its month lacks, is checked first; the table stays as it was.
+    void pages_data() {
         QTest::addColumn<int>("copies");
         QTest::addColumn<double>("lineHeight");
         QTest::addColumn<double>("pitch");
-        QTest::newRow("three") << 3 << 1.4 << 1.4;
-        // Too tall for sixty lines: set closer, inside the frame.
-        QTest::newRow("tall font") << 1 << 2.0 << 86.0 / 60;
-    }
-    void everyCopyIsAJob() {
-        QFETCH(int, copies);
-        QFETCH(double, lineHeight);
-        QFETCH(double, pitch);
-        WindowHarness h(people(61));
-        h.window().cmdSortierennachnamen->click();
-        const std::vector<int> order = h.numbersInOrder();
-        QStringList expected;
-        for (int n : order)
-            expected << QStringLiteral(" %1").arg(n);
-        h.cursor().setAbsolutePosition(37);
-        log.lineHeight = lineHeight;
-        print(h, copies);
-        QCOMPARE(log.jobs.size(), copies);
-        const QString family = QFontDatabase::hasFamily(QStringLiteral("Courier New"))
-                                   ? QStringLiteral("Courier New")
-                                   : QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
-        for (const RecordedJob& job : log.jobs) {
-            QVERIFY(job.ended);
-            QCOMPARE(job.font.family(), family);
-            QCOMPARE(job.font.pointSize(), 10);
-            QCOMPARE(job.pages.size(), 2);
-            QCOMPARE(job.pages[1].textAt(80, 2), QStringLiteral("Seite: 2"));
-            QVERIFY(job.pages[1].textAt(10, 2).endsWith(
-                QStringLiteral("  Alle Datensätze - sortiert nach Namen - aufsteigend")));
-            QCOMPARE(job.pages[0].column(11) + job.pages[1].column(11), expected);
-            QCOMPARE(job.pages[0].textAt(11, 10 + 59 * pitch), expected[59]);
-            QCOMPARE(job.pages[1].textAt(19, 10),
-                     QStringLiteral(" Person %1").arg(order[60]).leftJustified(43, u'_'));
-        }
-        QCOMPARE(h.cursor().absolutePosition(), 37);
-        QCOMPARE(h.numbersInOrder(), order);
-    }
-
-    // One page: the header date follows the print display of the options, never the system's
-    // locale; the columns follow it too. Record 1 is the current one, with a day its month
-    // lacks: the record check runs first.
-    void onePage_data() {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<int>("display");
-        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("name"); // of record 2, the first by name
         QTest::addColumn<QString>("header");
         QTest::addColumn<QStringList>("line"); // titles and record 1 in the date columns
         QTest::addColumn<QString>("cell");     // the name of record 2
         const QString name50 = QStringLiteral("Abcdefghij").repeated(5);
+        const QString byName =
+            QStringLiteral("  Alle Datensätze - sortiert nach Namen - aufsteigend");
         const QStringList neu{" Jahr", " Monat", " Tag", " 1990", " 4", " 30"};
         const QStringList alt{" Tag", " Monat", " Jahr", " 30", " 4", " 1990"};
-        QTest::newRow("new, C, 50 characters")
-            << "C" << 0 << name50 << "2024-11-25" + byNumber << neu << " " + name50.left(42);
-        QTest::newRow("old, en_US, no name")
-            << "en_US" << 1 << " "
-            << "25.11.2024" + byNumber << alt << "  " + QString(41, u'_');
-        QTest::newRow("hand-edited: no header") << "C" << 2 << "Al"
+        QTest::newRow("new, C, 50 characters, three copies")
+            << 3 << 1.4 << 1.4 << "C" << 0 << name50 << "2024-11-25" + byName << neu
+            << " " + name50.left(42);
+        QTest::newRow("old, en_US, no name, tall font")
+            << 1 << 2.0 << 86.0 / 60 << "en_US" << 1 << " "
+            << "25.11.2024" + byName << alt << "  " + QString(41, u'_');
+        QTest::newRow("hand-edited: no header") << 1 << 1.4 << 1.4 << "C" << 2 << "Al"
                                                 << "<none>" << alt << " Al" + QString(40, u'_');
     }
-    void onePage() {
+    void pages() {
+        QFETCH(int, copies);
+        QFETCH(double, lineHeight);
+        QFETCH(double, pitch);
         QFETCH(QString, locale);
         QFETCH(int, display);
         QFETCH(QString, name);
@@ -137,24 +104,49 @@ private slots:
         QLocale::setDefault(QLocale(locale));
         Options options;
         options.optiondatumsanzeigedrucken = display;
-        WindowHarness h({makeRecord(1, QStringLiteral("April"), 1990, 4, 12),
-                         makeRecord(2, name, 1971, 12, 22)},
-                        options);
+        std::vector<Record> records = people(61);
+        records[0] = makeRecord(1, QStringLiteral("April"), 1990, 4, 12);
+        records[1] = makeRecord(2, name, 1971, 12, 22);
+        WindowHarness h(records, options);
+        h.window().cmdSortierennachnamen->click();
+        const std::vector<int> order = h.numbersInOrder();
+        QStringList expected;
+        for (int n : order)
+            expected << QStringLiteral(" %1").arg(n);
+        h.clickRow(1);
         h.window().cboTag->setEditText(QStringLiteral("31"));
         h.services.setToday(2024, 11, 25);
-        print(h, 1);
+        log.lineHeight = lineHeight;
+        print(h, copies);
         QLocale::setDefault(before);
-        QCOMPARE(log.jobs.size(), 1);
-        const RecordedPage& page = log.jobs[0].pages[0];
-        QCOMPARE(page.textAt(10, 2), header);
-        QCOMPARE(page.textAt(80, 2), QStringLiteral("Seite: 1"));
-        QStringList seen{page.textAt(11, 7), page.textAt(19, 7), page.textAt(11, 10)};
-        for (double y : {7, 10})
-            for (double x : {67, 75, 83})
-                seen << page.textAt(x, y);
-        QCOMPARE(seen, QStringList({" Nr.", " Name", " 1"}) + line);
-        QCOMPARE(page.column(19).value(1), cell);
+        QCOMPARE(log.jobs.size(), copies);
+        const QString family = QFontDatabase::hasFamily(QStringLiteral("Courier New"))
+                                   ? QStringLiteral("Courier New")
+                                   : QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+        for (const RecordedJob& job : log.jobs) {
+            QVERIFY(job.ended);
+            QCOMPARE(job.font.family(), family);
+            QCOMPARE(job.font.pointSize(), 10);
+            QCOMPARE(job.pages.size(), 2);
+            for (int p = 0; p < 2; ++p) {
+                QCOMPARE(job.pages[p].textAt(10, 2), header);
+                QCOMPARE(job.pages[p].textAt(80, 2), QStringLiteral("Seite: %1").arg(p + 1));
+            }
+            QCOMPARE(job.pages[0].column(11) + job.pages[1].column(11), expected);
+            QCOMPARE(job.pages[0].textAt(11, 10 + 59 * pitch), expected[59]);
+            QCOMPARE(job.pages[1].textAt(19, 10),
+                     QStringLiteral(" Person %1").arg(order[60]).leftJustified(43, u'_'));
+            const RecordedPage& page = job.pages[0];
+            QStringList seen{page.textAt(11, 7), page.textAt(19, 7)};
+            for (double y : {7.0, 10 + pitch})
+                for (double x : {67, 75, 83})
+                    seen << page.textAt(x, y);
+            QCOMPARE(seen, QStringList({" Nr.", " Name"}) + line);
+            QCOMPARE(page.column(19).value(0), cell);
+        }
         QCOMPARE(h.storedRecords()[0].tag, 30);
+        QCOMPARE(h.cursor().absolutePosition(), 2);
+        QCOMPARE(h.numbersInOrder(), order);
     }
 
     void printsNothing_data() {

@@ -12,27 +12,14 @@ using namespace natalix::test;
 
 namespace {
 
-// What the user saw of one reminder window.
-struct Seen {
-    QString title, datum, zeit, text;
-    bool ownWindow = false; // on top, modal, visible, with its picture and no parent
-};
-
-Seen look(QWidget* window) {
-    auto* d = qobject_cast<FrmMeldung*>(window);
-    if (!d)
-        return {QStringLiteral("<gone>"), {}, {}, {}};
-    return {d->windowTitle(), d->lblDatum->text(), d->lblZeit->text(),
-            d->txtErinnerung->toPlainText(),
-            d->windowFlags().testFlag(Qt::WindowStaysOnTopHint) &&
-                d->windowModality() == Qt::ApplicationModal && d->isVisible() &&
-                !d->parentWidget() && !d->Picture1->pixmap().isNull()};
+FrmMeldung* meldung(QWidget* window) {
+    return qobject_cast<FrmMeldung*>(window);
 }
 
 // Closes a reminder window with its "OK" button; true when it went away.
 bool clickOk(QWidget* window) {
     QPointer<QWidget> w(window);
-    QTest::mouseClick(qobject_cast<FrmMeldung*>(window)->Command1, Qt::LeftButton);
+    QTest::mouseClick(meldung(window)->Command1, Qt::LeftButton);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return w.isNull();
 }
@@ -44,17 +31,11 @@ void driveByHand(WindowHarness& h) {
 }
 
 using Markers = std::array<int, 3>;
-Markers storedMarkers(WindowHarness& h, int nummer) {
-    for (const Record& r : h.storedRecords())
-        if (r.nummer == nummer)
-            return r.marker;
-    return {-1, -1, -1};
-}
 
 QStringList shownTexts(WindowHarness& h) {
     QStringList texts;
     for (QWidget* w : h.services.shownWindows)
-        texts << look(w).text;
+        texts << (meldung(w) ? meldung(w)->txtErinnerung->toPlainText() : QStringLiteral("<gone>"));
     return texts;
 }
 
@@ -78,19 +59,19 @@ private slots:
         h.services.setToday(2025, 3, 6, 8, 15, 0);
         h.window().timer1Tick();
         QCOMPARE(h.window().Timer1->interval(), 1000);
-        QCOMPARE(storedMarkers(h, 1), (Markers{0, 0, 0}));
+        QCOMPARE(h.storedRecords()[0].marker, (Markers{0, 0, 0}));
         h.finishSplash();
         h.window().timer1Tick();
         QCOMPARE(h.window().Timer1->interval(), 60000);
         QCOMPARE(shownTexts(h), QStringList{annaTomorrow});
-        QCOMPARE(storedMarkers(h, 1), (Markers{2025, 2025, 0}));
+        QCOMPARE(h.storedRecords()[0].marker, (Markers{2025, 2025, 0}));
         h.services.setToday(2025, 3, 6, 23, 59, 0);
         h.window().timer1Tick();
         h.services.setToday(2025, 3, 7, 0, 0, 30);
         h.window().timer1Tick();
         h.window().timer1Tick();
         QCOMPARE(shownTexts(h), QStringList({annaTomorrow, annaToday}));
-        QCOMPARE(storedMarkers(h, 1), (Markers{2025, 2025, 2025}));
+        QCOMPARE(h.storedRecords()[0].marker, (Markers{2025, 2025, 2025}));
         // Ended from the menu: quitting closes the open windows, which is no answer.
         h.window().mnuErinnerungsmodulbeenden->trigger();
         QApplication::closeAllWindows();
@@ -105,10 +86,10 @@ private slots:
             const QList<QPointer<QWidget>> shown = h.services.shownWindows;
             QCOMPARE(shownTexts(h), expected);
             if (expected.size() == 2) {
-                QCOMPARE(look(shown[0]).zeit, QStringLiteral("8:15:0"));
+                QCOMPARE(meldung(shown[0])->lblZeit->text(), QStringLiteral("8:15:0"));
                 QVERIFY(clickOk(shown[0]));
             } else if (!expected.isEmpty()) {
-                auto* reminder = qobject_cast<FrmMeldung*>(shown[0].data());
+                FrmMeldung* reminder = meldung(shown[0]);
                 QTRY_VERIFY(!reminder->keysHeldBack());
                 QTest::keyClick(reminder, Qt::Key_Escape);
             }
@@ -132,12 +113,13 @@ private slots:
         h.services.setNow(QDateTime(QDate(2026, 1, 1), QTime(0, 0, 5)));
         h.window().timer1Tick();
         QCOMPARE(h.services.shownWindows.size(), 1);
-        const Seen w = look(h.services.shownWindows[0]);
-        QVERIFY(clickOk(h.services.shownWindows[0]));
-        QCOMPARE(QStringList({w.title, w.datum, w.zeit}),
+        FrmMeldung* m = meldung(h.services.shownWindows[0]);
+        QCOMPARE(QStringList({m->windowTitle(), m->lblDatum->text(), m->lblZeit->text()}),
                  QStringList({"Geburtstags-Erinnerung", "2026-1-1", "0:0:5"}));
-        QCOMPARE(w.text, QStringLiteral("Zwölf wird heute 30 Jahre alt ...\n\nAnna Beispiel wird "
-                                        "morgen 45 Jahre alt ...\n\n"));
+        QCOMPARE(m->txtErinnerung->toPlainText(),
+                 QStringLiteral("Zwölf wird heute 30 Jahre alt ...\n\nAnna Beispiel wird "
+                                "morgen 45 Jahre alt ...\n\n"));
+        QVERIFY(clickOk(m));
         QCOMPARE(h.window().gridCaption(), caption::byMonthAscending());
         QCOMPARE(h.numbersInOrder(), (std::vector<int>{12, 1, 2, 5}));
         QCOMPARE(h.cursor().absolutePosition(), 4);
@@ -176,9 +158,12 @@ private slots:
         h.window().splashFinished();
         QTRY_COMPARE_WITH_TIMEOUT(h.services.shownWindows.size(), 1, 5000);
         QVERIFY(!h.window().isVisible());
-        QCOMPARE(look(h.services.shownWindows[0]).text, annaTomorrow);
-        // A hidden main window does not take the reminder out of sight.
-        QVERIFY(look(h.services.shownWindows[0]).ownWindow);
+        QCOMPARE(shownTexts(h), QStringList{annaTomorrow});
+        // A window of its own: a hidden main window does not take it out of sight.
+        FrmMeldung* m = meldung(h.services.shownWindows[0]);
+        QVERIFY(m->windowFlags().testFlag(Qt::WindowStaysOnTopHint) && m->isVisible() &&
+                m->windowModality() == Qt::ApplicationModal && !m->parentWidget() &&
+                !m->Picture1->pixmap().isNull());
     }
 
     // Records imported with a birthday today are reminded today; the grid stays as the
@@ -195,7 +180,7 @@ private slots:
         h.services.answerMessage(answer::ok);
         h.window().mnuDateikontakteimportieren->trigger();
         QCOMPARE(shownTexts(h), QStringList{annaToday});
-        QCOMPARE(storedMarkers(h, 2), (Markers{2025, 2025, 2025}));
+        QCOMPARE(h.storedRecords()[1].marker, (Markers{2025, 2025, 2025}));
         QCOMPARE(h.numbersInOrder(), (std::vector<int>{1, 2}));
         QCOMPARE(h.cursor().absolutePosition(), 2);
         QVERIFY2(h.services.allAnswered(), qPrintable(h.services.unexpected));
