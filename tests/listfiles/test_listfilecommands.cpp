@@ -287,11 +287,10 @@ private slots:
         h.state().dateinamemitpfad = QStringLiteral("/home/anna/Listen/freunde.nxd");
         QStringList shown;
         h.services.answerDialog([&shown](QDialog& d) {
-            shown << d.windowTitle() << d.findChild<QLineEdit*>("txt1")->text()
-                  << d.findChild<QLineEdit*>("txt2")->text();
-            for (const char* n : {"lbl3", "lbl4", "lbl5"})
-                shown << d.findChild<QLabel*>(QLatin1String(n))->text();
-            QTest::mouseClick(d.findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
+            auto& info = dynamic_cast<FrmInfo&>(d);
+            shown << info.windowTitle() << info.txt1->text() << info.txt2->text()
+                  << info.lbl3->text() << info.lbl4->text() << info.lbl5->text();
+            QTest::mouseClick(info.cmdOK, Qt::LeftButton);
             return d.result();
         });
         h.window().mnuDateieigenschaften->trigger();
