@@ -50,9 +50,6 @@ QString failureStart(int group, int code) {
 
 } // namespace
 
-enum Via { mnuOpen, mnuNew, mnuBeenden, closeButton, mnuEndProgram };
-Q_DECLARE_METATYPE(Via)
-
 class TestListFileCommands : public QObject {
     Q_OBJECT
 private slots:
@@ -60,24 +57,25 @@ private slots:
     // changes: a named list is saved silently, Cancel keeps everything. Open asks nothing
     // until a file was chosen; new asks its own question first.
     void settlesChangesFirst_data() {
-        QTest::addColumn<Via>("via");
+        QTest::addColumn<QString>("via"); // the menu item, or the close button
         QTest::addColumn<bool>("named");
         QTest::addColumn<QList<int>>("answers"); // to the questions, in order
         QTest::addColumn<bool>("wentOn");
         const int yes = answer::yes, no = answer::no, cancel = answer::cancel, ok = answer::ok;
-        QTest::newRow("open, dialog cancelled") << mnuOpen << false << QList<int>{} << false;
-        QTest::newRow("open, named") << mnuOpen << true << QList<int>{} << true;
+        QTest::newRow("open, dialog cancelled")
+            << "mnuDateioeffnen" << false << QList<int>{} << false;
+        QTest::newRow("open, named") << "mnuDateioeffnen" << true << QList<int>{} << true;
         QTest::newRow("open: Yes, save as cancelled")
-            << mnuOpen << false << QList<int>{yes} << false;
-        QTest::newRow("new: Cancel") << mnuNew << true << QList<int>{cancel} << false;
-        QTest::newRow("new: OK, named") << mnuNew << true << QList<int>{ok} << true;
-        QTest::newRow("Beenden, named") << mnuBeenden << true << QList<int>{} << true;
-        QTest::newRow("close button: Cancel")
-            << closeButton << false << QList<int>{cancel} << false;
-        QTest::newRow("end the program: No") << mnuEndProgram << false << QList<int>{no} << true;
+            << "mnuDateioeffnen" << false << QList<int>{yes} << false;
+        QTest::newRow("new: Cancel") << "mnuDateineu" << true << QList<int>{cancel} << false;
+        QTest::newRow("new: OK, named") << "mnuDateineu" << true << QList<int>{ok} << true;
+        QTest::newRow("Beenden, named") << "mnuDateibeenden" << true << QList<int>{} << true;
+        QTest::newRow("close button: Cancel") << "close" << false << QList<int>{cancel} << false;
+        QTest::newRow("end the program: No")
+            << "mnuErinnerungsmodulbeenden" << false << QList<int>{no} << true;
     }
     void settlesChangesFirst() {
-        QFETCH(Via, via);
+        QFETCH(QString, via);
         QFETCH(bool, named);
         QFETCH(QList<int>, answers);
         QFETCH(bool, wentOn);
@@ -91,47 +89,44 @@ private slots:
         h.state().dateiwurdegeaendert = 1;
         h.state().dateinamemitpfad = named ? own : QString();
         const std::vector<Record> before = h.storedRecords();
-        const bool chosen = via != mnuOpen || named || !answers.isEmpty();
-        if (via == mnuOpen)
+        const bool open = via == u"mnuDateioeffnen", neu = via == u"mnuDateineu";
+        const bool chosen = !open || named || !answers.isEmpty();
+        if (open)
             h.services.answerOpen(chosen ? std::optional<QString>(other) : std::nullopt);
         for (int a : answers)
             h.services.answerMessage(a);
         if (answers.contains(answer::yes))
             h.services.answerSave(std::nullopt);
-        if (via == closeButton)
+        if (via == u"close")
             h.window().close();
         else
-            (via == mnuOpen      ? h.window().mnuDateioeffnen
-             : via == mnuNew     ? h.window().mnuDateineu
-             : via == mnuBeenden ? h.window().mnuDateibeenden
-                                 : h.window().mnuErinnerungsmodulbeenden)
-                ->trigger();
+            h.window().findChild<QAction*>(via)->trigger();
 
         QVERIFY(h.services.allAnswered());
         QStringList asked;
         for (const MessageRequest& m : h.services.messages)
             asked << m.text;
         QStringList expected(answers.size(), saveChangesQuestion().text);
-        if (via == mnuNew)
+        if (neu)
             expected.first() = newListQuestion().text;
         QCOMPARE(asked, expected);
         if (answers.contains(answer::yes)) // the save dialog offers the default list
             QCOMPARE(h.services.saveRequests.value(0).fileName, h.dir.defaultListPath());
         const bool saved = named && !answers.contains(answer::cancel);
         QCOMPARE(readFileBytes(own), saved ? renderListFile(before) : QByteArray());
-        const bool exit = via != mnuOpen && via != mnuNew;
+        const bool exit = !open && !neu;
         const QString name =
-            wentOn && !exit ? (via == mnuOpen ? other : QString()) : (named ? own : QString());
+            wentOn && !exit ? (open ? other : QString()) : (named ? own : QString());
         QCOMPARE(h.state().dateinamemitpfad, name);
         QCOMPARE(h.state().dateiwurdegeaendert, wentOn && !exit ? 0 : int(!saved));
-        QCOMPARE(h.cursor().recordCount(), !wentOn || exit ? 3 : via == mnuOpen ? 5 : 1);
+        QCOMPARE(h.cursor().recordCount(), !wentOn || exit ? 3 : open ? 5 : 1);
         QCOMPARE(h.window().isVisible(), !(wentOn && exit));
-        QCOMPARE(h.state().programmbeenden, via == mnuEndProgram ? 1 : 0);
+        QCOMPARE(h.state().programmbeenden, via == u"mnuErinnerungsmodulbeenden" ? 1 : 0);
         QCOMPARE(h.window().settings().value(QStringLiteral("filename")),
                  wentOn && exit ? (named ? own : QString()) : QStringLiteral("vorher"));
         // Hiding the window scans once for the day.
-        QCOMPARE(h.window().reminders().altertag(), via == mnuBeenden ? 9 : 0);
-        if (via == mnuOpen) {
+        QCOMPARE(h.window().reminders().altertag(), via == u"mnuDateibeenden" ? 9 : 0);
+        if (open) {
             const FileDialogRequest& d = h.services.openRequests.value(0);
             QCOMPARE(QStringList({d.title, d.filter, d.defaultSuffix, d.fileName}),
                      QStringList({"Öffnen", "Natalix-Database (*.nxd)", "nxd", ""}));
