@@ -62,17 +62,18 @@ private slots:
         QTest::addColumn<QList<int>>("answers"); // to the questions, in order
         QTest::addColumn<bool>("wentOn");
         const int yes = answer::yes, no = answer::no, cancel = answer::cancel, ok = answer::ok;
-        QTest::newRow("open, dialog cancelled")
-            << "mnuDateioeffnen" << false << QList<int>{} << false;
-        QTest::newRow("open, named") << "mnuDateioeffnen" << true << QList<int>{} << true;
-        QTest::newRow("open: Yes, save as cancelled")
-            << "mnuDateioeffnen" << false << QList<int>{yes} << false;
-        QTest::newRow("new: Cancel") << "mnuDateineu" << true << QList<int>{cancel} << false;
-        QTest::newRow("new: OK, named") << "mnuDateineu" << true << QList<int>{ok} << true;
-        QTest::newRow("Beenden, named") << "mnuDateibeenden" << true << QList<int>{} << true;
-        QTest::newRow("close button: Cancel") << "close" << false << QList<int>{cancel} << false;
-        QTest::newRow("end the program: No")
-            << "mnuErinnerungsmodulbeenden" << false << QList<int>{no} << true;
+        const auto row = [](const char* tag, const char* via, bool named, QList<int> answers,
+                            bool wentOn) {
+            QTest::newRow(tag) << QString::fromLatin1(via) << named << answers << wentOn;
+        };
+        row("open, dialog cancelled", "mnuDateioeffnen", false, {}, false);
+        row("open, named", "mnuDateioeffnen", true, {}, true);
+        row("open: Yes, save as cancelled", "mnuDateioeffnen", false, {yes}, false);
+        row("new: Cancel", "mnuDateineu", true, {cancel}, false);
+        row("new: OK, named", "mnuDateineu", true, {ok}, true);
+        row("Beenden, named", "mnuDateibeenden", true, {}, true);
+        row("close button: Cancel", "close", false, {cancel}, false);
+        row("end the program: No", "mnuErinnerungsmodulbeenden", false, {no}, true);
     }
     void settlesChangesFirst() {
         QFETCH(QString, via);
@@ -126,12 +127,6 @@ private slots:
                  wentOn && exit ? (named ? own : QString()) : QStringLiteral("vorher"));
         // Hiding the window scans once for the day.
         QCOMPARE(h.window().reminders().altertag(), via == u"mnuDateibeenden" ? 9 : 0);
-        if (open) {
-            const FileDialogRequest& d = h.services.openRequests.value(0);
-            QCOMPARE(QStringList({d.title, d.filter, d.defaultSuffix, d.fileName}),
-                     QStringList({"Öffnen", "Natalix-Database (*.nxd)", "nxd", ""}));
-            QCOMPARE(QDir(d.folder), QDir(h.dataDir.path()));
-        }
     }
 
     // A missing file: Retry shows the dialog again with the name. A broken file is refused.
@@ -155,6 +150,10 @@ private slots:
 
         QVERIFY(h.services.allAnswered());
         QCOMPARE(h.services.openRequests.size(), 3);
+        const FileDialogRequest& d = h.services.openRequests[0];
+        QCOMPARE(QStringList({d.title, d.filter, d.defaultSuffix, d.fileName}),
+                 QStringList({"Öffnen", "Natalix-Database (*.nxd)", "nxd", ""}));
+        QCOMPARE(QDir(d.folder), QDir(h.dataDir.path()));
         QCOMPARE(h.services.openRequests[1].fileName, missing);
         for (const MessageRequest& m : h.services.messages.mid(0, 2))
             QVERIFY2(m.text.startsWith(failureStart(102, 53)), qPrintable(m.text));
