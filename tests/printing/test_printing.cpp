@@ -149,24 +149,20 @@ private slots:
         QCOMPARE(h.numbersInOrder(), order);
     }
 
-    void printsNothing_data() {
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<int>("copies");
-        QTest::newRow("Abbrechen") << "button" << 0;
-        QTest::newRow("print dialog cancelled") << "printer" << 0; // no copies dialog follows
-        QTest::newRow("printer cannot open") << "refuse" << 4;     // silently
-    }
+    // Abbrechen, a cancelled print dialog (no copies dialog follows) and a printer that cannot
+    // open print nothing and say nothing.
     void printsNothing() {
-        QFETCH(QString, how);
-        QFETCH(int, copies);
-        WindowHarness h(people(8));
-        h.cursor().setAbsolutePosition(5);
-        log.refuseJobs = how == u"refuse";
-        print(h, copies, how != u"printer");
-        QVERIFY(h.services.messages.isEmpty());
-        QVERIFY(log.jobs.isEmpty());
-        QCOMPARE(h.state().druckerexemplare, copies);
-        QCOMPARE(h.cursor().absolutePosition(), 5);
+        for (const auto& [how, copies] :
+             {std::pair{"Abbrechen", 0}, {"printer", 0}, {"refuse", 4}}) {
+            log = PrintLog();
+            log.refuseJobs = how == QLatin1String("refuse");
+            WindowHarness h(people(8));
+            h.cursor().setAbsolutePosition(5);
+            print(h, copies, how != QLatin1String("printer"));
+            QVERIFY2(h.services.messages.isEmpty() && log.jobs.isEmpty(), how);
+            QCOMPARE(h.state().druckerexemplare, copies);
+            QCOMPARE(h.cursor().absolutePosition(), 5);
+        }
     }
 
     // The field corrects itself to the whole number in front, without its sign, from 1 to
