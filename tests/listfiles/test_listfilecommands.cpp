@@ -13,14 +13,6 @@ using namespace natalix::test;
 
 namespace {
 
-// Birthdays in August: nothing falls due around the test's 9 March.
-std::vector<Record> someRecords(int count) {
-    std::vector<Record> out;
-    for (int i = 1; i <= count; ++i)
-        out.push_back(makeRecord(i, QStringLiteral("Person %1").arg(i), 1940 + i, 8, i % 28 + 1));
-    return out;
-}
-
 // The distinct progress lines with this ending. The bar moves before the label changes, so
 // each move records the line before, and the last line is taken at the end.
 struct Progress {
@@ -80,13 +72,13 @@ private slots:
         QFETCH(bool, named);
         QFETCH(QList<int>, answers);
         QFETCH(bool, wentOn);
-        WindowHarness h(someRecords(3));
+        WindowHarness h(manyRecords(3));
         h.services.setToday(2025, 3, 9);
         h.window().show();
         h.window().settings().setValue(QStringLiteral("filename"), QStringLiteral("vorher"));
         const QString own = h.dataDir.file(QStringLiteral("eigene.nxd"));
         const QString other = h.dataDir.file(QStringLiteral("andere.nxd"));
-        QVERIFY(writeFileBytes(other, renderListFile(someRecords(5))));
+        QVERIFY(writeFileBytes(other, renderListFile(manyRecords(5))));
         h.state().dateiwurdegeaendert = 1;
         h.state().dateinamemitpfad = named ? own : QString();
         const std::vector<Record> before = h.storedRecords();
@@ -132,7 +124,7 @@ private slots:
     // A missing file: Retry shows the dialog again with the name. A broken file is refused.
     // Both leave the table and its name.
     void openRefused() {
-        WindowHarness h(someRecords(4));
+        WindowHarness h(manyRecords(4));
         h.state().dateinamemitpfad = QStringLiteral("/irgendwo/alt.nxd");
         const QString missing = h.dataDir.file(QStringLiteral("fehlt.nxd"));
         const QString broken = h.dataDir.file(QStringLiteral("kaputt.nxd"));
@@ -169,12 +161,12 @@ private slots:
     void replacingTheList() {
         const Options options{"2 Wochen vorher", "Keine Erinnerung", "1 Tag vorher",
                               "18. Geburtstag", "alle 10 Jahre"};
-        WindowHarness h(someRecords(3), options);
+        WindowHarness h(manyRecords(3), options);
         Progress progress(h.window());
         h.window().show();
         h.window().sortCommands().cmdSortierennachnamen_Click();
         // 25 records out of order, saved while marked as already reminded.
-        std::vector<Record> file = someRecords(25);
+        std::vector<Record> file = manyRecords(25);
         std::reverse(file.begin(), file.end());
         for (Record& r : file)
             r.marker = {2024, 2024, 2024};
@@ -238,7 +230,7 @@ private slots:
         QFETCH(int, fullDisks);
         QFETCH(QList<int>, answers);
         // The file lists by number.
-        std::vector<Record> records = someRecords(30);
+        std::vector<Record> records = manyRecords(30);
         std::swap(records[0], records[1]);
         WindowHarness h(records);
         const QString path = h.dataDir.file(QStringLiteral("liste.nxd"));

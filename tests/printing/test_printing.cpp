@@ -18,14 +18,6 @@ using namespace natalix::test;
 
 namespace {
 
-std::vector<Record> people(int count) {
-    std::vector<Record> out;
-    for (int i = 1; i <= count; ++i)
-        out.push_back(makeRecord(i, QStringLiteral("Person %1").arg(i), 1950 + i % 50, i % 12 + 1,
-                                 i % 28 + 1));
-    return out;
-}
-
 void setCopies(FrmDrucken& dialog, const QString& text) {
     dialog.txtExemplare->selectAll();
     dialog.txtExemplare->insert(text);
@@ -104,7 +96,7 @@ private slots:
         QLocale::setDefault(QLocale(locale));
         Options options;
         options.optiondatumsanzeigedrucken = display;
-        std::vector<Record> records = people(61);
+        std::vector<Record> records = manyRecords(61);
         records[0] = makeRecord(1, QStringLiteral("April"), 1990, 4, 12);
         records[1] = makeRecord(2, name, 1971, 12, 22);
         WindowHarness h(records, options);
@@ -156,7 +148,7 @@ private slots:
              {std::pair{"Abbrechen", 0}, {"printer", 0}, {"refuse", 4}}) {
             log = PrintLog();
             log.refuseJobs = how == QLatin1String("refuse");
-            WindowHarness h(people(8));
+            WindowHarness h(manyRecords(8));
             h.cursor().setAbsolutePosition(5);
             print(h, copies, how != QLatin1String("printer"));
             QVERIFY2(h.services.messages.isEmpty() && log.jobs.isEmpty(), how);
@@ -199,7 +191,7 @@ private slots:
         const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
         if (pdftotext.isEmpty())
             QSKIP("pdftotext (poppler-utils) is not installed");
-        std::vector<Record> list = people(61);
+        std::vector<Record> list = manyRecords(61);
         list[0] = makeRecord(1, QStringLiteral("Anna Beispiel"), 1971, 12, 22);
         WindowHarness h(list);
         h.services.setToday(2025, 3, 7);

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <vector>
+
 namespace natalix::test {
 
 // A data directory of its own for one test; removed afterwards.
@@ -40,5 +42,7 @@ QByteArray damagedDatabase(QByteArray bytes, const QString& damage);
 
 // A record with the given number, name and birth date and the default reminder settings.
 Record makeRecord(int nummer, const QString& name, int jahr, int monat, int tag);
+// Records 1 to `count`, "Person 1" and on, born on days of August: nothing is due in spring.
+std::vector<Record> manyRecords(int count);
 
 } // namespace natalix::test
