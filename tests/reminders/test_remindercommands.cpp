@@ -134,6 +134,9 @@ private slots:
         QCOMPARE(h.cursor().absolutePosition(), 4);
         QCOMPARE(h.window().DataGrid1->currentIndex().row(), 3);
         QCOMPARE(h.window().txtName->text(), QStringLiteral("Sommer Kind"));
+        // The scan set the month order: the next click on "Monat" turns it round.
+        h.window().sortCommands().cmdSortierennachmonat_Click();
+        QCOMPARE(h.window().gridCaption(), sortChoice(SortBy::Monat, true).caption);
         core.release(); // a stray release scans no more
         h.window().timer1Tick();
         QCOMPARE(h.services.shownWindows.size(), 1);
