@@ -86,4 +86,11 @@ Record makeRecord(int nummer, const QString& name, int jahr, int monat, int tag,
     return r;
 }
 
+std::vector<Record> manyRecords(int count) {
+    std::vector<Record> out;
+    for (int i = 1; i <= count; ++i)
+        out.push_back(makeRecord(i, QStringLiteral("Person %1").arg(i), 1940 + i, 8, i % 28 + 1));
+    return out;
+}
+
 } // namespace natalix::test

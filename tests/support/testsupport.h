@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <vector>
 
 namespace natalix::test {
 
@@ -52,6 +53,8 @@ QByteArray damagedDatabase(QByteArray bytes, const QString& damage);
 
 // A record with the given number, name and birth date and the default reminder settings.
 Record makeRecord(int nummer, const QString& name, int jahr, int monat, int tag);
+// Records 1 to `count`, "Person 1" and on, born on days of August: nothing is due in spring.
+std::vector<Record> manyRecords(int count);
 
 // The same with the reminder settings: up to three lead times ("Keine Erinnerung" for the
 // rest), then the start birthday and the cycle (by default "1. Geburtstag", "jährlich").
