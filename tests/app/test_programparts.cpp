@@ -152,17 +152,37 @@ private slots:
         QVERIFY(!QFileInfo::exists(QDir(w.data()).filePath(QStringLiteral("Geburtstage.db"))));
     }
 
-    // The hidden window maps the network and the keyring only for an account: once its first
-    // day's sync and scan are over (the scan marks today's reminder), they are there or not.
-    void syncPartOnlyForAnAccount_data() {
+    // Each module is found beside the program (the build's own) or in the installed layout,
+    // and loaded for its mode alone: the hidden window maps the network and the keyring only
+    // for an account, once its first day's sync and scan are over (the scan marks today's
+    // reminder). Without a usable module the mode says so and ends with status 1, nothing of
+    // the data folder made.
+    void modulesFoundOrRefused_data() {
+        QTest::addColumn<QString>("module");
+        QTest::addColumn<QString>("moduleAt");       // in a copy's folder; "-": none; "": no copy
+        QTest::addColumn<QByteArray>("moduleBytes"); // empty: a copy of the real module
         QTest::addColumn<QByteArray>("account");
-        QTest::newRow("no account") << QByteArray();
+        const QString name = QFileInfo(module).fileName();
+        const QString installed = QDir::cleanPath(QStringLiteral(NATALIX_MODULE_DIR "/") + name);
+        const QString sync = QFileInfo(syncModule).fileName();
+        const QByteArray none;
         // Nobody listens there: the sync fails at once and the scan follows.
-        QTest::newRow("an account")
-            << QByteArray("[Abgleich]\nadressbuch=\"http://127.0.0.1:9/\"\n");
+        const QByteArray account("[Abgleich]\nadressbuch=\"http://127.0.0.1:9/\"\n");
+        QTest::newRow("window beside the program") << module << "" << none << none;
+        QTest::newRow("window with an account") << module << "" << none << account;
+        QTest::newRow("window, installed layout") << module << installed << none << none;
+        QTest::newRow("window module missing") << module << "-" << none << none;
+        QTest::newRow("window module damaged") << module << name << QByteArray("\x7f ELF") << none;
+        QTest::newRow("sync beside the program") << syncModule << sync << none << none;
+        QTest::newRow("sync module missing") << syncModule << "-" << none << none;
     }
-    void syncPartOnlyForAnAccount() {
+    void modulesFoundOrRefused() {
+        QFETCH(QString, module);
+        QFETCH(QString, moduleAt);
+        QFETCH(QByteArray, moduleBytes);
         QFETCH(QByteArray, account);
+        const bool usable = moduleAt != u"-" && moduleBytes.isEmpty();
+        const bool window = module == ::module;
         ProgramWorld w;
         QVERIFY(w.fill({makeRecord(1, "Anna", 1980, 3, 7)}));
         QFile settings(QDir(w.data()).filePath("NX.ini"));
@@ -170,56 +190,16 @@ private slots:
         settings.close();
         RunSetup s;
         s.home = w.home();
+        s.env.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
         s.env.insert(QStringLiteral("NATALIX_NOW"), QStringLiteral("2025-03-07T09:00:00"));
         // No keyring to ask: it answers "none" at once.
         s.env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString());
-        QProcess p;
-        startNatalix(p, {"/auto", "--datadir", w.data()}, s);
-        QVERIFY(windowStarted(p, w.data()));
-        const auto reminded = [&] {
-            const auto store = TableStore::openBeside(w.data() + "/Geburtstage.db", true).store;
-            return store && Cursor(*store).snapshot().front().marker != std::array<int, 3>{};
-        };
-        const bool scanned = QTest::qWaitFor(reminded, 30000);
-        const QByteArray maps = readFileBytes(QStringLiteral("/proc/%1/maps").arg(p.processId()));
-        p.kill();
-        p.waitForFinished();
-        QVERIFY2(scanned, "no scan");
-        for (const char* library : {"libQt6Network", "libqt6keychain", "natalix_syncwindow"})
-            QVERIFY2(maps.contains(library) == !account.isEmpty(), library);
-    }
-
-    // Each module is found beside the program (a build tree, above) or in the installed
-    // layout, and loaded for its mode alone; without a usable one the mode says so and ends
-    // with status 1, nothing of the data folder made.
-    void modulesFoundOrRefused_data() {
-        QTest::addColumn<QString>("module");
-        QTest::addColumn<QString>("moduleAt");       // relative to the program's folder, "" = none
-        QTest::addColumn<QByteArray>("moduleBytes"); // empty: a copy of the real module
-        const QString name = QFileInfo(module).fileName();
-        const QString installed = QDir::cleanPath(QStringLiteral(NATALIX_MODULE_DIR "/") + name);
-        const QString sync = QFileInfo(syncModule).fileName();
-        QTest::newRow("window, installed layout") << module << installed << QByteArray();
-        QTest::newRow("window module missing") << module << QString() << QByteArray();
-        QTest::newRow("window module damaged") << module << name
-                                               << QByteArray("\x7f"
-                                                             "ELF kaputt");
-        QTest::newRow("sync beside the program") << syncModule << sync << QByteArray();
-        QTest::newRow("sync module missing") << syncModule << QString() << QByteArray();
-    }
-    void modulesFoundOrRefused() {
-        QFETCH(QString, module);
-        QFETCH(QString, moduleAt);
-        QFETCH(QByteArray, moduleBytes);
-        const bool usable = !moduleAt.isEmpty() && moduleBytes.isEmpty();
-        const bool window = module == ::module;
-        TempDataDir dir;
-        RunSetup s;
-        s.home = dir.path();
-        s.env.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
-        s.program = programCopy(dir.path(), module, moduleAt, moduleBytes);
-        QVERIFY(!s.program.isEmpty());
-        const QString data = dir.file("daten");
+        if (!moduleAt.isEmpty()) {
+            s.program =
+                programCopy(w.home(), module, moduleAt == u"-" ? QString() : moduleAt, moduleBytes);
+            QVERIFY(!s.program.isEmpty());
+        }
+        const QString data = window && usable ? w.data() : w.file("neu");
         QProcess p;
         // A server the sync refuses before any connection.
         startNatalix(p,
@@ -227,10 +207,19 @@ private slots:
                             : QStringList{"--datadir", data, "--sync-contacts", "ftp://x.invalid/"},
                      s);
         if (window && usable) {
-            const bool up = windowStarted(p, data);
+            QVERIFY(windowStarted(p, data));
+            const auto reminded = [&] {
+                const auto store = TableStore::openBeside(data + "/Geburtstage.db", true).store;
+                return store && Cursor(*store).snapshot().front().marker != std::array<int, 3>{};
+            };
+            const bool scanned = QTest::qWaitFor(reminded, 30000);
+            const QByteArray maps =
+                readFileBytes(QStringLiteral("/proc/%1/maps").arg(p.processId()));
             p.kill();
             p.waitForFinished();
-            QVERIFY(up);
+            QVERIFY2(scanned, "no scan");
+            for (const char* library : {"libQt6Network", "libqt6keychain", "natalix_syncwindow"})
+                QVERIFY2(maps.contains(library) == !account.isEmpty(), library);
             return;
         }
         QVERIFY(p.waitForFinished(30000));
