@@ -1,22 +1,7 @@
 #!/usr/bin/python3
-"""desktopsession.py [... --] COMMAND ARGS: one test on a session bus and an X server of its own,
-all stopped when it ends or after 120 s (out of time, it fails); what precedes "--" is ignored."""
+"""desktopsession.py [... --] COMMAND ARGS: one test on an X server and (dbus-run-session) a
+session bus of its own, all stopped when it ends or after 120 s (out of time, it fails)."""
 import os, random, select, signal, subprocess, sys, time  # noqa: E401
-
-
-def spawn(args, stderr=subprocess.DEVNULL, **kwargs):
-    return subprocess.Popen(args, stdin=subprocess.DEVNULL, stderr=stderr,
-                            start_new_session=True, **kwargs)
-
-
-def first_line(fd, what):
-    """What a starting server writes first (its address or display), within 15 s."""
-    if not select.select([fd], [], [], 15)[0]:
-        sys.exit(f"desktopsession: {what} did not start in time")
-    line = b""
-    while not line.endswith(b"\n") and (chunk := os.read(fd, 1)):
-        line += chunk
-    return line.decode().strip() or sys.exit(f"desktopsession: {what} ended at its start")
 
 
 def start_x():
@@ -24,17 +9,22 @@ def start_x():
     # ours then ends at once, and the next try takes a display number of its own.
     for attempt in range(5):
         read_end, write_end = os.pipe()
-        server = spawn(["Xvfb", *([f":{random.randrange(100, 900)}"] if attempt else []),
-                        "-displayfd", str(write_end), "-screen", "0", "1280x800x24",
-                        "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,),
-                       stdout=subprocess.DEVNULL)
+        server = subprocess.Popen(
+            ["Xvfb", *([f":{random.randrange(100, 900)}"] if attempt else []), "-displayfd",
+             str(write_end), "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_end,), start_new_session=True, stdin=subprocess.DEVNULL,
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
-        display = ":" + first_line(read_end, "Xvfb")
+        display = b""  # written once it is ready, ended by a line feed
+        while select.select([read_end], [], [], 15)[0] and (chunk := os.read(read_end, 1)):
+            if (display := display + chunk).endswith(b"\n"):
+                break
         os.close(read_end)
         time.sleep(0.5)
-        if server.poll() is None:
-            return server, display
-    sys.exit("desktopsession: Xvfb ended right after its start, five times")
+        if display.strip() and server.poll() is None:
+            return server, ":" + display.decode().strip()
+        stop(server)
+    sys.exit("desktopsession: Xvfb did not start, five times")
 
 
 def stop(process):
@@ -47,24 +37,20 @@ def stop(process):
 
 
 def main():
-    env, started = dict(os.environ, QT_QPA_PLATFORM="xcb"), []
+    server, display = start_x()
+    # No services to start on demand: only what the test starts answers on this bus.
+    bus = "--config-file=" + os.path.join(os.path.dirname(__file__), "session-bus.conf")
+    command = sys.argv[sys.argv.index("--") + 1:] if "--" in sys.argv else sys.argv[1:]
+    test = subprocess.Popen(["dbus-run-session", bus, "--", *command], start_new_session=True,
+                            env=dict(os.environ, QT_QPA_PLATFORM="xcb", DISPLAY=display))
     try:
-        # No services to start on demand: only what the test starts answers on this bus.
-        started.append(spawn(["dbus-daemon", "--nofork", "--print-address=1", "--config-file",
-                              os.path.join(os.path.dirname(__file__), "session-bus.conf")],
-                             stdout=subprocess.PIPE))
-        env["DBUS_SESSION_BUS_ADDRESS"] = first_line(started[0].stdout.fileno(), "dbus")
-        server, env["DISPLAY"] = start_x()
-        command = sys.argv[sys.argv.index("--") + 1:] if "--" in sys.argv else sys.argv[1:]
-        started += [server, spawn(command, env=env, stderr=None)]
-        try:
-            return started[-1].wait(120)
-        except subprocess.TimeoutExpired:
-            print(f"desktopsession: {command[0]} did not finish within 120 s", file=sys.stderr)
-            return 124
+        return test.wait(120)
+    except subprocess.TimeoutExpired:
+        print(f"desktopsession: {command[0]} did not finish within 120 s", file=sys.stderr)
+        return 124
     finally:
-        for process in reversed(started):
-            stop(process)
+        stop(test)
+        stop(server)
 
 
 if __name__ == "__main__":

@@ -5,7 +5,6 @@
 #include <QDirIterator>
 
 #include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,19 +30,9 @@ void startNatalix(QProcess& p, const QStringList& args, const RunSetup& setup) {
     }
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(setup.home);
-    const long long limit = setup.fileSizeLimit;
     const int mask = setup.umask;
-    const bool dropRights = setup.asNobody && ::geteuid() == 0;
     const bool holdTerm = setup.holdTermination;
-    p.setChildProcessModifier([limit, mask, dropRights, holdTerm] {
-        if (limit >= 0) {
-            // As a shell would with `trap '' XFSZ; ulimit -f`.
-            std::signal(SIGXFSZ, SIG_IGN);
-            struct rlimit r;
-            getrlimit(RLIMIT_FSIZE, &r);
-            r.rlim_cur = static_cast<rlim_t>(limit);
-            setrlimit(RLIMIT_FSIZE, &r);
-        }
+    p.setChildProcessModifier([mask, holdTerm] {
         if (mask >= 0)
             ::umask(static_cast<mode_t>(mask));
         if (holdTerm) {
@@ -52,8 +41,6 @@ void startNatalix(QProcess& p, const QStringList& args, const RunSetup& setup) {
             sigaddset(&term, SIGTERM);
             sigprocmask(SIG_BLOCK, &term, nullptr);
         }
-        if (dropRights && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-            ::_exit(125);
     });
     p.start(setup.program.isEmpty() ? QStringLiteral(NATALIX_BINARY) : setup.program, args);
 }

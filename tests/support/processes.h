@@ -18,14 +18,11 @@ struct RunResult {
     QByteArray out, err;
 };
 
-// How the program is started: its own HOME (and XDG folders below it), limits and rights
-// of a hostile machine, and a clock.
+// How the program is started: its own HOME (and XDG folders below it), an umask, a clock.
 struct RunSetup {
-    QString home;                 // required: nothing may reach the real user's folders
-    QMap<QString, QString> env;   // more variables; an empty value removes one
-    long long fileSizeLimit = -1; // bytes any file may grow to (a full disk)
-    int umask = -1;               // e.g. 022
-    bool asNobody = false;        // when run as root: as the user nobody instead
+    QString home;               // required: nothing may reach the real user's folders
+    QMap<QString, QString> env; // more variables; an empty value removes one
+    int umask = -1;             // e.g. 022
     // SIGTERM held back until the program lets it in: before its first instruction a process
     // is the system's to end, and a signal of the first moments must reach the program.
     bool holdTermination = false;
@@ -37,7 +34,7 @@ struct RunSetup {
 void startNatalix(QProcess& p, const QStringList& args, const RunSetup& setup);
 RunResult runNatalix(const QStringList& args, const RunSetup& setup);
 
-// The user id a process started with asNobody runs as (the own one when not root).
+// The user id of nobody when run as root, else the own one.
 unsigned nobodyUid();
 
 // A HOME of its own with the data folder "daten" below it; the program runs with the clock at
