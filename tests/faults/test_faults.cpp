@@ -254,6 +254,10 @@ private slots:
         QTest::newRow("rewritten, mtime put back") << "rewritten mtime" << false;
         QTest::newRow("rewritten at once after a commit") << "rewritten at once" << false;
         QTest::newRow("another program's commit, then ours") << "foreign" << false;
+        for (const char* field :
+             {"dev", "ino", "size", "mtime", "ctime", "h24", "h28", "h40", "h92", "h96"})
+            QTest::addRow("stamp field %s one off", field)
+                << QStringLiteral("field ") + field << false;
     }
     void stampVouches() {
         QFETCH(QString, change);
@@ -287,6 +291,17 @@ private slots:
             QVERIFY(writeStamp(db, {*readDatabaseState(db), today.addDays(change.mid(8).toInt())}));
         if (change.startsWith(u'-'))
             QVERIFY(writeFileBytes(db + change, QByteArray()));
+        if (change.startsWith(u"field ")) {
+            QByteArray text = readFileBytes(stampPath(db));
+            const QByteArray key = ' ' + change.mid(6).toLatin1() + '=';
+            const qsizetype from = text.indexOf(key) + key.size();
+            QVERIFY(from >= key.size());
+            const qsizetype to =
+                text.indexOf(' ', from) < 0 ? text.size() - 1 : text.indexOf(' ', from);
+            text.replace(from, to - from,
+                         QByteArray::number(text.mid(from, to - from).toLongLong() + 1));
+            QVERIFY(writeFileBytes(stampPath(db), text));
+        }
         QCOMPARE(bool(vouchingStamp(db, today)), vouches);
     }
 
