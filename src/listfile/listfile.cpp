@@ -5,9 +5,6 @@
 #include "table/safefile.h"
 #include "table/textnumber.h"
 
-#include <QFile>
-#include <QIODevice>
-
 #include <algorithm>
 #include <limits>
 #include <optional>
@@ -48,18 +45,6 @@ QByteArray renderListFile(const Snapshot& records) {
 
 qint64 listFileSize(const Snapshot& records) {
     return renderListFile(records).size();
-}
-
-bool writeListFile(QIODevice& device, const Snapshot& records) {
-    const QByteArray bytes = renderListFile(records);
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const qint64 n = device.write(bytes.constData() + done, bytes.size() - done);
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
 }
 
 ListFileContents parseListFile(QByteArrayView bytes) {
@@ -120,31 +105,6 @@ ListFileContents parseListFile(QByteArrayView bytes) {
     }
     result.ok = true;
     return result;
-}
-
-ListFileContents readListFile(QIODevice& device) {
-    ListFileContents result;
-    if (!device.isSequential() && device.size() > maxListFileBytes) {
-        result.error = QStringLiteral("Die Datei ist zu groß für eine Geburtstagsliste.");
-        return result;
-    }
-    QByteArray bytes;
-    char buffer[65536];
-    for (;;) {
-        const qint64 n = device.read(buffer, sizeof buffer);
-        if (n < 0) {
-            result.error = QStringLiteral("Die Datei konnte nicht gelesen werden.");
-            return result;
-        }
-        if (n == 0 && (device.atEnd() || !device.waitForReadyRead(0)))
-            break;
-        bytes.append(buffer, n);
-        if (bytes.size() > maxListFileBytes) {
-            result.error = QStringLiteral("Die Datei ist zu groß für eine Geburtstagsliste.");
-            return result;
-        }
-    }
-    return parseListFile(bytes);
 }
 
 ListFileContents readListFile(const QString& path) {

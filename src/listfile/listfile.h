@@ -8,8 +8,6 @@
 
 #include <vector>
 
-class QIODevice;
-
 namespace natalix {
 
 // A list file (.nxd): Windows-1252 text, CR LF after every line, a count line and ten lines
@@ -17,8 +15,6 @@ namespace natalix {
 QByteArray renderListFile(const Snapshot& records);
 // The size the list file of these records has: the same rendering, so the two always agree.
 qint64 listFileSize(const Snapshot& records);
-// Writes the rendered list; false (with the device's error) on the first failing write.
-bool writeListFile(QIODevice& device, const Snapshot& records);
 
 // Larger files are refused before they are read, so memory stays bounded.
 constexpr qint64 maxListFileBytes = 64LL * 1024 * 1024;
@@ -36,7 +32,6 @@ struct ListFileContents {
 // count line does not; an incomplete last block is dropped. A number line that holds no
 // number, or an empty name line, leaves the field as in a new record.
 ListFileContents parseListFile(QByteArrayView bytes);
-ListFileContents readListFile(QIODevice& device);
 // Reads a regular file only: a pipe or a device is refused at once, never waited for.
 ListFileContents readListFile(const QString& path);
 

@@ -39,21 +39,6 @@ QString summary(const Snapshot& records) {
     return out.join(QStringLiteral("; "));
 }
 
-// Delivers an endless stream of digits and counts what it handed out.
-class EndlessDevice : public QIODevice {
-public:
-    qint64 delivered = 0;
-    bool isSequential() const override { return true; }
-
-protected:
-    qint64 readData(char* data, qint64 maxSize) override {
-        memset(data, '7', size_t(maxSize));
-        delivered += maxSize;
-        return maxSize;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-};
-
 const QString noCountError = QStringLiteral(
     "Die Datei ist keine Geburtstagsliste: Ihre erste Zeile enthält keine Anzahl von Datensätzen.");
 const QString noRecordError = QStringLiteral("Die Datei enthält keinen vollständigen Datensatz.");
@@ -182,31 +167,18 @@ private slots:
             QVERIFY(r == makeRecord(r.nummer, r.name, r.jahr, r.monat, r.tag));
     }
 
-    // Files are read by path or device; too large a file is refused before it is read, and an
-    // endless stream is cut off soon after the limit.
+    // Too large a file is refused before it is read.
     void readingFromFiles() {
         test::TempDataDir dir;
         const QString path = dir.file(QStringLiteral("natalix.nxd"));
         const Snapshot list{makeRecord(1, QStringLiteral("Jörg"), 1966, 6, 16)};
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadWrite) && writeListFile(f, list));
-        f.close();
-        QCOMPARE(test::readFileBytes(path), renderListFile(list));
+        QVERIFY(test::writeFileBytes(path, renderListFile(list)));
         QVERIFY(readListFile(path).records == list);
         QCOMPARE(readListFile(dir.file(QStringLiteral("fehlt.nxd"))).error,
                  QStringLiteral("Die Datei konnte nicht geöffnet werden."));
-
-        QVERIFY(f.open(QIODevice::ReadWrite));
-        QVERIFY(f.resize(maxListFileBytes + 1)); // sparse: costs no disk and no time
-        QCOMPARE(readListFile(f).error, tooLargeError);
-        QCOMPARE(f.pos(), qint64(0));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.resize(maxListFileBytes + 1)); // sparse
         QCOMPARE(readListFile(path).error, tooLargeError);
-
-        EndlessDevice device;
-        QVERIFY(device.open(QIODevice::ReadOnly));
-        QCOMPARE(readListFile(device).error, tooLargeError);
-        QVERIFY(device.delivered > maxListFileBytes);
-        QVERIFY(device.delivered <= maxListFileBytes + 2 * 65536);
     }
 
     void cp1252AllBytes() {
