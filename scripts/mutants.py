@@ -253,8 +253,8 @@ def end_group(process):
 
 
 def configure():
-    if (BUILD / "build.ninja").exists():
-        return
+    """Every run: a test added, merged or renamed since the last run must be seen, and the
+    build's own regeneration would come only with the first build, after the tests are listed."""
     command = ["cmake", "-S", str(TREE), "-B", str(BUILD), "-G", "Ninja",
                "-DCMAKE_BUILD_TYPE=Debug", "-DNATALIX_SANITIZE=OFF"]
     if shutil.which("ccache"):
@@ -299,7 +299,9 @@ def list_tests(pattern):
             if name.startswith("lib"):
                 name = name[3:]
             name = name.split(".")[0]
-            if BUILD.resolve() in Path(arg).resolve().parents and name in known:
+            if BUILD.resolve() in Path(arg).resolve().parents:
+                if name not in known:
+                    fail(f"{test['name']} runs {arg}, which no build target makes")
                 targets.add(name)
         tests[test["name"]] = targets
     return tests
@@ -381,12 +383,18 @@ def order_and_timeouts(names, first=()):
     return ordered, timeouts
 
 
-def baseline(tests, jobs):
-    print(f"Building the unchanged copy and running its {len(tests)} tests once...", flush=True)
+def baseline(pattern, jobs):
+    """Builds everything, then lists the tests: listed before, an executable the build no
+    longer makes could still lie in the build folder and run unchanged for every mutant."""
+    print("Building the unchanged copy...", flush=True)
     start = time.monotonic()
     if not build(jobs, LOGS / "baseline-build.log"):
         fail(f"the unchanged tree does not build; see {LOGS / 'baseline-build.log'}")
     built = time.monotonic() - start
+    tests = list_tests(pattern)
+    if not tests:
+        fail("no test chosen")
+    print(f"Running its {len(tests)} tests once...", flush=True)
     ordered, timeouts = order_and_timeouts(tests)
     failed, took, _ = run_tests(tests, ordered, timeouts, jobs, LOGS / "baseline",
                                 stop_on_failure=False)
@@ -403,7 +411,7 @@ def baseline(tests, jobs):
         del tests[name]
     if not tests:
         fail("every test fails on the unchanged tree")
-    return broken
+    return tests, broken
 
 
 # The run ----------------------------------------------------------------------------------
@@ -529,10 +537,7 @@ def main():
         restore_from_journal()
         print(f"Copy brought in line with the working tree ({sync_tree()} files changed).")
         configure()
-        tests = list_tests(args.tests)
-        if not tests:
-            fail("no test chosen")
-        left_out = baseline(tests, args.jobs)
+        tests, left_out = baseline(args.tests, args.jobs)
         for index, m in enumerate(mutants, 1):
             judge(m, index, len(mutants), tests, args.jobs)
     except Interrupted:
