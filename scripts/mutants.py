@@ -282,8 +282,8 @@ def test_environment():
 
 
 def list_tests(pattern):
-    """The chosen tests, each with the build targets it runs: its executable, and the
-    program with its modules, which many tests start."""
+    """The chosen tests, each with the build targets its command names: its executable (a
+    test that starts the program depends on it in the build) or the program itself."""
     out = subprocess.run(["ctest", "--test-dir", str(BUILD), "--show-only=json-v1"],
                          check=True, capture_output=True).stdout
     listing = subprocess.run(["ninja", "-C", str(BUILD), "-t", "targets", "all"], check=True,
@@ -293,7 +293,7 @@ def list_tests(pattern):
     for test in json.loads(out)["tests"]:
         if pattern and not re.search(pattern, test["name"]):
             continue
-        targets = {"natalix"}
+        targets = set()
         for arg in test.get("command", []):
             name = Path(arg).name
             if name.startswith("lib"):

@@ -5,6 +5,7 @@
 # in time), with a tray and a notification server, and bare, with neither.
 add_executable(test_desktop desktop/test_desktop.cpp)
 target_link_libraries(test_desktop PRIVATE natalix_windowsupport)
+add_dependencies(test_desktop natalix)
 target_compile_definitions(test_desktop PRIVATE
     NATALIX_DESKTOP_TEST_DIR="${CMAKE_CURRENT_SOURCE_DIR}/desktop")
 set(natalix_session /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/desktop/desktopsession.py)
