@@ -46,7 +46,7 @@ def main(program):
         return print("check_accessibility: skipped, python3-pyatspi is not installed") or 77
     with tempfile.TemporaryDirectory() as home:
         server, display = start_x()
-        natalix = None
+        started = [server]
         try:
             if not subprocess.run(["dbus-send", "--session", "--print-reply=literal",
                                    "--dest=org.a11y.Bus", "/org/a11y/bus",
@@ -58,8 +58,8 @@ def main(program):
                        XDG_CONFIG_HOME=home + "/.config", XDG_DATA_HOME=home + "/.local/share",
                        # libxkbcommon-x11 reads keymap names past what strict checks allow
                        ASAN_OPTIONS="detect_leaks=0:abort_on_error=1")
-            natalix = subprocess.Popen([program, "--datadir", home + "/daten"], env=env,
-                                       stdin=subprocess.DEVNULL, start_new_session=True)
+            started.append(subprocess.Popen([program, "--datadir", home + "/daten"], env=env,
+                                            stdin=subprocess.DEVNULL, start_new_session=True))
             # Read until a whole walk finds nothing. A finding counts only if the walk before
             # showed it too: an object caught halfway through a change is none.
             deadline, before, now = time.monotonic() + 60, None, None
@@ -72,9 +72,8 @@ def main(program):
             print("check_accessibility: " + ("; ".join(wrong) or "all inputs named"))
             return 1 if wrong else 0
         finally:
-            if natalix:
-                stop(natalix)
-            stop(server)
+            for process in reversed(started):
+                stop(process)
 
 
 if __name__ == "__main__":

@@ -13,14 +13,6 @@ using namespace natalix::test;
 
 namespace {
 
-QStringList gridYears(WindowHarness& h) {
-    QAbstractItemModel* m = h.window().DataGrid1->model();
-    QStringList out;
-    for (int row = 0; row < m->rowCount(); ++row)
-        out << m->data(m->index(row, 2)).toString();
-    return out;
-}
-
 // What the preview shows: check box, name, date, note; then the count below.
 QStringList preview(const FrmKontakte& d) {
     QStringList out;
@@ -77,16 +69,6 @@ void importFrom(WindowHarness& h, const QString& file, std::function<int(FrmKont
     h.window().mnuDateikontakteimportieren->trigger();
 }
 
-// The calendar the command line writes of the same data directory at the same instant.
-QByteArray exportedByCommandLine(WindowHarness& h) {
-    const QString target = h.dataDir.file(QStringLiteral("cli.ics"));
-    RunSetup setup;
-    setup.home = h.dataDir.path();
-    setup.env.insert(QStringLiteral("NATALIX_NOW"), h.services.now().toString(Qt::ISODate));
-    const RunResult r = runNatalix({"--datadir", h.dir.path, "--export-ics", target}, setup);
-    return r.finished && r.code == 0 ? readFileBytes(target) : "failed: " + r.err;
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(std::vector<natalix::Record>)
@@ -106,7 +88,11 @@ private slots:
                         options);
         FrmMain& w = h.shown();
         QTest::mouseClick(w.cmdSortierennachjahr, Qt::LeftButton);
-        QCOMPARE(gridYears(h), (QStringList{"", "", "1930", "1950"}));
+        QAbstractItemModel* m = w.DataGrid1->model();
+        QStringList years;
+        for (int row = 0; row < m->rowCount(); ++row)
+            years << m->data(m->index(row, 2)).toString();
+        QCOMPARE(years, (QStringList{"", "", "1930", "1950"}));
         h.clickRow(0);
         QCOMPARE(w.cboJahr->currentText(), QString());
 
@@ -138,12 +124,10 @@ private slots:
         h.services.answerMessage(answer::ok);
         importFrom(h, file, {});
         const QString reason = "Die Datei kann nicht gelesen werden (53 : Datei nicht gefunden).";
-        QCOMPARE(
-            std::tuple(h.services.messages.value(0).text, h.services.messages.value(0).icon,
-                       h.state().dateiwurdegeaendert, h.storedRecords()),
-            std::tuple(
-                QStringLiteral("Die Datei \"%1\" wurde nicht eingelesen: %2").arg(file, reason),
-                Icon::Exclamation, 0, listBeforeImport()));
+        QCOMPARE(std::tuple(h.services.messages.value(0).text, h.services.messages.value(0).icon,
+                            h.state().dateiwurdegeaendert, h.storedRecords()),
+                 std::tuple(u"Die Datei \"%1\" wurde nicht eingelesen: %2"_qs.arg(file, reason),
+                            Icon::Exclamation, 0, listBeforeImport()));
         h.services.messages.clear();
         QVERIFY(writeFileBytes(file, cards));
         // Another order in force, and day 31 typed into the April record: checked first.
@@ -250,7 +234,14 @@ private slots:
         // Nothing but the calendar is left in the folder.
         QCOMPARE(QDir(h.dir.path).entryList({"*.ics*"}, QDir::Files | QDir::Hidden),
                  QStringList{"natalix.ics"});
-        QCOMPARE(readFileBytes(target), exportedByCommandLine(h));
+        // The command line's calendar of the same data directory at the same instant.
+        RunSetup cli;
+        cli.home = h.dataDir.path();
+        cli.env.insert(QStringLiteral("NATALIX_NOW"), h.services.now().toString(Qt::ISODate));
+        const QString byCli = h.dataDir.file(QStringLiteral("cli.ics"));
+        const RunResult r = runNatalix({"--datadir", h.dir.path, "--export-ics", byCli}, cli);
+        QVERIFY2(r.finished && r.code == 0, qPrintable(r.err));
+        QCOMPARE(readFileBytes(target), readFileBytes(byCli));
         QCOMPARE(std::tuple(h.storedRecords()[1].tag, h.state().dateiwurdegeaendert,
                             h.state().dateinamemitpfad, h.numbersInOrder()),
                  std::tuple(full ? 12 : 30, 0, QStringLiteral("/irgendwo/liste.nxd"),
