@@ -35,15 +35,13 @@ void openWindow(WindowHarness& h, const QString& which, const Look& look) {
     } else if (which == u"main") {
         w.show();
         look(w);
-    } else if (which == u"upcoming") {
-        FrmNaechste upcoming(30, &w);
-        upcoming.show();
-        look(upcoming);
-    } else if (which == u"contacts") {
+    } else if (which == u"upcoming" || which == u"contacts") {
         const ImportPlan nothing;
-        FrmKontakte contacts(nothing, 0, 1, &w);
-        contacts.show();
-        look(contacts);
+        const std::unique_ptr<QWidget> d(which == u"upcoming"
+                                             ? static_cast<QWidget*>(new FrmNaechste(30, &w))
+                                             : new FrmKontakte(nothing, 0, 1, &w));
+        d->show();
+        look(*d);
     } else if (which == u"reminder") {
         w.Timer1->stop();
         h.finishSplash();
@@ -69,11 +67,6 @@ void openWindow(WindowHarness& h, const QString& which, const Look& look) {
     QVERIFY2(h.services.allAnswered(), qPrintable(h.services.unexpected));
 }
 
-std::vector<Record> annaAndBernd() {
-    return {makeRecord(1, QStringLiteral("Anna Beispiel"), 1980, 3, 7),
-            makeRecord(2, QStringLiteral("Bernd Muster"), 1975, 8, 1)};
-}
-
 // The name a screen reader gets.
 QString accessibleName(QWidget* w) {
     QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
@@ -95,17 +88,11 @@ std::pair<QString, QObject*> accessKey(QWidget& top, QWidget* w) {
     return {};
 }
 
-bool hasLetter(const QString& s) {
-    return std::any_of(s.begin(), s.end(), [](QChar c) { return c.isLetter(); });
-}
-
 } // namespace
 
 class TestDialogs : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { installToolTipWrapping(); }
-
     // Each window as it should be: the dialogs ("f") of one size, with a title and a close
     // button only; every input ("n") saying what it is, the listed ones by the label shown
     // next to them; every control ("k") reached by an access key, and no two keys clashing.
@@ -147,7 +134,8 @@ private slots:
         QFETCH(QString, window);
         QFETCH(QString, checks);
         QFETCH(QStringList, names);
-        WindowHarness h(annaAndBernd());
+        WindowHarness h({makeRecord(1, QStringLiteral("Anna Beispiel"), 1980, 3, 7),
+                         makeRecord(2, QStringLiteral("Bernd Muster"), 1975, 8, 1)});
         QStringList wrong;
         int inputs = 0;
         openWindow(h, window, [&](QWidget& top) {
@@ -172,7 +160,7 @@ private slots:
                 // A combo box's own name, not its value; a button may be named by its text.
                 const QString name =
                     qobject_cast<QComboBox*>(w) ? w->accessibleName() : accessibleName(w);
-                if (checks.contains(u'n') && !hasLetter(name))
+                if (checks.contains(u'n') && !name.contains(QRegularExpression(u"\\p{L}"_qs)))
                     wrong << w->objectName() + QStringLiteral(" without a name");
                 // The tab bar answers Ctrl+Tab; a combo box's text field is the box's.
                 if (!checks.contains(u'k') || !(w->focusPolicy() & Qt::TabFocus) ||
@@ -188,46 +176,6 @@ private slots:
         });
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral("; "))));
         QVERIFY(inputs >= 1);
-    }
-
-    // Every tool tip of the options is shown as a paragraph narrow enough for any screen,
-    // with its text unchanged; toolTip() keeps it too.
-    void toolTipsWrap() {
-        WindowHarness h;
-        QStringList wrong;
-        int tips = 0;
-        openWindow(h, QStringLiteral("options"), [&](QWidget& dialog) {
-            for (QWidget* w : dialog.findChildren<QWidget*>()) {
-                const QString tip = w->toolTip();
-                if (tip.isEmpty())
-                    continue;
-                ++tips;
-                const QPoint at = w->rect().center();
-                QHelpEvent help(QEvent::ToolTip, at, w->mapToGlobal(at));
-                QApplication::sendEvent(w, &help);
-                QLabel* shown = nullptr;
-                for (QWidget* top : QApplication::topLevelWidgets())
-                    if (top->objectName() == u"qtooltip_label" && top->isVisible())
-                        shown = qobject_cast<QLabel*>(top);
-                if (!shown) {
-                    wrong << w->objectName() + QStringLiteral(": none shown");
-                    continue;
-                }
-                const QString text = QTextDocumentFragment::fromHtml(shown->text()).toPlainText();
-                const QRect screen = shown->screen()->availableGeometry();
-                const int widest = std::min(screen.width() / 2,
-                                            QFontMetrics(shown->font()).averageCharWidth() * 70);
-                if (text != tip || w->toolTip() != tip || shown->width() > widest ||
-                    !screen.contains(shown->geometry()))
-                    wrong << QStringLiteral("%1: %2 px, %3")
-                                 .arg(w->objectName())
-                                 .arg(shown->width())
-                                 .arg(text);
-                QToolTip::hideText();
-            }
-        });
-        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
-        QVERIFY(tips >= 12);
     }
 
     // The reminder window takes the keyboard, but keys typed as it appears are held back (an
@@ -258,20 +206,18 @@ private slots:
         const int screen = w.screen()->availableGeometry().height();
         const int lineSpacing = box->fontMetrics().lineSpacing();
         QCOMPARE(box->verticalScrollBar()->maximum() > 0, reminders == 40);
-        if (reminders == 40)
-            QVERIFY(w.frameGeometry().height() > screen * 3 / 4 &&
-                    w.frameGeometry().height() <= screen);
-        else
-            QVERIFY(box->viewport()->height() >= (2 * reminders + 1) * lineSpacing);
+        QVERIFY(reminders == 40 ? w.frameGeometry().height() > screen * 3 / 4 &&
+                                      w.frameGeometry().height() <= screen
+                                : box->viewport()->height() >= (2 * reminders + 1) * lineSpacing);
         const QSize other(w.width() + 80, w.height() + 2 * lineSpacing);
         w.resize(other);
         QCOMPARE(w.size(), other);
 
         QTRY_VERIFY(!w.keysHeldBack());
         QTest::keyClick(w.Command1, Qt::Key(key));
-        QCOMPARE(answered.size(), 1);
-        QCOMPARE(answered[0][0].toInt(),
+        QCOMPARE(answered.value(0).value(0).toInt(),
                  key == Qt::Key_Escape ? int(QDialog::Rejected) : int(QDialog::Accepted));
+        QCOMPARE(answered.size(), 1);
     }
 };
 

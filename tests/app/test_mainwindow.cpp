@@ -3,24 +3,16 @@
 // apply (the record check, the sort orders) are tabled in the core tests.
 #include "app/commandline.h"
 #include "app/frmsplash.h"
-#include "desktop/autostart.h"
-#include "desktop/desktopsettings.h"
 #include "extras/frmnaechste.h"
 #include "extras/upcomingcommands.h"
-#include "listfile/listfile.h"
-#include "reminder/remindercommands.h"
 #include "reminder/remindercore.h"
 #include "support/processes.h"
 #include "support/windowharness.h"
-#include "table/gridmodel.h"
 #include "table/gridselection.h"
-#include "table/sortcommands.h"
-#include "ui/qtservices.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
-#include <limits>
 #include <sqlite3.h>
 
 using namespace natalix;
@@ -53,6 +45,26 @@ std::vector<Record> people() {
     return {makeRecord(1, "Anna Beispiel", 1980, 3, 7), makeRecord(2, "MÜLLER Hans", 1990, 3, 8),
             makeRecord(3, "Jörg Straße", 2000, 2, 29),  makeRecord(4, "Muller Eva", 0, 3, 20),
             makeRecord(5, "Mueller Max", 1975, 6, 30),  makeRecord(6, "Dora", 1960, 3, 6)};
+}
+
+// What the window shows and holds, in one line: the number, the name box, the records
+// selected, the changed flag and the record check's lock.
+QString windowState(WindowHarness& h) {
+    FrmMain& w = h.window();
+    return u"%1|%2|%3|%4|%5"_qs.arg(w.lblNummer->text(), w.txtName->text())
+        .arg(w.selection().count())
+        .arg(h.state().dateiwurdegeaendert)
+        .arg(h.state().testengesperrt);
+}
+
+// The caption of the date boxes, then the boxes and their separators from left to right.
+QString dateBoxes(FrmMain& w) {
+    QList<QWidget*> parts{w.cboJahr, w.cboMonat, w.cboTag, w.lbl3, w.lbl4};
+    std::sort(parts.begin(), parts.end(), [](QWidget* a, QWidget* b) { return a->x() < b->x(); });
+    QStringList out{w.lblJahrmonattag->text()};
+    for (QWidget* p : parts)
+        out << (p == w.lbl3 || p == w.lbl4 ? static_cast<QLabel*>(p)->text() : p->objectName());
+    return out.join(u' ');
 }
 
 auto asTuple(const MessageRequest& m) {
@@ -127,6 +139,7 @@ class TestMainWindow : public QObject {
 private slots:
     // Every way out of a record runs the record check and stores what it gives: a five-digit
     // year is cut (not pulled to the bound, as leaving the box would), 31 April becomes 30.
+    // While a command holds the check, it does nothing.
     void leavingARecordChecksIt_data() {
         QTest::addColumn<int>("row");
         QTest::addColumn<QString>("how"); // a field to press Enter in, or "click" on row 3
@@ -153,34 +166,22 @@ private slots:
         // Not typed: typing marks the change itself, and leaving a box would correct it.
         w.cboTag->lineEdit()->setText(u"31"_qs);
         w.cboJahr->lineEdit()->setText(u"19650"_qs);
+        {
+            LockRecordCheck lock(h.state()); // held by a command: the check does nothing
+            w.datensatzpruefen();
+            QCOMPARE(w.cboTag->currentText(), u"31"_qs);
+        }
         if (target)
             QTest::keyClick(target, Qt::Key_Return);
         else
             h.clickRow(next - 1);
-
-        QCOMPARE(w.lblNummer->text(), QString::number(next));
-        QCOMPARE(w.selection().count(), target ? 0 : 1);
-        QCOMPARE(h.state().testengesperrt, 0);
-        const std::vector<Record> stored = h.storedRecords();
-        QCOMPARE(stored.at(row).name, u"Dora"_qs);
-        QCOMPARE(stored.at(row).jahr, 1965);
-        QCOMPARE(stored.at(row).tag, 30);
-        QCOMPARE(stored.at(row).marker, kCleared);
-        QCOMPARE(stored.at(next - 1).marker, next == row + 1 ? kCleared : kMarked);
-    }
-
-    void lockedCheckDoesNothing() {
-        WindowHarness h(fourRecords());
-        FrmMain& w = h.window();
-        w.cboTag->setEditText(u"45"_qs);
-        {
-            LockRecordCheck lock(w.state());
-            w.datensatzpruefen();
-            QCOMPARE(w.cboTag->currentText(), u"45"_qs);
-        }
-        QCOMPARE(w.state().testengesperrt, 0);
-        w.datensatzpruefen();
-        QCOMPARE(w.cboTag->currentText(), u"30"_qs);
+        std::vector<Record> want = numbered(3);
+        std::tie(want[row].name, want[row].jahr, want[row].tag, want[row].marker) =
+            std::tuple(u"Dora"_qs, 1965, 30, kCleared);
+        QCOMPARE(h.storedRecords(), want);
+        QCOMPARE(windowState(h), u"%1|%2|%3|1|0"_qs.arg(next)
+                                     .arg(next == row + 1 ? u"Dora"_qs : want[next - 1].name)
+                                     .arg(target ? 0 : 1));
     }
 
     // A date box corrects itself as the cursor leaves it, marks the list changed and clears
@@ -207,15 +208,16 @@ private slots:
         b->lineEdit()->selectAll();
         QTest::keyClick(b, Qt::Key_Backspace);
         typeText(b, typed);
-        QCOMPARE(h.state().aktuellesfeld, code);
-        QCOMPARE(h.state().dateiwurdegeaendert, 0);
+        QCOMPARE(std::pair(h.state().aktuellesfeld, h.state().dateiwurdegeaendert),
+                 std::pair(code, 0));
         w.cboErsteerinnerung->setFocus(Qt::TabFocusReason);
-        QCOMPARE(b->currentText(), fixed == 0 ? QString() : QString::number(fixed));
-        QCOMPARE(h.state().aktuellesfeld, 0);
-        QCOMPARE(h.state().dateiwurdegeaendert, 1);
-        QCOMPARE(h.cursor().currentRecord().wholeNumber(field), fixed);
-        QCOMPARE(h.storedRecords().at(0).marker, kCleared);
-        QCOMPARE(h.storedRecords().at(1).marker, kMarked);
+        const std::vector<Record> stored = h.storedRecords();
+        QCOMPARE(std::tuple(b->currentText(), h.state().aktuellesfeld,
+                            h.state().dateiwurdegeaendert,
+                            h.cursor().currentRecord().wholeNumber(field), stored.at(0).marker,
+                            stored.at(1).marker),
+                 std::tuple(fixed == 0 ? QString() : QString::number(fixed), 0, 1, fixed, kCleared,
+                            kMarked));
     }
 
     // The buttons toggle the direction of their own key, another key starts ascending; the
@@ -224,122 +226,49 @@ private slots:
         WindowHarness h(fourRecords());
         FrmMain& w = h.shown();
         QHeaderView* header = w.DataGrid1->horizontalHeader();
-        const auto byHeader = [&](int column) {
+        // A button clicked, or where there is none the header column.
+        const std::tuple<QPushButton*, int, const char*, std::vector<int>> steps[] = {
+            {w.cmdSortierennachnummer, 0, "Nr. - absteigend", {4, 3, 2, 1}},
+            {w.cmdSortierennachnummer, 0, "Nr. - aufsteigend", {1, 2, 3, 4}},
+            {w.cmdSortierennachnamen, 0, "Namen - aufsteigend", {1, 2, 3, 4}},
+            {w.cmdSortierennachjahr, 0, "Jahr - aufsteigend", {4, 2, 1, 3}},
+            {w.cmdSortierennachtag, 0, "Tag - aufsteigend", {2, 4, 1, 3}},
+            {w.cmdSortierennachnummer, 0, "Nr. - aufsteigend", {1, 2, 3, 4}},
+            {nullptr, 3, "Monat - aufsteigend", {3, 1, 4, 2}},
+            {nullptr, 5, "Monat - aufsteigend", {3, 1, 4, 2}},
+            {nullptr, 3, "Monat - absteigend", {2, 4, 1, 3}}};
+        for (const auto& [button, column, caption, order] : steps) {
             const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
-            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                              QPoint(x, header->height() / 2));
-        };
-        const auto button = [](QPushButton* b) {
-            return [b] { QTest::mouseClick(b, Qt::LeftButton); };
-        };
-        const std::tuple<std::function<void()>, const char*, std::vector<int>> steps[] = {
-            {button(w.cmdSortierennachnummer), "Nr. - absteigend", {4, 3, 2, 1}},
-            {button(w.cmdSortierennachnummer), "Nr. - aufsteigend", {1, 2, 3, 4}},
-            {button(w.cmdSortierennachnamen), "Namen - aufsteigend", {1, 2, 3, 4}},
-            {button(w.cmdSortierennachjahr), "Jahr - aufsteigend", {4, 2, 1, 3}},
-            {button(w.cmdSortierennachtag), "Tag - aufsteigend", {2, 4, 1, 3}},
-            {button(w.cmdSortierennachnummer), "Nr. - aufsteigend", {1, 2, 3, 4}},
-            {[&] { byHeader(3); }, "Monat - aufsteigend", {3, 1, 4, 2}},
-            {[&] { byHeader(5); }, "Monat - aufsteigend", {3, 1, 4, 2}},
-            {[&] { byHeader(3); }, "Monat - absteigend", {2, 4, 1, 3}}};
-        for (const auto& [act, caption, order] : steps) {
-            act();
+            if (button)
+                QTest::mouseClick(button, Qt::LeftButton);
+            else
+                QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                                  QPoint(x, header->height() / 2));
             QCOMPARE(w.gridCaption(), u"Alle Datensätze - sortiert nach "_qs + caption);
             QCOMPARE(h.numbersInOrder(), order);
         }
     }
 
-    void selectAllKeepsTheCurrentRecord() {
-        WindowHarness h(numbered(5));
-        FrmMain& w = h.shown();
-        h.clickRow(2);
-        w.mnuBearbeitenalledatensaetzemarkieren->trigger();
-        QCOMPARE(w.selection().count(), 5);
-        QCOMPARE(h.cursor().absolutePosition(), 3);
-        // The selection survives a new order.
-        h.cursor().setSort(u"Name DESC"_qs);
-        QCOMPARE(w.DataGrid1->selectionModel()->selectedRows().size(), 5);
-        w.mnuBearbeitenmarkierungenloeschen->trigger();
-        QCOMPARE(w.selection().count(), 0);
-        QCOMPARE(w.DataGrid1->selectionModel()->selectedRows().size(), 0);
-        QCOMPARE(w.state().testengesperrt, 0);
-        QCOMPARE(w.state().dateiwurdegeaendert, 0);
-    }
-
-    void dateBoxArrangement_data() {
-        QTest::addColumn<double>("display");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("separator");
-        QTest::addColumn<QStringList>("leftToRight");
-        QTest::newRow("new") << 0.0 << "&Jahr - Monat - Tag:"
-                             << "-" << QStringList{"cboJahr", "cboMonat", "cboTag"};
-        QTest::newRow("old") << 1.0 << "&Tag . Monat . Jahr:"
-                             << "." << QStringList{"cboTag", "cboMonat", "cboJahr"};
-    }
-    void dateBoxArrangement() {
-        QFETCH(double, display);
-        QFETCH(QStringList, leftToRight);
-        Options o;
-        o.optiondatumsanzeigehauptfenster = display;
-        WindowHarness h(fourRecords(), o);
-        FrmMain& w = h.window();
-        QTEST(w.lblJahrmonattag->text(), "caption");
-        QTEST(w.lbl3->text(), "separator");
-        QTEST(w.lbl4->text(), "separator");
-        QList<QComboBox*> boxes;
-        for (const QString& name : leftToRight)
-            boxes << w.findChild<QComboBox*>(name);
-        QVERIFY(boxes[0]->x() < w.lbl3->x() && w.lbl3->x() < boxes[1]->x());
-        QVERIFY(boxes[1]->x() < w.lbl4->x() && w.lbl4->x() < boxes[2]->x());
-        // Tab order follows the boxes from left to right.
-        h.shown().txtName->setFocus();
-        for (QComboBox* box : boxes) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QWidget* f = QApplication::focusWidget();
-            QVERIFY(f == box || f == box->lineEdit());
-        }
-        // Another value changes nothing.
-        const QPoint before = w.cboJahr->pos();
-        w.state().options.optiondatumsanzeigehauptfenster = 0.5;
-        w.datumsanzeigeeinstellen();
-        QCOMPARE(w.cboJahr->pos(), before);
-        QTEST(w.lblJahrmonattag->text(), "caption");
-        QCOMPARE(w.windowTitle(), u"Natalix"_qs);
-        QCOMPARE(w.cboJahr->count(), 151);
-        QCOMPARE(w.cboJahr->itemText(150), u"2030"_qs);
-        QCOMPARE(w.txtName->maxLength(), 40);
-        for (QAction* a : w.findChildren<QAction*>())
-            QVERIFY2(a->isVisible(), qPrintable(a->text()));
-    }
-
     // Each key reaches the control that has the focus, or the menu where no field claims it.
-    // Steps are key sequences; "=" types the text after it.
+    // Steps are key sequences; "=" types the text after it. After them: the control with the
+    // focus, then windowState() and the current record's year.
     void keysActWhereTheFocusIs_data() {
         QTest::addColumn<QString>("focus");
         QTest::addColumn<QStringList>("steps");
-        QTest::addColumn<QString>("focusAfter");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("jahr");
-        QTest::addColumn<int>("selected");
-        QTest::addColumn<int>("records");
+        QTest::addColumn<QString>("after");
         const auto row = [](const char* tag, const char* focus, const QStringList& steps,
-                            const char* after, const char* name, int jahr, int selected,
-                            int records) {
-            QTest::newRow(tag) << focus << steps << after << name << jahr << selected << records;
-        };
-        row("Ctrl+A in the name", "txtName", {"Ctrl+A", "=Bea"}, "txtName", "Bea", 1980, 0, 4);
-        row("Ctrl+Z in the name", "txtName", {"Ctrl+A", "=Bea", "Ctrl+Z"}, "txtName", "Anna Berg",
-            1980, 0, 4);
-        row("Ctrl+A in the year box", "cboJahr", {"Ctrl+A", "=1999"}, "cboJahr", "Anna Berg", 1999,
-            0, 4);
-        row("Ctrl+A in the grid", "DataGrid1", {"Ctrl+A"}, "DataGrid1", "Anna Berg", 1980, 4, 4);
-        row("Ctrl++ in the name", "txtName", {"Ctrl++"}, "txtName", " ", 1900, 0, 5);
-        row("Tab leaves the grid", "DataGrid1", {"Tab"}, "cmdAuswahlErster", "Anna Berg", 1980, 0,
-            4);
-        row("Shift+Tab leaves the grid", "DataGrid1", {"Shift+Tab"}, "cmdSortierennachtag",
-            "Anna Berg", 1980, 0, 4);
-        row("Alt+N", "DataGrid1", {"Alt+N"}, "txtName", "Anna Berg", 1980, 0, 4);
-        row("Alt+Z", "txtName", {"Alt+Z"}, "cboErinnerungszyklus", "Anna Berg", 1980, 0, 4);
+                            const char* after) { QTest::newRow(tag) << focus << steps << after; };
+        row("Ctrl+A in the name", "txtName", {"Ctrl+A", "=Bea"}, "txtName 1|Bea|0|1|0 1980");
+        row("Ctrl+Z in the name", "txtName", {"Ctrl+A", "=Bea", "Ctrl+Z"},
+            "txtName 1|Anna Berg|0|1|0 1980");
+        row("Ctrl+A, year box", "cboJahr", {"Ctrl+A", "=1999"}, "cboJahr 1|Anna Berg|0|0|0 1999");
+        row("Ctrl+A in the grid", "DataGrid1", {"Ctrl+A"}, "DataGrid1 1|Anna Berg|4|0|0 1980");
+        row("Ctrl++ in the name", "txtName", {"Ctrl++"}, "txtName 5| |0|1|0 1900");
+        row("Tab leaves the grid", "DataGrid1", {"Tab"}, "cmdAuswahlErster 1|Anna Berg|0|0|0 1980");
+        row("Shift+Tab leaves the grid", "DataGrid1", {"Shift+Tab"},
+            "cmdSortierennachtag 1|Anna Berg|0|0|0 1980");
+        row("Alt+N", "DataGrid1", {"Alt+N"}, "txtName 1|Anna Berg|0|0|0 1980");
+        row("Alt+Z", "txtName", {"Alt+Z"}, "cboErinnerungszyklus 1|Anna Berg|0|0|0 1980");
     }
     void keysActWhereTheFocusIs() {
         QFETCH(QString, focus);
@@ -358,99 +287,49 @@ private slots:
         // An editable combo box hands the focus to its text field.
         if (now && qobject_cast<QComboBox*>(now->parentWidget()))
             now = now->parentWidget();
-        QTEST(now ? now->objectName() : QString(), "focusAfter");
-        QTEST(h.cursor().currentRecord().name, "name");
-        QTEST(w.txtName->text(), "name");
-        QTEST(h.cursor().currentRecord().jahr, "jahr");
-        QTEST(w.selection().count(), "selected");
-        QTEST(h.cursor().recordCount(), "records");
+        QCOMPARE(h.cursor().currentRecord().name, w.txtName->text());
+        QTEST(u"%1 %2 %3"_qs.arg(now ? now->objectName() : QString(), windowState(h))
+                  .arg(h.cursor().currentRecord().jahr),
+              "after");
     }
 
-    // The window lies on the screen at any scale: the grid keeps a few rows, and only a
-    // screen too small for the rest makes it scroll. Each row runs in a process of its own.
-    void windowFitsTheScreen_data() {
-        QTest::addColumn<QString>("scale");
-        QTest::addColumn<QSize>("screen"); // in the screen's own pixels
-        QTest::addColumn<bool>("scrolls");
-        QTest::newRow("1024x600") << "1" << QSize(1024, 600) << false;
-        QTest::newRow("1600x960 at 2") << "2" << QSize(1600, 960) << true;
-    }
-    void windowFitsTheScreen() {
-        QFETCH(QString, scale);
-        QFETCH(QSize, screen);
-        QFETCH(bool, scrolls);
-        if (qEnvironmentVariableIsEmpty("NATALIX_SCREEN_TEST")) {
-            QTemporaryDir dir;
-            const QString config = dir.filePath(u"screen.json"_qs);
-            QVERIFY(writeFileBytes(config, u"{\"screens\": [{\"name\": \"s\", \"x\": 0, \"y\": 0, "
-                                           "\"width\": %1, \"height\": %2}]}"_qs.arg(screen.width())
-                                               .arg(screen.height())
-                                               .toUtf8()));
-            RunSetup child;
-            child.home = dir.path();
-            child.program = QCoreApplication::applicationFilePath();
-            child.timeoutMs = 60000;
-            child.env = {{u"QT_QPA_PLATFORM"_qs, u"offscreen:configfile="_qs + config},
-                         {u"QT_SCALE_FACTOR"_qs, scale},
-                         {u"NATALIX_SCREEN_TEST"_qs, u"1"_qs}};
-            const RunResult r =
-                runNatalix({u"windowFitsTheScreen:"_qs + QTest::currentDataTag()}, child);
-            QVERIFY2(r.finished && r.code == 0, r.out + r.err);
-            return;
-        }
-        WindowHarness h(fourRecords());
-        FrmMain& w = h.window();
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        const QRect free = w.screen()->availableGeometry();
-        QCOMPARE(free.size(), screen / scale.toDouble());
-        QVERIFY(free.contains(w.frameGeometry()));
-        QVERIFY(w.DataGrid1->viewport()->height() >= 4 * w.DataGrid1->rowHeight(0));
-        auto* scroller = w.findChild<QScrollArea*>(u"scrollCentral"_qs);
-        QCOMPARE(scroller->verticalScrollBar()->isVisible() ||
-                     scroller->horizontalScrollBar()->isVisible(),
-                 scrolls);
-    }
-
+    // The first start forgets the list and marks it changed, once; "/auto" starts hidden; the
+    // splash shows the window at its third tick, with the cursor in the name.
     void startingUp() {
+        Options o;
+        o.programmwurdeerstmalsgestartet = 1;
         {
-            Options o;
-            o.programmwurdeerstmalsgestartet = 1;
             WindowHarness first({}, o);
-            // The first start forgets the list and marks it changed, once.
-            QCOMPARE(first.state().dateiwurdegeaendert, 1);
-            QCOMPARE(first.state().dateinamemitpfad, QString());
-            QCOMPARE(
-                readOptionsFile(first.dir.optionsPath()).options.programmwurdeerstmalsgestartet, 0);
+            QCOMPARE(std::tuple(first.state().dateiwurdegeaendert, first.state().dateinamemitpfad,
+                                readOptionsFile(first.dir.optionsPath())
+                                    .options.programmwurdeerstmalsgestartet),
+                     std::tuple(1, QString(), 0));
         }
-        QVERIFY(parseCommandLine({u"x/autostart"_qs}).autoStart);
-        QVERIFY(!parseCommandLine({u"/AUTO"_qs}).autoStart);
         // Only the program's own arguments count, not the value of --datadir.
-        QVERIFY(!parseCommandLine({u"--datadir"_qs, u"/home/a/auto"_qs}).autoStart);
+        QCOMPARE(std::tuple(parseCommandLine({u"x/autostart"_qs}).autoStart,
+                            parseCommandLine({u"/AUTO"_qs}).autoStart,
+                            parseCommandLine({u"--datadir"_qs, u"/home/a/auto"_qs}).autoStart),
+                 std::tuple(true, false, false));
         {
             WindowHarness autoStart({}, Options(), true);
             autoStart.window().splashFinished();
-            QVERIFY(!autoStart.window().isVisible());
-            QCOMPARE(autoStart.state().starten, 1);
+            QCOMPARE(std::pair(autoStart.window().isVisible(), autoStart.state().starten),
+                     std::pair(false, 1));
         }
-
         WindowHarness h;
         QCOMPARE(h.state().dateiwurdegeaendert, 0);
-        auto* splash = new FrmSplash(h.window());
-        QPointer<FrmSplash> guard(splash);
+        QPointer<FrmSplash> splash(new FrmSplash(h.window()));
         splash->show();
         QCOMPARE(splash->lblVersion->text(), u"Version 1.2"_qs);
-        splash->Timer1_Timer();
-        splash->Timer1_Timer();
-        QVERIFY(!h.window().isVisible());
-        QCOMPARE(h.state().starten, 0);
-        splash->Timer1_Timer();
-        QVERIFY(h.window().isVisible());
-        QCOMPARE(h.state().starten, 1);
-        // The cursor is in the name, and the clipboard commands know it.
+        for (const int starten : {0, 0, 1}) {
+            splash->Timer1_Timer();
+            QCOMPARE(std::pair(h.window().isVisible(), h.state().starten),
+                     std::pair(starten == 1, starten));
+        }
+        // The clipboard commands know the cursor is in the name.
         QTRY_COMPARE(QApplication::focusWidget(), h.window().txtName);
         QCOMPARE(h.state().aktuellesfeld, 1);
-        QTRY_VERIFY(guard.isNull());
+        QTRY_VERIFY(splash.isNull());
     }
 
     // A second start ends at once and wakes the first, whose window comes back where it was
@@ -473,121 +352,16 @@ private slots:
         RunSetup other;
         other.home = h.dataDir.path();
         const RunResult second = runNatalix({u"--datadir"_qs, h.dir.path}, other);
-        QVERIFY(second.finished);
-        QCOMPARE(second.code, 0);
+        QVERIFY(second.finished && second.code == 0);
         // The running window's poll brings it up within about two seconds.
         QTRY_VERIFY_WITH_TIMEOUT(w.isVisible(), 2500);
-        QCOMPARE(SettingsStore(h.dir).value(u"windowopen"_qs), QString());
-        QVERIFY(!(w.windowFlags() & Qt::WindowStaysOnTopHint));
-        QCOMPARE(w.pos(), where);
-        QCOMPARE(h.state().aktuellesfeld, 1);
+        QCOMPARE(std::tuple(SettingsStore(h.dir).value(u"windowopen"_qs),
+                            bool(w.windowFlags() & Qt::WindowStaysOnTopHint), w.pos(),
+                            h.state().aktuellesfeld),
+                 std::tuple(QString(), false, where, 1));
         w.txtName->selectAll();
         w.mnuBearbeitenkopieren->trigger();
         QCOMPARE(h.services.clipboard(), std::optional<QString>(w.txtName->text()));
-    }
-
-    // The current record is marked; names get the spare width; loading a list that needs
-    // scroll bars leaves the window's size alone.
-    void gridShowsTheCurrentRowAndWholeNames() {
-        WindowHarness h(fourRecords());
-        FrmMain& w = h.window();
-        w.resize(1000, 690); // room for everything: no scroll bar takes a share of the width
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        const QSize size = w.size();
-        QAbstractItemModel* model = w.DataGrid1->model();
-        const auto marked = [&] {
-            QList<int> rows;
-            for (int r = 0; r < model->rowCount(); ++r)
-                if (model->headerData(r, Qt::Vertical).toString() == GridModel::currentRowMarker())
-                    rows << r;
-            return rows;
-        };
-        h.clickRow(2);
-        QCOMPARE(marked(), QList<int>{2});
-        QVERIFY(model->data(model->index(2, 1), Qt::BackgroundRole).isValid());
-        QVERIFY(!model->data(model->index(1, 1), Qt::BackgroundRole).isValid());
-        const int name = w.DataGrid1->columnWidth(1), last = w.DataGrid1->columnWidth(9);
-        w.resize(size.width() + 200, size.height());
-        QCoreApplication::processEvents();
-        QCOMPARE(w.DataGrid1->columnWidth(9), last);
-        QVERIFY(w.DataGrid1->columnWidth(1) >= name + 190);
-        w.resize(size);
-        QCoreApplication::processEvents();
-        std::vector<Record> many;
-        for (int i = 1; i <= 300; ++i)
-            many.push_back(makeRecord(i, u"Person %1"_qs.arg(i), 1970, 1 + i % 12, 1));
-        const QString list = h.dataDir.file(u"viele.nxd"_qs);
-        QVERIFY(writeFileBytes(list, renderListFile(many)));
-        h.services.answerOpen(list);
-        w.mnuDateioeffnen->trigger();
-        QCoreApplication::processEvents();
-        QCOMPARE(h.cursor().recordCount(), 300);
-        QCOMPARE(w.size(), size);
-        QCOMPARE(marked(), QList<int>{0});
-    }
-
-    void accessCheckRetriesUntilTheDatabaseOpens() {
-        WindowHarness h;
-        const QString db = h.dir.databasePath(), away = db + u".away"_qs;
-        QVERIFY(QFile::rename(db, away));
-        // OK retries; the file is back after the second message.
-        h.services.answerMessage(answer::ok);
-        h.services.answerMessage(answer::ok);
-        h.services.onMessage = [&](const MessageRequest&) {
-            if (h.services.messages.size() == 2)
-                QFile::rename(away, db);
-        };
-        h.window().findChild<ReminderCommands*>()->zugriffpruefen();
-        QCOMPARE(h.services.messages.size(), 2);
-        QCOMPARE(asTuple(h.services.messages.first()),
-                 asTuple({u"Der Zugriff auf die Datenbank ist zur Zeit nicht möglich. "
-                          "Möglicherweise hat sich die Festplatte abgeschaltet. Wenn sich diese "
-                          "Meldung mehrmals wiederholt, drücken Sie eine Taste um die Festplatte "
-                          "wieder zu starten. Klicken Sie auf 'OK' um wiederholt auf die "
-                          "Datenbank zuzugreifen.( 104 / 53 : Datei nicht gefunden )"_qs,
-                          u"Zugriffs-Fehler"_qs, Buttons::Ok, Icon::Exclamation}));
-        QVERIFY(h.services.allAnswered());
-    }
-
-    void standardDialogsSpeakGerman() {
-        installGermanTranslations();
-        QMessageBox box(QMessageBox::Warning, u"Natalix"_qs, u"?"_qs,
-                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel |
-                            QMessageBox::Retry);
-        QCOMPARE(box.button(QMessageBox::Yes)->text(), u"&Ja"_qs);
-        QCOMPARE(box.button(QMessageBox::No)->text(), u"&Nein"_qs);
-        QCOMPARE(box.button(QMessageBox::Cancel)->text(), u"Abbrechen"_qs);
-        QCOMPARE(box.button(QMessageBox::Retry)->text(), u"Wiederholen"_qs);
-    }
-
-    // A hand-edited list file can hold any whole number in any number field; no command may
-    // then overflow (the sanitizers would stop the test) or lose the record.
-    void extremeNumbersFromAFileBreakNoCommand() {
-        const int big = std::numeric_limits<int>::max(), small = std::numeric_limits<int>::min();
-        Record odd = makeRecord(big, u"Extrem"_qs, small, big, small);
-        odd.erinnerung = {u"Am Tage des Geburtstages"_qs, u"3 Monate vorher"_qs,
-                          u"1 Tag vorher"_qs};
-        WindowHarness h({odd, makeRecord(small, u"Anders"_qs, big, small, big)});
-        FrmMain& w = h.window();
-        h.finishSplash();
-        w.timer1Tick();                   // a scan over both
-        w.cmdDatensatzeinfuegen->click(); // no number above the largest: nothing is added
-        QCOMPARE(h.cursor().recordCount(), 2);
-        h.services.answerMessage(answer::ok);
-        w.mnuWochentagausgeben->trigger();
-        w.sortCommands().cmdSortierennachjahr_Click();
-        w.sortCommands().cmdSortierennachjahr_Click();
-        h.services.answerDialog([](QDialog&) { return int(QDialog::Accepted); }); // properties
-        w.mnuDateieigenschaften->trigger();
-        h.services.printToPdf = h.dataDir.file(u"liste.pdf"_qs);
-        h.services.answerPrinter(true);
-        h.services.answerDialog(
-            [](QDialog& d) { return click(d, "cmdDrucken"), int(QDialog::Accepted); });
-        w.mnuDateidrucken->trigger();
-        QVERIFY(QFileInfo(h.services.printToPdf).size() > 0);
-        QCOMPARE(h.storedRecords().size(), size_t(2));
-        QVERIFY(h.services.allAnswered());
     }
 
     // A write the database refuses (here a trigger, as a full disk would) is reported, and
@@ -609,17 +383,17 @@ private slots:
         QTRY_COMPARE(h.services.messages.size(), 1);
         const QString& text = h.services.messages[0].text;
         QVERIFY(
-            text.startsWith(u"Die Änderung konnte nicht in der Datenbank gespeichert werden."_qs));
-        QVERIFY(text.endsWith(u"( Datenträger voll )"_qs));
-        QCOMPARE(h.cursor().absolutePosition(), 1);
-        QCOMPARE(w.txtName->text(), u"Anna Neu"_qs);
+            text.startsWith(u"Die Änderung konnte nicht in der Datenbank gespeichert werden."_qs) &&
+            text.endsWith(u"( Datenträger voll )"_qs));
+        QCOMPARE(std::tuple(w.lblNummer->text(), w.txtName->text()),
+                 std::tuple(u"1"_qs, u"Anna Neu"_qs));
         QTRY_COMPARE(w.DataGrid1->currentIndex().row(), 0);
-        QCOMPARE(h.storedRecords().at(0).name, u"Anna Berg"_qs);
+        QCOMPARE(h.storedRecords(), fourRecords());
         exec("DROP TRIGGER voll");
         sqlite3_close(other);
         h.clickRow(2);
-        QCOMPARE(h.cursor().absolutePosition(), 3);
-        QCOMPARE(h.storedRecords().at(0).name, u"Anna Neu"_qs);
+        QCOMPARE(std::pair(h.cursor().absolutePosition(), h.storedRecords().at(0).name),
+                 std::pair(3, u"Anna Neu"_qs));
         QVERIFY(h.services.allAnswered());
     }
 
@@ -635,14 +409,11 @@ private slots:
         h.clickRow(0);
         QTest::mouseClick(w.cmdDatensatzeinfuegen, Qt::LeftButton);
         QVERIFY(h.services.messages.isEmpty());
-        QCOMPARE(h.state().testengesperrt, 0);
         QCOMPARE(w.gridCaption(), u"Alle Datensätze - sortiert nach Nr. - aufsteigend"_qs);
         QCOMPARE(h.numbersInOrder(), (std::vector<int>{3, 4, 9, 10}));
         QCOMPARE(h.cursor().absolutePosition(), 4);
-        QCOMPARE(w.lblNummer->text(), u"10"_qs);
-        QCOMPARE(w.txtName->text(), u" "_qs);
+        QCOMPARE(windowState(h), u"10| |0|1|0"_qs);
         QVERIFY(w.txtName->hasFocus());
-        QCOMPARE(h.state().dateiwurdegeaendert, 1);
         QCOMPARE(h.storedRecords().back(), makeRecord(10, u" "_qs, 1900, 1, 1));
     }
 
@@ -652,7 +423,6 @@ private slots:
         const int bs = Qt::Key_Backspace;
         QTest::newRow("letter at 40") << NameCase{forty, 0, "y", forty, false};
         QTest::newRow("backspace on one letter") << NameCase{"A", bs, "", " ", true};
-        QTest::newRow("transliterated") << NameCase{"Y", 0, u"ılmaz Ω"_qs, "Yilmaz ?", true};
         QTest::newRow("input method")
             << NameCase{u"Zoë"_qs, -1, u" Łukasz€"_qs, u"Zoë Lukasz€"_qs, true};
     }
@@ -673,11 +443,11 @@ private slots:
             commit.setCommitString(c.text);
             QCoreApplication::sendEvent(w.txtName, &commit);
         }
-        QCOMPARE(w.txtName->text(), c.expected);
-        QCOMPARE(w.txtName->cursorPosition(), c.expected.size());
-        QCOMPARE(h.cursor().currentRecord().name, c.expected);
-        QCOMPARE(h.state().dateiwurdegeaendert, c.accepted ? 1 : 0);
-        QCOMPARE(h.storedRecords().at(0).marker, c.accepted ? kCleared : kMarked);
+        QCOMPARE(std::tuple(w.txtName->text(), int(w.txtName->cursorPosition()),
+                            h.cursor().currentRecord().name, h.state().dateiwurdegeaendert,
+                            h.storedRecords().at(0).marker),
+                 std::tuple(c.expected, int(c.expected.size()), c.expected, c.accepted ? 1 : 0,
+                            c.accepted ? kCleared : kMarked));
     }
 
     // A reminder, the start or the cycle picked in the main window changes the list: the
@@ -715,11 +485,9 @@ private slots:
         const auto row = [](const char* tag, const ClipCase& c) { QTest::newRow(tag) << c; };
         row("cut part", {"txtName", "Anna Berg", 5, 4, "Ctrl+X", old, "Anna ", "Berg", 1});
         row("cut all", {"txtName", "Anna", 0, 4, "Ctrl+X", old, " ", "Anna", 1});
-        row("cut nothing", {"txtName", "Anna", 2, 0, "Ctrl+X", old, "Anna", old, 0});
         row("copy", {"txtName", "Anna Berg", 0, 4, "Ctrl+C", old, "Anna Berg", "Anna", 0});
         row("paste transliterated",
             {"txtName", "Zo", 2, 0, "Ctrl+V", u"ë Dvořák"_qs, u"Zoë Dvorák"_qs, u"ë Dvořák"_qs, 1});
-        row("paste nothing", {"txtName", "Anna", 4, 0, "Ctrl+V", {}, "Anna", {}, 0});
         row("delete nothing selected", {"txtName", "Anna", 0, 0, "Del", old, "Anna", old, 1});
         row("delete the year", {"cboJahr", "1971", 0, 4, "Del", old, " ", old, 1});
         row("paste in a reminder list",
@@ -784,7 +552,7 @@ private slots:
             w.DataGrid1->setFocus();
             QTest::keyClick(w.DataGrid1, Qt::Key_Down, Qt::ControlModifier);
         }
-        const int current = yes ? left.front() : h.cursor().currentRecord().nummer;
+        const Record current = yes ? numbered(4)[left.front() - 1] : h.cursor().currentRecord();
         h.services.answerMessage(reply);
         QTest::mouseClick(w.cmdDatensatzloeschen, Qt::LeftButton);
         QVERIFY(h.services.allAnswered());
@@ -797,14 +565,14 @@ private slots:
             survivors.push_back(numbered(4)[n - 1]);
         if (all) {
             survivors = {makeRecord(1, u" "_qs, 1900, 1, 1)};
-            QCOMPARE(h.cursor().bookmark(), lastSelected);
-            QCOMPARE(h.cursor().sort(), u"Nummer ASC"_qs);
+            QCOMPARE(std::pair(h.cursor().bookmark(), h.cursor().sort()),
+                     std::pair(lastSelected, u"Nummer ASC"_qs));
         }
         QCOMPARE(h.storedRecords(), survivors);
-        QCOMPARE(h.state().dateiwurdegeaendert, yes ? 1 : 0);
-        QCOMPARE(h.cursor().currentRecord().nummer, current);
-        QCOMPARE(w.lblNummer->text(), QString::number(current));
-        QCOMPARE(w.selection().count(), yes ? 0 : clicked);
+        QCOMPARE(windowState(h), u"%1|%2|%3|%4|0"_qs.arg(current.nummer)
+                                     .arg(all ? u" "_qs : current.name)
+                                     .arg(yes ? 0 : clicked)
+                                     .arg(yes ? 1 : 0));
     }
 
     // "Datensätze ändern...": asked, then written to the selected records only; the list
@@ -828,7 +596,7 @@ private slots:
         QTest::keyClick(w.DataGrid1, Qt::Key_Down, Qt::ControlModifier);
         if (key < 2)
             h.services.answerMessage(key == 0 ? answer::yes : answer::no);
-        QStringList seen; // the presets, then the second list's text if the dialog stays open
+        QStringList seen; // the presets, then the third list's text if the dialog stays open
         h.services.answerDialog([&](QDialog& d) {
             for (const char* name : {"cbo1Erinnerung", "cbo2Erinnerung", "cbo3Erinnerung",
                                      "cboErinnerungsbeginn", "cboErinnerungszyklus"})
@@ -848,11 +616,9 @@ private slots:
         });
         QTest::mouseClick(w.cmdDatensaetzeaendern, Qt::LeftButton);
         QVERIFY(h.services.allAnswered());
-        QStringList expected{"2 Monate vorher", "1 Tag vorher", "Am Tage des Geburtstages",
-                             "1. Geburtstag", "jährlich"};
-        if (key == 1)
-            expected << u"1 Monat vorher"_qs;
-        QCOMPARE(seen, expected);
+        QCOMPARE(seen.join(u'|'), u"2 Monate vorher|1 Tag vorher|Am Tage des Geburtstages|"
+                                  "1. Geburtstag|jährlich"_qs +
+                                      (key == 1 ? u"|1 Monat vorher"_qs : QString()));
         if (key < 2)
             QCOMPARE(asTuple(h.services.messages.first()),
                      asTuple({u"Sollen die selektierten Datensätze wirklich geändert werden?"_qs,
@@ -860,30 +626,31 @@ private slots:
                               answer::no}));
         std::vector<Record> want = numbered(4);
         for (int i : {0, 2})
-            if (key == 0) {
-                want[i].erinnerung = {u"2 Monate vorher"_qs, u"1 Tag vorher"_qs,
-                                      u"1 Monat vorher"_qs};
-                want[i].erinnerungsbeginn = u"1. Geburtstag"_qs;
-                want[i].erinnerungszyklus = u"alle 10 Jahre"_qs;
-                want[i].marker = kCleared;
-            }
+            if (key == 0)
+                std::tie(want[i].erinnerung, want[i].erinnerungsbeginn, want[i].erinnerungszyklus,
+                         want[i].marker) =
+                    std::tuple(
+                        std::array{u"2 Monate vorher"_qs, u"1 Tag vorher"_qs, u"1 Monat vorher"_qs},
+                        u"1. Geburtstag"_qs, u"alle 10 Jahre"_qs, kCleared);
         QCOMPARE(h.storedRecords(), want);
-        QCOMPARE(w.selection().count(), 2);
-        QCOMPARE(h.state().dateiwurdegeaendert, key == 0 ? 1 : 0);
+        QCOMPARE(windowState(h), u"4|Name 4|2|%1|0"_qs.arg(key == 0 ? 1 : 0));
     }
 
-    // Apply writes the options at once and shows them; what is changed after it and then
-    // cancelled does not count. New records start with the applied presets.
+    // Apply writes the options at once and shows them (the date boxes in the new order, also
+    // in tab order); what is changed after it and then cancelled does not count. New records
+    // start with the applied presets. A failing write is reported; the options hold for this
+    // run.
     void optionsApplyThenCancel() {
         WindowHarness h(numbered(1));
         FrmMain& w = h.shown();
+        QCOMPARE(dateBoxes(w), u"&Tag . Monat . Jahr: cboTag . cboMonat . cboJahr"_qs);
         QString captionWhileOpen;
         QByteArray fileWhileOpen;
         h.services.answerDialog([&](QDialog& d) {
             d.findChild<QRadioButton*>(u"optOptionneueanzeigehauptfenster"_qs)->click();
             combo(d, "cboErinnerungszyklus")->setCurrentText(u"alle 5 Jahre"_qs);
             click(d, "cmdApply");
-            captionWhileOpen = w.lblJahrmonattag->text();
+            captionWhileOpen = dateBoxes(w);
             fileWhileOpen = readFileBytes(h.dir.optionsPath());
             combo(d, "cbo1Erinnerung")->setCurrentText(u"Keine Erinnerung"_qs);
             d.findChild<QRadioButton*>(u"optOptionneueanzeigedrucken"_qs)->click();
@@ -891,17 +658,25 @@ private slots:
             return d.result();
         });
         w.mnuExtrasoptionen->trigger();
-        QVERIFY(h.services.allAnswered());
-        QVERIFY(h.services.messages.isEmpty());
-        QCOMPARE(captionWhileOpen, u"&Jahr - Monat - Tag:"_qs);
+        QVERIFY(h.services.allAnswered() && h.services.messages.isEmpty());
+        QCOMPARE(captionWhileOpen, u"&Jahr - Monat - Tag: cboJahr - cboMonat - cboTag"_qs);
+        h.shown().txtName->setFocus(); // active again after the dialog
+        QStringList tabbed;
+        for (int i = 0; i < 3; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* f = QApplication::focusWidget(); // or its text field
+            tabbed << (qobject_cast<QComboBox*>(f) ? f : f->parentWidget())->objectName();
+        }
+        QCOMPARE(tabbed, (QStringList{"cboJahr", "cboMonat", "cboTag"}));
+        w.state().options.optiondatumsanzeigehauptfenster = 0.5; // neither: nothing changes
+        w.datumsanzeigeeinstellen();
+        QCOMPARE(dateBoxes(w), captionWhileOpen);
         const QByteArray expected = "1 Woche vorher\r\n1 Tag vorher\r\nAm Tage des Geburtstages\r\n"
                                     "1. Geburtstag\r\nalle 5 Jahre\r\n 0 \r\n 1 \r\n 0 \r\n";
-        QCOMPARE(fileWhileOpen, expected);
-        QCOMPARE(readFileBytes(h.dir.optionsPath()), expected);
+        QCOMPARE(fileWhileOpen + readFileBytes(h.dir.optionsPath()), expected + expected);
         QCOMPARE(h.state().options.optiondatumsanzeigedrucken, 1);
         QTest::mouseClick(w.cmdDatensatzeinfuegen, Qt::LeftButton);
         QCOMPARE(h.storedRecords().back().erinnerungszyklus, u"alle 5 Jahre"_qs);
-        // A failing write is reported; the options hold for this run.
         QVERIFY(QFile::remove(h.dir.optionsPath()) && QDir().mkdir(h.dir.optionsPath()));
         h.services.answerMessage(answer::ok);
         h.services.answerDialog([&](QDialog& d) {
@@ -913,54 +688,6 @@ private slots:
         QVERIFY(h.services.messages.value(0).text.startsWith(
             u"Die Optionen konnten nicht in der Datei"_qs));
         QCOMPARE(h.state().options.option2erinnerung, u"4 Tage vorher"_qs);
-    }
-
-    // The desktop switches go to the desktop and the settings store, never to the options
-    // file; a switch that cannot be turned shows what is true, and why.
-    void optionsDesktopSwitches() {
-        QTemporaryDir config;
-        const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-        const auto restore = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", oldConfig); });
-        WindowHarness h(numbered(1));
-        const QString entry =
-            Autostart(QCoreApplication::applicationFilePath(), h.dir.path).entryPath();
-        const QByteArray optionsBefore = readFileBytes(h.dir.optionsPath());
-        const auto flip = [&h](bool autostartWas, bool notifyWas, bool ok = true) {
-            bool shown = false;
-            h.services.answerDialog([&](QDialog& d) {
-                auto* autostart = d.findChild<QCheckBox*>(u"chkAutostart"_qs);
-                auto* notify = d.findChild<QCheckBox*>(u"chkBenachrichtigungen"_qs);
-                autostart->click();
-                notify->click();
-                click(d, ok ? "cmdOK" : "cmdApply");
-                shown = autostart->isChecked() != autostartWas && notify->isChecked() != notifyWas;
-                if (d.isVisible())
-                    click(d, "cmdCancel");
-                return d.result();
-            });
-            h.window().mnuExtrasoptionen->trigger();
-            return shown;
-        };
-        QVERIFY(flip(false, true));
-        const QByteArray exec =
-            "\nExec=\"" + QFile::encodeName(QCoreApplication::applicationFilePath()) +
-            "\" --datadir " + Autostart::execArgument(h.dir.path).toUtf8() + " /auto\n";
-        QVERIFY2(readFileBytes(entry).contains(exec), readFileBytes(entry));
-        QCOMPARE(h.window().settings().value(QLatin1String(desktopsetting::notifications)),
-                 u"0"_qs);
-        QVERIFY(flip(true, false));
-        QVERIFY(!QFileInfo::exists(entry));
-        QCOMPARE(h.window().settings().value(QLatin1String(desktopsetting::notifications)),
-                 u"1"_qs);
-        // A file where the folder belongs: the reason, and the box stays off.
-        QVERIFY(QDir(config.path() + u"/autostart"_qs).removeRecursively());
-        QVERIFY(writeFileBytes(config.path() + u"/autostart"_qs, "x"));
-        h.services.answerMessage(answer::ok);
-        QVERIFY(!flip(false, true, false));
-        QVERIFY(h.services.messages.value(0).text.startsWith(u"Der Autostart-Ordner"_qs));
-        QVERIFY(h.services.allAnswered());
-        QCOMPARE(readFileBytes(h.dir.optionsPath()), optionsBefore);
     }
 
     // The date is checked first: 29 February 1900 is told as the 28th.
@@ -976,7 +703,8 @@ private slots:
     }
 
     // "Nächste Geburtstage...": one window, its range kept in the settings store (never in
-    // natalix.ini), the dates as the main window shows them; it follows the list and the day.
+    // natalix.ini), the dates as the main window shows them; it follows the list and the day,
+    // and a row chosen leads the main window to its record.
     void upcomingRows_data() {
         QTest::addColumn<double>("dateDisplay");
         QTest::addColumn<QString>("expected");
@@ -1001,13 +729,13 @@ private slots:
         QCOMPARE(d->cboZeitraum->currentText(), u"30 Tage"_qs);
         QCOMPARE(openUpcoming(h, 7), d); // a second trigger raises it
         QCOMPARE(rows(*d), expected);
-        QCOMPARE(SettingsStore(h.dir).value(u"upcomingdays"_qs), u"7"_qs);
-        QCOMPARE(readFileBytes(h.dir.optionsPath()), ini);
+        QCOMPARE(std::pair(SettingsStore(h.dir).value(u"upcomingdays"_qs),
+                           readFileBytes(h.dir.optionsPath())),
+                 std::pair(u"7"_qs, ini));
         d->close();
         QTRY_VERIFY(!upcoming(h));
         d = openUpcoming(h);
-        QCOMPARE(rows(*d), expected);
-        QCOMPARE(h.services.shownWindows.size(), 2);
+        QCOMPARE(std::pair(rows(*d), h.services.shownWindows.size()), std::pair(expected, qsizetype(2)));
         // The same list again keeps its rows: a click that activates the window finds its row.
         d->lstGeburtstage->topLevelItem(0)->setData(0, Qt::UserRole + 1, true);
         openUpcoming(h);
@@ -1015,6 +743,11 @@ private slots:
         QVERIFY(h.cursor().setAbsolutePosition(2));
         h.window().setNameText(u"Hans"_qs);
         QTRY_VERIFY(rows(*d).contains(u"in 2 Tagen|Hans|35 Jahre"_qs));
+        // Enter on a row makes it the current record once the record being edited is stored.
+        d->lstGeburtstage->setCurrentItem(d->lstGeburtstage->topLevelItem(0));
+        QTest::keyClick(d->lstGeburtstage, Qt::Key_Return);
+        QCOMPARE(std::tuple(h.cursor().currentRecord().nummer, h.storedRecords().at(1).name),
+                 std::tuple(6, u"Hans"_qs));
         // The day's scan waits for a command; the list moves on to the new day all the same.
         h.finishSplash();
         h.window().reminders().hold();
@@ -1023,53 +756,6 @@ private slots:
         h.window().timer1Tick();
         QTRY_COMPARE(d->lblHinweis->text(), u"Keine Geburtstage in den nächsten 7 Tagen."_qs);
         QCOMPARE(rows(*d), QString());
-    }
-
-    // A row chosen becomes the current record once the record being edited is checked and
-    // stored; one that cannot be stored is not left. A hidden main window comes back.
-    void upcomingChoice_data() {
-        QTest::addColumn<bool>("enter");
-        QTest::addColumn<bool>("storable");
-        QTest::addColumn<bool>("hidden");
-        QTest::newRow("double-click") << false << true << false;
-        QTest::newRow("Enter") << true << true << false;
-        QTest::newRow("cannot store") << false << false << false;
-        QTest::newRow("main window hidden") << false << true << true;
-    }
-    void upcomingChoice() {
-        QFETCH(bool, enter);
-        QFETCH(bool, storable);
-        QFETCH(bool, hidden);
-        WindowHarness h(people());
-        h.services.setToday(2025, 3, 6);
-        FrmMain& w = h.window();
-        w.setVisible(!hidden);
-        w.cmdSortierennachnamen->click(); // the grid's order is not the list's
-        QVERIFY(h.cursor().setAbsolutePosition(1));
-        w.setNameText(u"  Anna  "_qs);
-        FrmNaechste* d = openUpcoming(h, 7);
-        QCOMPARE(d->parentWidget(), hidden ? nullptr : &w);
-        QTreeWidget* list = d->lstGeburtstage;
-        std::optional<FileSizeLimit> full;
-        if (!storable) {
-            full.emplace(0);
-            h.services.answerMessage(answer::ok); // the store's failure
-        }
-        list->setCurrentItem(list->topLevelItem(2));
-        if (enter) {
-            QTest::keyClick(list, Qt::Key_Return);
-        } else {
-            const QPoint at = list->visualItemRect(list->topLevelItem(2)).center();
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-            QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-        }
-        full.reset();
-        QTRY_VERIFY(h.services.allAnswered());
-        QCOMPARE(upcoming(h), d);
-        QVERIFY(w.isVisible());
-        QCOMPARE(h.cursor().currentRecord().nummer, storable ? 2 : 1);
-        QCOMPARE(w.txtName->text(), storable ? "MÜLLER Hans" : "Anna");
-        QCOMPARE(h.storedRecords().front().name, storable ? "Anna" : "Anna Beispiel");
     }
 
     // "&Suchen..." (Ctrl+F) goes on from the current record in the grid's order, here by
@@ -1106,14 +792,14 @@ private slots:
         const QString name = people()[from - 1].name;
         const bool searched = text && !text->isEmpty();
         QCOMPARE(h.cursor().rowAt(row).name, searched ? name : "  " + name + "  ");
-        if (found == 0)
-            QCOMPARE(h.services.messages.front().text, u"Kein Name enthält „Zora“."_qs);
+        QCOMPARE(h.services.messages.value(0).text,
+                 found == 0 ? u"Kein Name enthält „Zora“."_qs : QString());
         h.services.answerInput(std::nullopt);
         w.mnuBearbeitensuchen->trigger();
         const InputRequest ask = h.services.inputRequests.back();
-        QCOMPARE(ask.prompt, u"Gesuchter Name (oder ein Teil davon):"_qs);
-        QCOMPARE(ask.title, u"Suchen"_qs);
-        QCOMPARE(ask.text, searched ? *text : QString());
+        QCOMPARE(std::tuple(ask.prompt, ask.title, ask.text),
+                 std::tuple(u"Gesuchter Name (oder ein Teil davon):"_qs, u"Suchen"_qs,
+                            searched ? *text : QString()));
         QVERIFY(h.services.allAnswered());
     }
 };

@@ -27,36 +27,15 @@ QString plain(QString html) {
     return html.remove(QRegularExpression(QStringLiteral("<[^>]*>"))).simplified();
 }
 
-// The items the manual lists under the heading of the menu `title`, as it writes them:
-// "Geburtstagsliste neu (Strg+N)".
-QStringList manualItems(const QString& html, const QString& title) {
-    const QRegularExpression section(QStringLiteral("<h2[^>]*>[^<]*Menü „%1“</h2>(.*?)<h2")
-                                         .arg(QRegularExpression::escape(title)),
-                                     QRegularExpression::DotMatchesEverythingOption);
-    const QString body = section.match(html).captured(1);
-    QStringList items;
-    const QRegularExpression item(QStringLiteral("<dt>(.*?)</dt>"),
-                                  QRegularExpression::DotMatchesEverythingOption);
-    for (auto it = item.globalMatch(body); it.hasNext();)
-        items << plain(it.next().captured(1));
-    return items;
-}
-
-// A menu item as the manual names it: its caption without the access key, its key in German.
+// A menu item as the manual names it: "Geburtstagsliste neu (Strg+N)", its caption without
+// the access key, its keys in German ("Ctrl++": only a "+" with a key after it joins two).
 QString asInManual(const QAction* action) {
-    QString caption = action->text();
-    caption.remove(u'&');
-    // The keys the menus use; a new one is named here as the manual names it.
-    static const QHash<QString, QString> german{{QStringLiteral("Ctrl"), QStringLiteral("Strg")},
-                                                {QStringLiteral("Del"), QStringLiteral("Entf")}};
-    QStringList keys;
-    for (const QString& part :
-         // "Ctrl++": only a "+" with a key after it joins two keys.
-         action->shortcut()
-             .toString(QKeySequence::PortableText)
-             .split(QRegularExpression(QStringLiteral(R"(\+(?=.))")), Qt::SkipEmptyParts))
-        keys << german.value(part, part);
-    return keys.isEmpty() ? caption : caption + QStringLiteral(" (%1)").arg(keys.join(u'+'));
+    const QString keys = action->shortcut()
+                             .toString(QKeySequence::PortableText)
+                             .replace(QRegularExpression(QStringLiteral(R"(\bCtrl\+)")), "Strg+")
+                             .replace(QRegularExpression(QStringLiteral(R"(\bDel\b)")), "Entf");
+    const QString caption = QString(action->text()).remove(u'&');
+    return keys.isEmpty() ? caption : caption + QStringLiteral(" (%1)").arg(keys);
 }
 
 } // namespace
@@ -65,17 +44,26 @@ class TestManual : public QObject {
     Q_OBJECT
 
 private slots:
-    // Each menu's items, in the menu's order and with their keys, are the manual's list.
+    // Each menu's items, in the menu's order and with their keys, are the manual's list
+    // under the menu's heading.
     void everyMenuItem() {
         const QString html = sourceText("html/dokumentation.htm");
         QVERIFY(!html.isEmpty());
         WindowHarness h;
         for (QAction* menu : h.window().menuBar()->actions()) {
-            QStringList items;
+            QStringList items, listed;
             for (const QAction* a : menu->menu()->actions())
                 if (!a->isSeparator())
                     items << asInManual(a);
-            QCOMPARE(manualItems(html, menu->text().remove(u'&')), items);
+            const QRegularExpression section(
+                QStringLiteral("<h2[^>]*>[^<]*Menü „%1“</h2>(.*?)<h2")
+                    .arg(QRegularExpression::escape(menu->text().remove(u'&'))),
+                QRegularExpression::DotMatchesEverythingOption);
+            const QRegularExpression item(QStringLiteral("<dt>(.*?)</dt>"),
+                                          QRegularExpression::DotMatchesEverythingOption);
+            for (auto it = item.globalMatch(section.match(html).captured(1)); it.hasNext();)
+                listed << plain(it.next().captured(1));
+            QCOMPARE(listed, items);
         }
     }
 
@@ -84,10 +72,9 @@ private slots:
     void everyMode() {
         const QString manual = plain(sourceText("html/dokumentation.htm"));
         const QString manPage = sourceText("packaging/natalix.1").remove(u'\\');
-        const QString help = commandLineHelp();
         std::set<CommandLine::Mode> modes;
         const QRegularExpression option(QStringLiteral(R"((?<![\w/-])(--[a-z][a-z-]*|/auto)\b)"));
-        for (auto it = option.globalMatch(help); it.hasNext();) {
+        for (auto it = option.globalMatch(commandLineHelp()); it.hasNext();) {
             const QString name = it.next().captured(1);
             QVERIFY2(manual.contains(name) && manPage.contains(name), qPrintable(name));
             // A modifier is tried with the command it modifies.

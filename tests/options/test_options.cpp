@@ -50,68 +50,56 @@ private slots:
         QCOMPARE(readFileBytes(path), customFile);
     }
 
-    void missingOrBrokenFileGivesDefaults_data() {
+    // What is read, shown as the exact file it is written back as. A file that is missing or
+    // broken gives the defaults, written back silently; a valid one is not rewritten.
+    void readsValues_data() {
         QTest::addColumn<QByteArray>("bytes"); // null: no file
-        QTest::newRow("missing") << QByteArray();
-        QTest::newRow("empty") << QByteArray("");
-        QTest::newRow("seven lines") << firstLines(customFile, 7);
-        QTest::newRow("larger than any options file") << customFile + QByteArray(70000, 'x');
+        QTest::addColumn<QByteArray>("canonical");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("missing") << QByteArray() << defaultFile << false;
+        QTest::newRow("empty") << QByteArray("") << defaultFile << false;
+        QTest::newRow("seven lines") << firstLines(customFile, 7) << defaultFile << false;
+        QTest::newRow("larger than any options file")
+            << customFile + QByteArray(70000, 'x') << defaultFile << false;
+        QTest::newRow("as written") << customFile << customFile << true;
+        QTest::newRow("CR only") << QByteArray(customFile).replace("\r\n", "\r") << customFile
+                                 << true;
+        QTest::newRow("LF only, as Linux tools write")
+            << QByteArray(customFile).replace("\r\n", "\n") << customFile << true;
+        QTest::newRow("UTF-8, LF only")
+            << QString::fromLatin1(defaultFile).toUtf8().replace("\r\n", "\n") << defaultFile
+            << true;
+        QTest::newRow("no line end after line 8") << customFile.chopped(2) << customFile << true;
+        QTest::newRow("lines after the eighth ignored") << customFile + "mehr\r\n 7 \r\n"
+                                                        << customFile << true;
+        QTest::newRow("line 6 \" 0\" selects the new display")
+            << defaultsWith({{5, " 0"}}) << defaultsWith({{5, " 0 "}}) << true;
+        const QByteArray texts = defaultsWith({{0, "  Am Tage des Geburtstages "}, {3, ""}});
+        QTest::newRow("texts taken whole") << texts << texts << true;
+        QTest::newRow("lines 7 and 8 rounded, 6 kept")
+            << defaultsWith({{5, " 0.7 "}, {6, " 2.6 "}, {7, "-1.4"}})
+            << defaultsWith({{5, " 0.7 "}, {6, " 3 "}, {7, "-1 "}}) << true;
+        QTest::newRow("leading number of each line")
+            << defaultsWith({{5, "neu"}, {6, "  1 2 Seiten"}, {7, ""}})
+            << defaultsWith({{5, " 0 "}, {6, " 12 "}, {7, " 0 "}}) << true;
     }
-
-    // The defaults are written back silently, byte for byte.
-    void missingOrBrokenFileGivesDefaults() {
+    void readsValues() {
         QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, canonical);
+        QFETCH(bool, valid);
         TempDataDir dir;
         QCOMPARE(optionsFileName(), QStringLiteral("natalix.ini"));
         const QString path = dir.file(optionsFileName());
         QVERIFY(bytes.isNull() || writeFileBytes(path, bytes));
-        QVERIFY(!readOptionsFile(path).fromFile);
+        QCOMPARE(readOptionsFile(path).fromFile, valid);
         QString error = QStringLiteral("unchanged");
-        QVERIFY(optioneneinlesen(path, &error) == Options());
+        const Options read = optioneneinlesen(path, &error);
         QCOMPARE(error, QStringLiteral("unchanged"));
-        QCOMPARE(readFileBytes(path), defaultFile);
-        QVERIFY(readOptionsFile(path).fromFile);
-    }
-
-    void readsValues_data() {
-        // What is read, shown as the exact file it is written back as.
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QByteArray>("canonical");
-        QTest::newRow("as written") << customFile << customFile;
-        QTest::newRow("CR only") << QByteArray(customFile).replace("\r\n", "\r") << customFile;
-        QTest::newRow("LF only, as Linux tools write")
-            << QByteArray(customFile).replace("\r\n", "\n") << customFile;
-        QTest::newRow("UTF-8, LF only")
-            << QString::fromLatin1(defaultFile).toUtf8().replace("\r\n", "\n") << defaultFile;
-        QTest::newRow("no line end after line 8") << customFile.chopped(2) << customFile;
-        QTest::newRow("lines after the eighth ignored") << customFile + "mehr\r\n 7 \r\n"
-                                                        << customFile;
-        QTest::newRow("line 6 \" 0\" selects the new display")
-            << defaultsWith({{5, " 0"}}) << defaultsWith({{5, " 0 "}});
-        const QByteArray texts = defaultsWith({{0, "  Am Tage des Geburtstages "}, {3, ""}});
-        QTest::newRow("texts taken whole") << texts << texts;
-        QTest::newRow("lines 7 and 8 rounded, 6 kept")
-            << defaultsWith({{5, " 0.7 "}, {6, " 2.6 "}, {7, "-1.4"}})
-            << defaultsWith({{5, " 0.7 "}, {6, " 3 "}, {7, "-1 "}});
-        QTest::newRow("leading number of each line")
-            << defaultsWith({{5, "neu"}, {6, "  1 2 Seiten"}, {7, ""}})
-            << defaultsWith({{5, " 0 "}, {6, " 12 "}, {7, " 0 "}});
-    }
-
-    void readsValues() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QByteArray, canonical);
-        TempDataDir dir;
-        const QString path = dir.file(optionsFileName());
-        QVERIFY(writeFileBytes(path, bytes));
-        const OptionsReadResult read = readOptionsFile(path);
-        QVERIFY(read.fromFile);
-        QVERIFY(optioneneinlesen(path) == read.options);
-        QCOMPARE(readFileBytes(path), bytes); // a valid file is not rewritten
-        QCOMPARE(renderOptionsFile(read.options), canonical);
-        QString error;
-        QVERIFY(writeOptionsFile(path, read.options, &error)); // replaces a longer file whole
-        QCOMPARE(error, QString());
+        QCOMPARE(readFileBytes(path), valid ? bytes : canonical);
+        QVERIFY(readOptionsFile(path).options == read);
+        QCOMPARE(renderOptionsFile(read), canonical);
+        QVERIFY(writeOptionsFile(path, read, &error)); // replaces a longer file whole
+        QCOMPARE(error, QStringLiteral("unchanged"));
         QCOMPARE(readFileBytes(path), canonical);
     }
 
@@ -137,20 +125,17 @@ private slots:
         QVERIFY(missingFolder || writeFileBytes(kept, old));
 
         // The defaults apply for this run; the failing write is reported.
-        QString error;
+        QString error, again;
         QVERIFY(optioneneinlesen(path, &error) == Options());
         QCOMPARE(error, "Die Optionen konnten nicht in der Datei \"" + path +
                             "\" gespeichert werden (" + reason +
                             "). Die Einstellungen gelten, bis das Programm beendet wird.");
-        QString again;
         QVERIFY(!writeOptionsFile(path, Options(), &again));
-        QCOMPARE(again, error);
-        if (!missingFolder)
-            QCOMPARE(readFileBytes(kept), old);
-        QCOMPARE(QFileInfo(path).isDir(), folder);
         // Nothing left behind: no folder created, no temporary file.
-        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(),
-                 missingFolder ? 0 : 1);
+        QCOMPARE(std::tuple(again, readFileBytes(kept), QFileInfo(path).isDir(),
+                            QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot)),
+                 std::tuple(error, missingFolder ? QByteArray() : old, folder,
+                            missingFolder ? QStringList() : QStringList{name}));
     }
 };
 
