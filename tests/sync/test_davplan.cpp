@@ -35,10 +35,7 @@ RemoteContact remote(const QString& href, const QString& etag, const QString& na
 }
 
 RemoteContact gone(const QString& href) {
-    RemoteContact c;
-    c.href = href;
-    c.removed = true;
-    return c;
+    return {href, {}, true, {}};
 }
 
 // The plan in words, so that a table row states the whole outcome.

@@ -314,13 +314,15 @@ private slots:
     // parts of `message` split at "…"; "=": all the output), the state after it (listed() or
     // dumpCalendar(); "": the database byte for byte), the list after a later good run with
     // --allow-removals. Short of "this contact is gone", no record goes; an address book made
-    // anew goes only on the user's word. The rows with rules run apart (serverFaults).
-    void runs_data() { runTable(false); }
-    void serverFaults_data() { runTable(true); }
+    // anew goes only on the user's word. Three parts run apart: calendars, rules, the rest.
+    void runs_data() { runTable(0); }
+    void serverFaults_data() { runTable(1); }
     void serverFaults() { runs(); }
+    void failures_data() { runTable(2); }
+    void failures() { runs(); }
 
 private:
-    void runTable(bool faults) {
+    void runTable(int part) {
         QTest::addColumn<QString>("server"); // "… calendar": --sync-calendar
         QTest::addColumn<QString>("change"); // between the first sync and this run
         QTest::addColumn<QByteArray>("rules");
@@ -340,10 +342,10 @@ private:
                    rest + "}]";
         };
         const QString published = events({"1 Anna Beispiel 1980-3-7", "2 Bert Brot 1990-1-1"});
-        auto row = [faults](const char* name, const char* server, const char* change,
-                            const QByteArray& rules, int code, const QString& message,
-                            const QString& after, const QStringList& later = {}) {
-            if (faults == (rules != "[]"))
+        auto row = [part](const char* name, const char* server, const char* change,
+                          const QByteArray& rules, int code, const QString& message,
+                          const QString& after, const QStringList& later = {}) {
+            if (part == (rules != "[]" ? 1 : QByteArray(server).endsWith("calendar") ? 0 : 2))
                 QTest::newRow(name) << QString(server) << QString(change) << rules << code
                                     << message << after << later;
         };
