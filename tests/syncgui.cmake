@@ -21,12 +21,10 @@ add_custom_command(TARGET test_sync POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E create_symlink $<TARGET_FILE:natalix_syncwindow>
             $<TARGET_FILE_DIR:test_sync>/$<TARGET_FILE_NAME:natalix_syncwindow>)
 # Three runs of it, each with its own servers, so that none takes long alone.
-set(test_sync_functions rounds pageRoundTrip optionsDialogCarriesThePage
-    dailySync commandLineUsesTheStoredAccount slowServerBlocksNothing
-    waitsForTableWork editInProgressIsKept notSetUpDoesNothing)
-set(test_sync_servers_functions calendarAnswers severalAddressBooksAreNamed
-    nothingChangedTransfersNoVCard failuresLeaveTheList)
-set(test_sync_faults_functions misbehavingServer calendarConverges)
+set(test_sync_functions rounds pageRoundTrip notSetUp dailySync slowServerBlocksNothing failures
+    waitsForTableWork editInProgressIsKept)
+set(test_sync_servers_functions runs calendarConverges)
+set(test_sync_faults_functions serverFaults severalAddressBooksAreNamed)
 foreach(name test_sync test_sync_servers test_sync_faults)
     add_test(NAME ${name} COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/support/with-keyring.sh
                                   $<TARGET_FILE:test_sync> ${${name}_functions})

@@ -53,7 +53,7 @@ const ReminderDefaults defaults{QStringLiteral("2 Wochen vorher"), QStringLitera
 class TestContacts : public QObject {
     Q_OBJECT
 private slots:
-    // Beside the sample files below, which hold more forms.
+    // Beside the files below (csvExports, vcardStructure, sampleFiles), which hold more forms.
     void birthdays_data() {
         QTest::addColumn<bool>("vcard"); // else a CSV cell
         QTest::addColumn<QString>("value");
@@ -69,38 +69,23 @@ private slots:
             QTest::addRow("CSV %s%s", value, dayFirst ? " day first" : "")
                 << false << QString::fromUtf8(value) << false << 0 << dayFirst << b;
         };
-        v("1980-03-07", known(1980, 3, 7));
-        v("19800307", known(1980, 3, 7));
-        v("--0307", known(0, 3, 7));
-        v("--03-07", known(0, 3, 7));
         v("--0229", known(0, 2, 29));
-        v("1604-08-15", known(0, 8, 15));
         v("1980-08-15", known(1980, 8, 15), 1604);
         v("1980-03-07", status(Status::Unreadable), 0, true);
         v("2023-02-29", status(Status::Unreadable));
         v("1900-02-29", status(Status::Unreadable));
-        v("2000-02-29", known(2000, 2, 29));
         v("1879-12-31", status(Status::YearOutOfRange));
         v("2100-01-01", status(Status::YearOutOfRange));
         v("2099-12-31", known(2099, 12, 31));
         v("1985-04", status(Status::Unreadable));
-        v("---12", status(Status::Unreadable));
         v("--0230", status(Status::Unreadable));
         v("1980-13-01", status(Status::Unreadable));
         v("0000-03-07", status(Status::Unreadable));
-        c("1980-03-07", known(1980, 3, 7));
-        c("19800307", known(1980, 3, 7));
-        c("7.3.1980", known(1980, 3, 7));
-        c("3/7/1980", known(1980, 3, 7));
-        c(" --03-07", known(0, 3, 7));
         c("1980-03-07 00:00:00", known(1980, 3, 7));
         c("", status(Status::Missing));
         c("0.0.00", status(Status::Missing));
-        c("32.13.1999", status(Status::Unreadable));
         c("29.2.2023", status(Status::Unreadable));
         c("24/12/1975", status(Status::Unreadable));
-        c("24/12/1975", known(1975, 12, 24), true);
-        c("05/03/1980", known(1980, 3, 5), true);
         c("20-01-1991", known(1991, 1, 20), true);
         c("1604-03-15", known(0, 3, 15));
         c("1.1.1850", status(Status::YearOutOfRange));
@@ -132,11 +117,6 @@ private slots:
             << QByteArray("begin:vcard\nitem1.fn:Anna\nbday:--0307\nend:vcard\rBEGIN:VCARD\r"
                           "FN:Ben\rEND:VCARD\r")
             << QStringList{"|Anna|||0-3-7", "|Ben|||-"};
-        QTest::newRow("quoted-printable, ISO-8859-1, bare parameter, soft break")
-            << QByteArray("BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=ISO-8859-1;QUOTED-PRINTABLE:"
-                          "J=E4ger;Bj=F6rn;;;\r\nFN;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:Bj=C3="
-                          "\r\n=B6rn J=C3=A4ger =3D=\r\n gut\r\nEND:VCARD\r\n")
-            << QStringList{QStringLiteral("|Björn Jäger = gut|Björn|Jäger|-")};
         QTest::newRow("escapes, quoted parameter, UID, the first FN wins")
             << QByteArray("\xEF\xBB\xBF"
                           "BEGIN:VCARD\r\nVERSION:4.0\r\nUID:urn:uuid:42\r\nFN;X-A=\"a:b;c\":"
@@ -147,11 +127,6 @@ private slots:
             << QByteArray("BEGIN:VCARD\r\nFN:Anna\\NMaria\\nBerg\r\nN:Berg\\Nx;Anna;;;\r\n"
                           "END:VCARD\r\n")
             << QStringList{"|Anna\nMaria\nBerg|Anna|Berg\nx|-"};
-        QTest::newRow("an embedded agent card is not a card of its own")
-            << QByteArray("BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Chefin\r\nAGENT:BEGIN:VCARD\r\n"
-                          "FN:Assistent\r\nBDAY:19900101\r\nEND:VCARD\r\nBDAY:19700202\r\n"
-                          "END:VCARD\r\n")
-            << QStringList{"|Chefin|||1970-2-2"};
         QTest::newRow("a last card without END") << mini + "BEGIN:VCARD\r\nFN:Offen\r\nBDAY:--1224"
                                                  << QStringList{"|Mini|||-", "|Offen|||0-12-24"};
         QTest::newRow("no card at all") << QByteArray("FN:Niemand\r\n") << QStringList{};
@@ -185,13 +160,6 @@ private slots:
                    "Zeilenumbruch\",* myContacts,\r\n"
                    ",,,,Firma GmbH,,,* myContacts,\r\n")
             << QStringList{"Anna Beispiel|1980-3-7", "Jürgen Karl Müller|0-12-24", " |-"};
-        QTest::newRow("Google Contacts, older columns, with BOM")
-            << QByteArray("\xEF\xBB\xBFName,Given Name,Additional Name,Family Name,Yomi Name,"
-                          "Birthday,Gender,Group Membership\r\n"
-                          "Zo\xC3\xAB Gro\xC3\x9F,Zo\xC3\xAB,,Gro\xC3\x9F,,2000-02-29,,"
-                          "* myContacts\r\n"
-                          ",Paul,,Sommer,,--08-15,,\r\n")
-            << QStringList{"Zoë Groß|2000-2-29", "Paul Sommer|0-8-15"};
         QTest::newRow("Outlook, English, Windows-1252")
             << QByteArray("\"Title\",\"First Name\",\"Middle Name\",\"Last Name\",\"Suffix\","
                           "\"Company\",\"Department\",\"Job Title\",\"Birthday\",\"Gender\","
@@ -253,27 +221,18 @@ private slots:
         QCOMPARE(describe(file.contacts), contacts);
     }
 
-    void refusedFiles_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("error");
+    void refusedFiles() {
         const QString neither =
             QStringLiteral("Die Datei ist weder eine vCard-Datei noch eine CSV-Kontaktliste.");
-        QTest::newRow("empty") << QByteArray("") << "Die Datei ist leer.";
-        QTest::newRow("blank lines") << QByteArray(" \r\n\r\n") << "Die Datei ist leer.";
-        QTest::newRow("a picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << neither;
-        QTest::newRow("a list file") << QByteArray(" 1 \r\n 1 \r\nAnna\r\n 1980 \r\n") << neither;
-        QTest::newRow("prose") << QByteArray("Liebe Anna,\nalles Gute!\n") << neither;
-        QTest::newRow("CSV of something else")
-            << QByteArray("Artikel;Preis;Menge\r\nApfel;1,20;3\r\n") << neither;
-    }
-
-    void refusedFiles() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, error);
-        const ContactFile file = parseContactFile(bytes);
-        QVERIFY(!file.ok);
-        QCOMPARE(file.error, error);
-        QVERIFY(file.contacts.empty());
+        const std::pair<QByteArray, QString> files[] = {
+            {"", "Die Datei ist leer."},
+            {QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), neither},
+            {"Artikel;Preis;Menge\r\nApfel;1,20;3\r\n", neither}}; // CSV of something else
+        for (const auto& [bytes, error] : files) {
+            const ContactFile file = parseContactFile(bytes);
+            QCOMPARE(std::tuple(file.ok, file.error, file.contacts.size()),
+                     std::tuple(false, error, size_t(0)));
+        }
     }
 
     void names_data() {
@@ -285,7 +244,6 @@ private slots:
             << contact("  Anna Beispiel \t", b, "X", "Y") << "Anna Beispiel" << false;
         QTest::newRow("N when FN is blank")
             << contact(" ", b, " Paul ", "Sommer") << "Paul Sommer" << false;
-        QTest::newRow("family name alone") << contact({}, b, {}, "Schmidt") << "Schmidt" << false;
         QTest::newRow("nothing at all") << contact({}, b) << " " << false;
         QTest::newRow("40 fit") << contact(QString(40, u'x'), b) << QString(40, u'x') << false;
         QTest::newRow("cut to 40") << contact(QString(45, u'x'), b) << QString(40, u'x') << true;
@@ -384,57 +342,37 @@ private slots:
         QCOMPARE(int(recordsToAdd(p).size()), p.added);
     }
 
-    void previewChoice() {
-        const ImportPlan p = planContactImport(
-            {contact("A", known(1990, 1, 1)), contact("B", status(Status::Missing)),
-             contact("Anna", known(1980, 3, 7)), contact("C", known(1991, 2, 2))},
-            {natalix::test::makeRecord(4, "Anna", 1980, 3, 7)}, defaults);
-        // The user unticks A, ticks the duplicate; a row without a birthday cannot be had.
-        const std::vector<Record> chosen = chosenRecords(p, {false, true, true, true});
-        QStringList got;
-        for (const Record& r : chosen)
-            got << QStringLiteral("%1 %2").arg(r.nummer).arg(r.name);
-        QCOMPARE(got, (QStringList{"5 Anna", "6 C"}));
-    }
-    // Exports of real address books; what they hold was read with python3-vobject.
-    void sampleFiles_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QStringList>("added"); // as describe() writes them
-        QTest::addColumn<QString>("summary");
-        QTest::newRow("Android")
-            << "android-2.1.vcf"
-            << QStringList{"Anna Beispiel|1980-3-7", "Jürgen Müller|1975-12-24",
-                           "Zoë Groß-Öztürk ? mit einem sehr langen|2000-2-29",
-                           "Björn Jäger|1968-7-1", "Eva Schmidt|1899-4-30"}
-            << "5 Geburtstage übernommen, 0 schon in der Liste, 1 ohne lesbares "
-               "Geburtsdatum";
-        QTest::newRow("Apple") << "apple-3.0.vcf"
-                               << QStringList{"Paul Sommer|0-8-15", "Lea Winter|1992-11-3",
-                                              "Kim Schaltjahr|0-2-29",
-                                              "Dr. Hans Müller, jun.|1955-1-31",
-                                              "Maximiliane Theodora von und zu Hohenste|1971-12-22"}
-                               << "5 Geburtstage übernommen, 0 schon in der Liste, 1 ohne lesbares "
-                                  "Geburtsdatum";
-        QTest::newRow("Nextcloud") << "nextcloud-4.0.vcf"
-                                   << QStringList{"Ida Nussbaum|0-4-12", "Uhrzeit Mensch|1990-5-6",
-                                                  "Emil Ätzend|0-10-3", "Ida Nussbaum|0-4-13"}
-                                   << "4 Geburtstage übernommen, 1 schon in der Liste, 5 ohne "
-                                      "lesbares Geburtsdatum";
-    }
-
+    // Exports of real address books, what is added and the summary; what they hold was read
+    // with python3-vobject.
     void sampleFiles() {
-        QFETCH(QString, file);
-        QFETCH(QStringList, added);
-        QFETCH(QString, summary);
-        const ContactFile f =
-            parseContactFile(natalix::test::readFileBytes(NATALIX_TEST_DATA "/contacts/" + file));
-        QVERIFY2(f.ok, qPrintable(f.error));
-        const ImportPlan p = planContactImport(f.contacts, {}, defaults);
-        QStringList got;
-        for (const Record& r : recordsToAdd(p))
-            got << QStringLiteral("%1|%2-%3-%4").arg(r.name).arg(r.jahr).arg(r.monat).arg(r.tag);
-        QCOMPARE(got, added);
-        QCOMPARE(importSummary(p.added, p.duplicates, p.withoutBirthday), summary);
+        const std::pair<const char*, QStringList> files[] = {
+            {"android-2.1.vcf",
+             {"Anna Beispiel|1980-3-7", "Jürgen Müller|1975-12-24",
+              "Zoë Groß-Öztürk ? mit einem sehr langen|2000-2-29", "Björn Jäger|1968-7-1",
+              "Eva Schmidt|1899-4-30",
+              "5 Geburtstage übernommen, 0 schon in der Liste, 1 ohne lesbares Geburtsdatum"}},
+            {"apple-3.0.vcf",
+             {"Paul Sommer|0-8-15", "Lea Winter|1992-11-3", "Kim Schaltjahr|0-2-29",
+              "Dr. Hans Müller, jun.|1955-1-31",
+              "Maximiliane Theodora von und zu Hohenste|1971-12-22",
+              "5 Geburtstage übernommen, 0 schon in der Liste, 1 ohne lesbares Geburtsdatum"}},
+            {"nextcloud-4.0.vcf",
+             {"Ida Nussbaum|0-4-12", "Uhrzeit Mensch|1990-5-6", "Emil Ätzend|0-10-3",
+              "Ida Nussbaum|0-4-13",
+              "4 Geburtstage übernommen, 1 schon in der Liste, 5 ohne lesbares Geburtsdatum"}}};
+        for (const auto& [file, expected] : files) {
+            const ContactFile f = parseContactFile(
+                natalix::test::readFileBytes(NATALIX_TEST_DATA "/contacts/" + QString(file)));
+            const ImportPlan p = planContactImport(f.contacts, {}, defaults);
+            QStringList got;
+            for (const Record& r : recordsToAdd(p))
+                got << QStringLiteral("%1|%2-%3-%4")
+                           .arg(r.name)
+                           .arg(r.jahr)
+                           .arg(r.monat)
+                           .arg(r.tag);
+            QCOMPARE(got << importSummary(p.added, p.duplicates, p.withoutBirthday), expected);
+        }
     }
 };
 

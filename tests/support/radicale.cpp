@@ -1,5 +1,7 @@
 #include "support/radicale.h"
 
+#include "support/processes.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QTcpServer>
@@ -110,32 +112,20 @@ QUrl Radicale::url(const QString& path) const {
 
 int Radicale::curl(const QByteArray& method, const QString& path, const QByteArray& body,
                    const QByteArray& contentType, QByteArray* answer) const {
-    QStringList args{
-        "-s",         "-k",
-        "--max-time", "10",
-        "-u",         QStringLiteral("%1:%2").arg(QLatin1String(user), QLatin1String(password)),
-        "-X",         QString::fromLatin1(method),
-        "-o",         "-",
-        "-w",         "\n%{http_code}"};
-    if (!contentType.isEmpty())
-        args << QStringLiteral("-H") << QStringLiteral("Content-Type: ") + contentType;
-    if (!body.isEmpty())
-        args << QStringLiteral("--data-binary") << QStringLiteral("@-");
-    args << url(path).toString();
-    QProcess p;
-    p.start(QStringLiteral("curl"), args);
-    p.write(body);
-    p.closeWriteChannel();
-    if (!p.waitForFinished(15000)) {
-        p.kill();
-        p.waitForFinished(5000);
-        return 0;
-    }
-    const QByteArray out = p.readAllStandardOutput();
-    const qsizetype cut = out.lastIndexOf('\n');
+    RunSetup s;
+    s.home = m_dir.path();
+    s.program = QStringLiteral("curl");
+    s.timeoutMs = 15000;
+    const RunResult r = runNatalix(
+        {"-s", "-k", "--max-time", "10", "-u",
+         QStringLiteral("%1:%2").arg(QLatin1String(user), QLatin1String(password)), "-X", method,
+         "-H", "Content-Type: " + contentType, "--data-binary", QString::fromUtf8(body), "-o", "-",
+         "-w", "\n%{http_code}", url(path).toString()},
+        s);
+    const qsizetype cut = r.out.lastIndexOf('\n');
     if (answer)
-        *answer = out.left(cut);
-    return out.mid(cut + 1).toInt();
+        *answer = r.out.left(cut);
+    return r.finished ? r.out.mid(cut + 1).toInt() : 0;
 }
 
 bool Radicale::makeCollection(const QString& path, const QByteArray& ns,

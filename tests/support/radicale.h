@@ -8,9 +8,8 @@
 
 namespace natalix::test {
 
-// A real Radicale 3 on 127.0.0.1 with a free port, its own storage folder and an htpasswd
-// file. Started and stopped by the test; every wait is bounded. Or, with startXandikos, a real
-// Xandikos, which asks for no password and keeps the user's collections below /anna/.
+// A real Radicale 3 on 127.0.0.1 with a free port, its own storage and an htpasswd file; or,
+// with startXandikos, a real Xandikos (no password; collections below /anna/). Waits bounded.
 class Radicale {
 public:
     static constexpr const char* user = "anna";
@@ -33,9 +32,6 @@ public:
     bool makeCalendar(const QString& path) const {
         return makeCollection(path, "caldav", "calendar");
     }
-    int putVCard(const QString& path, const QByteArray& card) const {
-        return curl("PUT", path, card, "text/vcard; charset=utf-8");
-    }
     int remove(const QString& path) const { return curl("DELETE", path); }
 
 private:
@@ -48,14 +44,13 @@ private:
     QString m_error;
 };
 
-// A misbehaving front for a real server (sync/davproxy.py): forwards every request, and plays
-// the faults of its rules, written as JSON before each run of the program.
+// A misbehaving front for a real server (sync/davproxy.py) that plays the faults of its rules.
 class DavProxy {
 public:
     ~DavProxy();
     bool start(const QUrl& upstream);
     QUrl url(const QString& path) const;
-    // The rules of the next run (a JSON array, see davproxy.py); "[]" forwards everything.
+    // The rules of the next run (a JSON array); "[]" forwards everything.
     bool setRules(const QByteArray& rulesJson);
     // The program is started through `sh` so that the proxy can kill it: these go before it.
     QStringList killableCommand() const;

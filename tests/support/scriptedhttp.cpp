@@ -1,11 +1,6 @@
 #include "support/scriptedhttp.h"
 
-#include "contacts/contactimport.h"
-#include "support/radicale.h"
-#include "sync/davclient.h"
-
 #include <QTcpSocket>
-#include <QTest>
 
 namespace natalix::test {
 
@@ -28,9 +23,8 @@ QUrl ScriptedHttp::url(const QString& path) const {
     return u;
 }
 
-void ScriptedHttp::on(const QByteArray& method, const QString& path, const Answer& a,
-                      const QByteArray& depth) {
-    m_answers.insert(method + ' ' + path.toUtf8() + ' ' + depth, a);
+void ScriptedHttp::on(const QByteArray& method, const QString& path, const Answer& a) {
+    m_answers.insert(method + ' ' + path.toUtf8(), a);
 }
 
 void ScriptedHttp::serve(QTcpSocket* s) {
@@ -41,13 +35,10 @@ void ScriptedHttp::serve(QTcpSocket* s) {
         return;
     const QList<QByteArray> lines = request.left(end).split('\n');
     qint64 length = 0;
-    QByteArray depth;
     for (const QByteArray& line : lines) {
         const QByteArray l = line.trimmed();
         if (l.toLower().startsWith("content-length:"))
             length = l.mid(15).trimmed().toLongLong();
-        if (l.toLower().startsWith("depth:"))
-            depth = l.mid(6).trimmed();
     }
     if (request.size() < end + 4 + length)
         return;
@@ -55,14 +46,7 @@ void ScriptedHttp::serve(QTcpSocket* s) {
     const QList<QByteArray> first = lines.first().trimmed().split(' ');
     const QByteArray method = first.value(0), path = first.value(1);
     m_requests << QString::fromUtf8(method + ' ' + path);
-    auto it = m_answers.constFind(method + ' ' + path + ' ' + depth);
-    if (it == m_answers.cend())
-        it = m_answers.constFind(method + ' ' + path + ' ');
-    Answer a;
-    if (it != m_answers.cend())
-        a = *it;
-    else
-        a.status = 404;
+    const Answer a = m_answers.value(method + ' ' + path, {404, {}, {}, false, false});
     if (a.silent)
         return;
     const QByteArray lengthLine =
@@ -70,28 +54,6 @@ void ScriptedHttp::serve(QTcpSocket* s) {
     s->write("HTTP/1.1 " + QByteArray::number(a.status) + " Scripted\r\n" + lengthLine + a.headers +
              "Connection: close\r\n\r\n" + a.body);
     s->disconnectFromHost();
-}
-
-ContactSyncOutcome syncContacts(TableStore& store, const QUrl& url) {
-    ContactSync sync(store, importRulesReader({}), isSameBirthday);
-    sync.client().setCredentials(Radicale::user, Radicale::password);
-    sync.client().setTimeout(5000);
-    std::optional<ContactSyncOutcome> outcome;
-    QObject::connect(&sync, &ContactSync::finished,
-                     [&](const ContactSyncOutcome& o) { outcome = o; });
-    sync.start(url);
-    if (!QTest::qWaitFor([&] { return outcome.has_value(); }, 30000))
-        outcome.emplace().message = QStringLiteral("no answer in time");
-    return *outcome;
-}
-
-QByteArray multistatus(const QString& href, const QByteArray& props) {
-    return "<?xml version=\"1.0\"?><d:multistatus xmlns:d=\"DAV:\" "
-           "xmlns:card=\"urn:ietf:params:xml:ns:carddav\" "
-           "xmlns:cal=\"urn:ietf:params:xml:ns:caldav\"><d:response><d:href>" +
-           href.toUtf8() + "</d:href><d:propstat><d:prop>" + props +
-           "</d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>"
-           "</d:multistatus>";
 }
 
 } // namespace natalix::test

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "sync/contactsync.h"
-
 #include <QByteArray>
 #include <QList>
 #include <QMap>
@@ -24,9 +22,7 @@ public:
     };
     ScriptedHttp();
     QUrl url(const QString& path) const;
-    // Answers requests with this method and path (and Depth header, when given).
-    void on(const QByteArray& method, const QString& path, const Answer& a,
-            const QByteArray& depth = {});
+    void on(const QByteArray& method, const QString& path, const Answer& a);
     QStringList requests() const { return m_requests; } // "METHOD path"
 
 private:
@@ -35,11 +31,5 @@ private:
     QMap<QByteArray, Answer> m_answers;
     QStringList m_requests;
 };
-
-// One contact sync in process with the test servers' credentials, to its end or a deadline.
-ContactSyncOutcome syncContacts(TableStore& store, const QUrl& url);
-
-// A 207 whose single response has these properties (raw XML inside <d:prop>).
-QByteArray multistatus(const QString& href, const QByteArray& props);
 
 } // namespace natalix::test

@@ -1,61 +1,43 @@
 #!/usr/bin/python3
-"""A misbehaving front for a real DAV server on 127.0.0.1: forwards every request and plays the
-faults of its rules file. Usage: davproxy.py UPSTREAM RULES (prints its port, then serves).
+"""A misbehaving front for a real DAV server: forwards every request and plays the faults of its
+rules. Usage: davproxy.py UPSTREAM RULES (prints its port, then serves).
 
 RULES, JSON read afresh per request: {"run": 3, "pidfile": "/path", "rules": [{"method": "PUT",
 "contains": "...", "nth": 2, "do": "..."}]}. A rule takes the `nth` (0 or absent: every one) of
 the requests of its method whose path or body holds `contains`, counted anew per "run". `do`:
-lose-reply (forward, drop the connection unanswered), kill-before (SIGKILL the process of
-`pidfile`, forward nothing), kill-after (forward, then SIGKILL it), empty-207 (forward, answer an
-empty multistatus), strip (forward, remove every `element` from the answer), answer (answer
-`status`, `body`, `headers` without forwarding).
+lose-reply (forward, drop the connection unanswered), kill-before / kill-after (SIGKILL the
+process of `pidfile` before forwarding / after), answer (answer `status` and `body` without
+forwarding).
 """
 import http.client
 import http.server
 import json
 import os
-import re
 import signal
 import sys
 import threading
 import urllib.parse
 
 upstream = urllib.parse.urlparse(sys.argv[1])
-rules_path = sys.argv[2]
 lock = threading.Lock()
 counts = {}
 seen_run = [None]
-HOP = {"connection", "keep-alive", "transfer-encoding", "content-length", "proxy-connection"}
+HOP = {"connection", "keep-alive", "transfer-encoding", "content-length", "accept-encoding"}
 
 
-def rules():
-    with open(rules_path) as f:
-        data = json.load(f)
+def matching(data, method, path, body):
     with lock:
         if data.get("run") != seen_run[0]:
             seen_run[0] = data.get("run")
             counts.clear()
-    return data
-
-
-def matching(data, method, path, body):
-    for i, rule in enumerate(data.get("rules", [])):
-        if rule.get("method", method) != method:
-            continue
-        needle = rule.get("contains", "")
-        if needle and needle not in path and needle.encode() not in body:
-            continue
-        with lock:
+        for i, rule in enumerate(data["rules"]):
+            needle = rule.get("contains", "")
+            if rule.get("method", method) != method or needle not in path + body.decode():
+                continue
             counts[i] = counts.get(i, 0) + 1
-            n = counts[i]
-        if rule.get("nth", 0) in (0, n):
-            return rule
-    return None
-
-
-def kill(data):
-    with open(data["pidfile"]) as f:
-        os.kill(int(f.read().strip()), signal.SIGKILL)
+            if rule.get("nth", 0) in (0, counts[i]):
+                return rule
+    return {}
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -65,43 +47,34 @@ class Handler(http.server.BaseHTTPRequestHandler):
         pass
 
     def handle_one(self):
-        length = int(self.headers.get("Content-Length") or 0)
-        body = self.rfile.read(length) if length else b""
-        data = rules()
-        rule = matching(data, self.command, self.path, body) or {}
+        body = self.rfile.read(int(self.headers.get("Content-Length") or 0))
+        with open(sys.argv[2]) as f:
+            data = json.load(f)
+        rule = matching(data, self.command, self.path, body)
         do = rule.get("do")
         if do == "answer":
-            headers = rule.get("headers", {})
-            return self.reply(rule.get("status", 200), headers, rule.get("body", "").encode())
+            return self.reply(rule["status"], {"Content-Type": "application/xml"},
+                              rule.get("body", "").encode())
+        if do in ("kill-before", "kill-after", "lose-reply"):
+            self.close_connection = True
         if do == "kill-before":
-            kill(data)
-            self.close_connection = True
-            return
-        status, headers, answer = self.forward(body)
-        if do == "kill-after":
-            kill(data)
-        if do in ("kill-after", "lose-reply"):
-            self.close_connection = True
-            return
-        if do == "empty-207":
-            answer = b'<?xml version="1.0" encoding="utf-8"?>\n<multistatus xmlns="DAV:"/>'
-        elif do == "strip":
-            name = re.escape(rule["element"])
-            answer = re.sub(rb"<(\w+:)?" + name.encode() + rb"\b[^>]*?(/>|>.*?</(\w+:)?" +
-                            name.encode() + rb">)", b"", answer, flags=re.S)
-        self.reply(status, headers, answer)
-
-    def forward(self, body):
+            return self.kill(data)
         conn = http.client.HTTPConnection(upstream.hostname, upstream.port, timeout=30)
-        # Plain bodies, so that a rule can rewrite them.
-        headers = {k: v for k, v in self.headers.items()
-                   if k.lower() not in HOP and k.lower() != "accept-encoding"}
-        conn.request(self.command, self.path, body=body, headers=headers)
+        conn.request(self.command, self.path, body=body,
+                     headers={k: v for k, v in self.headers.items() if k.lower() not in HOP})
         answer = conn.getresponse()
         content = answer.read()
-        kept = {k: v for k, v in answer.getheaders() if k.lower() not in HOP}
+        headers = {k: v for k, v in answer.getheaders() if k.lower() not in HOP}
         conn.close()
-        return answer.status, kept, content
+        if do == "kill-after":
+            self.kill(data)
+        if do in ("kill-after", "lose-reply"):
+            return
+        self.reply(answer.status, headers, content)
+
+    def kill(self, data):
+        with open(data["pidfile"]) as f:
+            os.kill(int(f.read().strip()), signal.SIGKILL)
 
     def reply(self, status, headers, body):
         self.send_response(status)
