@@ -68,19 +68,16 @@ class TestCommands : public QObject {
     Q_OBJECT
     PrintLog log;
 
-    // Prints from the menu: the printer dialog answers `printer`, the copies dialog is given
-    // `copies` and Drucken, or Abbrechen for 0; the recording surface draws unless another is
-    // given.
-    void print(WindowHarness& h, int copies, bool printer = true,
-               PrintSurfaceFactory surface = {}) {
-        h.services.answerPrinter(printer);
-        if (printer)
-            h.services.answerDialog([copies](QDialog& dialog) {
-                auto& d = dynamic_cast<FrmDrucken&>(dialog);
-                setCopies(d, QString::number(copies));
-                (copies > 0 ? d.cmdDrucken : d.cmdAbbrechen)->click();
-                return dialog.result();
-            });
+    // Prints from the menu: the copies dialog is given `copies` and Drucken, or Abbrechen for
+    // 0; the recording surface draws unless another is given.
+    void print(WindowHarness& h, int copies, PrintSurfaceFactory surface = {}) {
+        h.services.answerPrinter(true);
+        h.services.answerDialog([copies](QDialog& dialog) {
+            auto& d = dynamic_cast<FrmDrucken&>(dialog);
+            setCopies(d, QString::number(copies));
+            (copies > 0 ? d.cmdDrucken : d.cmdAbbrechen)->click();
+            return dialog.result();
+        });
         h.window().findChild<PrintCommands*>()->setSurfaceFactory(surface ? surface
                                                                           : recordingFactory(log));
         h.window().mnuDateidrucken->trigger();
@@ -212,7 +209,7 @@ private slots:
         WindowHarness h(list);
         h.services.setToday(2025, 3, 7);
         h.services.printToPdf = h.dataDir.file(QStringLiteral("liste.pdf"));
-        print(h, 3, true, makePrinterSurface);
+        print(h, 3, makePrinterSurface);
         QProcess p;
         p.start(pdftotext, {QStringLiteral("-layout"), h.services.printToPdf, QStringLiteral("-")});
         QVERIFY(p.waitForFinished(20000));
