@@ -1,8 +1,8 @@
 // The window's side of contacts and calendars; the import's rules are tabled in the core.
 #include "contacts/frmkontakte.h"
 #include "print/printcommands.h"
-#include "printing/recordingsurface.h"
 #include "support/processes.h"
+#include "support/recordingsurface.h"
 #include "support/windowharness.h"
 
 #include <QtTest>
