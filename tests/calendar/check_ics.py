@@ -13,14 +13,9 @@ import recurring_ical_events
 NONE = "Keine Erinnerung"
 D, M = dt.date, dt.datetime
 # Nummer, Name, Jahr, Monat, Tag, reminders, start, cycle; the summary; the occurrences of
-# 2026-2029; the alarms of the first of them as exported on 1 December 2025.
+# 2026-2029; the alarms of the first of them as exported on 30 November 2025. Their texts are
+# the lines of the next reminded birthday from the day of the export, that day included.
 LIST = [
-    (1, "Anna Beispiel", 1980, 3, 7, ["1 Woche vorher", "1 Tag vorher", "Am Tage des Geburtstages",
-                                      "1. Geburtstag", "jährlich"], "Anna Beispiel (*1980)",
-     [D(y, 3, 7) for y in range(2026, 2030)],
-     [(M(2026, 2, 28), "Anna Beispiel wird am 7.3.2026 46 Jahre alt ..."),
-      (M(2026, 3, 6), "Anna Beispiel wird morgen 46 Jahre alt ..."),
-      (M(2026, 3, 7), "Anna Beispiel wird heute 46 Jahre alt ...")]),
     # Ages 18, 28, 38: only 28 falls in these years.
     (3, "Zehner", 2000, 6, 15,
      ["2 Monate vorher", NONE, NONE, "18. Geburtstag", "alle 10 Jahre"], "Zehner (*2000)",
@@ -29,11 +24,11 @@ LIST = [
     (5, "Kim Schaltjahr", 0, 2, 29, ["1 Monat vorher", NONE, NONE, "1. Geburtstag", "jährlich"],
      "Kim Schaltjahr", [D(2026, 3, 1), D(2027, 3, 1), D(2028, 2, 29), D(2029, 3, 1)],
      [(M(2026, 1, 29), "Kim Schaltjahr hat am 29.2.2026 Geburtstag ...")]),
-    # Long enough to be folded, with what must be escaped.
+    # Long enough to be folded, with what must be escaped; exported on the birthday.
     (7, "Groß, Jürgen; Öztürk-Ähnlichkeitsprüfung", 1950, 11, 30,
      ["Am Tage des Geburtstages", NONE, NONE, "1. Geburtstag", "jährlich"],
      "Groß, Jürgen; Öztürk-Ähnlichkeitsprüfung (*1950)", [D(y, 11, 30) for y in range(2026, 2030)],
-     [(M(2026, 11, 30), "Groß, Jürgen; Öztürk-Ähnlichkeitsprüfung wird heute 76 Jahre alt ...")]),
+     [(M(2026, 11, 30), "Groß, Jürgen; Öztürk-Ähnlichkeitsprüfung wird heute 75 Jahre alt ...")]),
     # No event.
     (10, "Einunddreißigster April", 1990, 4, 31, [NONE] * 3 + ["1. Geburtstag", "jährlich"]),
 ]
@@ -42,7 +37,7 @@ LIST = [
 def run(root, *args):
     env = dict(os.environ, HOME=root, XDG_CONFIG_HOME=root, XDG_DATA_HOME=root + "/share",
                XDG_CACHE_HOME=root + "/cache", QT_QPA_PLATFORM="offscreen", LC_ALL="C.UTF-8",
-               TZ="Europe/Berlin", NATALIX_NOW="2025-12-01T10:00:00")
+               TZ="Europe/Berlin", NATALIX_NOW="2025-11-30T10:00:00")
     env.pop("NATALIX_DATADIR", None)
     p = subprocess.run([sys.argv[1], "--datadir", root + "/daten", *args], env=env,
                        capture_output=True, timeout=60)
