@@ -463,11 +463,11 @@ private slots:
             {makeRecord(1, "E", 1990, 9, 9,
                         {"1 Tag vorher", keine, keine, "1. Geburtstag", "alle 11 Jahre"}),
              {"DTSTART;VALUE=DATE:19910909", "RRULE:FREQ=YEARLY"}},
-            // "0. Geburtstag" counts from the birth.
+            // "0. Geburtstag" counts from the birth; every 2 years.
             {makeRecord(1, "N", 1990, 9, 9,
                         {"Am Tage des Geburtstages", "1 Monat vorher", "1 monat vorher",
-                         "0. Geburtstag", "alle 5 Jahre"}),
-             {"DTSTART;VALUE=DATE:19900909", "RRULE:FREQ=YEARLY;INTERVAL=5", "TRIGGER:PT0S",
+                         "0. Geburtstag", "alle 2 Jahre"}),
+             {"DTSTART;VALUE=DATE:19900909", "RRULE:FREQ=YEARLY;INTERVAL=2", "TRIGGER:PT0S",
               "TRIGGER:-P31D"}},
             // No real date.
             {makeRecord(1, "X", 1990, 13, 1, {"1 Woche vorher"}), {}},
