@@ -42,7 +42,6 @@ QString summary(const Snapshot& records) {
 const QString noCountError = QStringLiteral(
     "Die Datei ist keine Geburtstagsliste: Ihre erste Zeile enthält keine Anzahl von Datensätzen.");
 const QString noRecordError = QStringLiteral("Die Datei enthält keinen vollständigen Datensatz.");
-const QString tooLargeError = QStringLiteral("Die Datei ist zu groß für eine Geburtstagsliste.");
 
 } // namespace
 
@@ -76,9 +75,8 @@ private slots:
                                 block(" 12 ", " ", " 2001 ", " 12 ", " 31 ");
         const QString two = QStringLiteral("7/Anna/1971/3/9; 12/ /2001/12/31");
         QTest::newRow("written with blanks") << fileOf(canonical) << 2 << two;
-        QTest::newRow("CR only") << fileOf(canonical, "\r") << 2 << two;
-        QTest::newRow("mixed line ends, none after the last line")
-            << fileOf(canonical).replace(" 1971 \r\n", " 1971 \r").chopped(2) << 2 << two;
+        QTest::newRow("CR and CR LF, none after the last line")
+            << fileOf(canonical, "\r").replace(" 1971 \r", " 1971 \r\n").chopped(1) << 2 << two;
 
         const Lines lf = Lines{" 1 "} + block(" 4 ", "Anna\nBerta\n", " 1971 ", " 3 ", " 9 ");
         QTest::newRow("lone LF stays in the text") << fileOf(lf) << 1 << "4/Anna\nBerta\n/1971/3/9";
@@ -114,7 +112,6 @@ private slots:
         QTest::newRow("empty file") << QByteArray() << -1 << noCountError;
         QTest::newRow("first line without number")
             << fileOf(Lines{"Geburtstage"} + a) << -1 << noCountError;
-        QTest::newRow("only the count line") << fileOf({" 1 "}) << -1 << noRecordError;
         QTest::newRow("count line and nine lines")
             << fileOf(Lines{" 1 "} + a.mid(0, 9)) << -1 << noRecordError;
 
@@ -123,7 +120,6 @@ private slots:
         for (const auto& [tag, line, content, expected] :
              {std::tuple{"Nummer letters", 0, "x", "9/Anna/1971/3/9"},
               {"Jahr fraction", 2, " 1971.5 ", "5/Anna/1900/3/9"},
-              {"Jahr overflow", 2, " 99999999999 ", "5/Anna/1900/3/9"},
               {"Monat blank", 3, " ", "5/Anna/1971/1/9"},
               {"Tag trailing text", 4, " 9 Tage", "5/Anna/1971/3/1"}}) {
             Lines broken = block(" 5 ", "Anna", " 1971 ", " 3 ", " 9 ");
@@ -149,7 +145,6 @@ private slots:
         QTest::newRow("gap first") << numbered({"?", " 7 ", " 3 "}) << 3 << summaryOf({8, 7, 3});
         QTest::newRow("two gaps in order")
             << numbered({" 4 ", "", " 2 ", "n"}) << 4 << summaryOf({4, 5, 2, 6});
-        QTest::newRow("all missing") << numbered({"a", "b"}) << 2 << summaryOf({1, 2});
         QTest::newRow("only negative numbers") << numbered({"-3", "x"}) << 2 << summaryOf({-3, 1});
         QTest::newRow("no number above int max")
             << numbered({" 2147483647 ", "x"}) << 2 << summaryOf({2147483647, 0});
@@ -178,7 +173,7 @@ private slots:
                  QStringLiteral("Die Datei konnte nicht geöffnet werden."));
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadWrite) && f.resize(maxListFileBytes + 1)); // sparse
-        QCOMPARE(readListFile(path).error, tooLargeError);
+        QCOMPARE(readListFile(path).error, u"Die Datei ist zu groß für eine Geburtstagsliste."_qs);
     }
 
     void cp1252AllBytes() {
@@ -201,47 +196,36 @@ private slots:
         const QString foreign = QStringLiteral("aŁ\U0001F600b") + QChar(0xD800);
         QCOMPARE(encodeCp1252(foreign), QByteArray("a??b?"));
         QVERIFY(!isCp1252(foreign));
-        QVERIFY(!isCp1252(char32_t(0x0100)));
-        QVERIFY(isCp1252(char32_t(0x20AC)));
+        QVERIFY(!isCp1252(char32_t(0x0100)) && isCp1252(char32_t(0x20AC)));
         QCOMPARE(transliterateCp1252(foreign), QStringLiteral("aL?b?"));
     }
 
     // Names from address books and keyboards all over the world, as the list keeps them.
-    void transliteration_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("kept");
-        const auto row = [](const char* tag, std::u16string_view name, std::u16string_view kept) {
-            QTest::newRow(tag) << QStringView(name).toString() << QStringView(kept).toString();
-        };
-        const char16_t* cp1252 = u"Jürgen Müßig, Ærøskøbing € Œ Š ž Ð þ";
-        row("Windows-1252 as it is", cp1252, cp1252);
-        row("Turkish", u"Yılmaz Şükrü İpek Doğan Çelik", u"Yilmaz Sükrü Ipek Dogan Çelik");
-        row("Polish", u"Łukasz Żółć Wąsowicz Śliwińska", u"Lukasz Zólc Wasowicz Sliwinska");
-        row("Vietnamese keeps the vowel, not the tone", u"Nguyễn Thị Minh Khai, Trần Hưng Đạo",
-            u"Nguyên Thi Minh Khai, Trân Hung Dao");
-        row("pinyin, Yoruba: the mark nearest the letter first", u"Lǘ Lǚ Hậu Adébáyọ̀",
-            u"Lü Lü Hâu Adébáyò");
-        row("no Latin form: one ? per character", u"Αλέξης Иван 李小龍 김", u"?????? ???? ??? ?");
-        row("ligatures and wide letters", u"ﬁ ﬂ ĳssel œuvre ＡＢＣ 𝐙", u"fi fl ijssel œuvre ABC Z");
-        row("combining marks", u"Dvor\u030Ca\u0301k Zoe\u0308 \u0301Anna", u"Dvorák Zoë Anna");
-        row("emoji with skin tone and variation", u"Anna 👍🏽❤️", u"Anna ??");
-        row("invisible characters", u"An\u200Dna\uFEFF\u200F", u"Anna");
-        row("line breaks and tabs one blank each", u"Anna\r\nMaria\rBerg\nKoch\tZ\u2028Y",
-            u"Anna Maria Berg Koch Z Y");
-        row("other control characters dropped", u"A\u0000B\u0007\u0085C\u0081"sv, u"AB C");
-    }
-
     void transliteration() {
-        QFETCH(QString, name);
-        QFETCH(QString, kept);
-        QCOMPARE(transliterateName(name), kept);
+        const std::tuple<const char*, std::u16string_view, std::u16string_view> rows[] = {
+            {"Windows-1252 as it is", u"Jürgen Müßig, Ærøskøbing € Œ Š ž Ð þ",
+             u"Jürgen Müßig, Ærøskøbing € Œ Š ž Ð þ"},
+            {"Turkish", u"Yılmaz Şükrü İpek Doğan Çelik", u"Yilmaz Sükrü Ipek Dogan Çelik"},
+            {"Polish", u"Łukasz Żółć Wąsowicz Śliwińska", u"Lukasz Zólc Wasowicz Sliwinska"},
+            {"Vietnamese keeps the vowel, not the tone", u"Nguyễn Thị Minh Khai, Trần Hưng Đạo",
+             u"Nguyên Thi Minh Khai, Trân Hung Dao"},
+            {"pinyin, Yoruba: the mark nearest the letter first", u"Lǘ Lǚ Hậu Adébáyọ̀",
+             u"Lü Lü Hâu Adébáyò"},
+            {"no Latin form: one ? per character", u"Αλέξης Иван 李小龍 김", u"?????? ???? ??? ?"},
+            {"ligatures and wide letters", u"ﬁ ﬂ ĳssel œuvre ＡＢＣ 𝐙",
+             u"fi fl ijssel œuvre ABC Z"},
+            {"combining marks", u"Dvor\u030Ca\u0301k Zoe\u0308 \u0301Anna", u"Dvorák Zoë Anna"},
+            {"emoji with skin tone and variation", u"Anna 👍🏽❤️", u"Anna ??"},
+            {"invisible characters", u"An\u200Dna\uFEFF\u200F", u"Anna"},
+            {"line breaks and tabs one blank each", u"Anna\r\nMaria\rBerg\nKoch\tZ\u2028Y",
+             u"Anna Maria Berg Koch Z Y"},
+            {"other control characters dropped", u"A\u0000B\u0007\u0085C\u0081"sv, u"AB C"}};
+        for (const auto& [what, name, kept] : rows)
+            QVERIFY2(transliterateName(QStringView(name).toString()) == QStringView(kept), what);
     }
 
     // Every failure message by group and code: its sentences, then the retry of its group.
-    void failureQuestions_data() {
-        QTest::addColumn<int>("group");
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("text");
+    void failureQuestions() {
         const char* const sentences[] = {
             "Auf dem Datenträger ist kein Platz mehr. Bei einer Festplatte leeren Sie bitte den "
             "Papierkorb oder löschen überflüssige Dateien. Bei einer Diskette löschen sie bitte "
@@ -259,39 +243,28 @@ private slots:
             "möglicherweise nicht eingelegt oder die Datei ist beschädigt oder existiert nicht."};
         // Group, code, the sentences, the verb of the retry; after sentences 1 the retry
         // cancels "die Speicherung", after the others "den Vorgang".
-        for (const auto& [group, code, k, verb] : {std::tuple{101, 7, 0, "speichern"},
-                                                   {101, 61, 0, "speichern"},
-                                                   {101, 52, 4, "schreiben"},
-                                                   {101, 71, 2, "schreiben"},
-                                                   {101, 76, 3, "schreiben"},
-                                                   {101, 70, 1, "speichern"},
-                                                   {102, 52, 5, "lesen"},
-                                                   {102, 53, 6, "lesen"},
-                                                   {102, 71, 2, "lesen"},
-                                                   {102, 76, 3, "lesen"},
-                                                   {102, 70, 7, "lesen"},
-                                                   {103, 7, 0, "speichern"},
-                                                   {103, 61, 0, "speichern"},
-                                                   {103, 57, 1, "speichern"}})
-            QTest::addRow("%d/%d", group, code)
-                << group << code
-                << QString::fromUtf8(sentences[k]) +
-                       QStringLiteral(" Bitte wählen Sie 'Wiederholen' um zu versuchen, die "
-                                      "Datei erneut zu %1, oder 'Abbrechen' um %2 "
-                                      "abzubrechen. ( %3 / %4 : Beschreibung )")
-                           .arg(QLatin1StringView(verb), k == 1 ? QStringLiteral("die Speicherung")
-                                                                : QStringLiteral("den Vorgang"))
-                           .arg(group)
-                           .arg(code);
-    }
-    void failureQuestions() {
-        QFETCH(int, group);
-        QFETCH(int, code);
-        QFETCH(QString, text);
-        const MessageRequest m = fileFailureQuestion(group, {code, QStringLiteral("Beschreibung")});
-        QCOMPARE(m.text, text);
-        QVERIFY(m.buttons == Buttons::RetryCancel && m.icon == Icon::Exclamation);
-        QVERIFY(m.title.isEmpty() && m.defaultButton == 0);
+        const std::tuple<int, int, int, const char*> rows[] = {
+            {101, 7, 0, "speichern"},  {101, 61, 0, "speichern"}, {101, 52, 4, "schreiben"},
+            {101, 71, 2, "schreiben"}, {101, 76, 3, "schreiben"}, {101, 70, 1, "speichern"},
+            {102, 52, 5, "lesen"},     {102, 53, 6, "lesen"},     {102, 71, 2, "lesen"},
+            {102, 76, 3, "lesen"},     {102, 70, 7, "lesen"},     {103, 7, 0, "speichern"},
+            {103, 61, 0, "speichern"}, {103, 57, 1, "speichern"}};
+        for (const auto& [group, code, k, verb] : rows) {
+            const MessageRequest m =
+                fileFailureQuestion(group, {code, QStringLiteral("Beschreibung")});
+            QCOMPARE(m.text,
+                     QString::fromUtf8(sentences[k]) +
+                         QStringLiteral(" Bitte wählen Sie 'Wiederholen' um zu versuchen, die "
+                                        "Datei erneut zu %1, oder 'Abbrechen' um %2 "
+                                        "abzubrechen. ( %3 / %4 : Beschreibung )")
+                             .arg(QLatin1StringView(verb), k == 1
+                                                               ? QStringLiteral("die Speicherung")
+                                                               : QStringLiteral("den Vorgang"))
+                             .arg(group)
+                             .arg(code));
+            QVERIFY(m.buttons == Buttons::RetryCancel && m.icon == Icon::Exclamation);
+            QVERIFY(m.title.isEmpty() && m.defaultButton == 0);
+        }
     }
 
     // The other questions: every one a warning under the program's title.

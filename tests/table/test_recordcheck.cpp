@@ -11,8 +11,6 @@
 
 using namespace natalix;
 
-Q_DECLARE_METATYPE(natalix::CheckedFields)
-
 namespace {
 constexpr double dmax = std::numeric_limits<double>::max();
 constexpr int imax = std::numeric_limits<int>::max();
@@ -22,100 +20,71 @@ constexpr int imin = std::numeric_limits<int>::min();
 class TestRecordCheck : public QObject {
     Q_OBJECT
 private slots:
-    void checkedFields_data() {
-        QTest::addColumn<QStringList>("typed"); // name, Jahr, Monat, Tag
-        QTest::addColumn<CheckedFields>("checked");
-        const auto row = [](const char* tag, const QStringList& typed, const QString& name, int j,
-                            int m, int t) {
-            QTest::newRow(tag) << typed << CheckedFields{name, j, m, t};
-        };
-        row("as typed", {"Anna", "1980", "3", "7"}, "Anna", 1980, 3, 7);
-        row("year with letters", {"Anna", "1971abc", "3", "7"}, "Anna", 1971, 3, 7);
-        row("five digits cut, not pulled", {"Anna", "20255", "3", "7"}, "Anna", 2025, 3, 7);
-        row("1879 pulled up", {"Anna", "1879", "3", "7"}, "Anna", 1880, 3, 7);
-        row("1880 stays", {"Anna", "1880", "3", "7"}, "Anna", 1880, 3, 7);
-        row("2099 stays", {"Anna", "2099", "3", "7"}, "Anna", 2099, 3, 7);
-        row("2100 pulled down", {"Anna", "2100", "3", "7"}, "Anna", 2099, 3, 7);
-        row("negative year cut", {"Anna", "-12345", "3", "7"}, "Anna", 1880, 3, 7);
-        row("no numbers", {"Anna", "abc", "x", ""}, "Anna", 0, 1, 1);
-        row("empty year is unknown", {"Anna", "", "3", "7"}, "Anna", 0, 3, 7);
-        row("year 0.7 is unknown", {"Anna", "0.7", "3", "7"}, "Anna", 0, 3, 7);
-        row("month 0, day 0", {"Anna", "1980", "0", "0"}, "Anna", 1980, 1, 1);
-        row("month and day too large", {"Anna", "1980", "13", "45"}, "Anna", 1980, 12, 31);
-        row("three digits cut", {"Anna", "1980", "123", "100"}, "Anna", 1980, 12, 10);
-        row("negative month cut", {"Anna", "1980", "-12", "-5"}, "Anna", 1980, 1, 1);
-        row("29 February, year unknown", {"Anna", "", "2", "29"}, "Anna", 0, 2, 29);
-        row("31 February, year unknown", {"Anna", "", "2", "31"}, "Anna", 0, 2, 29);
-        row("30 February 1999", {"Anna", "1999", "2", "30"}, "Anna", 1999, 2, 28);
-        row("29 February 1900", {"Anna", "1900", "2", "29"}, "Anna", 1900, 2, 28);
-        row("29 February 1904", {"Anna", "1904", "2", "29"}, "Anna", 1904, 2, 29);
-        for (int m : {4, 6, 9, 11})
-            QTest::addRow("31.%d.", m) << QStringList{"Anna", "1980", QString::number(m), "31"}
-                                       << CheckedFields{"Anna", 1980, m, 30};
-        row("blanks around the name", {"  Anna Berg  ", "1980", "1", "1"}, "Anna Berg", 1980, 1, 1);
-        row("name of blanks", {"   ", "1980", "1", "1"}, " ", 1980, 1, 1);
-        row("empty name", {"", "1980", "1", "1"}, " ", 1980, 1, 1);
-        row("name cut at 40, then its blanks",
-            {QString(39, u'x') + QStringLiteral("  y"), "1980", "1", "1"}, QString(39, u'x'), 1980,
-            1, 1);
-    }
+    // Typed name|Jahr|Monat|Tag, and what the check makes of it.
     void checkedFields() {
-        QFETCH(QStringList, typed);
-        QTEST(natalix::checkedFields(typed[0], typed[1], typed[2], typed[3]), "checked");
+        const QString x39(39, u'x');
+        const std::pair<QString, QString> rows[] = {
+            {"Anna|20255|3|7", "Anna|2025|3|7"}, // five digits cut, not pulled
+            {"Anna|1879|3|7", "Anna|1880|3|7"},
+            {"Anna|2100|3|7", "Anna|2099|3|7"},
+            {"Anna|-12345|3|7", "Anna|1880|3|7"},
+            {"Anna|abc|x|", "Anna|0|1|1"}, // no numbers: the year unknown
+            {"Anna||3|7", "Anna|0|3|7"},
+            {"Anna|0.7|3|7", "Anna|0|3|7"},
+            {"Anna|1980|13|45", "Anna|1980|12|31"},
+            {"Anna|1980|123|100", "Anna|1980|12|10"}, // three digits cut
+            {"Anna||2|31", "Anna|0|2|29"},
+            {"Anna|1999|2|30", "Anna|1999|2|28"},
+            {"Anna|1900|2|29", "Anna|1900|2|28"},
+            {"Anna|1904|2|29", "Anna|1904|2|29"},
+            {"Anna|1980|4|31", "Anna|1980|4|30"},
+            {"Anna|1980|6|31", "Anna|1980|6|30"},
+            {"Anna|1980|9|31", "Anna|1980|9|30"},
+            {"Anna|1980|11|31", "Anna|1980|11|30"},
+            {"  Anna Berg  |1980|1|1", "Anna Berg|1980|1|1"},
+            {"   |1980|1|1", " |1980|1|1"},
+            {x39 + "  y|1980|1|1", x39 + "|1980|1|1"}}; // cut at 40, then its blanks
+        for (const auto& [typed, checked] : rows) {
+            const QStringList t = typed.split(u'|');
+            const CheckedFields c = natalix::checkedFields(t[0], t[1], t[2], t[3]);
+            QCOMPARE(QStringList({c.name, QString::number(c.jahr), QString::number(c.monat),
+                                  QString::number(c.tag)})
+                         .join(u'|'),
+                     checked);
+        }
     }
 
     // Leaving a box pulls into range without cutting; February's 31 waits for the check.
-    void leftDateBoxValue_data() {
-        QTest::addColumn<int>("field");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("value");
+    void leftDateBoxValue() {
         const std::tuple<Field, const char*, int> rows[] = {
             {Field::Jahr, "1965.8", 1965}, {Field::Jahr, "2100", 2099},
-            {Field::Jahr, "19650", 2099},  {Field::Jahr, "1880", 1880},
-            {Field::Jahr, "1879", 1880},   {Field::Jahr, "-5", 1880},
-            {Field::Jahr, "", 0},          {Field::Jahr, "abc", 0},
+            {Field::Jahr, "19650", 2099},  {Field::Jahr, "1879", 1880},
+            {Field::Jahr, "-5", 1880},     {Field::Jahr, "", 0},
             {Field::Jahr, "0.7", 0},       {Field::Monat, "0", 1},
-            {Field::Monat, "", 1},         {Field::Monat, "12", 12},
-            {Field::Monat, "13", 12},      {Field::Tag, "0", 1},
-            {Field::Tag, "1", 1},          {Field::Tag, "31", 31},
+            {Field::Monat, "12", 12},      {Field::Monat, "13", 12},
+            {Field::Tag, "0", 1},          {Field::Tag, "31", 31},
             {Field::Tag, "45", 31}};
-        for (auto [field, typed, value] : rows)
-            QTest::addRow("%s '%s'", qPrintable(fieldName(field)), typed)
-                << int(field) << QString(typed) << value;
-    }
-    void leftDateBoxValue() {
-        QFETCH(int, field);
-        QFETCH(QString, typed);
-        QTEST(natalix::leftDateBoxValue(Field(field), typed), "value");
+        for (const auto& [field, typed, value] : rows)
+            QCOMPARE(natalix::leftDateBoxValue(field, QString::fromUtf8(typed)), value);
     }
 
-    void sortChoice_data() {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<bool>("descending");
-        QTest::addColumn<QString>("expression");
-        QTest::addColumn<QString>("caption");
-        const auto row = [](SortBy key, const char* ascending, const char* by) {
-            for (const bool down : {false, true}) {
-                const char* way = down ? "absteigend" : "aufsteigend";
-                QTest::addRow("%s %s", by, way)
-                    << int(key) << down
-                    << QString(ascending).replace(u"ASC"_qs, down ? u"DESC"_qs : u"ASC"_qs)
-                    << u"Alle Datensätze - sortiert nach %1 - %2"_qs.arg(by, way);
-            }
-        };
-        row(SortBy::Nummer, "Nummer ASC", "Nr.");
-        row(SortBy::Name, "Name ASC", "Namen");
-        row(SortBy::Jahr, "Jahr ASC,Monat ASC,Tag ASC", "Jahr");
-        row(SortBy::Monat, "Monat ASC,Tag ASC", "Monat");
-        row(SortBy::Tag, "Tag ASC", "Tag");
-    }
+    // Each sort button's expression and caption, both ways.
     void sortChoice() {
-        QFETCH(int, key);
-        QFETCH(bool, descending);
-        const SortChoice c = natalix::sortChoice(SortBy(key), descending);
-        QTEST(c.expression, "expression");
-        QTEST(c.caption, "caption");
-        QVERIFY(parseSortExpression(c.expression));
+        const std::tuple<SortBy, const char*, const char*> rows[] = {
+            {SortBy::Nummer, "Nummer ASC", "Nr."},
+            {SortBy::Name, "Name ASC", "Namen"},
+            {SortBy::Jahr, "Jahr ASC,Monat ASC,Tag ASC", "Jahr"},
+            {SortBy::Monat, "Monat ASC,Tag ASC", "Monat"},
+            {SortBy::Tag, "Tag ASC", "Tag"}};
+        for (const auto& [key, ascending, by] : rows)
+            for (const bool down : {false, true}) {
+                const SortChoice c = natalix::sortChoice(key, down);
+                const QString way = down ? u"absteigend"_qs : u"aufsteigend"_qs;
+                QCOMPARE(c.expression,
+                         QString(ascending).replace(u"ASC"_qs, down ? u"DESC"_qs : u"ASC"_qs));
+                QCOMPARE(c.caption, u"Alle Datensätze - sortiert nach %1 - %2"_qs.arg(by, way));
+                QVERIFY(parseSortExpression(c.expression));
+            }
     }
 
     // The name box takes no 41st letter and no second blank, and never becomes empty.
@@ -182,60 +151,45 @@ private slots:
         QCOMPARE(natalix::newRecordNumber({imin, imax}), std::optional<int>());
     }
 
-    void leadingNumber_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("value");
-        QTest::addColumn<bool>("found");
-        QTest::addColumn<int>("whole"); // leadingWholeNumber: the floor, clamped to int
-        auto row = [](const QString& text, double value, bool found, int whole) {
-            QTest::addRow("%s", qPrintable(text.left(12))) << text << value << found << whole;
-        };
-        row("19 65", 1965, true, 1965); // blanks anywhere are skipped
-        row(" 1971 ", 1971, true, 1971);
-        row("1965.7abc", 1965.7, true, 1965);
-        row("abc", 0, false, 0);
-        row("-.5", -0.5, true, -1);
-        row("-3.5", -3.5, true, -4);
-        row("25E-1", 2.5, true, 2);
-        row("7e+x", 7, true, 7);
-        row("e5", 0, false, 0);
-        row("2,5", 2, true, 2);
-        row(QString(QChar(0x0663)), 0, false, 0); // only ASCII digits count
-        row("1e-400", 0, true, 0);
-        row("1e999", dmax, true, imax);
-        row("1" + QString(400, u'0'), dmax, true, imax);
-        row("-3000000000", -3e9, true, imin);
-    }
-
+    // The number a text begins with, whether there is one, and leadingWholeNumber's floor,
+    // clamped to int.
     void leadingNumber() {
-        QFETCH(QString, text);
-        QFETCH(double, value);
-        QFETCH(bool, found);
-        QFETCH(int, whole);
-        bool wasFound = !found;
-        QCOMPARE(natalix::leadingNumber(text, &wasFound), value);
-        QCOMPARE(wasFound, found);
-        QCOMPARE(natalix::leadingWholeNumber(text), whole);
+        const std::tuple<QString, double, bool, int> rows[] = {
+            {"19 65", 1965, true, 1965}, // blanks anywhere are skipped
+            {"1965.7abc", 1965.7, true, 1965},
+            {"abc", 0, false, 0},
+            {"-.5", -0.5, true, -1},
+            {"25E-1", 2.5, true, 2},
+            {"7e+x", 7, true, 7},
+            {"e5", 0, false, 0},
+            {"2,5", 2, true, 2},
+            {QString(QChar(0x0663)), 0, false, 0}, // only ASCII digits count
+            {"1e-400", 0, true, 0},
+            {"1e999", dmax, true, imax},
+            {"-3000000000", -3e9, true, imin}};
+        for (const auto& [text, value, found, whole] : rows) {
+            bool wasFound = !found;
+            QCOMPARE(natalix::leadingNumber(text, &wasFound), value);
+            QCOMPARE(wasFound, found);
+            QCOMPARE(natalix::leadingWholeNumber(text), whole);
+        }
     }
 
     // A blank in place of a plus sign, and one after; what the writer renders, the reader
-    // takes back.
-    void wholeNumberLine() {
-        for (const auto& [value, line] : {std::pair{1971LL, " 1971 "},
-                                          {0LL, " 0 "},
-                                          {-5LL, "-5 "},
-                                          {imin, "-2147483648 "},
-                                          {imax, " 2147483647 "},
-                                          {10000000000LL, " 10000000000 "}}) {
+    // takes back. The text and the byte form read the same lines the same way.
+    void wholeNumbers() {
+        const std::pair<long long, const char*> lines[] = {{1971, " 1971 "},
+                                                           {0, " 0 "},
+                                                           {-5, "-5 "},
+                                                           {imin, "-2147483648 "},
+                                                           {imax, " 2147483647 "},
+                                                           {10000000000LL, " 10000000000 "}};
+        for (const auto& [value, line] : lines) {
             QCOMPARE(natalix::wholeNumberLine(value), line);
             QCOMPARE(natalix::signedNumber(value), QString(line).chopped(1));
             if (value >= imin && value <= imax)
                 QCOMPARE(natalix::parseWholeNumberField(QString(line)), std::optional<int>(value));
         }
-    }
-
-    // The text and the byte form read the same lines the same way.
-    void parseWholeNumberField() {
         QCOMPARE(natalix::parseWholeNumberField(u"+3"), std::optional<int>(3));
         QCOMPARE(natalix::parseWholeNumberField(QByteArrayView("007")), std::optional<int>(7));
         for (const char* s : {"+3", "007", "abc", "12a", "19.5", "", "   ", " - ", "19 71", "--5",
