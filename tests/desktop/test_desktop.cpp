@@ -106,9 +106,9 @@ private slots:
         DesktopPresence presence(h.window());
         QJsonObject item = trayItem();
         const QString service = item.take(QStringLiteral("service")).toString();
+        item.remove(QStringLiteral("ToolTip")); // below, as it follows the list
         // clang-format off
         QCOMPARE(item, (QJsonObject{{"Status", "Active"}, {"Title", "Natalix"}, {"IconDrawn", true},
-            {"ToolTip", "Nächster Geburtstag: Anna Beispiel, morgen, 45 Jahre"},
             {"Menu", QJsonArray{"Natalix anzeigen", "Nächste Geburtstage...", "-",
                                 "Natalix und Erinnerungs-Modul beenden"}}}));
         // clang-format on
@@ -290,11 +290,8 @@ private slots:
 
         QVERIFY(autostart.disable() && !autostart.isEnabled());
         QCOMPARE(QFile::exists(own), hiddenAfterDisable);
-        if (hiddenAfterDisable) {
-            const QJsonObject hidden = read(own);
-            QCOMPARE(hidden[QStringLiteral("Hidden")], QJsonValue("true"));
-            QCOMPARE(hidden[QStringLiteral("problems")], QJsonValue(""));
-        }
+        const QJsonObject hidden = hiddenAfterDisable ? read(own) : QJsonObject();
+        QVERIFY(!hiddenAfterDisable || (hidden["Hidden"] == "true" && hidden["problems"] == ""));
         QVERIFY(autostart.disable()); // twice is no fault
         QVERIFY(autostart.enable() && autostart.isEnabled());
         QCOMPARE(readFileBytes(systemEntry()), systemBefore); // never touched
@@ -377,8 +374,8 @@ private slots:
                      stored);
         }
         QCOMPARE(h.services.messages.size(), 2);
-        QCOMPARE(h.services.messages[1].text, DesktopPresence::hiddenHintText());
-        QCOMPARE(h.services.messages[1].buttons, Buttons::YesNo);
+        QVERIFY(h.services.messages[1].text == DesktopPresence::hiddenHintText() &&
+                h.services.messages[1].buttons == Buttons::YesNo);
         QVERIFY(h.services.allAnswered());
     }
 };

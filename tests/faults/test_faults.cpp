@@ -92,23 +92,17 @@ private slots:
                             const QString& text) {
             QTest::newRow(name) << args << file << before << machine << code << text;
         };
-        const QString unread = QStringLiteral("Die Datei \"%1\" wurde nicht eingelesen: ");
-        const QByteArray vcard(
-            "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Neu\r\nBDAY:--0307\r\nEND:VCARD\r\n");
         row("--import, not a list", {"--import", "%1"}, "kaputt.nxd", "Liste\r\n", "", 1,
-            unread + "Die Datei ist keine Geburtstagsliste: Ihre erste Zeile enthält keine "
-                     "Anzahl von Datensätzen.\n");
+            "Die Datei \"%1\" wurde nicht eingelesen: Die Datei ist keine Geburtstagsliste: Ihre "
+            "erste Zeile enthält keine Anzahl von Datensätzen.\n");
         row("--import, no such file", {"--import", "%1"}, "fehlt.nxd", QByteArray(), "", 1,
             "Die Datei \"%1\" kann nicht gelesen werden (53 : Datei nicht gefunden).\n");
         row("--import while the window runs", {"--import", "%1"}, "neu.nxd",
             renderListFile(people(1)), "window", 2,
             runningMessage("Das Einlesen einer Liste") + u'\n');
-        row("--import-contacts, no contacts", {"--import-contacts", "%1"}, "kontakte.vcf",
-            renderListFile(people(1)), "", 1,
-            unread + "Die Datei ist weder eine vCard-Datei noch eine CSV-Kontaktliste.\n");
-        row("--import-contacts, no number left", {"--import-contacts", "%1"}, "kontakte.vcf", vcard,
-            "last number", 1,
-            "Die Liste hat keine freien Nummern mehr; es wurde nichts übernommen.\n");
+        row("--import-contacts, no number left", {"--import-contacts", "%1"}, "kontakte.vcf",
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Neu\r\nBDAY:--0307\r\nEND:VCARD\r\n", "last number",
+            1, "Die Liste hat keine freien Nummern mehr; es wurde nichts übernommen.\n");
         row("--export-ics, no such folder", {"--export-ics", "%1"}, "fehlt/kalender.ics",
             QByteArray(), "", 1,
             "Der Kalender konnte nicht in \"%1\" gespeichert werden (76 : Pfad nicht gefunden); "
@@ -191,7 +185,7 @@ private slots:
 
     // Only a live instance holds the lock, whatever an old lock file holds; a link planted in
     // its place leads nowhere. (An empty one: the window's start below; one that cannot be
-    // judged: the table above.)
+    // judged: the table above.) A full disk refuses a setting, the old value kept.
     void instanceLock_data() {
         QTest::addColumn<QByteArray>("before"); // at the lock's place: bytes, "link", "held"
         QTest::addColumn<bool>("fullDisk");
@@ -207,6 +201,8 @@ private slots:
         const DataDir dir{d.path(), true};
         const QString path = dir.file(QStringLiteral("natalix.lock"));
         QVERIFY(writeFileBytes(d.file("fremd.txt"), secret));
+        SettingsStore settings(dir);
+        QVERIFY(settings.setValue(QStringLiteral("filename"), QStringLiteral("/alt/liste.nxd")));
         InstanceLock other(dir);
         if (before == "link")
             QVERIFY(QFile::link(d.file("fremd.txt"), path));
@@ -218,7 +214,12 @@ private slots:
         if (fullDisk)
             full.emplace(0);
         const InstanceLock::State state = InstanceLock(dir).acquire();
+        const bool saved = settings.setValue(QStringLiteral("filename"), QString(300, u'x'));
         full.reset();
+        QCOMPARE(saved, !fullDisk);
+        QVERIFY(!fullDisk ||
+                settings.lastError().contains(QStringLiteral("(61 : Datenträger voll)")));
+        QVERIFY(!fullDisk || settings.value(QStringLiteral("filename")) == "/alt/liste.nxd");
         QCOMPARE(readFileBytes(d.file("fremd.txt")), secret);
         if (before == "held")
             QCOMPARE(state, InstanceLock::State::HeldByOther);
@@ -245,9 +246,6 @@ private slots:
             << QByteArray("CREATE TABLE kunden (id, name)") << -1 << foreign;
         QTest::newRow("wrong fields")
             << QByteArray("CREATE TABLE Geburtstage (Name TEXT)") << -1 << foreign;
-        QTest::newRow("a view of that name")
-            << QByteArray("CREATE TABLE t (a); CREATE VIEW Geburtstage AS SELECT * FROM t") << -1
-            << foreign;
         QTest::newRow("a link") << QByteArray("link") << -1
                                 << QStringLiteral("ist eine symbolische Verknüpfung");
     }
@@ -391,10 +389,11 @@ private slots:
         std::unique_ptr<TableStore> store = openDatabaseForWindow(services, dir, Options());
         QCOMPARE(services.messages.size(), 1);
         const MessageRequest& m = services.messages[0];
-        QVERIFY(m.text.contains(QStringLiteral("ist beschädigt")));
         QCOMPARE(m.buttons, answer ? Buttons::YesNo : Buttons::Ok);
-        QVERIFY(m.text.contains(answer ? QStringLiteral("Sicherung ist vom 6.12.2026")
-                                       : QStringLiteral("keine Sicherung")));
+        QVERIFY2(m.text.contains(QStringLiteral("ist beschädigt")) &&
+                     m.text.contains(answer ? QStringLiteral("Sicherung ist vom 6.12.2026")
+                                            : QStringLiteral("keine Sicherung")),
+                 qPrintable(m.text));
         QCOMPARE(bool(store), answer == answer::yes);
         const QString aside = db + ".beschaedigt-20261207-083000";
         QCOMPARE(readFileBytes(answer == answer::yes ? aside : db), damaged);
@@ -429,20 +428,6 @@ private slots:
                  list);
     }
 
-    // A full disk under the settings: reported, the old value kept.
-    void fullDiskKeepsTheSettings() {
-        TempDataDir d;
-        DataDir dir{d.path(), true};
-        SettingsStore settings(dir);
-        QVERIFY(settings.setValue(QStringLiteral("filename"), QStringLiteral("/alt/liste.nxd")));
-        {
-            FileSizeLimit full(0);
-            QVERIFY(!settings.setValue(QStringLiteral("filename"), QString(300, u'x')));
-        }
-        QVERIFY(settings.lastError().contains(QStringLiteral("(61 : Datenträger voll)")));
-        QCOMPARE(settings.value(QStringLiteral("filename")), QStringLiteral("/alt/liste.nxd"));
-    }
-
     // Saving the default list over a link planted in the data folder: the link is replaced,
     // the file behind it untouched.
     void plantedDefaultListIsReplaced() {
@@ -475,27 +460,18 @@ private slots:
         std::signal(SIGTERM, SIG_DFL);
     }
 
-    // Imported out of order, exported by number. Contacts are appended after the highest
-    // number, the year unknown. Export and scan only read, so they run beside the window: the
-    // scan prints what the window has not given yet and leaves the marking to it; alone it
-    // prints each line once. The window's part stays unloaded.
+    // Imported out of order, exported by number (the file's bytes). Export and scan only read,
+    // so they run beside the window: the scan prints what the window has not given yet and
+    // leaves the marking to it; alone it prints each line once. The window's part stays
+    // unloaded. (Contacts from the command line: refused above; what they take: the contact
+    // tests.)
     void commandsOnAList() {
         Record weekAhead = makeRecord(2, "Jürgen Groß", 1990, 3, 10);
         weekAhead.erinnerung = {"1 Woche vorher", "Keine Erinnerung", "Keine Erinnerung"};
-        std::vector<Record> list{makeRecord(1, "Anna Beispiel", 1980, 3, 7), weekAhead,
-                                 makeRecord(5, "Sommer Kind", 1970, 7, 15)};
+        const std::vector<Record> list{makeRecord(1, "Anna Beispiel", 1980, 3, 7), weekAhead,
+                                       makeRecord(5, "Sommer Kind", 1970, 7, 15)};
         ProgramWorld w;
         QVERIFY(w.fill({list[2], list[0], list[1]}));
-        const QString vcf = w.file(QStringLiteral("kontakte.vcf"));
-        QVERIFY(writeFileBytes(vcf, "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Anna Beispiel\r\n"
-                                    "BDAY:--0307\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\n"
-                                    "FN:Ohne Jahr\r\nBDAY:--0815\r\nEND:VCARD\r\n"));
-        const RunResult r = w.run({QStringLiteral("--import-contacts"), vcf});
-        QCOMPARE(r.code, 0);
-        QCOMPARE(QString::fromUtf8(r.err + r.out),
-                 QStringLiteral("1 Geburtstage übernommen, 1 schon in der Liste, 0 ohne lesbares "
-                                "Geburtsdatum\n"));
-        list.push_back(makeRecord(6, "Ohne Jahr", 0, 8, 15));
         const QByteArray due("Anna Beispiel wird heute 45 Jahre alt ...\n"
                              "J\xC3\xBCrgen Gro\xC3\x9F wird am 10.3.2025 35 Jahre alt ...\n");
         {
