@@ -13,42 +13,38 @@ def calls(name, path, method):
     return [args for _, args in mock.GetMethodCalls(method)]  # D-Bus values are JSON's types
 
 
-def properties(service):
-    return bus.get_object(service, PATH, introspect=False).GetAll(
-        ITEM, dbus_interface='org.freedesktop.DBus.Properties')
-
-
-def menu(service, path):
-    """The visible entries of the item's menu: (id, label), "-" for a separator."""
-    _, layout = bus.get_object(service, path).GetLayout(
+def item(service):
+    """The item's properties and its menu's visible entries: (id, label), "-" a separator."""
+    p = bus.get_object(service, PATH, introspect=False).GetAll(
+        ITEM, dbus_interface=dbus.PROPERTIES_IFACE)
+    _, layout = bus.get_object(service, p['Menu']).GetLayout(
         0, -1, dbus.Array([], signature='s'), dbus_interface=MENU)
-    return [(int(i), '-' if p.get('type') == 'separator' else str(p.get('label', '')))
-            for i, p, _ in layout[2] if p.get('visible', True)]
+    return p, [(int(i), '-' if e.get('type') == 'separator' else str(e.get('label', '')))
+               for i, e, _ in layout[2] if e.get('visible', True)]
 
 
 def items():
     found = []
     for (registered,) in calls('org.kde.StatusNotifierWatcher', '/StatusNotifierWatcher',
                                'RegisterStatusNotifierItem'):
-        service = registered.split('/')[0]
         try:
-            p = properties(service)
+            p, menu = item(registered.split('/')[0])
         except dbus.exceptions.DBusException:
             continue  # an item that has gone since, as a tray drops it
         # The painted icon travels as pixmaps: 16 and 22 pixels at least, none of them blank.
         drawn = [int(w) for w, _, data in p['IconPixmap'] if any(data)]
-        found.append({'service': service, 'Status': str(p['Status']), 'Title': str(p['Title']),
-                      'ToolTip': str(p['ToolTip'][2]),
-                      'Menu': [label for _, label in menu(service, p['Menu'])],
+        found.append({'service': registered.split('/')[0], 'Status': p['Status'],
+                      'Title': p['Title'], 'ToolTip': p['ToolTip'][2],
+                      'Menu': [label for _, label in menu],
                       'IconDrawn': {16, 22} <= set(drawn) and len(drawn) == len(p['IconPixmap'])})
     return found
 
 
 def click(service, label):
-    path = properties(service)['Menu']
-    entry = next(i for i, text in menu(service, path) if text == label)
-    bus.get_object(service, path).Event(entry, 'clicked', dbus.Int32(0, variant_level=1),
-                                        dbus.UInt32(int(time.time())), dbus_interface=MENU)
+    entry = next(i for i, text in item(service)[1] if text == label)
+    bus.get_object(service, item(service)[0]['Menu']).Event(
+        entry, 'clicked', dbus.Int32(0, variant_level=1), dbus.UInt32(int(time.time())),
+        dbus_interface=MENU)
     return entry
 
 

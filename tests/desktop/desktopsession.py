@@ -1,7 +1,16 @@
 #!/usr/bin/python3
-"""desktopsession.py [... --] COMMAND ARGS: one test on an X server and (dbus-run-session) a
-session bus of its own, all stopped when it ends or after 120 s (out of time, it fails)."""
+"""desktopsession.py COMMAND ARGS: one test on an X server and (dbus-run-session) a session bus
+of its own, all stopped when it ends or after 120 s (out of time, it fails)."""
 import os, random, select, signal, subprocess, sys, time  # noqa: E401
+
+
+def stop(process):
+    if process.poll() is None:
+        os.killpg(process.pid, signal.SIGTERM)
+        try:
+            process.wait(5)
+        except subprocess.TimeoutExpired:
+            os.killpg(process.pid, signal.SIGKILL)
 
 
 def start_x():
@@ -15,38 +24,25 @@ def start_x():
             pass_fds=(write_end,), start_new_session=True, stdin=subprocess.DEVNULL,
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
-        display = b""  # written once it is ready, ended by a line feed
-        while select.select([read_end], [], [], 15)[0] and (chunk := os.read(read_end, 1)):
-            if (display := display + chunk).endswith(b"\n"):
-                break
-        os.close(read_end)
+        with os.fdopen(read_end, "rb") as ready:  # the display's number once it is ready
+            display = ready.readline().strip() if select.select([ready], [], [], 15)[0] else b""
         time.sleep(0.5)
-        if display.strip() and server.poll() is None:
-            return server, ":" + display.decode().strip()
+        if display and server.poll() is None:
+            return server, ":" + display.decode()
         stop(server)
     sys.exit("desktopsession: Xvfb did not start, five times")
-
-
-def stop(process):
-    if process.poll() is None:
-        os.killpg(process.pid, signal.SIGTERM)
-        try:
-            process.wait(5)
-        except subprocess.TimeoutExpired:
-            os.killpg(process.pid, signal.SIGKILL)
 
 
 def main():
     server, display = start_x()
     # No services to start on demand: only what the test starts answers on this bus.
     bus = "--config-file=" + os.path.join(os.path.dirname(__file__), "session-bus.conf")
-    command = sys.argv[sys.argv.index("--") + 1:] if "--" in sys.argv else sys.argv[1:]
-    test = subprocess.Popen(["dbus-run-session", bus, "--", *command], start_new_session=True,
+    test = subprocess.Popen(["dbus-run-session", bus, "--", *sys.argv[1:]], start_new_session=True,
                             env=dict(os.environ, QT_QPA_PLATFORM="xcb", DISPLAY=display))
     try:
         return test.wait(120)
     except subprocess.TimeoutExpired:
-        print(f"desktopsession: {command[0]} did not finish within 120 s", file=sys.stderr)
+        print(f"desktopsession: {sys.argv[1]} did not finish within 120 s", file=sys.stderr)
         return 124
     finally:
         stop(test)

@@ -6,7 +6,6 @@
 #include "desktop/desktopsettings.h"
 #include "desktop/notifier.h"
 #include "desktop/trayicon.h"
-#include "reminder/openlines.h"
 #include "support/processes.h"
 #include "support/windowharness.h"
 
@@ -63,9 +62,13 @@ QJsonObject trayItem() {
     return came && items.size() == 1 ? items[0].toObject() : QJsonObject();
 }
 
-// The Notify calls the server took, each as its eight arguments.
-QJsonArray notifyCalls() {
-    return probe({QStringLiteral("calls"), server, serverPath, QStringLiteral("Notify")}).toArray();
+// The n-th Notify call the server took, as its eight arguments, once it came; empty when
+// another came as well.
+QJsonArray notifyCall(int n) {
+    const QStringList args{QStringLiteral("calls"), server, serverPath, QStringLiteral("Notify")};
+    QJsonArray calls;
+    (void)QTest::qWaitFor([&] { return (calls = probe(args).toArray()).size() >= n; }, 10000);
+    return calls.size() == n ? calls.last().toArray() : QJsonArray();
 }
 
 void tickOn(WindowHarness& h, int month, int day) {
@@ -102,9 +105,9 @@ private slots:
         DesktopPresence presence(h.window());
         QJsonObject item = trayItem();
         const QString service = item.take(QStringLiteral("service")).toString();
+        item.remove(QStringLiteral("ToolTip")); // below, as it follows the list
         // clang-format off
         QCOMPARE(item, (QJsonObject{{"Status", "Active"}, {"Title", "Natalix"}, {"IconDrawn", true},
-            {"ToolTip", "Nächster Geburtstag: Anna Beispiel, morgen, 45 Jahre"},
             {"Menu", QJsonArray{"Natalix anzeigen", "Nächste Geburtstage...", "-",
                                 "Natalix und Erinnerungs-Modul beenden"}}}));
         // clang-format on
@@ -119,10 +122,8 @@ private slots:
         // app_name, replaces_id (none: a new one), icon, summary, body (the reminder window's
         // lines without its empty lines, &, < and > escaped), actions, hints, timeout.
         QVERIFY(setCapabilities("ret = ['body', 'body-markup']"));
-        const int before = notifyCalls().size();
         tickOn(h, 3, 6);
-        QTRY_COMPARE_WITH_TIMEOUT(notifyCalls().size(), before + 1, 10000);
-        QCOMPARE(notifyCalls().last().toArray(),
+        QCOMPARE(notifyCall(1),
                  (QJsonArray{"Natalix", 0, "natalix", "Geburtstags-Erinnerung",
                              "Anna Beispiel wird morgen 45 Jahre alt ...\nTom &amp; Jerry "
                              "&lt;Kater&gt; wird am 9.3.2025 35 Jahre alt ...",
@@ -143,13 +144,10 @@ private slots:
         QVERIFY(setNotificationsEnabled(h.window().settings(), true) &&
                 setCapabilities("ret = ['body']"));
         tickOn(h, 3, 9);
-        QTRY_COMPARE_WITH_TIMEOUT(notifyCalls().size(), before + 2, 10000);
-        QCOMPARE(notifyCalls().last().toArray()[4],
-                 QJsonValue("Tom & Jerry <Kater> wird heute 35 Jahre alt ..."));
+        QCOMPARE(notifyCall(2)[4], QJsonValue("Tom & Jerry <Kater> wird heute 35 Jahre alt ..."));
         tickOn(h, 3, 10);
         presence.notifier()->notify({QStringLiteral("Zeuge")});
-        QTRY_COMPARE_WITH_TIMEOUT(notifyCalls().size(), before + 3, 10000);
-        QCOMPARE(notifyCalls().last().toArray()[4], QJsonValue("Zeuge"));
+        QCOMPARE(notifyCall(3)[4], QJsonValue("Zeuge"));
 
         // While a reminder is open, the click brings it to the front: the main window waits
         // for its answer, and activated it hands the keyboard over.
@@ -167,12 +165,11 @@ private slots:
         h.window().show();
         h.window().activateWindow();
         QTRY_COMPARE(QApplication::activeWindow(), reminder);
-        // Reminders open, the menu still ends the program; their lines come at the next start.
+        // Reminders open, the menu still ends the program (their lines come at the next start:
+        // the reminder tests).
         QVERIFY(h.services.allAnswered());
         QVERIFY(probe({"click", service, "Natalix und Erinnerungs-Modul beenden"}).isDouble());
         QTRY_COMPARE(h.state().programmbeenden, 1);
-        auto store = TableStore::open(h.dir.databasePath(), Record(), nullptr);
-        QCOMPARE(OpenLines(*store).windows().size(), size_t(3)); // of 6, 7 and 9 March
     }
 };
 
@@ -213,10 +210,9 @@ private slots:
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("dataDir"); // below HOME; empty: the per-user folder
         QTest::addColumn<bool>("glibLoads");
-        QTest::newRow("plain") << "bin" << QString() << true;
-        QTest::newRow("blanks, quotes") << "Jörgs \"beste\" 'Sachen'" << QString() << true;
-        QTest::newRow("shell characters") << "a$HOME`id`;b&c|d<e>f*?#(g)~=" << QString() << true;
-        QTest::newRow("backslash") << "C:\\Natalix\\" << QString() << true;
+        QTest::newRow("shell characters")
+            << "Jörgs \"beste\" 'Sachen' a$HOME`id`;b&c|d<e>f*?#(g)~= C:\\Natalix\\" << QString()
+            << true;
         // GLib looks for the program before it turns "%%" into "%", finds none and drops the
         // entry (GNOME will not start it); other desktops read the line as written.
         QTest::newRow("percent") << "100% %f %u" << QString() << false;
@@ -292,11 +288,8 @@ private slots:
 
         QVERIFY(autostart.disable() && !autostart.isEnabled());
         QCOMPARE(QFile::exists(own), hiddenAfterDisable);
-        if (hiddenAfterDisable) {
-            const QJsonObject hidden = read(own);
-            QCOMPARE(hidden[QStringLiteral("Hidden")], QJsonValue("true"));
-            QCOMPARE(hidden[QStringLiteral("problems")], QJsonValue(""));
-        }
+        const QJsonObject hidden = hiddenAfterDisable ? read(own) : QJsonObject();
+        QVERIFY(!hiddenAfterDisable || (hidden["Hidden"] == "true" && hidden["problems"] == ""));
         QVERIFY(autostart.disable()); // twice is no fault
         QVERIFY(autostart.enable() && autostart.isEnabled());
         QCOMPARE(readFileBytes(systemEntry()), systemBefore); // never touched
@@ -379,8 +372,8 @@ private slots:
                      stored);
         }
         QCOMPARE(h.services.messages.size(), 2);
-        QCOMPARE(h.services.messages[1].text, DesktopPresence::hiddenHintText());
-        QCOMPARE(h.services.messages[1].buttons, Buttons::YesNo);
+        QVERIFY(h.services.messages[1].text == DesktopPresence::hiddenHintText() &&
+                h.services.messages[1].buttons == Buttons::YesNo);
         QVERIFY(h.services.allAnswered());
     }
 };

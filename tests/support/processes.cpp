@@ -75,14 +75,6 @@ bool ProgramWorld::fill(const std::vector<Record>& records) const {
     return r.code == 0 && r.out.isEmpty() && r.err.isEmpty();
 }
 
-QByteArray ProgramWorld::exported() const {
-    const QString target = QDir(data()).filePath(QStringLiteral("export-%1.nxd").arg(++m_exports));
-    const RunResult r = run({QStringLiteral("--export"), target});
-    const QByteArray bytes = readFileBytes(target);
-    QFile::remove(target);
-    return r.code == 0 ? bytes : QByteArray("export failed");
-}
-
 QMap<QString, QByteArray> ProgramWorld::files() const {
     QMap<QString, QByteArray> out;
     for (QDirIterator it(home(),

@@ -47,14 +47,11 @@ public:
     RunResult run(const QStringList& args, RunSetup setup = {}) const;
     // Imports the records through a list file "liste.nxd", named relatively.
     bool fill(const std::vector<Record>& records) const;
-    // The list as --export writes it; "export failed" when it fails.
-    QByteArray exported() const;
     // Every file outside the data folder, with its bytes.
     QMap<QString, QByteArray> files() const;
 
 private:
     TempDataDir m_home;
-    mutable int m_exports = 0;
 };
 
 } // namespace natalix::test

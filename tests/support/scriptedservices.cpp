@@ -85,7 +85,6 @@ bool ScriptedServices::startProgram(const QString& program) {
 }
 
 void ScriptedServices::processEvents() {
-    ++processEventsCalls;
     QCoreApplication::processEvents();
 }
 

@@ -38,7 +38,6 @@ public:
     QList<InputRequest> inputRequests;
     QStringList shellOpened;
     QStringList programsStarted;
-    int processEventsCalls = 0;
     QString unexpected; // the first dialog that came without an answer
     // Called for every message before it is answered (to change the world in between).
     std::function<void(const MessageRequest&)> onMessage;

@@ -57,8 +57,6 @@ QByteArray damagedDatabase(QByteArray bytes, const QString& damage) {
                               bytes.data() + leaf + 3);
     } else if (damage == u"half") {
         bytes.truncate(bytes.size() / 2);
-    } else if (damage == u"garbage") {
-        bytes = QByteArray(bytes.size(), '\x5a');
     } else {
         bytes.replace(damage == u"last page" ? bytes.size() - page
                                              : (damage.mid(5).toInt() - 1) * page,

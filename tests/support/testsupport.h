@@ -47,8 +47,8 @@ public:
 };
 
 // The bytes of a sound database of 4096-byte pages after a damage the program must catch:
-// "page N", "last page" (overwritten), "half" (cut), "garbage" (no database at all), "cells"
-// (a leaf's cell count lowered). Empty when the file is not laid out as the damage expects.
+// "page N", "last page" (overwritten), "half" (cut), "cells" (a leaf's cell count lowered). Empty
+// when the file is not laid out as the damage expects.
 QByteArray damagedDatabase(QByteArray bytes, const QString& damage);
 
 // A record with the given number, name and birth date and the default reminder settings.
