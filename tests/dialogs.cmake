@@ -3,7 +3,7 @@
 add_executable(test_dialogs app/test_dialogs.cpp)
 target_link_libraries(test_dialogs PRIVATE natalix_windowsupport)
 add_test(NAME test_dialogs
-         COMMAND ${natalix_session} --x11 --timeout 120 -- $<TARGET_FILE:test_dialogs>)
+         COMMAND ${natalix_session} $<TARGET_FILE:test_dialogs>)
 set_tests_properties(test_dialogs PROPERTIES TIMEOUT 150
     ENVIRONMENT "LC_ALL=C.UTF-8;${natalix_x11_asan}")
 

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """desktopsession.py COMMAND ARGS: one test on an X server and (dbus-run-session) a session bus
 of its own, all stopped when it ends or after 120 s (out of time, it fails)."""
-import os, random, select, signal, subprocess, sys, time  # noqa: E401
+import os, random, select, signal, subprocess, sys  # noqa: E401
 
 
 def stop(process):
@@ -14,8 +14,8 @@ def stop(process):
 
 
 def start_x():
-    # The first free display may be taken at the same moment by a server of another test;
-    # ours then ends at once, and the next try takes a display number of its own.
+    # Xvfb picks a free display and names it once it listens; should a server of another test
+    # take the same one at that moment, the next try takes a number of its own.
     for attempt in range(5):
         read_end, write_end = os.pipe()
         server = subprocess.Popen(
@@ -26,7 +26,6 @@ def start_x():
         os.close(write_end)
         with os.fdopen(read_end, "rb") as ready:  # the display's number once it is ready
             display = ready.readline().strip() if select.select([ready], [], [], 15)[0] else b""
-        time.sleep(0.5)
         if display and server.poll() is None:
             return server, ":" + display.decode()
         stop(server)
