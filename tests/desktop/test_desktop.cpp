@@ -129,6 +129,8 @@ private slots:
                              "&lt;Kater&gt; wird am 9.3.2025 35 Jahre alt ...",
                              QJsonArray(), QJsonObject{{"desktop-entry", desktopEntryId()}},
                              Notifier::expireTimeoutMs}));
+        // The scan's tool tip first, so that only the rename can bring the new one.
+        QTRY_VERIFY(trayItem()[QStringLiteral("ToolTip")].toString().contains(u"Anna Beispiel"));
         h.cursor().moveFirst();
         h.cursor().setField(Field::Name, QStringLiteral("Anna Anders"));
         QVERIFY(h.cursor().update());
