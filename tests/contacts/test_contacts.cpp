@@ -9,7 +9,6 @@
 using namespace natalix;
 using Status = ContactBirthday::Status;
 
-Q_DECLARE_METATYPE(natalix::ContactBirthday)
 Q_DECLARE_METATYPE(natalix::Contact)
 
 namespace {
@@ -54,20 +53,16 @@ class TestContacts : public QObject {
     Q_OBJECT
 private slots:
     // Beside the files below (csvExports, vcardStructure, sampleFiles), which hold more forms.
-    void birthdays_data() {
-        QTest::addColumn<bool>("vcard"); // else a CSV cell
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<bool>("textValue");
-        QTest::addColumn<int>("omitYear");
-        QTest::addColumn<bool>("dayFirst");
-        QTest::addColumn<ContactBirthday>("expected");
+    void birthdays() {
+        // Each check compares "value -> verdict", so that a failure names its row.
         auto v = [](const char* value, ContactBirthday b, int omit = 0, bool text = false) {
-            QTest::addRow("vCard %s%s%s", value, text ? " text" : "", omit ? " omit" : "")
-                << true << QString::fromUtf8(value) << text << omit << false << b;
+            const QString in = QString::fromUtf8(value);
+            QCOMPARE(in + " -> " + show(parseVCardBirthday(in, text, omit)), in + " -> " + show(b));
         };
         auto c = [](const char* value, ContactBirthday b, bool dayFirst = false) {
-            QTest::addRow("CSV %s%s", value, dayFirst ? " day first" : "")
-                << false << QString::fromUtf8(value) << false << 0 << dayFirst << b;
+            const QString in = QString::fromUtf8(value);
+            const DayOrder order = dayFirst ? DayOrder::DayFirst : DayOrder::MonthFirst;
+            QCOMPARE(in + " -> " + show(parseCsvBirthday(in, order)), in + " -> " + show(b));
         };
         v("--0229", known(0, 2, 29));
         v("1980-08-15", known(1980, 8, 15), 1604);
@@ -90,19 +85,6 @@ private slots:
         c("1604-03-15", known(0, 3, 15));
         c("1.1.1850", status(Status::YearOutOfRange));
         c("7.3.80", status(Status::Unreadable));
-    }
-
-    void birthdays() {
-        QFETCH(bool, vcard);
-        QFETCH(QString, value);
-        QFETCH(bool, textValue);
-        QFETCH(int, omitYear);
-        QFETCH(bool, dayFirst);
-        QFETCH(ContactBirthday, expected);
-        const ContactBirthday got =
-            vcard ? parseVCardBirthday(value, textValue, omitYear)
-                  : parseCsvBirthday(value, dayFirst ? DayOrder::DayFirst : DayOrder::MonthFirst);
-        QCOMPARE(show(got), show(expected));
     }
 
     void vcardStructure_data() {
@@ -235,41 +217,31 @@ private slots:
         }
     }
 
-    void names_data() {
-        QTest::addColumn<Contact>("contact");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("cut"); // the preview marks it
-        const ContactBirthday b = known(1980, 1, 1);
-        QTest::newRow("FN, trimmed")
-            << contact("  Anna Beispiel \t", b, "X", "Y") << "Anna Beispiel" << false;
-        QTest::newRow("N when FN is blank")
-            << contact(" ", b, " Paul ", "Sommer") << "Paul Sommer" << false;
-        QTest::newRow("nothing at all") << contact({}, b) << " " << false;
-        QTest::newRow("40 fit") << contact(QString(40, u'x'), b) << QString(40, u'x') << false;
-        QTest::newRow("cut to 40") << contact(QString(45, u'x'), b) << QString(40, u'x') << true;
-        QTest::newRow("no blank left at the cut")
-            << contact(QString(39, u'x') + "  Rest", b) << QString(39, u'x') << true;
-        QTest::newRow("transliterated, ? only without a Latin form")
-            << contact(QStringLiteral("Şükrü Yılmaz Иван 李 ❤️ €Š"), b)
-            << "Sükrü Yilmaz ???? ? ? €Š" << false;
-        QTest::newRow("an FN of invisible characters gives way to N")
-            << contact(QStringLiteral("\u200B"), b, "Paul", "Sommer") << "Paul Sommer" << false;
-        QTest::newRow("a character beyond the BMP counts once")
-            << contact(QString(39, u'x') + QStringLiteral("😀z"), b) << QString(39, u'x') + "?"
-            << true;
-        QTest::newRow("line breaks and tabs")
-            << contact("Anna\r\nMaria\rB\tC", b) << "Anna Maria B C" << false;
-    }
-
     void names() {
-        QFETCH(Contact, contact);
-        QFETCH(QString, name);
-        QFETCH(bool, cut);
-        const ImportPlan p = planContactImport({contact}, {}, defaults);
-        QCOMPARE(p.rows.front().record.name, name);
-        QCOMPARE(p.rows.front().uncutName.isEmpty(), !cut);
-        if (cut)
-            QCOMPARE(p.rows.front().uncutName.left(40).trimmed(), name);
+        // `cut`: the preview marks the name as shortened.
+        auto check = [](const QString& fn, const QString& name, bool cut, const QString& given = {},
+                        const QString& family = {}) {
+            const ImportPlan p =
+                planContactImport({contact(fn, known(1980, 1, 1), given, family)}, {}, defaults);
+            const ImportRow& row = p.rows.front();
+            QCOMPARE(std::tuple(row.record.name, !row.uncutName.isEmpty()), std::tuple(name, cut));
+            if (cut)
+                QCOMPARE(row.uncutName.left(40).trimmed(), name);
+        };
+        check("  Anna Beispiel \t", "Anna Beispiel", false, "X", "Y"); // FN, trimmed
+        check(" ", "Paul Sommer", false, " Paul ", "Sommer");          // N when FN is blank
+        check({}, " ", false);                                         // nothing at all
+        check(QString(40, u'x'), QString(40, u'x'), false);
+        check(QString(45, u'x'), QString(40, u'x'), true);
+        check(QString(39, u'x') + "  Rest", QString(39, u'x'), true); // no blank left at the cut
+        // Transliterated, "?" only without a Latin form.
+        check(QStringLiteral("Şükrü Yılmaz Иван 李 ❤️ €Š"),
+              "Sükrü Yilmaz ???? ? ? €Š", false);
+        // An FN of invisible characters gives way to N.
+        check(QStringLiteral("\u200B"), "Paul Sommer", false, "Paul", "Sommer");
+        // A character beyond the BMP counts once.
+        check(QString(39, u'x') + QStringLiteral("😀z"), QString(39, u'x') + "?", true);
+        check("Anna\r\nMaria\rB\tC", "Anna Maria B C", false); // line breaks and tabs
     }
 
     void plan_data() {
