@@ -1,6 +1,5 @@
-// The program on a desktop, on a session bus and an X server of their own (desktopsession.py):
-// python-dbusmock's notification server and a tray host (status_notifier_watcher.py) answer,
-// and busprobe.py reads and clicks what a desktop would; NATALIX_BARE_DESKTOP: neither.
+// The program on a bus and X server of its own (desktopsession.py), with a notification server
+// and a tray host; busprobe.py reads and clicks what a desktop would. NATALIX_BARE_DESKTOP: none.
 #include "app/desktoppresence.h"
 #include "desktop/autostart.h"
 #include "desktop/desktopsettings.h"
@@ -57,13 +56,11 @@ QJsonValue probe(const QStringList& arguments) {
 // The one tray item the host took, once it is there; empty when none came.
 QJsonObject trayItem() {
     QJsonArray items;
-    const bool came = QTest::qWaitFor(
-        [&] { return !(items = probe({QStringLiteral("items")}).toArray()).isEmpty(); }, 5000);
-    return came && items.size() == 1 ? items[0].toObject() : QJsonObject();
+    (void)QTest::qWaitFor([&] { return !(items = probe({"items"}).toArray()).isEmpty(); }, 5000);
+    return items.size() == 1 ? items[0].toObject() : QJsonObject();
 }
 
-// The n-th Notify call the server took, as its eight arguments, once it came; empty when
-// another came as well.
+// The n-th Notify call the server took (its eight arguments); empty when more came.
 QJsonArray notifyCall(int n) {
     const QStringList args{QStringLiteral("calls"), server, serverPath, QStringLiteral("Notify")};
     QJsonArray calls;
@@ -91,10 +88,9 @@ private slots:
         QVERIFY(startMock(m_server, server, "notification_daemon") && TrayIcon::available());
     }
 
-    // What the desktop shows of the running window. The tray item names who is next and
-    // follows the list; its menu reaches the window, and its click the reminder while one is
-    // open. Every scan with lines notifies as the user chose, with markup where the server
-    // takes it.
+    // The tray item names who is next and follows the list; its menu reaches the window, its
+    // click the reminder while one is open. Every scan with lines notifies as the user chose,
+    // with markup where the server takes it.
     void trayAndNotificationsFollowTheWindow() {
         WindowHarness h({makeRecord(1, "Anna Beispiel", 1980, 3, 7),
                          makeRecord(2, "Tom & Jerry <Kater>", 1990, 3, 9)},
@@ -136,9 +132,8 @@ private slots:
             trayItem()[QStringLiteral("ToolTip")].toString(),
             QStringLiteral("Nächster Geburtstag: Anna Anders, morgen, 45 Jahre"), 10000);
 
-        // Switched off in the options: the reminder window alone. Switched on, a server
-        // without markup gets the lines as written; with nothing due nothing is sent. The
-        // last call witnesses that no other came between.
+        // Switched off: the reminder window alone. Switched on, a server without markup gets the
+        // lines as written; nothing due, nothing sent (the witness call comes next).
         QVERIFY(setNotificationsEnabled(h.window().settings(), false));
         tickOn(h, 3, 7);
         QVERIFY(setNotificationsEnabled(h.window().settings(), true) &&
@@ -165,17 +160,15 @@ private slots:
         h.window().show();
         h.window().activateWindow();
         QTRY_COMPARE(QApplication::activeWindow(), reminder);
-        // Reminders open, the menu still ends the program (their lines come at the next start:
-        // the reminder tests).
+        // Reminders open, the menu still ends the program.
         QVERIFY(h.services.allAnswered());
         QVERIFY(probe({"click", service, "Natalix und Erinnerungs-Modul beenden"}).isDouble());
         QTRY_COMPARE(h.state().programmbeenden, 1);
     }
 };
 
-// A desktop without a tray and without a notification server (plain GNOME, or no desktop);
-// the autostart entry as desktop-file-validate and GLib read it (desktopentry.py), each inside
-// a HOME of its own.
+// No tray and no notification server (plain GNOME, or no desktop); the autostart entry as
+// desktop-file-validate and GLib read it (desktopentry.py), each test in a HOME of its own.
 class TestBareDesktop : public QObject {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> m_home;
@@ -202,7 +195,6 @@ private slots:
         qputenv("XDG_CONFIG_HOME", home(QStringLiteral("config")).toLocal8Bit());
         qputenv("XDG_CONFIG_DIRS", home(QStringLiteral("xdg")).toLocal8Bit());
     }
-    void cleanup() { m_home.reset(); }
 
     // Wherever the program lives, the desktop starts that very program with "/auto", and on
     // the data folder it runs with, if one was given (one entry per data folder).
