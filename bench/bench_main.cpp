@@ -153,7 +153,7 @@ void exportList(const QString& dbPath, const QString& target, qint64 expectedByt
     Cursor cursor(*store);
     cursor.setSort(QStringLiteral("Nummer ASC"));
     QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) || !writeListFile(file, cursor.snapshot()) ||
+    if (!file.open(QIODevice::WriteOnly) || file.write(renderListFile(cursor.snapshot())) < 0 ||
         !file.commit())
         die("export failed");
     if (QFile(target).size() != expectedBytes)
