@@ -2,8 +2,6 @@
 
 #include "app/formparts.h"
 #include "app/mainstate.h"
-#include "reminder/daynumber.h"
-#include "table/birthyear.h"
 #include "table/cursor.h"
 #include "table/entryrules.h"
 #include "table/textnumber.h"
@@ -24,12 +22,6 @@ void WeekdayCommand::mnuWochentagausgeben_Click() {
     const int jahre = leadingWholeNumber(m_ctx.form.yearBox()->currentText());
     const int monate = leadingWholeNumber(m_ctx.form.monthBox()->currentText());
     const int tage = leadingWholeNumber(m_ctx.form.dayBox()->currentText());
-    const bool yearKnown = jahre != unknownYear;
-    if (yearKnown) {
-        tagegesamt = berechnetage(jahre, monate, tage);
-        wochentag = weekdayIndex(tagegesamt);
-        wochentagzeichen = QString::fromLatin1(weekdayName(tagegesamt));
-    }
 
     const Cursor& c = m_ctx.cursor;
     MessageRequest m;

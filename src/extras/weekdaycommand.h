@@ -14,11 +14,6 @@ public:
     WeekdayCommand(const CommandContext& context, QObject* parent);
     void mnuWochentagausgeben_Click();
 
-    // Kept after the command, as the main window's variables are.
-    int tagegesamt = 0;
-    int wochentag = 0;
-    QString wochentagzeichen;
-
 private:
     const CommandContext& m_ctx;
 };
